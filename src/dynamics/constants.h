@@ -1,0 +1,14 @@
+// The flight model's Earth and the target orbit, shared by the atmosphere, the
+// equations of motion and the mission phases.
+#pragma once
+
+namespace ascent {
+
+constexpr double pi = 3.14159265358979323846;
+
+constexpr double earthRadius = 6378165.0;   // m, radius of the spherical Earth
+constexpr double earthMu = 3.986005e14;     // m^3/s^2, gravitational parameter
+constexpr double surfaceGravity = 9.798200881516824;  // m/s^2, earthMu / earthRadius^2
+constexpr double targetOrbitAltitude = 200000.0;      // m, average altitude aimed at
+
+}  // namespace ascent

@@ -1,0 +1,7 @@
+#include "mission/mission.h"
+
+namespace ascent {
+
+void flyMission(RunContext&) {}
+
+}  // namespace ascent

@@ -1,0 +1,10 @@
+// One mission: booster, core and upper-stage phases, then the summary.
+#pragma once
+
+#include "driver/run_context.h"
+
+namespace ascent {
+
+void flyMission(RunContext& run);
+
+}  // namespace ascent
