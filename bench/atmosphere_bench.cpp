@@ -33,8 +33,12 @@ void benchAtmosphere(benchmark::State& state, double low, double span) {
   }
 }
 
-void BM_AtmosphereLayers(benchmark::State& state) { benchAtmosphere(state, 0.0, 85000.0); }
-void BM_AtmosphereTables(benchmark::State& state) { benchAtmosphere(state, 90000.0, 900000.0); }
+void BM_AtmosphereLayers(benchmark::State& state) {
+  benchAtmosphere(state, 0.0, 85000.0);
+}
+void BM_AtmosphereTables(benchmark::State& state) {
+  benchAtmosphere(state, 90000.0, 900000.0);
+}
 
 void BM_DragCoefficient(benchmark::State& state) {
   double mach = 0.0;

@@ -4,17 +4,19 @@
 
 #include "dynamics/constants.h"
 
+// The formulas below are evaluated in the grouping written: the report prints
+// enough digits to show any reordering.
 namespace ascent {
 
 namespace {
 
-constexpr double g0 = 9.80665;   // m/s^2, standard gravity; defines the geopotential metre
+constexpr double g0 = 9.80665;    // m/s^2, standard gravity; defines the geopotential metre
 constexpr double r0 = 6356766.0;  // m, the standard's Earth radius (geopotential to geometric)
-constexpr double k = 0.03416319473631037;       // K/m, hydrostatic constant g0 * M0 / R*
-constexpr double cRho = 0.0034836763559737897;  // kg K/J, M0 / R*, density = P / T * cRho
-constexpr double cA = 401.8743008658905;        // m^2/(s^2 K), gamma * R* / M0 with gamma = 1.4
-constexpr double seaLevelTemperature = 288.15;  // K, base of layer 0
-constexpr double seaLevelPressure = 101325.0;   // Pa, base of layer 0
+constexpr double k = 0.03416319473631037;         // K/m, hydrostatic constant g0 * M0 / R*
+constexpr double cRho = 0.0034836763559737897;    // kg K/J, M0 / R*, density = P / T * cRho
+constexpr double cA = 401.8743008658905;          // m^2/(s^2 K), gamma * R* / M0 with gamma = 1.4
+constexpr double seaLevelTemperature = 288.15;    // K, base of layer 0
+constexpr double seaLevelPressure = 101325.0;     // Pa, base of layer 0
 constexpr double tablesBottomAltitude = 86000.0;  // m, standard geometric; tables from here up
 constexpr double tablesTopAltitude = 1000000.0;   // m, standard geometric; values held above
 
@@ -86,9 +88,8 @@ void initLayers(AtmosphereTables& tables) {
     const double lapseRate = layers[i].lapseRate;
     const double Tb = tables.layerBaseTemperature[i];
     tables.layerBaseTemperature[i + 1] = dH * lapseRate + Tb;
-    tables.layerBasePressure[i + 1] = layerPressure(dH, lapseRate, Tb,
-                                                    tables.layerBaseTemperature[i + 1],
-                                                    tables.layerBasePressure[i]);
+    tables.layerBasePressure[i + 1] = layerPressure(
+        dH, lapseRate, Tb, tables.layerBaseTemperature[i + 1], tables.layerBasePressure[i]);
   }
 }
 
@@ -104,8 +105,8 @@ void initUpperTables(AtmosphereTables& tables) {
 // Below 86 km: temperature linear in geopotential height H within a layer. A
 // height on a layer boundary belongs to the layer below; heights below 0 extend
 // layer 0 and heights above 84852 m extend layer 7.
-void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure,
-                     double& density, double& speedOfSound) {
+void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure, double& density,
+                     double& speedOfSound) {
   int i = 0;
   while (i < atmosphereLayers - 1 && layers[i + 1].baseHeight < H) ++i;
   const double dH = H - layers[i].baseHeight;
@@ -120,8 +121,8 @@ void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure,
 // From 86 to 1000 km standard geometric altitude Z: natural cubic splines of
 // ln(pressure) and ln(density); the speed of sound keeps its value at the top of
 // layer 7.
-void upperAtmosphere(const AtmosphereTables& tables, double Z, double& pressure,
-                     double& density, double& speedOfSound) {
+void upperAtmosphere(const AtmosphereTables& tables, double Z, double& pressure, double& density,
+                     double& speedOfSound) {
   const int i = findInterval(upperAltitude, Z);
   const double dz = Z - upperAltitude[i];  // m
   pressure = std::exp(splineValue(tables.lnPressureSpline, i, dz));
