@@ -36,6 +36,10 @@ struct RunContext {
   bool promptPending = false;
   bool inputIsTerminal = false;  // the terminal echoes the answer and its line end
 
+  // From the core stage on, a vehicle that falls back below the surface
+  // abandons its mission (see mission/mission_step.h).
+  bool watchGround = false;
+
   std::string line;  // scratch for one report line, reused so a step allocates nothing
 };
 

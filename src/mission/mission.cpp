@@ -1,7 +1,24 @@
 #include "mission/mission.h"
 
+#include "mission/booster_phase.h"
+#include "mission/core_phase.h"
+#include "mission/mission_step.h"
+#include "mission/upper_stage_phase.h"
+
 namespace ascent {
 
-void flyMission(RunContext&) {}
+void flyMission(RunContext& run) {
+  run.watchGround = false;
+  try {
+    boosterPhase(run);
+    corePhase(run);
+    upperStagePhase(run);
+  } catch (const MissionAbandoned&) {
+    // Nothing more of this mission is flown or summarised; the next turn
+    // time is asked for as after a completed mission.
+    run.report->write("Error! Orbit not reached, mission abandoned.\n");
+  }
+  run.watchGround = false;
+}
 
 }  // namespace ascent
