@@ -30,7 +30,6 @@ std::string trimmed(std::string_view prompt) {
 bool promptReal(RunContext& run, std::string_view prompt, double& value) {
   run.console->write(prompt);
   flushBeforeWaiting(run);
-  run.promptPending = true;
   std::string token;
   double answer = 0;
   switch (readReal(run.input, answer, token)) {
@@ -42,7 +41,6 @@ bool promptReal(RunContext& run, std::string_view prompt, double& value) {
     case ReadStatus::Number:
       break;
   }
-  run.promptPending = false;
   skipRestOfLine(run.input);
   value = answer;
   if (run.state.dataFiles) {

@@ -44,9 +44,7 @@ void startRun(RunContext& run) {
 
   run.standardOutput.write("Enter output filename (return is standard output): ");
   run.standardOutput.flush();
-  run.promptPending = true;
   readLine(run.input, s.reportName, maxReportNameLength);
-  run.promptPending = false;
 
   if (s.reportName.find('\0') != std::string::npos) {
     throw RunError(errorCode::badName, "the report file name contains a NUL byte");
@@ -124,7 +122,9 @@ int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
     std::memcpy(message + length, text.data(), n);
     length += n;
   };
-  if (run.promptPending && !run.inputIsTerminal) append("\n");
+  // The message starts a line of its own. After a prompt, a terminal has
+  // already echoed the answer's line end; piped input has not.
+  if (!run.standardOutput.atLineStart() && !run.inputIsTerminal) append("\n");
   append("Runtime error ");
   char digits[16];
   auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, code);

@@ -31,10 +31,7 @@ struct RunContext {
   std::unique_ptr<OutStream> accelFile;
   std::unique_ptr<OutStream> dynpresFile;
 
-  // The console shows a prompt whose answer has not been read: an error
-  // message then starts on a line of its own.
-  bool promptPending = false;
-  bool inputIsTerminal = false;  // the terminal echoes the answer and its line end
+  bool inputIsTerminal = false;  // the terminal echoes the answers and their line ends
 
   // From the core stage on, a vehicle that falls back below the surface
   // abandons its mission (see mission/mission_step.h).

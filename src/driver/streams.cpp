@@ -42,6 +42,7 @@ FdOutStream::~FdOutStream() { abandon(); }
 
 void FdOutStream::write(std::string_view bytes) {
   if (fd_ < 0) throwSystemError(EBADF, "cannot write to", name_);
+  noteWritten(bytes);
   if (used_ + bytes.size() > capacity) {
     flush();
     if (bytes.size() > capacity) {

@@ -26,6 +26,16 @@ class OutStream {
   // signal handler: never throws, uses only write(2) and close(2). A stream on
   // a descriptor it does not own is flushed and stays open.
   virtual void abandon() noexcept = 0;
+  // True when nothing was written yet or the last byte written ends a line.
+  bool atLineStart() const { return atLineStart_; }
+
+ protected:
+  void noteWritten(std::string_view bytes) {
+    if (!bytes.empty()) atLineStart_ = bytes.back() == '\n';
+  }
+
+ private:
+  bool atLineStart_ = true;
 };
 
 class InStream {
@@ -98,7 +108,10 @@ class FdInStream final : public InStream {
 class StringOutStream final : public OutStream {
  public:
   explicit StringOutStream(std::string& sink) : sink_(sink) {}
-  void write(std::string_view bytes) override { sink_.append(bytes); }
+  void write(std::string_view bytes) override {
+    sink_.append(bytes);
+    noteWritten(bytes);
+  }
   void flush() override {}
   void close() override {}
   void abandon() noexcept override {}
