@@ -84,6 +84,10 @@ TEST_F(ReportNames, NamesThatCannotBeCreatedStopWithTheSystemErrorNumber) {
   EXPECT_EQ(run("no/such/dir/r.txt\n-1\n").status, 2);
   EXPECT_EQ(run("adir\n-1\n").status, 21);
   EXPECT_EQ(run("/dev/full\n-1\n").status, 28);
+}
+
+TEST_F(ReportNames, UnwritableDirectoryIsRuntimeError13) {
+  std::filesystem::create_directory(dir / "adir");
   if (::geteuid() == 0) {
     GTEST_SKIP() << "running as root: a read-only directory cannot refuse the report";
   }
