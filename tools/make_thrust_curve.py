@@ -51,32 +51,36 @@ SURFACE_GRAVITY = 9.798200881516824                              # m/s^2
 RESIDUAL_TARGET = 1500.0           # kg per booster left at separation
 
 # First record: vacuum thrust of one booster at t1 = RECORD_INTERVAL. Chosen so
-# that the lift-off thrust-to-weight ratio of the whole vehicle is about 1.5.
-FIRST_THRUST = 19.40e6             # N
+# that the lift-off thrust-to-weight ratio of the whole vehicle is about 1.55.
+FIRST_THRUST = 20.0e6              # N
 
 # Defining points of the trace after the first record: (time s, thrust MN).
-# Points between SCALE_FROM and SCALE_TO are multiplied by the impulse factor;
-# the early peak and the end of the tail-off are kept as they are.
+# The grain is front-loaded: a high early thrust keeps the gravity turn steep
+# and the velocity high, which the core stage (thrust-to-weight about 0.8 after
+# separation) needs at 130.2 s. The bucket is placed where the dynamic pressure
+# peaks (about 45 s). Points between SCALE_FROM and SCALE_TO are multiplied by
+# the impulse factor; the early peak and the end of the tail-off are kept.
 SHAPE = [
-    (3.0, 19.75),    # pressure settles after ignition: early peak
-    (8.0, 19.85),
-    (20.0, 18.90),   # regressive: burning surface shrinks
-    (32.0, 16.90),
-    (42.0, 15.00),
-    (50.0, 14.30),   # bucket around maximum dynamic pressure
-    (58.0, 14.30),
-    (66.0, 14.90),   # progressive recovery
-    (78.0, 15.70),
-    (90.0, 15.80),
-    (100.0, 15.10),  # regressive again towards web burn-out
-    (108.0, 13.80),
-    (113.0, 11.60),  # web burn-out: sliver tail-off begins
-    (117.0, 7.20),
-    (120.5, 3.20),
-    (123.5, 0.90),
-    (126.0, 0.00),   # end of tail-off, 4.2 s before separation
+    (3.0, 20.8),     # pressure settles after ignition
+    (8.0, 21.7),     # early peak
+    (16.0, 21.6),
+    (24.0, 20.0),    # regressive: burning surface shrinks
+    (32.0, 16.6),
+    (38.0, 14.3),
+    (42.0, 13.6),    # bucket around maximum dynamic pressure
+    (50.0, 13.6),
+    (58.0, 14.1),    # progressive recovery
+    (70.0, 14.8),
+    (88.0, 15.0),
+    (100.0, 14.3),   # regressive again towards web burn-out
+    (108.0, 13.1),
+    (113.0, 11.6),   # web burn-out: sliver tail-off begins
+    (117.0, 7.2),
+    (120.5, 3.2),
+    (123.5, 0.9),
+    (126.0, 0.0),    # end of tail-off, 4.2 s before separation
 ]
-SCALE_FROM = 15.0
+SCALE_FROM = 28.0
 SCALE_TO = 116.0
 
 
