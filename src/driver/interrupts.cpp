@@ -16,7 +16,8 @@ namespace {
 volatile std::sig_atomic_t interruptSignal = 0;
 RunContext* trappedRun = nullptr;
 
-struct sigaction previousInterrupt, previousTerminate, previousFault;
+struct sigaction previousInterrupt, previousTerminate, previousHangUp, previousFault;
+struct sigaction previousBrokenPipe, previousFileTooLarge;
 
 void onInterrupt(int signal) { interruptSignal = signal; }
 
@@ -49,8 +50,8 @@ int pendingInterrupt() { return interruptSignal; }
 void checkInterrupt() {
   if (interruptSignal == 0) return;
   int signal = interruptSignal;
-  throw RunError(128 + signal,
-                 std::string("interrupted by ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
+  const char* name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+  throw RunError(128 + signal, std::string("interrupted by ") + name);
 }
 
 void installFaultHandlers(RunContext& run) {
@@ -63,6 +64,15 @@ void installFaultHandlers(RunContext& run) {
   interrupt.sa_flags = 0;  // no SA_RESTART: a blocked read returns and sees the flag
   sigaction(SIGINT, &interrupt, &previousInterrupt);
   sigaction(SIGTERM, &interrupt, &previousTerminate);
+  sigaction(SIGHUP, &interrupt, &previousHangUp);
+
+  // A closed pipe or an exceeded file-size limit must fail the write (EPIPE,
+  // EFBIG) and take the exit path, not kill the program with the report unflushed.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, &previousBrokenPipe);
+  sigaction(SIGXFSZ, &ignore, &previousFileTooLarge);
 
   struct sigaction fault {};
   fault.sa_sigaction = onFloatingPointTrap;
@@ -79,6 +89,9 @@ void uninstallFaultHandlers() {
   std::feclearexcept(FE_ALL_EXCEPT);
   sigaction(SIGINT, &previousInterrupt, nullptr);
   sigaction(SIGTERM, &previousTerminate, nullptr);
+  sigaction(SIGHUP, &previousHangUp, nullptr);
+  sigaction(SIGPIPE, &previousBrokenPipe, nullptr);
+  sigaction(SIGXFSZ, &previousFileTooLarge, nullptr);
   sigaction(SIGFPE, &previousFault, nullptr);
   trappedRun = nullptr;
 }

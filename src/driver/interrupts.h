@@ -1,4 +1,4 @@
-// Interrupts (SIGINT, SIGTERM) and floating-point traps (SIGFPE) both end the run
+// Interrupts (SIGINT, SIGTERM, SIGHUP) and floating-point traps (SIGFPE) both end the run
 // through the single exit path. An interrupt only raises a flag that the run
 // checks at safe points (after every table row, and when a read is interrupted),
 // so that no stream is flushed in the middle of an update; a floating-point trap

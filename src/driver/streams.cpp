@@ -66,9 +66,11 @@ void FdOutStream::flush() {
 void FdOutStream::close() {
   if (fd_ < 0) return;
   flush();
+  // Standard output is not ours to close: it stays open for a last message.
+  if (!ownsFd_) return;
   int fd = fd_;
   fd_ = -1;
-  if (ownsFd_ && ::close(fd) != 0 && errno != EINTR) throwSystemError(errno, "cannot close", name_);
+  if (::close(fd) != 0 && errno != EINTR) throwSystemError(errno, "cannot close", name_);
 }
 
 void FdOutStream::abandon() noexcept {

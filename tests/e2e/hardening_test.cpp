@@ -129,6 +129,15 @@ TEST_F(ReportNames, AReportThatFillsUpStopsWithError27AndKeepsEveryRowBeforeIt) 
   EXPECT_EQ(complete.compare(0, partial.size(), partial), 0) << "the report is not a prefix";
 }
 
+TEST_F(ReportNames, ScreenReportIntoAClosedPipeIsRuntimeError32NotASignal) {
+  useShippedThrustFile();
+  writeFile(dir / "answers.txt", "\n5\n20\n5\n20\n-1\n");
+  const std::string command = "cd '" + dir.path().string() + "' && { '" ASCENT_PROGRAM
+                              "' < answers.txt; echo $? > status.txt; } | head -c 100 > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(file("status.txt"), "32\n");
+}
+
 using ThrustFiles = ProgramTest;
 
 struct ThrustCase {
