@@ -48,37 +48,44 @@ EXIT_AREA = math.pi * 2 * 15.01407504 / 4 + 16.68220083888478   # m^2, boosters 
 SEA_LEVEL_LOSS = EXIT_AREA * 101325.0                            # N
 SURFACE_GRAVITY = 9.798200881516824                              # m/s^2
 
-RESIDUAL_TARGET = 1500.0           # kg per booster left at separation
+RESIDUAL_TARGET = 500.0            # kg per booster left at separation
 
 # First record: vacuum thrust of one booster at t1 = RECORD_INTERVAL. Chosen so
 # that the lift-off thrust-to-weight ratio of the whole vehicle is about 1.55.
 FIRST_THRUST = 20.0e6              # N
 
 # Defining points of the trace after the first record: (time s, thrust MN).
-# The grain is front-loaded: a high early thrust keeps the gravity turn steep
-# and the velocity high, which the core stage (thrust-to-weight about 0.8 after
-# separation) needs at 130.2 s. The bucket is placed where the dynamic pressure
-# peaks (about 45 s). Points between SCALE_FROM and SCALE_TO are multiplied by
-# the impulse factor; the early peak and the end of the tail-off are kept.
+# The core stage alone (thrust-to-weight about 0.8 after separation) needs a
+# fast, fairly steep trajectory at 130.2 s, but every metre per second spent
+# climbing in the booster phase is paid for again by the upper stage. The trace
+# is therefore a long, moderate plateau (about 20.5 MN for the first 22 s)
+# rather than a sharp early spike, a shallow bucket where the dynamic pressure
+# peaks (about 45-55 s), a progressive recovery that keeps the vehicle
+# accelerating into thin air, and an early tail-off: the impulse is delivered
+# sooner, with less gravity loss, and the trajectory stays flat enough that the
+# upper stage reaches a 200 km orbit with propellant to spare when the core
+# stage is allowed about 24 degrees angle of attack. Points between SCALE_FROM
+# and SCALE_TO are multiplied by the impulse factor; the plateau and the end of
+# the tail-off are kept.
 SHAPE = [
-    (3.0, 20.8),     # pressure settles after ignition
-    (8.0, 21.7),     # early peak
-    (16.0, 21.6),
-    (24.0, 20.0),    # regressive: burning surface shrinks
-    (32.0, 16.6),
-    (38.0, 14.3),
-    (42.0, 13.6),    # bucket around maximum dynamic pressure
-    (50.0, 13.6),
-    (58.0, 14.1),    # progressive recovery
-    (70.0, 14.8),
-    (88.0, 15.0),
-    (100.0, 14.3),   # regressive again towards web burn-out
-    (108.0, 13.1),
-    (113.0, 11.6),   # web burn-out: sliver tail-off begins
-    (117.0, 7.2),
-    (120.5, 3.2),
-    (123.5, 0.9),
-    (126.0, 0.0),    # end of tail-off, 4.2 s before separation
+    (3.0, 19.70),    # pressure settles after ignition
+    (8.0, 20.60),    # early peak: start of the plateau
+    (21.8, 20.50),
+    (29.8, 18.90),   # regressive: burning surface shrinks
+    (35.4, 17.07),
+    (41.4, 15.48),
+    (45.4, 15.00),   # bucket around maximum dynamic pressure
+    (53.0, 15.00),
+    (61.0, 15.46),   # progressive recovery
+    (73.0, 16.10),
+    (83.3, 16.30),
+    (98.5, 15.60),   # regressive again towards web burn-out
+    (106.5, 14.40),
+    (111.5, 12.61),  # web burn-out: sliver tail-off begins
+    (115.5, 7.82),
+    (119.0, 3.48),
+    (122.0, 0.98),
+    (124.5, 0.00),   # end of tail-off, 5.7 s before separation
 ]
 SCALE_FROM = 28.0
 SCALE_TO = 116.0
