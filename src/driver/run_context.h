@@ -33,9 +33,9 @@ struct RunContext {
 
   bool inputIsTerminal = false;  // the terminal echoes the answers and their line ends
 
-  // From the core stage on, a vehicle that falls back below the surface
-  // abandons its mission (see mission/mission_step.h).
-  bool watchGround = false;
+  // From the core stage on, a vehicle that falls back below the surface or
+  // burns more than its own mass abandons its mission (mission/mission_step.h).
+  bool watchMission = false;
 
   std::string line;  // scratch for one report line, reused so a step allocates nothing
 };

@@ -45,7 +45,7 @@ void corePhase(RunContext& run) {
   s.thrustRate = 0;
   s.mdotRate = 0;
 
-  run.watchGround = true;
+  run.watchMission = true;
   step(run);  // the rest of the last booster record interval, along the air path
 
   s.steeringMode = SteeringMode::VerticalLaw;

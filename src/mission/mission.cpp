@@ -8,7 +8,7 @@
 namespace ascent {
 
 void flyMission(RunContext& run) {
-  run.watchGround = false;
+  run.watchMission = false;
   try {
     boosterPhase(run);
     corePhase(run);
@@ -18,7 +18,7 @@ void flyMission(RunContext& run) {
     // time is asked for as after a completed mission.
     run.report->write("Error! Orbit not reached, mission abandoned.\n");
   }
-  run.watchGround = false;
+  run.watchMission = false;
 }
 
 }  // namespace ascent

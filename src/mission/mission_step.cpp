@@ -6,7 +6,8 @@ namespace ascent {
 
 void step(RunContext& run) {
   integrateStep(run);
-  if (run.watchGround && run.state.h0 < 0) throw MissionAbandoned{};
+  const FlightState& s = run.state;
+  if (run.watchMission && (s.h0 < 0 || !(s.m0 + s.Me > 0))) throw MissionAbandoned{};
 }
 
 void checkMissionTime(const RunContext& run) {

@@ -7,14 +7,18 @@
 namespace ascent {
 
 // Thrown when the vehicle cannot reach orbit: it has fallen back below the
-// surface, or a speed loop of the upper stage has run past latestMissionTime.
+// surface, it has burned so much that its total mass is no longer positive
+// (the equations of motion then run away to an overflow), or a speed loop of
+// the upper stage has run past latestMissionTime.
 struct MissionAbandoned {};
 
 // s: no mission flies this long; a speed loop past it will never end.
 constexpr double latestMissionTime = 10000.0;
 
-// One integration step; while the ground is watched (core and upper stage), a
-// vehicle below the surface after the step abandons the mission.
+// One integration step; while the mission is watched (core and upper stage), a
+// vehicle below the surface or without positive mass after the step abandons
+// the mission. A negative propellant Me alone does not: the summary sizes the
+// upper stage for the overdraft.
 void step(RunContext& run);
 
 // Abandons the mission when a speed loop has run past latestMissionTime.

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "e2e/e2e_support.h"
@@ -198,6 +200,25 @@ TEST_F(ThrustFiles, CarriageReturnLineEndsGiveTheSameReport) {
   writeFile(dir / "s1.dat", crlf);
   ASSERT_EQ(run("report.txt\n5\n20\n-1\n").status, 0);
   EXPECT_EQ(file("report.txt"), unixReport);
+}
+
+TEST_F(ThrustFiles, StageThatBurnsMoreThanItsMassAbandonsTheMissionNotTheRun) {
+  // With this front-loaded history, a 15 s turn and a 24 degree limit leave the
+  // upper stage skimming at 11 km until it has burned its own structure.
+  std::filesystem::copy_file(std::filesystem::path(ASCENT_TEST_DATA_DIR) / "front_loaded_s1.dat",
+                             dir / "s1.dat");
+  auto result = run("report.txt\n15\n24\n0.5\n-1\n");
+  EXPECT_EQ(result.status, 0) << result.output;
+  auto lines = splitLines(file("report.txt"));
+  auto abandoned = std::find(lines.begin(), lines.end(),
+                             "Error! Orbit not reached, mission abandoned.");
+  ASSERT_NE(abandoned, lines.end());
+  // The last row before it shows the total mass gone negative.
+  const std::string& row = *(abandoned - 1);
+  EXPECT_EQ(row.back(), '1');
+  EXPECT_NE(row.substr(row.size() - 10).find('-'), std::string::npos) << row;
+  EXPECT_EQ(*(abandoned + 1), "Turn time (s)?  0.500");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Upper Stage Engine Cutoff!"), 0);
 }
 
 // Starts the program with its standard input on a pipe that the test holds open.
