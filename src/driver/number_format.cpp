@@ -1,7 +1,7 @@
 #include "driver/number_format.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
 namespace ascent {
 
@@ -12,10 +12,18 @@ double roundHalfEven(double x) {
 }
 
 void appendFixed(std::string& out, double value, int width, int decimals) {
-  // Room for the 309 integer digits of the largest double and the decimals.
-  char field[400];
-  int n = std::snprintf(field, sizeof field, "%*.*f", width, decimals, value + 0.0);
-  out.append(field, static_cast<std::size_t>(n));
+  // Room for the 309 integer digits of the largest double, a sign and the
+  // decimals. to_chars rounds the exact binary value as printf's %.*f does.
+  char digits[400];
+  const auto [end, error] =
+      std::to_chars(digits, digits + sizeof digits, value + 0.0, std::chars_format::fixed, decimals);
+  if (error != std::errc()) {
+    out.append("?");  // only for more decimals than the buffer holds, which no field asks for
+    return;
+  }
+  const auto length = static_cast<std::size_t>(end - digits);
+  if (length < static_cast<std::size_t>(width)) out.append(static_cast<std::size_t>(width) - length, ' ');
+  out.append(digits, length);
 }
 
 void appendWhole(std::string& out, double value, int width) {

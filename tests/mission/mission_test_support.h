@@ -61,8 +61,9 @@ struct Row {
 // with the time, two decimals in seven columns.
 inline bool isRow(const std::string& line) {
   if (line.size() < 77 || line[4] != '.') return false;
+  const std::string time = line.substr(0, 7);
   char* end = nullptr;
-  std::strtod(line.substr(0, 7).c_str(), &end);
+  std::strtod(time.c_str(), &end);
   return *end == '\0';
 }
 
