@@ -27,12 +27,11 @@ const std::string& reportOf(const Run& run) {
   return run.standardOutput;
 }
 
-// Whether a runaway stopped the last mission of the run in a loop known to
-// run long: the pitch-over search (no "Pitch over!" yet), the core phase
-// (booster separation written, core separation not) or the upper-stage speed
-// loops (core separation written, cutoff not). Told apart by the event lines
-// after the last turn-time prompt, which is in the report whether echoed into
-// a file or written on the console.
+// Whether a runaway stopped the last mission of the run in a place known to
+// run long: the core phase (booster separation written, core separation not)
+// or the upper-stage speed loops (core separation written, cutoff not). Told
+// apart by the event lines after the last turn-time prompt, which is in the
+// report whether echoed into a file or written on the console.
 bool knownRunaway(const Run& run) {
   const std::string& report = reportOf(run);
   const std::size_t prompt = report.rfind("Turn time (s)? ");
@@ -40,7 +39,6 @@ bool knownRunaway(const Run& run) {
   auto written = [&](const char* line) {
     return report.find(std::string("\n") + line, prompt) != std::string::npos;
   };
-  if (!written("Pitch over!\n")) return true;
   if (written("Booster seperation!") && !written("Core Separation!")) return true;
   if (written("Core Separation!") && !written("Upper Stage Engine Cutoff!\n")) return true;
   return false;

@@ -16,16 +16,13 @@
 // A mission writes about 120 KB of report and data files. The streams also
 // count the bytes of a run, and past runawayBytes they stop it as a runaway
 // flight, which the checks treat as a finding (a run that would not end, or
-// only after many seconds), except in three loops known to run long:
-// - the search for the pitch-over altitude has no bound: a thrust file with a
-//   time that goes back or a huge thrust can leave the vehicle on a path that
-//   never climbs to 110 m, and the program writes until the disk is full;
+// only after many seconds), except in two places known to run long before
+// the program itself ends the mission at 10000 s of mission time:
 // - the core phase flies to 330 s and then burns its propellant to depletion,
-//   both in 1 s steps with no bound: a huge booster thrust gives a hugely
-//   negative booster residual, which adds its mass to the core propellant
-//   (millions of seconds of burn), and a clock far below 0 s takes as long;
-// - the upper-stage speed loops run up to 10000 s of mission time in steps
-//   down to 0.01 s (up to a million table rows) by design.
+//   both in 1 s steps: a huge booster thrust gives a hugely negative booster
+//   residual, which adds its mass to the core propellant;
+// - the upper-stage speed loops, in steps down to 0.01 s (up to a million
+//   table rows).
 // runAndCheck tells them apart by the event lines the mission has written.
 #pragma once
 

@@ -1,17 +1,26 @@
 #include "mission/mission_step.h"
 
+#include <cmath>
+
+#include "driver/run_error.h"
 #include "dynamics/integration_step.h"
+#include "mission/booster_thrust_file.h"
 
 namespace ascent {
 
 void step(RunContext& run) {
   integrateStep(run);
   const FlightState& s = run.state;
-  if (run.watchMission && (s.h0 < 0 || !(s.m0 + s.Me > 0))) throw MissionAbandoned{};
-}
-
-void checkMissionTime(const RunContext& run) {
-  if (run.state.t > latestMissionTime) throw MissionAbandoned{};
+  // Written so that a NaN fails them too.
+  const bool clockInRange = std::fabs(s.t) <= latestMissionTime;
+  if (run.watchMission) {
+    if (!(s.h0 >= 0) || !(s.m0 + s.Me > 0) || !clockInRange) throw MissionAbandoned{};
+  } else if (!clockInRange) {
+    throw RunError(errorCode::notANumber,
+                   std::string(boosterThrustFileName) +
+                       " cannot be flown: the mission clock left -10000..10000 s before booster "
+                       "separation");
+  }
 }
 
 }  // namespace ascent

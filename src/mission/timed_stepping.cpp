@@ -1,5 +1,7 @@
 #include "mission/timed_stepping.h"
 
+#include "driver/number_format.h"
+#include "driver/run_error.h"
 #include "mission/mission_step.h"
 
 namespace ascent {
@@ -16,7 +18,18 @@ void flyFor(RunContext& run) {
 
 void flyToAltitude(RunContext& run) {
   FlightState& s = run.state;
+  // The search re-crosses the target within the ten or so steps of one record
+  // interval; a vehicle that has not after this many never will.
+  constexpr int maxSearchSteps = 1000;
+  int steps = 0;
   do {
+    if (++steps > maxSearchSteps) {
+      std::string& reason = run.line;
+      reason.assign("the thrust records cannot be flown: the climb to ");
+      appendFixed(reason, s.targetAltitude, 1, 0);
+      reason += " m does not end";
+      throw RunError(errorCode::notANumber, reason);
+    }
     step(run);
     s.timeLeft = s.timeLeft - s.dt;
   } while (!(s.h0 > s.targetAltitude));

@@ -14,7 +14,9 @@ void flyFor(RunContext& run);
 
 // Steps (at least once) until h0 > targetAltitude, then takes one step back to
 // the last state not above it. On return dt is negative (minus the step) and
-// timeLeft has been reduced by the time actually advanced.
+// timeLeft has been reduced by the time actually advanced. A climb that does
+// not end within a thousand steps is a run-time error (106): only thrust
+// records that cannot be flown lead there.
 void flyToAltitude(RunContext& run);
 
 }  // namespace ascent

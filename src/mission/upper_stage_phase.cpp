@@ -92,7 +92,6 @@ void upperStagePhase(RunContext& run) {
   s.dt = 1.0;
   do {
     step(run);
-    checkMissionTime(run);
   } while (targetOrbitSpeed >= s.vi * 1.01);
 
   // Vacuum burn along the flight path, then the final approach in 0.01 s
@@ -102,13 +101,11 @@ void upperStagePhase(RunContext& run) {
   double circularSpeed;
   do {
     step(run);
-    checkMissionTime(run);
     circularSpeed = localCircularSpeed(s);
   } while (circularSpeed >= s.vi * 1.001);
   s.dt = 0.01;
   do {
     step(run);
-    checkMissionTime(run);
     circularSpeed = localCircularSpeed(s);
   } while (!(s.vi > circularSpeed));
   run.report->write("Upper Stage Engine Cutoff!\n");

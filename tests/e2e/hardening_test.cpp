@@ -221,6 +221,31 @@ TEST_F(ThrustFiles, StageThatBurnsMoreThanItsMassAbandonsTheMissionNotTheRun) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Upper Stage Engine Cutoff!"), 0);
 }
 
+TEST_F(ThrustFiles, RecordsThatCannotBeFlownEndInsteadOfRunningForever) {
+  // Time goes back before pitch-over: the vehicle never climbs to 110 m again.
+  std::filesystem::copy_file(std::filesystem::path(ASCENT_TEST_DATA_DIR) / "never_climbs_s1.dat",
+                             dir / "s1.dat");
+  auto result = run("report.txt\n5\n20\n-1\n");
+  EXPECT_EQ(result.status, 106);
+  EXPECT_EQ(lastLine(result.output),
+            "Runtime error 106: the thrust records cannot be flown: the climb to 110 m does not end");
+  EXPECT_LT(file("report.txt").size(), 500000u);
+
+  // A huge booster thrust leaves a hugely negative residual: core propellant
+  // for millions of seconds. The mission is abandoned at 10000 s.
+  std::filesystem::remove(dir / "s1.dat");
+  std::filesystem::copy_file(std::filesystem::path(ASCENT_TEST_DATA_DIR) / "huge_thrust_s1.dat",
+                             dir / "s1.dat");
+  result = run("report.txt\n5\n20\n-1\n");
+  EXPECT_EQ(result.status, 0) << result.output;
+  auto lines = splitLines(file("report.txt"));
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 2], "Error! Orbit not reached, mission abandoned.");
+  const double lastTime = std::stod(lines[lines.size() - 3].substr(0, 8));
+  EXPECT_GT(lastTime, 10000.0);
+  EXPECT_LE(lastTime, 10001.0);
+}
+
 // Starts the program with its standard input on a pipe that the test holds open.
 struct RunningProgram {
   pid_t pid = -1;
