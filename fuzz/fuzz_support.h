@@ -57,7 +57,10 @@ class TrapCheckingOutStream final : public OutStream {
   TrapCheckingOutStream(std::unique_ptr<OutStream> owned, std::size_t& written)
       : owned_(std::move(owned)), inner_(*owned_), written_(written) {}
   void write(std::string_view bytes) override {
-    checkTraps();
+    // The exit path's own message: a fault raised after the last check (the
+    // program would have trapped at once) must not swallow it.
+    const bool exitMessage = bytes.find("Runtime error ") <= 1;
+    if (!exitMessage) checkTraps();
     written_ += bytes.size();
     if (written_ > runawayBytes) {
       written_ = 0;  // lets the exit path write its message
