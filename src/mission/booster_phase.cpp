@@ -37,6 +37,17 @@ void writePadRow(RunContext& run, double a) {
   writeTableRow(run, s.t, a, s.surfaceSpeed, s.h0, s.r0, pi / 2, 0.0, pi / 2, 0.0, s.m0 + s.Me);
 }
 
+// A kick lasts one record interval: a step of dt to the end of the current
+// interval, then the rest of the kick into the next one.
+void kickAcrossRecord(RunContext& run, BoosterThrustReader& reader) {
+  FlightState& s = run.state;
+  step(run);
+  s.timeLeft = recordInterval - s.dt;
+  nextThrustRecord(run, reader);
+  s.dt = s.timeLeft;
+  step(run);
+}
+
 }  // namespace
 
 void boosterPhase(RunContext& run) {
@@ -118,11 +129,7 @@ void boosterPhase(RunContext& run) {
   // Pitch-over kick, one record interval long, across the next record.
   s.pitchRate = pi * (-kickRateDeg) / 180;
   s.dt = s.timeLeft;
-  step(run);
-  s.timeLeft = recordInterval - s.dt;
-  nextThrustRecord(run, reader);
-  s.dt = s.timeLeft;
-  step(run);
+  kickAcrossRecord(run, reader);
   s.pitchRate = 0;
   s.dt = recordInterval - s.dt;
   step(run);
@@ -133,11 +140,7 @@ void boosterPhase(RunContext& run) {
 
   // End-of-turn kick, back the other way.
   s.pitchRate = pi * kickRateDeg / 180;
-  step(run);
-  s.timeLeft = recordInterval - s.dt;
-  nextThrustRecord(run, reader);
-  s.dt = s.timeLeft;
-  step(run);
+  kickAcrossRecord(run, reader);
   s.pitchOffset = 0;
   run.report->write("End turn.\n");
   s.pitchRate = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/in_memory_run.h"
+
 #include "dynamics/constants.h"
 #include "support/test_support.h"
 
@@ -10,12 +12,7 @@ namespace {
 
 using testing::splitLines;
 
-struct TableFixture : ::testing::Test {
-  std::string reportBytes;
-  StringOutStream reportStream{reportBytes};
-  StringInStream noInput{""};
-  MemoryFileSystem files;
-  RunContext run{noInput, reportStream, files};
+struct TableFixture : testing::InMemoryRun {
 
   void openDataFiles() {
     run.state.dataFiles = true;
@@ -25,7 +22,6 @@ struct TableFixture : ::testing::Test {
     run.dynpresFile = files.create("dynpres.dat");
   }
 
-  TableFixture() { run.report = &reportStream; }
 };
 
 TEST_F(TableFixture, HeadingIsFourLinesOfFixedLength) {

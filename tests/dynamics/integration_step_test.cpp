@@ -7,6 +7,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "support/in_memory_run.h"
 #include <unistd.h>
 
 #include <array>
@@ -72,17 +74,9 @@ std::vector<std::string> fields(const std::string& row) {
 // Column order: t a vi h0 r0 alpha beta theta Pq m0+Me.
 enum Column { T, A, VI, H0, R0, ALPHA, BETA, THETA, PQ, MASS };
 
-struct IntegrationStep : ::testing::Test {
-  std::string reportBytes;
-  StringOutStream reportStream{reportBytes};
-  StringInStream noInput{""};
-  MemoryFileSystem files;
-  RunContext run{noInput, reportStream, files};
-  FlightState& s = run.state;
+struct IntegrationStep : testing::InMemoryRun {
 
   IntegrationStep() {
-    run.report = &reportStream;
-    run.console = &reportStream;
     initAtmosphere(run.atmosphereTables);
   }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/in_memory_run.h"
+
 #include "dynamics/constants.h"
 #include "support/test_support.h"
 
@@ -14,16 +16,9 @@ using testing::splitLines;
 
 constexpr double degree = pi / 180;
 
-struct MissionSummary : ::testing::Test {
-  std::string reportBytes;
-  StringOutStream reportStream{reportBytes};
-  StringInStream noInput{""};
-  MemoryFileSystem files;
-  RunContext run{noInput, reportStream, files};
-  FlightState& s = run.state;
+struct MissionSummary : testing::InMemoryRun {
 
   MissionSummary() {
-    run.report = &reportStream;
     s.dataFiles = true;
     s.degreeChar = 176;
     s.plusMinusChar = 177;

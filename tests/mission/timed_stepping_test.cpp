@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/in_memory_run.h"
+
 #include "dynamics/constants.h"
 #include "mission/booster_thrust_file.h"
 #include "mission/mission_test_support.h"
@@ -15,16 +17,9 @@ namespace {
 using testing::parseRow;
 using testing::splitLines;
 
-struct MissionTimedStepping : ::testing::Test {
-  std::string reportBytes;
-  StringOutStream reportStream{reportBytes};
-  StringInStream noInput{""};
-  MemoryFileSystem files;
-  RunContext run{noInput, reportStream, files};
-  FlightState& s = run.state;
+struct MissionTimedStepping : testing::InMemoryRun {
 
   MissionTimedStepping() {
-    run.report = &reportStream;
     // A 1000 kg body on a circular orbit at 200 km: mode 2 needs no atmosphere.
     s.steeringMode = SteeringMode::Vacuum;
     s.h0 = 200000;
