@@ -89,5 +89,13 @@ TEST(RunDriver, ReportMustNotReplaceTheThrustOrDataFiles) {
   }
 }
 
+TEST(RunDriver, ReportNameWithANulByteIsRefused) {
+  // The system would create the file named by the part before the NUL.
+  Dialogue d;
+  d.run(std::string("a\0b.txt\n-1\n", 10));
+  EXPECT_EQ(d.status, 5);
+  EXPECT_TRUE(d.files.files.empty());
+}
+
 }  // namespace
 }  // namespace ascent
