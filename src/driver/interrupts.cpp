@@ -45,8 +45,6 @@ constexpr int trappedExceptions = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
 
 }  // namespace
 
-int pendingInterrupt() { return interruptSignal; }
-
 void checkInterrupt() {
   if (interruptSignal == 0) return;
   int signal = interruptSignal;

@@ -5,14 +5,13 @@
 // is synchronous and is handled at once.
 #pragma once
 
+#include <cfenv>
 #include <csignal>
 
 namespace ascent {
 
 struct RunContext;
 
-// The signal number of a pending interrupt, or 0.
-int pendingInterrupt();
 // Throws the RunError of a pending interrupt (status 128 + signal), if any.
 void checkInterrupt();
 
@@ -24,14 +23,6 @@ void uninstallFaultHandlers();
 
 // Runs `body` with floating-point traps suspended and the flags it raised
 // discarded (text-to-number conversion may overflow or underflow on purpose).
-template <typename F>
-auto withoutTraps(F&& body);
-
-}  // namespace ascent
-
-#include <cfenv>
-
-namespace ascent {
 template <typename F>
 auto withoutTraps(F&& body) {
   std::fenv_t saved;
