@@ -1,8 +1,8 @@
 // Cost of one atmosphere evaluation in each branch and of one drag coefficient.
 #include <benchmark/benchmark.h>
 
-#include "atmosphere/drag.h"
-#include "atmosphere/standard_atmosphere.h"
+#include "physics/drag.h"
+#include "physics/standard_atmosphere.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "driver/table.h"
-#include "dynamics/constants.h"
-#include "dynamics/integration_step.h"
+#include "report/table.h"
+#include "physics/constants.h"
+#include "physics/integration_step.h"
 
 namespace {
 

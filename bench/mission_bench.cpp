@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/run.h"
+#include "app/run.h"
 #include "mission/mission.h"
 
 namespace {

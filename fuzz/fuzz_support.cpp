@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/run.h"
+#include "app/run.h"
 
 namespace ascent::fuzz {
 

@@ -32,8 +32,8 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/run_error.h"
-#include "driver/streams.h"
+#include "mission/run_error.h"
+#include "report/streams.h"
 
 namespace ascent::fuzz {
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "driver/number_format.h"
-#include "driver/table.h"
-#include "dynamics/constants.h"
+#include "report/number_format.h"
+#include "report/table.h"
+#include "physics/constants.h"
 #include "mission/booster_thrust_file.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"

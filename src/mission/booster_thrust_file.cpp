@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "driver/number_format.h"
-#include "driver/number_reader.h"
-#include "driver/run_error.h"
+#include "report/number_format.h"
+#include "mission/number_reader.h"
+#include "mission/run_error.h"
 #include "mission/mission_step.h"
 
 namespace ascent {

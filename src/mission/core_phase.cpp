@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "driver/number_format.h"
-#include "driver/prompt.h"
-#include "dynamics/constants.h"
+#include "report/number_format.h"
+#include "app/prompt.h"
+#include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"
 #include "mission/vehicle.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/run_context.h"
+#include "app/run_context.h"
 
 namespace ascent {
 

@@ -1,7 +1,7 @@
 // One mission: booster, core and upper-stage phases, then the summary.
 #pragma once
 
-#include "driver/run_context.h"
+#include "app/run_context.h"
 
 namespace ascent {
 

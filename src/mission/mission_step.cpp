@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "driver/run_error.h"
-#include "dynamics/integration_step.h"
+#include "mission/run_error.h"
+#include "physics/integration_step.h"
 #include "mission/booster_thrust_file.h"
 
 namespace ascent {

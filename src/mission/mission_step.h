@@ -2,7 +2,7 @@
 // the checks a mission needs between steps.
 #pragma once
 
-#include "driver/run_context.h"
+#include "app/run_context.h"
 
 namespace ascent {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "driver/number_format.h"
-#include "dynamics/constants.h"
+#include "report/number_format.h"
+#include "physics/constants.h"
 #include "mission/vehicle.h"
 
 namespace ascent {

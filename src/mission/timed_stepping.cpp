@@ -1,7 +1,7 @@
 #include "mission/timed_stepping.h"
 
-#include "driver/number_format.h"
-#include "driver/run_error.h"
+#include "report/number_format.h"
+#include "mission/run_error.h"
 #include "mission/mission_step.h"
 
 namespace ascent {

@@ -3,7 +3,7 @@
 // them changed, as stated below; callers rely on those values.
 #pragma once
 
-#include "driver/run_context.h"
+#include "app/run_context.h"
 
 namespace ascent {
 

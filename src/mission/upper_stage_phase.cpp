@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "dynamics/constants.h"
+#include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/mission_summary.h"
 #include "mission/timed_stepping.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "driver/run.h"
+#include "app/run.h"
 #include "mission/mission_test_support.h"
 #include "support/test_support.h"
 

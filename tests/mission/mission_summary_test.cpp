@@ -6,7 +6,7 @@
 
 #include "support/in_memory_run.h"
 
-#include "dynamics/constants.h"
+#include "physics/constants.h"
 #include "support/test_support.h"
 
 namespace ascent {

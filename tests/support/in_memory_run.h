@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "driver/run_context.h"
+#include "app/run_context.h"
 
 namespace ascent::testing {
 

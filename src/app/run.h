@@ -1,0 +1,31 @@
+// The run driver: start-up dialogue, the mission loop, closing, and the single
+// exit path of a run-time error.
+#pragma once
+
+#include <string_view>
+
+#include "app/run_context.h"
+
+namespace ascent {
+
+struct RunOptions {
+  bool handleSignals = false;    // install the interrupt and floating-point trap handlers
+  bool inputIsTerminal = false;  // standard input is a terminal
+};
+
+// Runs the whole program on the given streams and returns its exit status: 0
+// after a negative turn time or the end of the input, the run-time error
+// number after a failure.
+int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& files,
+               const RunOptions& options);
+
+void startRun(RunContext& run);
+void missionLoop(RunContext& run);
+void closeRun(RunContext& run);
+
+// The single exit path of a failure: flushes and closes every stream already
+// opened, writes "Runtime error N: reason" to standard output and returns N.
+// Safe to call from the floating-point trap handler.
+int stopRun(RunContext& run, int code, std::string_view reason) noexcept;
+
+}  // namespace ascent
