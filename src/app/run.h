@@ -11,6 +11,7 @@ namespace ascent {
 struct RunOptions {
   bool handleSignals = false;    // install the interrupt and floating-point trap handlers
   bool inputIsTerminal = false;  // standard input is a terminal
+  bool utf8 = false;             // degree, plus-minus and squared signs as UTF-8
 };
 
 // Runs the whole program on the given streams and returns its exit status: 0
