@@ -39,7 +39,6 @@ class BenchFiles final : public FileSystem {
   std::unique_ptr<OutStream> create(const std::string&) override {
     return std::make_unique<NullOutStream>();
   }
-  bool sameAsWorkingFile(const std::string&, const std::string&) override { return false; }
 
  private:
   std::string thrust_ = thrustCurve();

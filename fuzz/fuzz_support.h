@@ -120,9 +120,6 @@ class TrapCheckingFileSystem final : public FileSystem {
     checkTraps();
     return std::make_unique<TrapCheckingOutStream>(memory.create(name), written);
   }
-  bool sameAsWorkingFile(const std::string& name, const std::string& workingFile) override {
-    return memory.sameAsWorkingFile(name, workingFile);
-  }
 };
 
 struct Run {

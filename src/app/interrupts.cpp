@@ -1,9 +1,14 @@
 #include "app/interrupts.h"
 
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cfenv>
+#include <new>
 #include <string>
+#include <string_view>
 
 #include "app/run.h"
 #include "mission/run_error.h"
@@ -16,10 +21,14 @@ namespace {
 volatile std::sig_atomic_t interruptSignal = 0;
 RunContext* trappedRun = nullptr;
 
-struct sigaction previousInterrupt, previousTerminate, previousHangUp, previousFault;
-struct sigaction previousBrokenPipe, previousFileTooLarge;
+constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousInterrupts[3];
+struct sigaction previousFault, previousBrokenPipe, previousFileTooLarge;
 
-void onInterrupt(int signal) { interruptSignal = signal; }
+void onInterrupt(int signal) {
+  // The first interrupt is the one reported; a second one only ends a wait.
+  if (interruptSignal == 0) interruptSignal = signal;
+}
 
 void onFloatingPointTrap(int, siginfo_t* info, void*) {
   int code = errorCode::invalidOperation;
@@ -41,16 +50,62 @@ void onFloatingPointTrap(int, siginfo_t* info, void*) {
   ::_exit(code);
 }
 
+// Writes all of `text` to `fd`; false when any of it could not be written.
+bool writeFully(int fd, std::string_view text) noexcept {
+  while (!text.empty()) {
+    ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// operator new calls this instead of throwing: a throw needs memory too, and
+// with none left even the exception could not be built.
+void onOutOfMemory() {
+  constexpr int code = 12;  // ENOMEM
+  if (trappedRun != nullptr) ::_exit(stopRun(*trappedRun, code, "out of memory"));
+  constexpr std::string_view message = "Runtime error 12: out of memory\n";
+  if (!writeFully(STDOUT_FILENO, message)) (void)writeFully(STDERR_FILENO, message);
+  ::_exit(code);
+}
+
 constexpr int trappedExceptions = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
 
 }  // namespace
 
 void checkInterrupt() {
-  if (interruptSignal == 0) return;
   int signal = interruptSignal;
-  const char* name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
-  throw RunError(128 + signal, std::string("interrupted by ") + name);
+  if (signal == 0) return;
+  throw RunError(128 + signal, interruptReason(signal));
 }
+
+const char* interruptReason(int signal) noexcept {
+  return signal == SIGINT    ? "interrupted by SIGINT"
+         : signal == SIGTERM ? "interrupted by SIGTERM"
+                             : "interrupted by SIGHUP";
+}
+
+int pendingInterrupt() noexcept { return interruptSignal; }
+
+void awaitDescriptor(int fd, short events) {
+  // With the interrupts blocked, one that came before is seen by the test of
+  // the flag, and ppoll unblocks them atomically for the wait itself.
+  sigset_t interrupts, previous;
+  sigemptyset(&interrupts);
+  for (int signal : interruptSignals) sigaddset(&interrupts, signal);
+  sigprocmask(SIG_BLOCK, &interrupts, &previous);
+  while (interruptSignal == 0) {
+    pollfd ready{fd, events, 0};
+    int n = ::ppoll(&ready, 1, nullptr, &previous);
+    if (n > 0 || (n < 0 && errno != EINTR)) break;  // a failed poll leaves it to the read or write
+  }
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  checkInterrupt();
+}
+
+void installOutOfMemoryHandler() { std::set_new_handler(onOutOfMemory); }
 
 void installFaultHandlers(RunContext& run) {
   trappedRun = &run;
@@ -59,10 +114,13 @@ void installFaultHandlers(RunContext& run) {
   struct sigaction interrupt {};
   interrupt.sa_handler = onInterrupt;
   sigemptyset(&interrupt.sa_mask);
-  interrupt.sa_flags = 0;  // no SA_RESTART: a blocked read returns and sees the flag
-  sigaction(SIGINT, &interrupt, &previousInterrupt);
-  sigaction(SIGTERM, &interrupt, &previousTerminate);
-  sigaction(SIGHUP, &interrupt, &previousHangUp);
+  interrupt.sa_flags = 0;  // no SA_RESTART: a blocked read, write or open returns and sees the flag
+  for (std::size_t i = 0; i < std::size(interruptSignals); ++i) {
+    sigaction(interruptSignals[i], nullptr, &previousInterrupts[i]);
+    // A signal that the parent ignores (nohup, a background job) stays ignored.
+    if (previousInterrupts[i].sa_handler == SIG_IGN) continue;
+    sigaction(interruptSignals[i], &interrupt, nullptr);
+  }
 
   // A closed pipe or an exceeded file-size limit must fail the write (EPIPE,
   // EFBIG) and take the exit path, not kill the program with the report unflushed.
@@ -85,9 +143,9 @@ void installFaultHandlers(RunContext& run) {
 void uninstallFaultHandlers() {
   fedisableexcept(trappedExceptions);
   std::feclearexcept(FE_ALL_EXCEPT);
-  sigaction(SIGINT, &previousInterrupt, nullptr);
-  sigaction(SIGTERM, &previousTerminate, nullptr);
-  sigaction(SIGHUP, &previousHangUp, nullptr);
+  for (std::size_t i = 0; i < std::size(interruptSignals); ++i) {
+    sigaction(interruptSignals[i], &previousInterrupts[i], nullptr);
+  }
   sigaction(SIGPIPE, &previousBrokenPipe, nullptr);
   sigaction(SIGXFSZ, &previousFileTooLarge, nullptr);
   sigaction(SIGFPE, &previousFault, nullptr);

@@ -1,12 +1,14 @@
 #include "app/run.h"
 
 #include <charconv>
+#include <csignal>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 
 #include "physics/standard_atmosphere.h"
 #include "app/interrupts.h"
+#include "app/output_files.h"
 #include "mission/number_reader.h"
 #include "app/prompt.h"
 #include "mission/run_error.h"
@@ -16,12 +18,6 @@
 namespace ascent {
 
 namespace {
-
-constexpr std::size_t maxReportNameLength = 255;
-
-// Files of the working directory that the report must never replace.
-constexpr std::string_view workingFiles[] = {"s1.dat", "speed.dat", "height.dat", "accel.dat",
-                                             "dynpres.dat"};
 
 // Code page and character codes of the degree, plus-minus and superscript-two
 // signs: ISO 8859-1 in a report file, IBM PC code page 437 on the console.
@@ -45,24 +41,7 @@ void startRun(RunContext& run) {
   run.standardOutput.write("Enter output filename (return is standard output): ");
   run.standardOutput.flush();
   readLine(run.input, s.reportName, maxReportNameLength);
-
-  if (s.reportName.find('\0') != std::string::npos) {
-    throw RunError(errorCode::badName, "the report file name contains a NUL byte");
-  }
-  for (std::string_view working : workingFiles) {
-    if (!s.reportName.empty() && run.files.sameAsWorkingFile(s.reportName, std::string(working))) {
-      throw RunError(errorCode::badName,
-                     "the report file must not be " + std::string(working) + " (" +
-                         quoteToken(s.reportName) + ")");
-    }
-  }
-
-  if (s.reportName.empty()) {
-    run.report = &run.standardOutput;
-  } else {
-    run.reportFile = run.files.create(s.reportName);
-    run.report = run.reportFile.get();
-  }
+  openOutputFiles(run);
   run.console = &run.standardOutput;
   s.dataFiles = !s.reportName.empty();
 
@@ -70,13 +49,6 @@ void startRun(RunContext& run) {
   s.degreeChar = characters.degree;
   s.plusMinusChar = characters.plusMinus;
   s.squaredChar = characters.squared;
-
-  if (s.dataFiles) {
-    run.speedFile = run.files.create("speed.dat");
-    run.heightFile = run.files.create("height.dat");
-    run.accelFile = run.files.create("accel.dat");
-    run.dynpresFile = run.files.create("dynpres.dat");
-  }
 
   initAtmosphere(run.atmosphereTables);
   writeTableHeading(run);
@@ -108,6 +80,12 @@ void closeRun(RunContext& run) {
 }
 
 int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
+  // An interrupt that came before this message is how the run ends, whatever
+  // else failed meanwhile: the parent that sent it learns that it was obeyed.
+  if (int signal = pendingInterrupt(); signal != 0) {
+    code = 128 + signal;
+    reason = interruptReason(signal);
+  }
   for (OutStream* stream : {run.reportFile.get(), run.speedFile.get(), run.heightFile.get(),
                             run.accelFile.get(), run.dynpresFile.get()}) {
     if (stream != nullptr) stream->abandon();
@@ -122,9 +100,12 @@ int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
     std::memcpy(message + length, text.data(), n);
     length += n;
   };
-  // The message starts a line of its own. After a prompt, a terminal has
-  // already echoed the answer's line end; piped input has not.
-  if (!run.standardOutput.atLineStart() && !run.inputIsTerminal) append("\n");
+  // The message starts a line of its own. The screen's line state includes
+  // what a terminal echoed of the input (streams.h), but not the "^C" that it
+  // echoes at Ctrl-C.
+  const bool newLine = !run.standardOutput.atLineStart() ||
+                       (run.inputIsTerminal && code == 128 + SIGINT);
+  if (newLine) append("\n");
   append("Runtime error ");
   char digits[16];
   auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, code);
@@ -133,11 +114,21 @@ int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
   append(": ");
   append(reason);
   append("\n");
+  const std::string_view line(message, length);
   try {
-    run.standardOutput.write(std::string_view(message, length));
+    run.standardOutput.write(line);
   } catch (...) {
   }
   run.standardOutput.abandon();
+  // Standard output failed (closed, full, a closed pipe): the user sees the
+  // message on standard error instead.
+  if (run.standardOutput.failed() && run.standardError != nullptr) {
+    try {
+      run.standardError->write(newLine ? line.substr(1) : line);
+    } catch (...) {
+    }
+    run.standardError->abandon();
+  }
   return code;
 }
 
@@ -145,18 +136,26 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
                const RunOptions& options) {
   RunContext run(standardInput, standardOutput, files);
   run.inputIsTerminal = options.inputIsTerminal;
+  run.standardError = options.standardError;
   if (options.handleSignals) installFaultHandlers(run);
   int status = 0;
   try {
     startRun(run);
     missionLoop(run);
     closeRun(run);
+    // An interrupt that came with the end of the input or during the last
+    // flush is not lost.
+    checkInterrupt();
   } catch (const RunError& error) {
     status = stopRun(run, error.code(), error.what());
   } catch (const std::bad_alloc&) {
     status = stopRun(run, 12, "out of memory");
   }
-  if (options.handleSignals) uninstallFaultHandlers();
+  if (options.handleSignals) {
+    uninstallFaultHandlers();
+    // Nor one that came after that check, before the handlers were restored.
+    if (status == 0 && pendingInterrupt() != 0) status = stopRun(run, 0, "");
+  }
   return status;
 }
 

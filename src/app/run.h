@@ -10,8 +10,9 @@ namespace ascent {
 
 struct RunOptions {
   bool handleSignals = false;    // install the interrupt and floating-point trap handlers
-  bool inputIsTerminal = false;  // standard input is a terminal
+  bool inputIsTerminal = false;  // standard input is a terminal that echoes on standard output
   bool utf8 = false;             // degree, plus-minus and squared signs as UTF-8
+  OutStream* standardError = nullptr;  // also takes the error line when standard output fails
 };
 
 // Runs the whole program on the given streams and returns its exit status: 0
@@ -25,8 +26,10 @@ void missionLoop(RunContext& run);
 void closeRun(RunContext& run);
 
 // The single exit path of a failure: flushes and closes every stream already
-// opened, writes "Runtime error N: reason" to standard output and returns N.
-// Safe to call from the floating-point trap handler.
+// opened, writes "Runtime error N: reason" to standard output (and to
+// standard error when standard output has failed) and returns N. A pending
+// interrupt replaces `code` and `reason` with its own. Safe to call from the
+// floating-point trap and out-of-memory handlers.
 int stopRun(RunContext& run, int code, std::string_view reason) noexcept;
 
 }  // namespace ascent

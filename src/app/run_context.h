@@ -32,6 +32,7 @@ struct RunContext {
   std::unique_ptr<OutStream> dynpresFile;
 
   bool inputIsTerminal = false;  // the terminal echoes the answers and their line ends
+  OutStream* standardError = nullptr;  // the error line's way out when standard output fails
 
   // From the core stage on, a vehicle that falls back below the surface or
   // burns more than its own mass abandons its mission (mission/mission_step.h).

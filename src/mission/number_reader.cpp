@@ -58,18 +58,15 @@ ReadStatus readReal(InStream& in, double& value, std::string& token) {
   int c = in.get();
   while (c != InStream::endOfInput && isSeparator(c)) c = in.get();
   if (c == InStream::endOfInput) return ReadStatus::EndOfInput;
-  bool tooLong = false;
   while (c != InStream::endOfInput && !isSeparator(c)) {
-    if (token.size() < maxTokenLength) {
-      token.push_back(static_cast<char>(c));
-    } else {
-      tooLong = true;
-    }
+    // A token this long is no number: no need to wait for an end that may never come.
+    if (token.size() == maxTokenLength) return ReadStatus::NotANumber;
+    token.push_back(static_cast<char>(c));
     c = in.get();
   }
   // The separator that ended the number belongs to the rest of the line.
   if (c != InStream::endOfInput) in.unget(c);
-  if (tooLong || !parseReal(token, value)) return ReadStatus::NotANumber;
+  if (!parseReal(token, value)) return ReadStatus::NotANumber;
   return ReadStatus::Number;
 }
 
@@ -78,16 +75,17 @@ void skipRestOfLine(InStream& in) {
   while (c != InStream::endOfInput && c != '\n') c = in.get();
 }
 
-bool readLine(InStream& in, std::string& line, std::size_t maxKept) {
+bool readLine(InStream& in, std::string& line, std::size_t maxLength) {
   line.clear();
   int c = in.get();
   if (c == InStream::endOfInput) return false;
   bool carriageReturn = false;
   for (; c != InStream::endOfInput && c != '\n'; c = in.get()) {
     // A carriage return counts only just before the line end.
-    if (carriageReturn && line.size() < maxKept) line.push_back('\r');
+    if (carriageReturn) line.push_back('\r');
     carriageReturn = (c == '\r');
-    if (!carriageReturn && line.size() < maxKept) line.push_back(static_cast<char>(c));
+    if (!carriageReturn) line.push_back(static_cast<char>(c));
+    if (line.size() > maxLength) break;
   }
   return true;
 }

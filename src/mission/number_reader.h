@@ -22,15 +22,18 @@ enum class ReadStatus {
 // Parses a whole token; false when it is not a number or overflows a double.
 bool parseReal(std::string_view token, double& value);
 
-// Reads the next number; on NotANumber `token` holds the offending characters.
+// Reads the next number; on NotANumber `token` holds the offending characters
+// (of a token too long to be a number, its beginning: the rest is left unread).
 ReadStatus readReal(InStream& in, double& value, std::string& token);
 
 // Discards the rest of the current line, its line end included.
 void skipRestOfLine(InStream& in);
 
-// Reads one line, keeping at most `maxKept` bytes of it; the line end (with a
-// carriage return before it) is removed. False when the input had ended before.
-bool readLine(InStream& in, std::string& line, std::size_t maxKept);
+// Reads one line; the line end (with a carriage return before it) is removed.
+// A line longer than `maxLength` is read only until that shows: `line` then
+// holds more than `maxLength` bytes and the rest of the line is left unread.
+// False when the input had ended before.
+bool readLine(InStream& in, std::string& line, std::size_t maxLength);
 
 // A short, printable rendering of a token for an error message.
 std::string quoteToken(std::string_view token);

@@ -1,12 +1,15 @@
 #include "report/streams.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "app/interrupts.h"
 #include "mission/run_error.h"
@@ -19,36 +22,114 @@ void throwSystemError(int err, const std::string& action, const std::string& wha
 
 namespace {
 
-// Writes all bytes, retrying short writes and interrupted calls; returns 0 or errno.
-int writeAll(int fd, const char* bytes, std::size_t size) noexcept {
-  while (size > 0) {
-    ssize_t n = ::write(fd, bytes, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
+// open(2) of a FIFO waits for the other end: an interrupt ends the wait.
+int openInterruptibly(const std::string& name, int flags, mode_t mode = 0) {
+  for (;;) {
+    checkInterrupt();
+    int fd = ::open(name.c_str(), flags | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EINTR) return fd;
   }
-  return 0;
+}
+
+// On the way out, waits for a full non-blocking descriptor; false when an
+// interrupt comes first (a blocked exit must not keep the program).
+bool waitWritableOnExit(int fd) noexcept {
+  for (;;) {
+    pollfd ready{fd, POLLOUT, 0};
+    int n = ::poll(&ready, 1, -1);
+    if (n > 0) return true;
+    if (n < 0 && errno == EINTR && pendingInterrupt() == 0) continue;
+    return false;
+  }
+}
+
+// The absolute path that `name` designates, with "." and ".." taken away and
+// every symbolic link followed, the last one too even when its target does not
+// exist yet: the file that opening `name` for writing would create.
+std::string resolvedPath(const std::string& name) {
+  std::vector<std::string> pending;  // components still to walk, the next one last
+  auto prepend = [&pending](std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t end = path.find('/', start);
+      if (end == std::string_view::npos) end = path.size();
+      parts.emplace_back(path.substr(start, end - start));
+      start = end + 1;
+    }
+    pending.insert(pending.end(), parts.rbegin(), parts.rend());
+  };
+  prepend(name);
+  std::error_code error;
+  if (name.empty() || name[0] != '/') prepend(std::filesystem::current_path(error).string());
+
+  std::string resolved;  // "" is the root
+  int linksLeft = 40;    // as the kernel's limit, so that a loop of links ends
+  while (!pending.empty()) {
+    std::string part = std::move(pending.back());
+    pending.pop_back();
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      std::size_t slash = resolved.rfind('/');
+      resolved.erase(slash == std::string::npos ? 0 : slash);
+      continue;
+    }
+    std::string candidate = resolved + "/" + part;
+    struct stat info {};
+    if (linksLeft > 0 && ::lstat(candidate.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+      std::filesystem::path target = std::filesystem::read_symlink(candidate, error);
+      if (!error) {
+        --linksLeft;
+        if (target.is_absolute()) resolved.clear();
+        prepend(target.string());
+        continue;
+      }
+    }
+    resolved = std::move(candidate);
+  }
+  return resolved.empty() ? "/" : resolved;
 }
 
 }  // namespace
 
-FdOutStream::FdOutStream(int fd, std::string name, bool ownsFd)
-    : fd_(fd), name_(std::move(name)), ownsFd_(ownsFd), buffer_(new char[capacity]) {}
+FdOutStream::FdOutStream(int fd, std::string name, bool ownsFd, std::size_t capacity)
+    : capacity_(capacity),
+      fd_(fd),
+      name_(std::move(name)),
+      ownsFd_(ownsFd),
+      buffer_(new char[capacity]) {}
 
 FdOutStream::~FdOutStream() { abandon(); }
+
+void FdOutStream::writeAll(const char* bytes, std::size_t size, std::size_t& written) {
+  while (written < size) {
+    ssize_t n = ::write(fd_, bytes + written, size - written);
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+      // A blocking write cut short was interrupted.
+      if (written < size) checkInterrupt();
+      continue;
+    }
+    int err = n < 0 ? errno : EIO;
+    if (err == EINTR) {
+      checkInterrupt();
+    } else if (err == EAGAIN || err == EWOULDBLOCK) {
+      awaitDescriptor(fd_, POLLOUT);  // a parent made the descriptor non-blocking
+    } else {
+      noteFailed();
+      throwSystemError(err, "cannot write to", name_);
+    }
+  }
+}
 
 void FdOutStream::write(std::string_view bytes) {
   if (fd_ < 0) throwSystemError(EBADF, "cannot write to", name_);
   noteWritten(bytes);
-  if (used_ + bytes.size() > capacity) {
+  if (used_ + bytes.size() > capacity_) {
     flush();
-    if (bytes.size() > capacity) {
-      if (int err = writeAll(fd_, bytes.data(), bytes.size())) {
-        throwSystemError(err, "cannot write to", name_);
-      }
+    if (bytes.size() > capacity_) {
+      std::size_t written = 0;
+      writeAll(bytes.data(), bytes.size(), written);
       return;
     }
   }
@@ -58,9 +139,17 @@ void FdOutStream::write(std::string_view bytes) {
 
 void FdOutStream::flush() {
   if (used_ == 0 || fd_ < 0) return;
-  std::size_t size = used_;
+  std::size_t written = 0;
+  try {
+    writeAll(buffer_.get(), used_, written);
+  } catch (...) {
+    // After an interrupt, what did not go out yet stays for the exit path.
+    std::size_t left = failed() ? 0 : used_ - written;
+    std::memmove(buffer_.get(), buffer_.get() + written, left);
+    used_ = left;
+    throw;
+  }
   used_ = 0;
-  if (int err = writeAll(fd_, buffer_.get(), size)) throwSystemError(err, "cannot write to", name_);
 }
 
 void FdOutStream::close() {
@@ -75,13 +164,36 @@ void FdOutStream::close() {
 
 void FdOutStream::abandon() noexcept {
   if (fd_ < 0) return;
-  if (used_ > 0) (void)writeAll(fd_, buffer_.get(), used_);
+  std::size_t written = 0;
+  while (written < used_) {
+    ssize_t n = ::write(fd_, buffer_.get() + written, used_ - written);
+    if (n > 0) {
+      written += static_cast<std::size_t>(n);
+      continue;
+    }
+    int err = n < 0 ? errno : EIO;
+    // Only a (further) interrupt gives up on a write that is blocked.
+    if (err == EINTR && pendingInterrupt() == 0) continue;
+    if ((err == EAGAIN || err == EWOULDBLOCK) && waitWritableOnExit(fd_)) continue;
+    noteFailed();
+    break;
+  }
   used_ = 0;
   // A descriptor that is not ours (standard output) stays usable for the
   // error message that follows.
   if (ownsFd_) {
     ::close(fd_);
     fd_ = -1;
+  }
+}
+
+void FdOutStream::truncate() {
+  if (fd_ < 0) return;
+  // A FIFO or a device has nothing to empty, as O_TRUNC would leave it alone.
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return;
+  while (::ftruncate(fd_, 0) != 0) {
+    if (errno != EINTR) throwSystemError(errno, "cannot empty", name_);
   }
 }
 
@@ -95,17 +207,20 @@ FdInStream::~FdInStream() {
 int FdInStream::refill() {
   if (fd_ < 0) return endOfInput;
   for (;;) {
+    // Checks for an interrupt, then waits for input (also on a descriptor a
+    // parent made non-blocking) until an interrupt comes.
+    awaitDescriptor(fd_, POLLIN);
     ssize_t n = ::read(fd_, buffer_.get(), capacity);
     if (n > 0) {
       next_ = 1;
       end_ = static_cast<std::size_t>(n);
+      // A terminal echoes a line typed in full with its line end; Ctrl-D
+      // hands over a line without one, and the cursor stays after it.
+      if (echo_ != nullptr) echo_->noteEcho(buffer_[end_ - 1] == '\n');
       return static_cast<unsigned char>(buffer_[0]);
     }
     if (n == 0) return endOfInput;
-    if (errno == EINTR) {
-      checkInterrupt();
-      continue;
-    }
+    if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
     throwSystemError(errno, "cannot read", name_);
   }
 }
@@ -117,8 +232,17 @@ void FdInStream::close() {
   if (ownsFd_ && ::close(fd) != 0 && errno != EINTR) throwSystemError(errno, "cannot close", name_);
 }
 
+OpenedFile FileSystem::openForWriting(const std::string& name, Lock) { return {create(name), false}; }
+
+void FileSystem::remove(const std::string&) {}
+
+bool FileSystem::sameFile(const std::string& first, const std::string& second) {
+  return std::filesystem::path(first).lexically_normal() ==
+         std::filesystem::path(second).lexically_normal();
+}
+
 std::unique_ptr<InStream> RealFileSystem::openRead(const std::string& name) {
-  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = openInterruptibly(name, O_RDONLY);
   if (fd < 0) throwSystemError(errno, "cannot open", name);
   // open(2) accepts a directory for reading; reading it fails with EISDIR.
   struct stat info {};
@@ -130,19 +254,44 @@ std::unique_ptr<InStream> RealFileSystem::openRead(const std::string& name) {
 }
 
 std::unique_ptr<OutStream> RealFileSystem::create(const std::string& name) {
-  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = openInterruptibly(name, O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (fd < 0) throwSystemError(errno, "cannot create", name);
   return std::make_unique<FdOutStream>(fd, name, true);
 }
 
-bool RealFileSystem::sameAsWorkingFile(const std::string& name, const std::string& workingFile) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::path resolved = fs::weakly_canonical(fs::path(name), error);
-  if (error) return false;
-  fs::path working = fs::weakly_canonical(fs::current_path(error) / workingFile, error);
-  if (error) return false;
-  return resolved == working;
+OpenedFile RealFileSystem::openForWriting(const std::string& name, Lock lock) {
+  OpenedFile opened;
+  int fd = openInterruptibly(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
+  if (fd >= 0) {
+    opened.created = true;
+  } else if (errno == EEXIST) {
+    fd = openInterruptibly(name, O_WRONLY);
+    // A dangling symbolic link: its target is created, and the link is not
+    // ours to remove.
+    if (fd < 0 && errno == ENOENT) fd = openInterruptibly(name, O_WRONLY | O_CREAT, 0666);
+  }
+  if (fd < 0) throwSystemError(errno, "cannot create", name);
+  opened.stream = std::make_unique<FdOutStream>(fd, name, true);
+  if (lock == Lock::exclusive) {
+    int result = 0;
+    while ((result = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    // A file system without locks (ENOLCK, EOPNOTSUPP) is written unlocked.
+    if (result != 0 && errno == EWOULDBLOCK) {
+      throw RunError(EWOULDBLOCK,
+                     "another run is writing the data files of this directory (" + name + ")");
+    }
+  }
+  return opened;
+}
+
+void RealFileSystem::remove(const std::string& name) { ::unlink(name.c_str()); }
+
+bool RealFileSystem::sameFile(const std::string& first, const std::string& second) {
+  if (resolvedPath(first) == resolvedPath(second)) return true;
+  struct stat a {}, b {};
+  return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 std::unique_ptr<InStream> MemoryFileSystem::openRead(const std::string& name) {
@@ -157,10 +306,9 @@ std::unique_ptr<OutStream> MemoryFileSystem::create(const std::string& name) {
   return std::make_unique<StringOutStream>(contents);
 }
 
-bool MemoryFileSystem::sameAsWorkingFile(const std::string& name, const std::string& workingFile) {
-  std::string_view plain(name);
-  while (plain.substr(0, 2) == "./") plain.remove_prefix(2);
-  return plain == workingFile;
+OpenedFile MemoryFileSystem::openForWriting(const std::string& name, Lock) {
+  bool created = files.count(name) == 0;
+  return {std::make_unique<StringOutStream>(files[name]), created};
 }
 
 }  // namespace ascent

@@ -26,16 +26,25 @@ class OutStream {
   // signal handler: never throws, uses only write(2) and close(2). A stream on
   // a descriptor it does not own is flushed and stays open.
   virtual void abandon() noexcept = 0;
-  // True when nothing was written yet or the last byte written ends a line.
+  // Empties a file opened without emptying it (FileSystem::openForWriting).
+  virtual void truncate() {}
+  // True when nothing was written yet or the last byte written ends a line;
+  // on a terminal, also after the echo of input that ended a line.
   bool atLineStart() const { return atLineStart_; }
+  // A terminal echoed input here: its cursor is now at a line start or not.
+  void noteEcho(bool endedLine) { atLineStart_ = endedLine; }
+  // True once a write to the stream has failed.
+  bool failed() const { return failed_; }
 
  protected:
   void noteWritten(std::string_view bytes) {
     if (!bytes.empty()) atLineStart_ = bytes.back() == '\n';
   }
+  void noteFailed() { failed_ = true; }
 
  private:
   bool atLineStart_ = true;
+  bool failed_ = false;
 };
 
 class InStream {
@@ -61,18 +70,23 @@ class InStream {
   int pushedBack_ = noPushBack;
 };
 
-// Buffered output to a file descriptor.
+// Buffered output to a file descriptor. A descriptor that a parent made
+// non-blocking is waited for when full; an interrupt ends a blocked write.
 class FdOutStream final : public OutStream {
  public:
-  FdOutStream(int fd, std::string name, bool ownsFd);
+  static constexpr std::size_t defaultCapacity = 1 << 16;
+  FdOutStream(int fd, std::string name, bool ownsFd, std::size_t capacity = defaultCapacity);
   ~FdOutStream() override;
   void write(std::string_view bytes) override;
   void flush() override;
   void close() override;
   void abandon() noexcept override;
+  void truncate() override;
 
  private:
-  static constexpr std::size_t capacity = 1 << 16;
+  // Writes bytes[0, size), counting in `written` what went out; throws.
+  void writeAll(const char* bytes, std::size_t size, std::size_t& written);
+  std::size_t capacity_;
   int fd_;
   std::string name_;
   bool ownsFd_;
@@ -80,12 +94,15 @@ class FdOutStream final : public OutStream {
   std::size_t used_ = 0;
 };
 
-// Buffered input from a file descriptor.
+// Buffered input from a file descriptor. Every refill first checks for an
+// interrupt, so that no input, however long, keeps an interrupt waiting.
 class FdInStream final : public InStream {
  public:
   FdInStream(int fd, std::string name, bool ownsFd);
   ~FdInStream() override;
   void close() override;
+  // The descriptor is a terminal that echoes what is typed on `terminal`.
+  void echoesOn(OutStream& terminal) { echo_ = &terminal; }
 
  protected:
   int next() override {
@@ -102,6 +119,7 @@ class FdInStream final : public InStream {
   std::unique_ptr<char[]> buffer_;
   std::size_t next_ = 0;
   std::size_t end_ = 0;
+  OutStream* echo_ = nullptr;
 };
 
 // Appends to a string owned by the caller.
@@ -115,6 +133,7 @@ class StringOutStream final : public OutStream {
   void flush() override {}
   void close() override {}
   void abandon() noexcept override {}
+  void truncate() override { sink_.clear(); }
 
  private:
   std::string& sink_;
@@ -144,23 +163,44 @@ class StringInStream final : public InStream {
   std::size_t next_ = 0;
 };
 
+// A file opened for writing without emptying it.
+struct OpenedFile {
+  std::unique_ptr<OutStream> stream;
+  bool created = false;  // the file did not exist before
+};
+
 // Where named files come from: the real current directory, or memory.
 class FileSystem {
  public:
+  enum class Lock { none, exclusive };
   virtual ~FileSystem() = default;
   // Opens an existing file for reading; throws RunError when it cannot.
   virtual std::unique_ptr<InStream> openRead(const std::string& name) = 0;
   // Creates (or empties) a file for writing; throws RunError when it cannot.
   virtual std::unique_ptr<OutStream> create(const std::string& name) = 0;
-  // True when `name` designates the file `workingFile` of the current directory.
-  virtual bool sameAsWorkingFile(const std::string& name, const std::string& workingFile) = 0;
+  // Opens a file for writing, creating it when missing but not emptying it
+  // (OutStream::truncate does). Lock::exclusive also takes an advisory lock
+  // on it, held until the stream is closed; another process holding one is
+  // RunError EWOULDBLOCK. Without real files: create, no lock.
+  virtual OpenedFile openForWriting(const std::string& name, Lock lock);
+  // Removes a file that openForWriting created; failures are ignored.
+  virtual void remove(const std::string& name);
+  // True when the two names designate one file. Without real files: the same
+  // name once lexically normalised ("./a" and "b/../a" are "a").
+  virtual bool sameFile(const std::string& first, const std::string& second);
 };
 
+// The files of the real current directory. A name is the same file as
+// another when both resolve to the same absolute path (symbolic links
+// followed, also to files that do not exist yet) or to the same device and
+// inode (hard links).
 class RealFileSystem final : public FileSystem {
  public:
   std::unique_ptr<InStream> openRead(const std::string& name) override;
   std::unique_ptr<OutStream> create(const std::string& name) override;
-  bool sameAsWorkingFile(const std::string& name, const std::string& workingFile) override;
+  OpenedFile openForWriting(const std::string& name, Lock lock) override;
+  void remove(const std::string& name) override;
+  bool sameFile(const std::string& first, const std::string& second) override;
 };
 
 // Files held in memory, by name (tests and fuzz targets).
@@ -169,7 +209,8 @@ class MemoryFileSystem final : public FileSystem {
   std::map<std::string, std::string> files;
   std::unique_ptr<InStream> openRead(const std::string& name) override;
   std::unique_ptr<OutStream> create(const std::string& name) override;
-  bool sameAsWorkingFile(const std::string& name, const std::string& workingFile) override;
+  OpenedFile openForWriting(const std::string& name, Lock lock) override;
+  void remove(const std::string& name) override { files.erase(name); }
 };
 
 }  // namespace ascent

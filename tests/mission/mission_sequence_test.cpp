@@ -37,9 +37,6 @@ class MissionFiles final : public FileSystem {
   std::unique_ptr<OutStream> create(const std::string& name) override {
     return memory.create(name);
   }
-  bool sameAsWorkingFile(const std::string& name, const std::string& working) override {
-    return memory.sameAsWorkingFile(name, working);
-  }
 
  private:
   std::size_t opened_ = 0;

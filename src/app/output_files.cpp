@@ -1,0 +1,91 @@
+#include "app/output_files.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mission/number_reader.h"
+#include "mission/run_error.h"
+
+namespace ascent {
+
+namespace {
+
+constexpr const char* thrustFileName = "s1.dat";
+constexpr const char* dataFileNames[] = {"speed.dat", "height.dat", "accel.dat", "dynpres.dat"};
+
+void refuseUnusableName(const std::string& name) {
+  // A name cut to fit could be another, existing file, which would be emptied.
+  if (name.size() > maxReportNameLength) {
+    throw RunError(errorCode::badName, "the report file name is longer than " +
+                                           std::to_string(maxReportNameLength) + " characters (" +
+                                           quoteToken(name) + ")");
+  }
+  if (name.find('\0') != std::string::npos) {
+    throw RunError(errorCode::badName, "the report file name contains a NUL byte");
+  }
+}
+
+// Every output is compared, as a file, with the thrust file and with every
+// other output: a report named after a data file, a data file linked to the
+// thrust file or to the report, or a dangling link to a data file would make
+// two of them one file.
+void refuseSharedFiles(FileSystem& files, const std::string& reportName) {
+  struct Output {
+    std::string name;
+    std::string subject;  // how a reason names it
+    std::string suffix;
+  };
+  std::vector<Output> outputs{{reportName, "the report file", " (" + quoteToken(reportName) + ")"}};
+  for (const char* data : dataFileNames) outputs.push_back({data, std::string("the data file ") + data, ""});
+
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const Output& output = outputs[i];
+    if (files.sameFile(output.name, thrustFileName)) {
+      throw RunError(errorCode::badName,
+                     output.subject + " must not be " + thrustFileName + output.suffix);
+    }
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (files.sameFile(output.name, outputs[j].name)) {
+        throw RunError(errorCode::badName,
+                       output.subject + " must not be " + outputs[j].name + output.suffix);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void openOutputFiles(RunContext& run) {
+  const std::string& name = run.state.reportName;
+  if (name.empty()) {
+    run.report = &run.standardOutput;
+    return;
+  }
+  refuseUnusableName(name);
+  refuseSharedFiles(run.files, name);
+
+  // Nothing is emptied before every data file is locked: a second run in this
+  // directory stops here and leaves the first run's files alone.
+  OpenedFile report = run.files.openForWriting(name, FileSystem::Lock::none);
+  run.reportFile = std::move(report.stream);
+  run.report = run.reportFile.get();
+  std::unique_ptr<OutStream>* dataFiles[] = {&run.speedFile, &run.heightFile, &run.accelFile,
+                                             &run.dynpresFile};
+  try {
+    for (std::size_t i = 0; i < std::size(dataFiles); ++i) {
+      *dataFiles[i] = run.files.openForWriting(dataFileNames[i], FileSystem::Lock::exclusive).stream;
+    }
+  } catch (...) {
+    if (report.created) {
+      run.report = nullptr;
+      run.reportFile.reset();
+      run.files.remove(name);
+    }
+    throw;
+  }
+  run.reportFile->truncate();
+  for (auto* file : dataFiles) (*file)->truncate();
+}
+
+}  // namespace ascent
