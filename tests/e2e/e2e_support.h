@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace ascent::testing {
@@ -24,6 +25,13 @@ struct ProgramTest : ::testing::Test {
   }
   ProgramRun run(const std::string& input, const std::string& shellPrefix = "") {
     return runProgram(ASCENT_PROGRAM, dir.path(), input, shellPrefix);
+  }
+  // The program in the test's directory, run under the test's control.
+  ChildSetup childSetup() const {
+    ChildSetup setup;
+    setup.directory = dir.path();
+    setup.program = ASCENT_PROGRAM;
+    return setup;
   }
   std::string file(const std::string& name) { return readFile(dir / name); }
   bool exists(const std::string& name) { return std::filesystem::exists(dir / name); }

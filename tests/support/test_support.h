@@ -1,11 +1,18 @@
 // Helpers shared by the unit and end-to-end tests.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+struct rusage;
+
 namespace ascent::testing {
+
+using namespace std::chrono_literals;
 
 // |actual - expected| <= relTol * |expected|, with a message naming both values.
 #define EXPECT_REL_NEAR(actual, expected, relTol)                                        \
@@ -42,8 +49,15 @@ struct ProgramRun {
 };
 
 // Runs `program` in `directory` with `input` on standard input. `shellPrefix`
-// runs before it in the same shell (for ulimit and the like).
+// runs before it in the same shell (for ulimit and the like). A run that
+// outlives `limit` is killed and fails the test.
 ProgramRun runProgram(const std::string& program, const std::filesystem::path& directory,
-                      const std::string& input, const std::string& shellPrefix = "");
+                      const std::string& input, const std::string& shellPrefix = "",
+                      std::chrono::milliseconds limit = 10s);
+
+// Waits for `pid` at most `limit`; past it, kills the process group that
+// `pid` leads (and `pid`) and fails the test. Returns the exit status,
+// 128 + signal for a child ended by a signal, or -1 when it had to be killed.
+int waitWithLimit(pid_t pid, std::chrono::milliseconds limit, struct rusage* usage = nullptr);
 
 }  // namespace ascent::testing
