@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -31,17 +33,21 @@ int openInterruptibly(const std::string& name, int flags, mode_t mode = 0) {
   }
 }
 
-// On the way out, waits for a full non-blocking descriptor; false when an
-// interrupt comes first (a blocked exit must not keep the program).
-bool waitWritableOnExit(int fd) noexcept {
+// On the way out, waits for a descriptor that is full, at most `timeoutMs`
+// (-1: no limit); false at the limit or when an interrupt comes first.
+bool writableOnExit(int fd, int timeoutMs) noexcept {
   for (;;) {
     pollfd ready{fd, POLLOUT, 0};
-    int n = ::poll(&ready, 1, -1);
+    int n = ::poll(&ready, 1, timeoutMs);
     if (n > 0) return true;
     if (n < 0 && errno == EINTR && pendingInterrupt() == 0) continue;
     return false;
   }
 }
+
+// A run that stops for an interrupt waits this long for a reader that has
+// stopped reading, and then gives up its output rather than hang.
+constexpr int interruptedExitWaitMs = 1000;
 
 // The absolute path that `name` designates, with "." and ".." taken away and
 // every symbolic link followed, the last one too even when its target does not
@@ -164,19 +170,27 @@ void FdOutStream::close() {
 
 void FdOutStream::abandon() noexcept {
   if (fd_ < 0) return;
+  // After an interrupt, writes go out in pieces that a pipe with room for
+  // them takes without blocking, each after a bounded wait for that room.
+  const bool interrupted = pendingInterrupt() != 0;
   std::size_t written = 0;
-  while (written < used_) {
-    ssize_t n = ::write(fd_, buffer_.get() + written, used_ - written);
+  while (written < used_ && !failed()) {
+    if (interrupted && !writableOnExit(fd_, interruptedExitWaitMs)) {
+      noteFailed();
+      break;
+    }
+    const std::size_t piece = interrupted ? std::min<std::size_t>(used_ - written, PIPE_BUF)
+                                          : used_ - written;
+    ssize_t n = ::write(fd_, buffer_.get() + written, piece);
     if (n > 0) {
       written += static_cast<std::size_t>(n);
       continue;
     }
     int err = n < 0 ? errno : EIO;
-    // Only a (further) interrupt gives up on a write that is blocked.
+    // Only an interrupt gives up on a write that is blocked.
     if (err == EINTR && pendingInterrupt() == 0) continue;
-    if ((err == EAGAIN || err == EWOULDBLOCK) && waitWritableOnExit(fd_)) continue;
+    if ((err == EAGAIN || err == EWOULDBLOCK) && (interrupted || writableOnExit(fd_, -1))) continue;
     noteFailed();
-    break;
   }
   used_ = 0;
   // A descriptor that is not ours (standard output) stays usable for the

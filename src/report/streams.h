@@ -23,8 +23,10 @@ class OutStream {
   // Flushes and releases the stream; throws RunError on failure.
   virtual void close() = 0;
   // Last-ditch flush and close on the way out after a failure, also from a
-  // signal handler: never throws, uses only write(2) and close(2). A stream on
-  // a descriptor it does not own is flushed and stays open.
+  // signal handler: never throws, uses only poll(2), write(2) and close(2). A
+  // stream on a descriptor it does not own is flushed and stays open. A
+  // stream that has failed writes no more; after an interrupt, output that
+  // no one takes for a second is given up.
   virtual void abandon() noexcept = 0;
   // Empties a file opened without emptying it (FileSystem::openForWriting).
   virtual void truncate() {}

@@ -235,6 +235,18 @@ TEST_F(Interrupts, ASignalSentWithTheEndOfTheInputIsNotLost) {
   }
 }
 
+TEST_F(Interrupts, AnInterruptEndsARunWhoseOutputNoOneReads) {
+  // The screen report fills the pipe and the program waits to write more.
+  useShippedThrustFile();
+  Child program(childSetup());
+  program.readOutput(false);
+  program.send("\n5\n20\n5\n20\n5\n20\n-1\n");
+  program.runFor(300ms);
+  program.signal(SIGTERM);
+  EXPECT_EQ(program.finish(), 143);  // the output is given up after a second
+  EXPECT_EQ(program.errors, interrupted(SIGTERM) + "\n");
+}
+
 TEST_F(Interrupts, ASignalThatTheParentIgnoresStaysIgnored) {
   for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
     ChildSetup setup = childSetup();
