@@ -154,7 +154,9 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
   if (options.handleSignals) {
     uninstallFaultHandlers();
     // Nor one that came after that check, before the handlers were restored.
-    if (status == 0 && pendingInterrupt() != 0) status = stopRun(run, 0, "");
+    if (int signal = pendingInterrupt(); status == 0 && signal != 0) {
+      status = stopRun(run, 128 + signal, interruptReason(signal));
+    }
   }
   return status;
 }
