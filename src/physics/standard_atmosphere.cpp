@@ -37,13 +37,6 @@ constexpr std::array<Layer, atmosphereLayers> layers{{
     {84852.0, 0.0},      // mesopause, 86.000 km geometric
 }};
 
-// The layers' base heights as a table of breakpoints.
-constexpr std::array<double, atmosphereLayers> layerBaseHeights = [] {
-  std::array<double, atmosphereLayers> heights{};
-  for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = layers[i].baseHeight;
-  return heights;
-}();
-
 struct UpperKnot {
   double altitude;  // m, standard geometric
   double pressure;  // Pa
@@ -113,7 +106,10 @@ void initUpperTables(AtmosphereTables& tables) {
 // layer 0 and heights above 84852 m extend layer 7.
 void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure, double& density,
                      double& speedOfSound) {
-  const int i = findInterval(layerBaseHeights, H);
+  // Not findInterval: that keeps x on the intervals between breakpoints,
+  // while the last layer (index atmosphereLayers - 1) extends upward.
+  int i = 0;
+  while (i < atmosphereLayers - 1 && layers[i + 1].baseHeight < H) ++i;
   const double dH = H - layers[i].baseHeight;
   const double lapseRate = layers[i].lapseRate;
   const double Tb = tables.layerBaseTemperature[i];
