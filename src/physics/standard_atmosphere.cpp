@@ -1,6 +1,7 @@
 #include "physics/standard_atmosphere.h"
 
 #include <cmath>
+#include <limits>
 
 #include "physics/constants.h"
 
@@ -36,6 +37,15 @@ constexpr std::array<Layer, atmosphereLayers> layers{{
     {71000.0, -0.002},   // 71.802 km geometric
     {84852.0, 0.0},      // mesopause, 86.000 km geometric
 }};
+
+// The layers as intervals between breakpoints: each layer's base height, and
+// above the last base no bound, so that layer 7 extends upward.
+constexpr std::array<double, atmosphereLayers + 1> layerBreakpoints = [] {
+  std::array<double, atmosphereLayers + 1> bases{};
+  for (std::size_t i = 0; i < layers.size(); ++i) bases[i] = layers[i].baseHeight;
+  bases[atmosphereLayers] = std::numeric_limits<double>::infinity();
+  return bases;
+}();
 
 struct UpperKnot {
   double altitude;  // m, standard geometric
@@ -106,10 +116,7 @@ void initUpperTables(AtmosphereTables& tables) {
 // layer 0 and heights above 84852 m extend layer 7.
 void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure, double& density,
                      double& speedOfSound) {
-  // Not findInterval: that keeps x on the intervals between breakpoints,
-  // while the last layer (index atmosphereLayers - 1) extends upward.
-  int i = 0;
-  while (i < atmosphereLayers - 1 && layers[i + 1].baseHeight < H) ++i;
+  const int i = findInterval(layerBreakpoints, H);
   const double dH = H - layers[i].baseHeight;
   const double lapseRate = layers[i].lapseRate;
   const double Tb = tables.layerBaseTemperature[i];
