@@ -10,7 +10,7 @@ Installs the Debian packages that one set-up needs and that are missing:
   run    tools/run.sh: cmake make g++ libcli11-dev nlohmann-json3-dev gnuplot-nox
          (gnuplot only for plotting, at run time)
   test   tools/test.sh: those of run, plus libgtest-dev libgmock-dev
-         libbenchmark-dev valgrind parallel hyperfine
+         libbenchmark-dev valgrind parallel hyperfine python3
   ci     .ci/run: those of test, plus clang libclang-rt-dev (clang++ builds,
          sanitizers, libFuzzer)
 As root it runs `apt-get update` and `apt-get install -y` with the missing
@@ -43,7 +43,7 @@ done
 
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev gnuplot-nox)
 case $set_name in
-  test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine) ;;&
+  test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3) ;;&
   ci) packages+=(clang libclang-rt-dev) ;;
 esac
 
