@@ -3,7 +3,20 @@
 #include <cmath>
 #include <charconv>
 
+#include "driver/fixed_format.h"
+
 namespace ascent {
+
+namespace {
+// Fields up to this size are written in place on the stack; only a wider
+// field or one with more decimals than the longest double can need takes the
+// general path below.
+constexpr int fieldBufferSize = 400;
+
+bool fitsFieldBuffer(int width, int decimals) {
+  return width <= fieldBufferSize && decimals >= 0 && decimals <= fieldBufferSize - fixedFieldRoom(0, 0);
+}
+}  // namespace
 
 double roundHalfEven(double x) {
   // nearbyint rounds in the current mode, which the program never changes
@@ -12,6 +25,11 @@ double roundHalfEven(double x) {
 }
 
 void appendFixed(std::string& out, double value, int width, int decimals) {
+  if (fitsFieldBuffer(width, decimals)) {
+    char field[fieldBufferSize];
+    out.append(field, writeFixed(field, value, width, decimals));
+    return;
+  }
   // Room for the 309 integer digits of the largest double, a sign and the
   // decimals. to_chars rounds the exact binary value as printf's %.*f does.
   char digits[400];
@@ -27,6 +45,11 @@ void appendFixed(std::string& out, double value, int width, int decimals) {
 }
 
 void appendWhole(std::string& out, double value, int width) {
+  if (fitsFieldBuffer(width, 0)) {
+    char field[fieldBufferSize];
+    out.append(field, writeWhole(field, value, width));
+    return;
+  }
   appendFixed(out, roundHalfEven(value), width, 0);
 }
 
