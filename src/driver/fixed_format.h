@@ -17,7 +17,7 @@ constexpr int fixedFieldRoom(int width, int decimals) {
 
 // Writes `value` with `decimals` (>= 0) digits after the point in a field of
 // `width`; `out` has room for fixedFieldRoom(width, decimals) characters.
-// Returns the end of the field.
+// Returns the end of the field; what the room holds after it is unspecified.
 char* writeFixed(char* out, double value, int width, int decimals);
 
 // Writes `value` rounded to the nearest whole number, halves to even, in a

@@ -27,7 +27,7 @@ double roundHalfEven(double x) {
 void appendFixed(std::string& out, double value, int width, int decimals) {
   if (fitsFieldBuffer(width, decimals)) {
     char field[fieldBufferSize];
-    out.append(field, writeFixed(field, value, width, decimals));
+    out.append(field, static_cast<std::size_t>(writeFixed(field, value, width, decimals) - field));
     return;
   }
   // Room for the 309 integer digits of the largest double, a sign and the
@@ -47,7 +47,7 @@ void appendFixed(std::string& out, double value, int width, int decimals) {
 void appendWhole(std::string& out, double value, int width) {
   if (fitsFieldBuffer(width, 0)) {
     char field[fieldBufferSize];
-    out.append(field, writeWhole(field, value, width));
+    out.append(field, static_cast<std::size_t>(writeWhole(field, value, width) - field));
     return;
   }
   appendFixed(out, roundHalfEven(value), width, 0);

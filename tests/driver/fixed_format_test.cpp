@@ -105,7 +105,7 @@ TEST(FixedFormat, AMillionRandomValuesMatchPrintfInEveryProgramField) {
   EXPECT_GT(checked, 1'000'000);
 }
 
-TEST(FixedFormat, WritesOnlyItsFieldAndReturnsItsEnd) {
+TEST(FixedFormat, ReturnsTheFieldEndAndStaysInItsRoom) {
   struct Case {
     double value;
     int width, decimals;
@@ -120,6 +120,7 @@ TEST(FixedFormat, WritesOnlyItsFieldAndReturnsItsEnd) {
   for (const Case& c : cases) {
     char buffer[fixedFieldRoom(30, 3) + 8];
     std::memset(buffer, '#', sizeof buffer);
+    const int room = fixedFieldRoom(c.width, c.whole ? 0 : c.decimals);
     char* end = c.whole ? writeWhole(buffer, c.value, c.width)
                               : writeFixed(buffer, c.value, c.width, c.decimals);
     const std::string text(buffer, static_cast<std::size_t>(end - buffer));
@@ -127,7 +128,7 @@ TEST(FixedFormat, WritesOnlyItsFieldAndReturnsItsEnd) {
     if (c.text != nullptr) {
       EXPECT_EQ(text, c.text);
     }
-    for (const char* p = end; p < buffer + sizeof buffer; ++p) ASSERT_EQ(*p, '#') << text;
+    for (const char* p = buffer + room; p < buffer + sizeof buffer; ++p) ASSERT_EQ(*p, '#') << text;
   }
 }
 
