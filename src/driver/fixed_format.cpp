@@ -12,13 +12,21 @@ namespace {
 
 // 10^d is exact in a double while 5^d < 2^53, that is up to d = 22.
 constexpr int maxFastDecimals = 22;
-constexpr double powersOfTen[maxFastDecimals + 1] = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr std::uint64_t integerPowersOfTen[] = {
-    1u,          10u,          100u,          1000u,          10000u,          100000u,
-    1000000u,    10000000u,    100000000u,    1000000000u,    10000000000u,    100000000000u,
-    1000000000000u, 10000000000000u, 100000000000000u, 1000000000000000u, 10000000000000000u};
+constexpr double powersOfTen[maxFastDecimals + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// 10^0 to 10^16: the digit counts of the integers below 2^53.
+struct IntegerPowersOfTen {
+  std::uint64_t value[17];
+  constexpr IntegerPowersOfTen() : value() {
+    std::uint64_t power = 1;
+    for (std::uint64_t& v : value) {
+      v = power;
+      power *= 10;
+    }
+  }
+};
+constexpr IntegerPowersOfTen integerPowersOfTen;
 
 // Below 2^52 a double rounds to the nearest integer, halves to even, by adding
 // 2^52: the sum lies where the spacing of doubles is exactly 1, and its
@@ -43,7 +51,7 @@ constexpr DigitPairs digitPairs;
 int countDigits(std::uint64_t n) {
   const int bits = 64 - std::countl_zero(n | 1);
   const int guess = (bits * 1233) >> 12;
-  return guess + (n >= integerPowersOfTen[guess] ? 1 : 0);
+  return guess + (n >= integerPowersOfTen.value[guess] ? 1 : 0);
 }
 
 // `magnitude` (finite, below 2^52) times 10^decimals, rounded to the nearest

@@ -14,7 +14,8 @@ namespace {
 constexpr int fieldBufferSize = 400;
 
 bool fitsFieldBuffer(int width, int decimals) {
-  return width <= fieldBufferSize && decimals >= 0 && decimals <= fieldBufferSize - fixedFieldRoom(0, 0);
+  return width <= fieldBufferSize && decimals >= 0 &&
+         decimals <= fieldBufferSize - fixedFieldRoom(0, 0);
 }
 }  // namespace
 

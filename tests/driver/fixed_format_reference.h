@@ -23,10 +23,10 @@ struct Field {
 
 // Every field of the report, the data files, the prompts and the messages.
 inline constexpr Field programFields[] = {
-    {7, 2, false}, {6, 1, false}, {6, 0, true},  {8, 0, true},  {10, 0, true}, {9, 1, false},
-    {10, 1, false}, {9, 3, false}, {8, 3, false}, {9, 4, false}, {1, 0, false}, {5, 3, false},
-    {7, 4, false}, {5, 1, false}, {3, 1, false}, {4, 2, false}, {5, 2, false}, {6, 0, false},
-    {4, 0, false}, {3, 0, false}, {6, 3, false}, {14, 12, false},
+    {7, 2, false},  {6, 1, false}, {6, 0, true},  {8, 0, true},    {10, 0, true}, {9, 1, false},
+    {10, 1, false}, {9, 3, false}, {8, 3, false}, {9, 4, false},   {1, 0, false}, {5, 3, false},
+    {7, 4, false},  {5, 1, false}, {3, 1, false}, {4, 2, false},   {5, 2, false}, {6, 0, false},
+    {4, 0, false},  {3, 0, false}, {6, 3, false}, {14, 12, false},
 };
 
 // printf's "%*.*f" of value + 0.0; for a whole field "%.0f" of the value with
@@ -48,7 +48,7 @@ inline std::string printfField(double value, Field field) {
 inline std::string writtenField(double value, Field field) {
   char text[fixedFieldRoom(64, 64)];
   char* end = field.whole ? writeWhole(text, value, field.width)
-                                : writeFixed(text, value, field.width, field.decimals);
+                          : writeFixed(text, value, field.width, field.decimals);
   return std::string(text, end);
 }
 
@@ -83,7 +83,8 @@ class ValueSource {
         return sign * value;
       }
       default: {
-        const int fractionBits = (bits >> 8) % 4 == 0 ? decimals + 1 : static_cast<int>((bits >> 10) % 60);
+        const int fractionBits =
+            (bits >> 8) % 4 == 0 ? decimals + 1 : static_cast<int>((bits >> 10) % 60);
         const double m = static_cast<double>(random_() >> (11 + (bits >> 16) % 53));
         return sign * std::ldexp(m, -fractionBits);
       }

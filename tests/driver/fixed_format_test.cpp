@@ -22,14 +22,17 @@ constexpr int fieldsShown = 10;  // mismatches reported before a check gives up
 // rounding carries into a new digit, that sit at the edge of the scaled
 // integer range, or that are not ordinary numbers. Both signs.
 std::vector<double> hardValues() {
-  constexpr double infinity = std::numeric_limits<double>::infinity();
-  std::vector<double> values = {
-      0.0, 0.5, 1.5, 2.5, 3.5, 0.125, 0.375, 2.675, 0.001, 1e-300, 0.05, 0.25, 1e15, 1e16, 1e22,
-      1e23, 1e308, std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
-      std::numeric_limits<double>::denorm_min(), 3 * std::numeric_limits<double>::denorm_min(),
-      std::ldexp(1.0, 52), std::ldexp(1.0, 53), std::ldexp(1.0, 52) - 0.5,
-      std::ldexp(1.0, 52) + 1.0, std::ldexp(1.0, 51) + 0.5, std::ldexp(1.0, 51) + 1.5, infinity,
-      std::numeric_limits<double>::quiet_NaN()};
+  using limits = std::numeric_limits<double>;
+  constexpr double infinity = limits::infinity();
+  const double twoTo52 = std::ldexp(1.0, 52);
+  std::vector<double> values = {0.0,    0.5,  1.5,  2.5,  3.5,  0.125, 0.375, 2.675, 0.001,
+                                1e-300, 0.05, 0.25, 1e15, 1e16, 1e22,  1e23,  1e308};
+  for (const double value :
+       {limits::max(), limits::min(), limits::denorm_min(), 3 * limits::denorm_min(), twoTo52,
+        2 * twoTo52, twoTo52 - 0.5, twoTo52 + 1, twoTo52 / 2 + 0.5, twoTo52 / 2 + 1.5, infinity,
+        limits::quiet_NaN()}) {
+    values.push_back(value);
+  }
   auto addNeighbours = [&values](double centre) {
     double below = centre, above = centre;
     values.push_back(centre);
@@ -46,7 +49,7 @@ std::vector<double> hardValues() {
       addNeighbours(std::pow(10.0, exponent) - 0.5 / scale);  // 9.995, 99.95, 0.0995, ...
       addNeighbours(std::pow(10.0, exponent));
     }
-    addNeighbours(std::ldexp(1.0, 52) / scale);  // the largest product scaled exactly
+    addNeighbours(std::ldexp(1.0, 52) / scale);     // the largest product scaled exactly
     addNeighbours(std::ldexp(3.0, -decimals - 1));  // an exact half at the last decimal
   }
   const std::size_t positives = values.size();
@@ -113,8 +116,9 @@ TEST(FixedFormat, ReturnsTheFieldEndAndStaysInItsRoom) {
     const char* text;
   };
   const Case cases[] = {
-      {-0.001, 7, 2, false, "  -0.00"}, {-0.0, 7, 2, false, "   0.00"}, {-0.4, 3, 0, true, "  0"},
-      {-2.5, 3, 0, true, " -2"},        {9.995, 4, 2, false, "9.99"},   {99.95, 3, 1, false, "100.0"},
+      {-0.001, 7, 2, false, "  -0.00"}, {-0.0, 7, 2, false, "   0.00"},
+      {-0.4, 3, 0, true, "  0"},        {-2.5, 3, 0, true, " -2"},
+      {9.995, 4, 2, false, "9.99"},     {99.95, 3, 1, false, "100.0"},
       {1e300, 1, 0, true, nullptr},     {-1e20, 30, 3, false, nullptr},
   };
   for (const Case& c : cases) {
@@ -122,7 +126,7 @@ TEST(FixedFormat, ReturnsTheFieldEndAndStaysInItsRoom) {
     std::memset(buffer, '#', sizeof buffer);
     const int room = fixedFieldRoom(c.width, c.whole ? 0 : c.decimals);
     char* end = c.whole ? writeWhole(buffer, c.value, c.width)
-                              : writeFixed(buffer, c.value, c.width, c.decimals);
+                        : writeFixed(buffer, c.value, c.width, c.decimals);
     const std::string text(buffer, static_cast<std::size_t>(end - buffer));
     EXPECT_EQ(text, printfField(c.value, {c.width, c.decimals, c.whole}));
     if (c.text != nullptr) {
@@ -134,7 +138,8 @@ TEST(FixedFormat, ReturnsTheFieldEndAndStaysInItsRoom) {
 
 TEST(FixedFormat, AppendFixedAndWholeWriteTheSameFieldsAsPrintf) {
   // The stack-buffer path and the general one for fields wider than it.
-  const Field fields[] = {{7, 2, false}, {1, 0, true}, {420, 2, false}, {1, 95, false}, {410, 0, true}};
+  const Field fields[] = {
+      {7, 2, false}, {1, 0, true}, {420, 2, false}, {1, 95, false}, {410, 0, true}};
   for (const Field field : fields) {
     for (const double value : {-0.001, 2.5, -3.5, 1e300, -123456.789}) {
       std::string out = "x";
