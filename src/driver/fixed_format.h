@@ -21,7 +21,8 @@ constexpr int fixedFieldRoom(int width, int decimals) {
 char* writeFixed(char* out, double value, int width, int decimals);
 
 // Writes `value` rounded to the nearest whole number, halves to even, in a
-// field of `width`; never "-0". `out` has room for fixedFieldRoom(width, 0).
+// field of `width`; never "-0". `out` has room for fixedFieldRoom(width, 0);
+// as with writeFixed, what the room holds after the field is unspecified.
 char* writeWhole(char* out, double value, int width);
 
 }  // namespace ascent
