@@ -1,13 +1,11 @@
 #include "app/interrupts.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cfenv>
 #include <new>
-#include <string>
 #include <string_view>
 
 #include "app/run.h"
@@ -17,18 +15,14 @@ namespace ascent {
 
 namespace {
 
-// Signal handlers can reach the run only through these two.
-volatile std::sig_atomic_t interruptSignal = 0;
+// The floating-point trap and out-of-memory handlers reach the run only through this.
 RunContext* trappedRun = nullptr;
 
 constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previousInterrupts[3];
 struct sigaction previousFault, previousBrokenPipe, previousFileTooLarge;
 
-void onInterrupt(int signal) {
-  // The first interrupt is the one reported; a second one only ends a wait.
-  if (interruptSignal == 0) interruptSignal = signal;
-}
+void onInterrupt(int signal) { noteInterrupt(signal); }
 
 void onFloatingPointTrap(int, siginfo_t* info, void*) {
   int code = errorCode::invalidOperation;
@@ -71,45 +65,13 @@ void onOutOfMemory() {
   ::_exit(code);
 }
 
-constexpr int trappedExceptions = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
-
 }  // namespace
-
-void checkInterrupt() {
-  int signal = interruptSignal;
-  if (signal == 0) return;
-  throw RunError(128 + signal, interruptReason(signal));
-}
-
-const char* interruptReason(int signal) noexcept {
-  return signal == SIGINT    ? "interrupted by SIGINT"
-         : signal == SIGTERM ? "interrupted by SIGTERM"
-                             : "interrupted by SIGHUP";
-}
-
-int pendingInterrupt() noexcept { return interruptSignal; }
-
-void awaitDescriptor(int fd, short events) {
-  // With the interrupts blocked, one that came before is seen by the test of
-  // the flag, and ppoll unblocks them atomically for the wait itself.
-  sigset_t interrupts, previous;
-  sigemptyset(&interrupts);
-  for (int signal : interruptSignals) sigaddset(&interrupts, signal);
-  sigprocmask(SIG_BLOCK, &interrupts, &previous);
-  while (interruptSignal == 0) {
-    pollfd ready{fd, events, 0};
-    int n = ::ppoll(&ready, 1, nullptr, &previous);
-    if (n > 0 || (n < 0 && errno != EINTR)) break;  // a failed poll leaves it to the read or write
-  }
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
-  checkInterrupt();
-}
 
 void installOutOfMemoryHandler() { std::set_new_handler(onOutOfMemory); }
 
 void installFaultHandlers(RunContext& run) {
   trappedRun = &run;
-  interruptSignal = 0;
+  clearInterrupt();
 
   struct sigaction interrupt {};
   interrupt.sa_handler = onInterrupt;
@@ -137,11 +99,11 @@ void installFaultHandlers(RunContext& run) {
   sigaction(SIGFPE, &fault, &previousFault);
 
   std::feclearexcept(FE_ALL_EXCEPT);
-  feenableexcept(trappedExceptions);
+  feenableexcept(faultExceptions);
 }
 
 void uninstallFaultHandlers() {
-  fedisableexcept(trappedExceptions);
+  fedisableexcept(faultExceptions);
   std::feclearexcept(FE_ALL_EXCEPT);
   for (std::size_t i = 0; i < std::size(interruptSignals); ++i) {
     sigaction(interruptSignals[i], &previousInterrupts[i], nullptr);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "mission/booster_thrust_file.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
 
@@ -11,7 +12,6 @@ namespace ascent {
 
 namespace {
 
-constexpr const char* thrustFileName = "s1.dat";
 constexpr const char* dataFileNames[] = {"speed.dat", "height.dat", "accel.dat", "dynpres.dat"};
 
 void refuseUnusableName(const std::string& name) {
@@ -41,9 +41,9 @@ void refuseSharedFiles(FileSystem& files, const std::string& reportName) {
 
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const Output& output = outputs[i];
-    if (files.sameFile(output.name, thrustFileName)) {
+    if (files.sameFile(output.name, boosterThrustFileName)) {
       throw RunError(errorCode::badName,
-                     output.subject + " must not be " + thrustFileName + output.suffix);
+                     output.subject + " must not be " + boosterThrustFileName + output.suffix);
     }
     for (std::size_t j = i + 1; j < outputs.size(); ++j) {
       if (files.sameFile(output.name, outputs[j].name)) {
@@ -57,7 +57,7 @@ void refuseSharedFiles(FileSystem& files, const std::string& reportName) {
 }  // namespace
 
 void openOutputFiles(RunContext& run) {
-  const std::string& name = run.state.reportName;
+  const std::string& name = run.reportName;
   if (name.empty()) {
     run.report = &run.standardOutput;
     return;

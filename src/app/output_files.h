@@ -12,7 +12,7 @@ namespace ascent {
 
 constexpr std::size_t maxReportNameLength = 255;  // the longest file name of most file systems
 
-// Opens the report named in run.state.reportName (the screen when empty) and
+// Opens the report named in run.reportName (the screen when empty) and
 // the data files, setting run.report and the file streams. Before anything is
 // created or emptied: a name that is too long, holds a NUL byte, or designates
 // "s1.dat" or another output is run-time error 5, and data files that another

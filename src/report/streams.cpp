@@ -13,14 +13,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/interrupts.h"
+#include "report/interrupt_flag.h"
 #include "mission/run_error.h"
 
 namespace ascent {
-
-void throwSystemError(int err, const std::string& action, const std::string& what) {
-  throw RunError(err, action + " " + what + ": " + std::strerror(err));
-}
 
 namespace {
 
