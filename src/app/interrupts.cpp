@@ -12,14 +12,13 @@ namespace ascent {
 
 namespace {
 
-// Signal handlers can reach the run only through these two.
-volatile std::sig_atomic_t interruptSignal = 0;
+// The floating-point trap handler reaches the run only through this.
 RunContext* trappedRun = nullptr;
 
 struct sigaction previousInterrupt, previousTerminate, previousHangUp, previousFault;
 struct sigaction previousBrokenPipe, previousFileTooLarge;
 
-void onInterrupt(int signal) { interruptSignal = signal; }
+void onInterrupt(int signal) { noteInterrupt(signal); }
 
 void onFloatingPointTrap(int, siginfo_t* info, void*) {
   int code = errorCode::invalidOperation;
@@ -41,20 +40,12 @@ void onFloatingPointTrap(int, siginfo_t* info, void*) {
   ::_exit(code);
 }
 
-constexpr int trappedExceptions = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
 
 }  // namespace
 
-void checkInterrupt() {
-  if (interruptSignal == 0) return;
-  int signal = interruptSignal;
-  const char* name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
-  throw RunError(128 + signal, std::string("interrupted by ") + name);
-}
-
 void installFaultHandlers(RunContext& run) {
   trappedRun = &run;
-  interruptSignal = 0;
+  clearInterrupt();
 
   struct sigaction interrupt {};
   interrupt.sa_handler = onInterrupt;
@@ -79,11 +70,11 @@ void installFaultHandlers(RunContext& run) {
   sigaction(SIGFPE, &fault, &previousFault);
 
   std::feclearexcept(FE_ALL_EXCEPT);
-  feenableexcept(trappedExceptions);
+  feenableexcept(faultExceptions);
 }
 
 void uninstallFaultHandlers() {
-  fedisableexcept(trappedExceptions);
+  fedisableexcept(faultExceptions);
   std::feclearexcept(FE_ALL_EXCEPT);
   sigaction(SIGINT, &previousInterrupt, nullptr);
   sigaction(SIGTERM, &previousTerminate, nullptr);

@@ -5,35 +5,19 @@
 // is synchronous and is handled at once.
 #pragma once
 
-#include <cfenv>
 #include <csignal>
+
+#include "mission/floating_point.h"
+#include "report/interrupt_flag.h"
 
 namespace ascent {
 
 struct RunContext;
 
-// Throws the RunError of a pending interrupt (status 128 + signal), if any.
-void checkInterrupt();
-
-// Installs the SIGINT/SIGTERM/SIGFPE handlers and enables the traps for division
+// Installs the SIGINT/SIGTERM/SIGHUP/SIGFPE handlers (SIGPIPE and SIGXFSZ ignored) and enables the traps for division
 // by zero, invalid operations and overflow; `run` is the context whose streams
 // the trap handler flushes. Undone by uninstallFaultHandlers.
 void installFaultHandlers(RunContext& run);
 void uninstallFaultHandlers();
 
-// Runs `body` with floating-point traps suspended and the flags it raised
-// discarded (text-to-number conversion may overflow or underflow on purpose).
-template <typename F>
-auto withoutTraps(F&& body) {
-  std::fenv_t saved;
-  std::feholdexcept(&saved);
-  struct Restore {
-    std::fenv_t* env;
-    ~Restore() {
-      std::feclearexcept(FE_ALL_EXCEPT);
-      std::fesetenv(env);
-    }
-  } restore{&saved};
-  return body();
-}
 }  // namespace ascent

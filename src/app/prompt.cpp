@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "report/number_format.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
 
@@ -43,13 +42,7 @@ bool promptReal(RunContext& run, std::string_view prompt, double& value) {
   }
   skipRestOfLine(run.input);
   value = answer;
-  if (run.state.dataFiles) {
-    std::string& line = run.line;
-    line.assign(prompt);
-    appendFixed(line, value, 6, 3);
-    line += '\n';
-    run.report->write(line);
-  }
+  run.writer->echoAnswer(prompt, value);
   return true;
 }
 

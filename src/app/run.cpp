@@ -5,12 +5,11 @@
 #include <initializer_list>
 #include <string>
 
-#include "physics/standard_atmosphere.h"
 #include "app/interrupts.h"
 #include "mission/number_reader.h"
 #include "app/prompt.h"
 #include "mission/run_error.h"
-#include "report/table.h"
+#include "mission/booster_thrust_file.h"
 #include "mission/mission.h"
 
 namespace ascent {
@@ -23,75 +22,79 @@ constexpr std::size_t maxReportNameLength = 255;
 constexpr std::string_view workingFiles[] = {"s1.dat", "speed.dat", "height.dat", "accel.dat",
                                              "dynpres.dat"};
 
-// Code page and character codes of the degree, plus-minus and superscript-two
-// signs: ISO 8859-1 in a report file, IBM PC code page 437 on the console.
-struct SpecialCharacters {
-  unsigned char degree, plusMinus, squared;
-};
-constexpr SpecialCharacters fileCharacters{176, 177, 178};
-constexpr SpecialCharacters consoleCharacters{248, 241, 253};
-
 }  // namespace
 
 void startRun(RunContext& run) {
-  FlightState& s = run.state;
-  s.previousAlphaMax = 0;
-  s.previousAverageAltitude = 0;
-  s.maxAccel = 0;
-  s.maxAccelTime = 0;
-  s.maxQ = 0;
-  s.maxQTime = 0;
+  run.record = RunRecord{};
 
   run.standardOutput.write("Enter output filename (return is standard output): ");
   run.standardOutput.flush();
-  readLine(run.input, s.reportName, maxReportNameLength);
+  readLine(run.input, run.reportName, maxReportNameLength);
 
-  if (s.reportName.find('\0') != std::string::npos) {
+  if (run.reportName.find('\0') != std::string::npos) {
     throw RunError(errorCode::badName, "the report file name contains a NUL byte");
   }
   for (std::string_view working : workingFiles) {
-    if (!s.reportName.empty() && run.files.sameAsWorkingFile(s.reportName, std::string(working))) {
+    if (!run.reportName.empty() &&
+        run.files.sameAsWorkingFile(run.reportName, std::string(working))) {
       throw RunError(errorCode::badName,
                      "the report file must not be " + std::string(working) + " (" +
-                         quoteToken(s.reportName) + ")");
+                         quoteToken(run.reportName) + ")");
     }
   }
 
-  if (s.reportName.empty()) {
-    run.report = &run.standardOutput;
-  } else {
-    run.reportFile = run.files.create(s.reportName);
+  const bool reportFile = !run.reportName.empty();
+  if (reportFile) {
+    run.reportFile = run.files.create(run.reportName);
     run.report = run.reportFile.get();
+  } else {
+    run.report = &run.standardOutput;
   }
   run.console = &run.standardOutput;
-  s.dataFiles = !s.reportName.empty();
 
-  const SpecialCharacters& characters = s.dataFiles ? fileCharacters : consoleCharacters;
-  s.degreeChar = characters.degree;
-  s.plusMinusChar = characters.plusMinus;
-  s.squaredChar = characters.squared;
-
-  if (s.dataFiles) {
+  DataFiles data;
+  if (reportFile) {
     run.speedFile = run.files.create("speed.dat");
     run.heightFile = run.files.create("height.dat");
     run.accelFile = run.files.create("accel.dat");
     run.dynpresFile = run.files.create("dynpres.dat");
+    data = {run.speedFile.get(), run.heightFile.get(), run.accelFile.get(), run.dynpresFile.get()};
   }
 
-  initAtmosphere(run.atmosphereTables);
-  writeTableHeading(run);
+  ReportSettings settings;
+  settings.reportFile = reportFile;
+  settings.signs = run.utf8 ? utf8Signs() : reportFile ? fileSigns() : consoleSigns();
+  run.writer = std::make_unique<DialogueReport>(run, *run.report, data, settings);
+  run.writer->writeHeading();
+}
+
+double DialogueReport::limitDeg(double) {
+  double answer = 0;
+  promptRequiredReal(run_, "Maximum angle of attack (degrees)? ", answer);
+  return answer;
+}
+
+// One mission on the booster thrust file as it is now: the file is read anew
+// for every mission, as the flight needs its records.
+void flyDialogueMission(RunContext& run, double turnTime) {
+  std::unique_ptr<InStream> thrustFile = run.files.openRead(boosterThrustFileName);
+  StreamRecordSource records(*thrustFile, boosterThrustFileName);
+  FlyOptions options;
+  options.throwFailures = true;
+  flyMission(records, sharedAtmosphereTables(), turnTime, 0, run.record, run.writer.get(), options);
+  thrustFile->close();
 }
 
 void missionLoop(RunContext& run) {
-  FlightState& s = run.state;
   for (;;) {
     // The end of the input ends the run as a negative turn time does: there
     // is no one left to answer.
-    if (!promptReal(run, "Turn time (s)? ", s.turnTime)) return;
-    if (s.turnTime >= 1) {
-      flyMission(run);
-    } else if (s.turnTime >= 0) {
-      run.report->write("Error! Turn time must be greater than one second.\n");
+    double turnTime = 0;
+    if (!promptReal(run, "Turn time (s)? ", turnTime)) return;
+    if (turnTime >= 1) {
+      flyDialogueMission(run, turnTime);
+    } else if (turnTime >= 0) {
+      run.writer->refuseTurnTime();
     } else {
       return;
     }
@@ -145,6 +148,7 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
                const RunOptions& options) {
   RunContext run(standardInput, standardOutput, files);
   run.inputIsTerminal = options.inputIsTerminal;
+  run.utf8 = options.utf8;
   if (options.handleSignals) installFaultHandlers(run);
   int status = 0;
   try {

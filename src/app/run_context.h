@@ -1,28 +1,40 @@
-// The run context: the flight state, the atmosphere tables and every stream of
-// one run of the program. The flight and mission procedures take it by
-// reference; nothing of a run lives in globals.
+// The run context: every stream of one run of the dialogue, its report and
+// what the run keeps from one mission to the next. Nothing of a run lives in
+// globals.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "physics/standard_atmosphere.h"
+#include "ascent/ascent.h"
+#include "report/report_writer.h"
 #include "report/streams.h"
-#include "physics/flight_state.h"
 
 namespace ascent {
+
+struct RunContext;
+
+// The report of the dialogue: it asks for the angle-of-attack limit when the
+// mission needs it.
+class DialogueReport final : public ReportWriter {
+ public:
+  DialogueReport(RunContext& run, OutStream& report, const DataFiles& data, ReportSettings settings)
+      : ReportWriter(report, data, std::move(settings)), run_(run) {}
+  double limitDeg(double given) override;
+
+ private:
+  RunContext& run_;
+};
 
 struct RunContext {
   RunContext(InStream& standardInput, OutStream& standardOutput, FileSystem& files)
       : input(standardInput), standardOutput(standardOutput), files(files) {}
 
-  FlightState state;
-  AtmosphereTables atmosphereTables;
-
   InStream& input;            // answers to the prompts
   OutStream& standardOutput;  // the console, and the report when no file is named
   FileSystem& files;          // the report, data and booster thrust files
 
+  std::string reportName;        // as typed at start-up; empty means standard output
   OutStream* report = nullptr;   // the named file or standardOutput
   OutStream* console = nullptr;  // always standardOutput
   std::unique_ptr<OutStream> reportFile;
@@ -30,14 +42,12 @@ struct RunContext {
   std::unique_ptr<OutStream> heightFile;
   std::unique_ptr<OutStream> accelFile;
   std::unique_ptr<OutStream> dynpresFile;
+  std::unique_ptr<DialogueReport> writer;  // writes the report of every mission
+
+  RunRecord record;  // peaks and the recommendation across the run's missions
 
   bool inputIsTerminal = false;  // the terminal echoes the answers and their line ends
-
-  // From the core stage on, a vehicle that falls back below the surface or
-  // burns more than its own mass abandons its mission (mission/mission_step.h).
-  bool watchMission = false;
-
-  std::string line;  // scratch for one report line, reused so a step allocates nothing
+  bool utf8 = false;             // the signs as UTF-8 instead of the code pages
 };
 
 }  // namespace ascent

@@ -4,10 +4,9 @@
 
 #include <cmath>
 
-#include "report/number_format.h"
-#include "report/table.h"
-#include "physics/constants.h"
 #include "mission/booster_thrust_file.h"
+#include "mission/mission_context.h"
+#include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"
 #include "mission/vehicle.h"
@@ -19,7 +18,6 @@ namespace {
 constexpr double initialForceMass = 309536.0;       // kg, carried through the tracked load path
 constexpr double boosterRefDiameterSquared = 123.85717164;  // m^2
 constexpr double boosterExitDiameterSquared = 15.01407504;  // m^2, one booster nozzle exit
-constexpr double seaLevelPressure = 101325.0;       // Pa
 constexpr double boosterStackInertMass = 319929.4;  // kg, core and boosters not counted in Me
 constexpr double initialPropellant = 2325602.2;     // kg, core and both boosters
 constexpr double launchLatitudeDeg = 28.45;         // deg
@@ -30,42 +28,34 @@ constexpr double searchRefinement = 10.0;           // each altitude search divi
 constexpr double kickRateDeg = 0.6;                 // deg/s, pitch rate of both kicks
 constexpr double separationTime = 130.2;            // s
 
-// A row of the vehicle standing on the pad (report only, no data-file lines):
-// thrust straight up, no air speed.
-void writePadRow(RunContext& run, double a) {
-  const FlightState& s = run.state;
-  writeTableRow(run, s.t, a, s.surfaceSpeed, s.h0, s.r0, pi / 2, 0.0, pi / 2, 0.0, s.m0 + s.Me);
-}
-
 // A kick lasts one record interval: a step of dt to the end of the current
 // interval, then the rest of the kick into the next one.
-void kickAcrossRecord(RunContext& run, BoosterThrustReader& reader) {
-  FlightState& s = run.state;
-  step(run);
-  s.timeLeft = recordInterval - s.dt;
-  nextThrustRecord(run, reader);
-  s.dt = s.timeLeft;
-  step(run);
+void kickAcrossRecord(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
+  step(m);
+  const double rest = recordInterval - s.dt;
+  nextThrustRecord(m, reader);
+  s.dt = rest;
+  step(m);
 }
 
 }  // namespace
 
-void boosterPhase(RunContext& run) {
-  FlightState& s = run.state;
-  BoosterThrustReader reader;
-  openThrustFile(run, reader);
+void boosterPhase(Mission& m, RecordSource& records) {
+  FlightState& s = m.s;
+  BoosterThrustReader reader(records);
 
   // Mission reset.
-  s.maxForceTime = 0;
+  m.record.maxForceTime = 0;
   s.forceMass = initialForceMass;
   s.forceArea = pi * loadPathDiameterSquared / 4;
-  s.maxForce = s.forceMass * surfaceGravity;
-  s.refArea = pi * boosterRefDiameterSquared / 4 + 0.235;
+  m.record.maxForce = s.forceMass * surfaceGravity;
+  s.refArea = pi * boosterRefDiameterSquared / 4 + protuberanceArea;
   s.exitArea = pi * 2 * boosterExitDiameterSquared / 4 + coreExitArea;
   const double seaLevelLoss = s.exitArea * seaLevelPressure;
   s.m0 = s.forceMass + boosterStackInertMass;
   s.Me = initialPropellant;
-  s.liftoffMass = s.m0 + s.Me;
+  m.record.liftoffMass = s.m0 + s.Me;
   s.t = 0;
   s.surfaceSpeed = std::cos(pi * launchLatitudeDeg / 180) * 2 * pi * earthRadius / siderealDay;
   s.vx = s.surfaceSpeed;
@@ -79,12 +69,12 @@ void boosterPhase(RunContext& run) {
   s.thrust = coreThrust;
   s.mdot = -s.thrust / coreExhaustVelocity;
 
-  writePadRow(run, surfaceGravity);
+  padRow(m, surfaceGravity);
 
   // Lift-off: the positive root of sea-level thrust = weight, with the thrust
   // ramping at thrustRate and the mass falling with mdot and mdotRate:
   //   (F - loss) + thrustRate t = (M + mdot t + mdotRate t^2 / 2) g.
-  firstThrustRecord(run, reader);
+  firstThrustRecord(m, reader);
   const double g = surfaceGravity;
   const double M = s.m0 + s.Me;
   const double A = -g * s.mdotRate / 2;
@@ -97,58 +87,55 @@ void boosterPhase(RunContext& run) {
   s.Me = s.Me + s.mdot * tL + s.mdotRate * (tL * tL) / 2;
   s.thrust = s.thrust + s.thrustRate * tL;
   s.mdot = s.mdot + s.mdotRate * tL;
-  writePadRow(run, (s.thrust - seaLevelLoss) / (s.m0 + s.Me));
+  padRow(m, (s.thrust - seaLevelLoss) / (s.m0 + s.Me));
 
   // First flight step, to the end of the first record interval.
   s.dt = s.dt - tL;
   s.pitchRate = 0;
   s.steeringMode = SteeringMode::AlongReference;
   s.followAirPath = true;
-  step(run);
-  s.liftoffThrust = s.thrust - seaLevelLoss;
-  s.liftoffAcceleration = s.liftoffThrust / (s.m0 + s.Me);
+  step(m);
+  m.record.liftoffThrust = s.thrust - seaLevelLoss;
+  m.record.liftoffAcceleration = m.record.liftoffThrust / (s.m0 + s.Me);
 
   // Vertical climb, one record interval a step, past the pitch-over altitude.
   do {
-    nextThrustRecord(run, reader);
-    step(run);
+    nextThrustRecord(m, reader);
+    step(m);
   } while (!(s.h0 > pitchOverAltitude));
 
   // Back to the start of that interval, then close in on 110 m with a tenth
   // and a hundredth of the interval.
   s.dt = -s.dt;
-  step(run);
-  s.timeLeft = -s.dt;
-  s.dt = -s.dt / searchRefinement;
-  s.targetAltitude = pitchOverAltitude;
-  flyToAltitude(run);
-  s.dt = -s.dt / searchRefinement;
-  flyToAltitude(run);
-  run.report->write("Pitch over!\n");
+  step(m);
+  double timeLeft = -s.dt;  // s, to the end of the current record interval
+  timeLeft = flyToAltitude(m, -s.dt / searchRefinement, pitchOverAltitude, timeLeft);
+  timeLeft = flyToAltitude(m, -s.dt / searchRefinement, pitchOverAltitude, timeLeft);
+  event(m, Event::PitchOver);
 
   // Pitch-over kick, one record interval long, across the next record.
   s.pitchRate = pi * (-kickRateDeg) / 180;
-  s.dt = s.timeLeft;
-  kickAcrossRecord(run, reader);
+  s.dt = timeLeft;
+  kickAcrossRecord(m, reader);
   s.pitchRate = 0;
   s.dt = recordInterval - s.dt;
-  step(run);
+  step(m);
 
   // Hold the offset for the turn time.
-  s.timeLeft = s.turnTime - s.dt;
-  flyThrustRecords(run, reader);
+  reader.turnTime = m.turnTime;
+  flyThrustRecords(m, reader, m.turnTime - s.dt);
 
   // End-of-turn kick, back the other way.
   s.pitchRate = pi * kickRateDeg / 180;
-  kickAcrossRecord(run, reader);
+  kickAcrossRecord(m, reader);
+  reader.turnTime = -1;
   s.pitchOffset = 0;
-  run.report->write("End turn.\n");
+  event(m, Event::EndTurn);
   s.pitchRate = 0;
   s.dt = recordInterval - s.dt;
-  step(run);
+  step(m);
 
-  s.timeLeft = separationTime - s.t;
-  flyThrustRecords(run, reader);
+  flyThrustRecords(m, reader, separationTime - s.t);
 
   // Take back the propellant booked for the unflown part r of the current
   // interval (the thrust falls linearly to currentThrust over it).
@@ -160,13 +147,8 @@ void boosterPhase(RunContext& run) {
           r / boosterExhaustVelocity;
   const double residual = boosterPropellant - reader.boosterPropellantUsed;
   s.Me = s.Me - 2 * residual;  // both boosters leave with their unburned propellant
-
-  std::string& line = run.line;
-  line.assign("Booster seperation! Residual booster propellant = ");
-  appendFixed(line, residual, 1, 0);
-  line += " kg.\n";
-  run.report->write(line);
-  closeThrustFile(reader);
+  m.record.boosterResidual = residual;
+  event(m, Event::BoosterSeparation, residual);
 }
 
 }  // namespace ascent

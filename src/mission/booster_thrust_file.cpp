@@ -1,11 +1,15 @@
 #include "mission/booster_thrust_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
 
-#include "report/number_format.h"
+#include "mission/mission_context.h"
+#include "mission/mission_step.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
-#include "mission/mission_step.h"
 
 namespace ascent {
 
@@ -13,66 +17,142 @@ namespace {
 
 constexpr int boosters = 2;
 
-double readField(BoosterThrustReader& reader, const char* field) {
-  double value = 0;
+// One field of a record; false when the text ends before it.
+bool readField(InStream& in, const std::string& name, int recordNumber, const char* field,
+               double& value) {
   std::string token;
-  switch (readReal(*reader.file, value, token)) {
+  switch (readReal(in, value, token)) {
     case ReadStatus::Number:
-      return value;
+      return true;
     case ReadStatus::EndOfInput:
-      throw RunError(errorCode::notANumber, std::string(boosterThrustFileName) + " ends before record " +
-                                                std::to_string(reader.recordsRead + 1) +
-                                                " (a " + field + " is needed)");
+      return false;
     case ReadStatus::NotANumber:
       break;
   }
-  throw RunError(errorCode::notANumber, std::string(boosterThrustFileName) + " record " +
-                                            std::to_string(reader.recordsRead + 1) + ": " + field +
-                                            " is not a number: " + quoteToken(token));
+  throw RunError(errorCode::notANumber, name + " record " + std::to_string(recordNumber) + ": " +
+                                            field + " is not a number: " + quoteToken(token));
 }
 
-// Reads a time and a thrust and moves to the start of the next line.
-void readRecord(BoosterThrustReader& reader) {
-  reader.currentTime = readField(reader, "time");
-  reader.currentThrust = readField(reader, "thrust");
-  skipRestOfLine(*reader.file);
-  ++reader.recordsRead;
+std::string endedReason(const std::string& name, int recordNumber, const char* field) {
+  return name + " ends before record " + std::to_string(recordNumber) + " (a " + field +
+         " is needed)";
+}
+
+// Seconds with the digits a thrust file carries.
+std::string seconds(double t) {
+  std::string text = std::to_string(t);
+  return text + " s";
 }
 
 }  // namespace
 
-void openThrustFile(RunContext& run, BoosterThrustReader& reader) {
-  reader = BoosterThrustReader{};
-  reader.file = run.files.openRead(boosterThrustFileName);
+bool readThrustRecord(InStream& in, const std::string& name, int recordNumber,
+                      ThrustRecord& record) {
+  if (!readField(in, name, recordNumber, "time", record.time_s)) return false;
+  if (!readField(in, name, recordNumber, "thrust", record.thrust_N)) {
+    throw RunError(errorCode::notANumber, endedReason(name, recordNumber, "thrust"));
+  }
+  skipRestOfLine(in);
+  return true;
 }
 
-void closeThrustFile(BoosterThrustReader& reader) {
-  if (reader.file) reader.file->close();
-  reader.file.reset();
+bool StreamRecordSource::next(ThrustRecord& record) {
+  if (!readThrustRecord(in_, name_, recordsRead_ + 1, record)) return false;
+  ++recordsRead_;
+  return true;
 }
 
-void firstThrustRecord(RunContext& run, BoosterThrustReader& reader) {
-  FlightState& s = run.state;
-  readRecord(reader);
+bool HistoryRecordSource::next(ThrustRecord& record) {
+  const auto& records = history_.records();
+  if (next_ < records.size()) {
+    record = records[next_++];
+    return true;
+  }
+  if (history_.faultCode() != 0) throw RunError(history_.faultCode(), history_.faultReason());
+  return false;
+}
+
+ThrustHistory ThrustHistory::fromText(std::string_view text, std::string name) {
+  ThrustHistory history;
+  history.name_ = std::move(name);
+  StringInStream in{std::string(text)};
+  try {
+    ThrustRecord record{};
+    while (readThrustRecord(in, history.name_, static_cast<int>(history.records_.size()) + 1,
+                            record)) {
+      history.records_.push_back(record);
+    }
+  } catch (const RunError& error) {
+    history.faultCode_ = error.code();
+    history.faultReason_ = error.what();
+  }
+  return history;
+}
+
+ThrustHistory ThrustHistory::fromFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throwSystemError(errno, "cannot open", path);
+  std::string text;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n == 0) break;
+    if (errno == EINTR) continue;
+    const int err = errno;
+    ::close(fd);
+    throwSystemError(err, "cannot read", path);
+  }
+  ::close(fd);
+  return fromText(text, path);
+}
+
+void firstThrustRecord(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
+  ThrustRecord record{};
+  if (!reader.source.next(record)) {
+    throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), 1, "time"));
+  }
+  ++reader.recordsRead;
+  reader.currentTime = record.time_s;
+  reader.currentThrust = record.thrust_N;
   s.dt = reader.currentTime;
   s.thrustRate = reader.currentThrust * boosters / s.dt;
   s.mdotRate = -s.thrustRate / boosterExhaustVelocity;
   reader.boosterPropellantUsed = reader.currentThrust * 0.5 * s.dt / boosterExhaustVelocity;
 }
 
-void nextThrustRecord(RunContext& run, BoosterThrustReader& reader) {
-  FlightState& s = run.state;
+void nextThrustRecord(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
   reader.previousTime = reader.currentTime;
   reader.previousThrust = reader.currentThrust;
-  readRecord(reader);
+  ThrustRecord record{};
+  const int number = reader.recordsRead + 1;
+  if (!reader.source.next(record)) {
+    if (reader.turnTime >= 0) {
+      throw RunError(errorCode::cannotBeFlown,
+                     "the turn time " + seconds(reader.turnTime) + " ends after the last record of " +
+                         reader.source.name() + " (record " + std::to_string(number - 1) + " at " +
+                         seconds(reader.previousTime) + ")");
+    }
+    throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), number, "time"));
+  }
+  if (record.time_s < reader.previousTime) {
+    throw RunError(errorCode::cannotBeFlown,
+                   reader.source.name() + " record " + std::to_string(number) + ": time " +
+                       seconds(record.time_s) + " is earlier than " + seconds(reader.previousTime) +
+                       " of record " + std::to_string(number - 1));
+  }
+  ++reader.recordsRead;
+  reader.currentTime = record.time_s;
+  reader.currentThrust = record.thrust_N;
   s.dt = reader.currentTime - reader.previousTime;
   if (s.dt > recordIntervalLimit) {
     // A warning only: the flight goes on with the long interval.
-    std::string& line = run.line;
-    line.assign("Error! Booster time increments must be at most ");
-    appendFixed(line, recordInterval, 14, 12);
-    line += " seconds\n";
-    run.report->write(line);
+    if (m.observer != nullptr) m.observer->event(Event::LongRecordInterval, recordInterval);
   }
   s.thrustRate = (reader.currentThrust - reader.previousThrust) * boosters / s.dt;
   s.mdotRate = -s.thrustRate / boosterExhaustVelocity;
@@ -82,19 +162,20 @@ void nextThrustRecord(RunContext& run, BoosterThrustReader& reader) {
                                      boosterExhaustVelocity;
 }
 
-void flyThrustRecords(RunContext& run, BoosterThrustReader& reader) {
-  FlightState& s = run.state;
-  nextThrustRecord(run, reader);
-  s.timeLeft = s.timeLeft - s.dt;
-  while (s.timeLeft > 0) {
-    step(run);
-    nextThrustRecord(run, reader);
-    s.timeLeft = s.timeLeft - s.dt;
+double flyThrustRecords(Mission& m, BoosterThrustReader& reader, double timeLeft) {
+  FlightState& s = m.s;
+  nextThrustRecord(m, reader);
+  timeLeft = timeLeft - s.dt;
+  while (timeLeft > 0) {
+    step(m);
+    nextThrustRecord(m, reader);
+    timeLeft = timeLeft - s.dt;
   }
   const double interval = s.dt;
-  s.dt = s.dt + s.timeLeft;
-  step(run);
+  s.dt = s.dt + timeLeft;
+  step(m);
   s.dt = interval - s.dt;
+  return timeLeft;
 }
 
 }  // namespace ascent

@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-#include "report/number_format.h"
-#include "app/prompt.h"
 #include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"
@@ -30,13 +28,13 @@ constexpr double stepLength = 1.0;             // s
 
 }  // namespace
 
-void corePhase(RunContext& run) {
-  FlightState& s = run.state;
-  promptRequiredReal(run, "Maximum angle of attack (degrees)? ", s.alphaMax);
-  s.alphaMax = s.alphaMax * pi / 180;
+void corePhase(Mission& m) {
+  FlightState& s = m.s;
+  if (m.observer != nullptr) m.limitDeg = m.observer->limitDeg(m.limitDeg);
+  s.alphaMax = m.limitDeg * pi / 180;
 
   // The core stage alone.
-  s.refArea = pi * loadPathDiameterSquared / 4 + 0.235;
+  s.refArea = pi * loadPathDiameterSquared / 4 + protuberanceArea;
   s.exitArea = coreExitArea;
   s.thrust = coreThrust;
   s.mdot = -s.thrust / coreExhaustVelocity;
@@ -45,43 +43,38 @@ void corePhase(RunContext& run) {
   s.thrustRate = 0;
   s.mdotRate = 0;
 
-  run.watchMission = true;
-  step(run);  // the rest of the last booster record interval, along the air path
+  m.watch = true;
+  step(m);  // the rest of the last booster record interval, along the air path
 
   s.steeringMode = SteeringMode::VerticalLaw;
   s.lawInitPending = true;
   s.lawExponent = coreLawExponent;
-  s.timeLeft = jettisonTime - s.t;
-  s.dt = stepLength;
-  flyFor(run);
+  flyFor(m, stepLength, jettisonTime - s.t);
 
-  run.report->write("SAJ and LAS Jettison!\n");
+  event(m, Event::SajAndLasJettison);
   s.m0 = s.m0 - sajMass - lasMass;
   s.forceMass = s.forceMass - sajMass - lasMass;
 
   // Burn to depletion at the constant core flow.
-  s.dt = stepLength;
-  s.timeLeft = -s.Me / s.mdot;
-  flyFor(run);
+  flyFor(m, stepLength, -s.Me / s.mdot);
 
   // Tail-off: thrust and flow fall linearly to zero; the thrust keeps the
   // last commanded angle of attack from the inertial flight path.
   s.Me = tailOffPropellant;
   s.m0 = s.m0 - tailOffPropellant;
-  s.timeLeft = s.Me * tailOffFactor / coreThrust;
-  s.thrustRate = -s.thrust / s.timeLeft;
+  const double tailOffTime = s.Me * tailOffFactor / coreThrust;  // s
+  s.thrustRate = -s.thrust / tailOffTime;
   s.mdotRate = -s.thrustRate / coreExhaustVelocity;
-  s.dt = stepLength;
   s.steeringMode = SteeringMode::AlongReference;
   s.followAirPath = false;
-  flyFor(run);
-  run.report->write("Core Engine Cutoff!\n");
+  flyFor(m, stepLength, tailOffTime);
+  event(m, Event::CoreCutoff);
 
   s.exitArea = 0;
   s.thrustRate = 0;
   s.mdotRate = 0;
   s.dt = cutoffCoast;
-  step(run);
+  step(m);
 
   // Ullage motors light: their propellant becomes the flowing mass.
   s.thrust = s.thrust + ullageThrust * std::cos(pi * ullageCantDeg / 180);
@@ -89,13 +82,8 @@ void corePhase(RunContext& run) {
   s.m0 = s.m0 - ullagePropellant;
   s.mdot = s.mdot - ullageMassFlow;
   s.dt = ullageBurnToSeparation;
-  step(run);
-
-  std::string& line = run.line;
-  line.assign("Core Separation! Vacuum and zero gravity delta-V = ");
-  appendFixed(line, s.deltaV, 1, 0);
-  line += " m/s\n";
-  run.report->write(line);
+  step(m);
+  event(m, Event::CoreSeparation, s.deltaV);
 }
 
 }  // namespace ascent

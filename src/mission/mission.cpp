@@ -1,24 +1,112 @@
 #include "mission/mission.h"
 
+#include <cfenv>
+
 #include "mission/booster_phase.h"
 #include "mission/core_phase.h"
+#include "mission/floating_point.h"
+#include "mission/mission_context.h"
 #include "mission/mission_step.h"
+#include "mission/mission_summary.h"
+#include "mission/run_error.h"
 #include "mission/upper_stage_phase.h"
+#include "physics/constants.h"
 
 namespace ascent {
 
-void flyMission(RunContext& run) {
-  run.watchMission = false;
-  try {
-    boosterPhase(run);
-    corePhase(run);
-    upperStagePhase(run);
-  } catch (const MissionAbandoned&) {
-    // Nothing more of this mission is flown or summarised; the next turn
-    // time is asked for as after a completed mission.
-    run.report->write("Error! Orbit not reached, mission abandoned.\n");
+namespace {
+
+// The summary of a mission that reached orbit.
+void summarise(const Mission& m, MissionResult& result) {
+  const FlightState& s = m.s;
+  result.perigee_m = s.perigee;
+  result.apogee_m = s.apogee;
+  result.averageAltitude_m = (s.apogee + s.perigee) / 2;
+  result.altitudeHalfRange_m = s.apogee - result.averageAltitude_m;
+  result.remainingPropellant_kg = s.Me;
+  result.deltaV_mps = s.deltaV;
+  updateRecommendation(m.run, s.alphaMax, result.averageAltitude_m);
+  result.sizing = sizeUpperStage(m.record.maxForce, s.Me);
+  result.recommendedLimit_rad = m.run.recommendedLimit_rad;
+  result.recommendedLimitDeg = m.run.recommendedLimit_rad * 180 / pi;
+}
+
+void recordFlight(const Mission& m, MissionResult& result) {
+  const MissionRecord& record = m.record;
+  result.limitDeg = m.limitDeg;
+  result.limit_rad = m.s.alphaMax;
+  result.maxForce_N = record.maxForce;
+  result.maxForceTime_s = record.maxForceTime;
+  result.liftoffThrust_N = record.liftoffThrust;
+  result.liftoffAcceleration_mps2 = record.liftoffAcceleration;
+  result.liftoffMass_kg = record.liftoffMass;
+  result.boosterResidual_kg = record.boosterResidual;
+  result.missionPeaks = record.peaks;
+  result.runPeaks = m.run.peaks;
+  result.steps = m.steps;
+}
+
+}  // namespace
+
+const AtmosphereTables& sharedAtmosphereTables() {
+  static const AtmosphereTables tables = [] {
+    AtmosphereTables built;
+    initAtmosphere(built);
+    return built;
+  }();
+  return tables;
+}
+
+MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables, double turnTime_s,
+                         double limitDeg, RunRecord& run, MissionObserver* observer,
+                         const FlyOptions& options) {
+  FlightState state;
+  Mission m(state, tables, run, observer);
+  m.turnTime = turnTime_s;
+  m.limitDeg = limitDeg;
+
+  MissionResult result;
+  result.turnTime_s = turnTime_s;
+  result.limitDeg = limitDeg;
+
+  // Missions flown as data read the fault flags instead of trapping; the
+  // caller's floating-point environment comes back as it was.
+  std::fenv_t callerEnvironment;
+  if (!options.throwFailures) {
+    std::feholdexcept(&callerEnvironment);
+    m.checkFlags = true;
   }
-  run.watchMission = false;
+  try {
+    try {
+      boosterPhase(m, records);
+      corePhase(m);
+      upperStagePhase(m);
+      result.outcome = Outcome::Orbit;
+      recordFlight(m, result);
+      summarise(m, result);
+    } catch (const MissionAbandoned& abandoned) {
+      // Nothing more of this mission is flown or summarised.
+      result.outcome = Outcome::Abandoned;
+      result.abandonReason = abandoned.reason;
+      recordFlight(m, result);
+      if (observer != nullptr) observer->event(Event::Abandoned, 0);
+    }
+  } catch (const Error& error) {
+    if (options.throwFailures) throw;
+    result.outcome = Outcome::Failed;
+    result.failureCode = error.code();
+    result.failureReason = error.what();
+    recordFlight(m, result);
+  }
+  if (!options.throwFailures) std::fesetenv(&callerEnvironment);
+  if (result.outcome != Outcome::Failed && observer != nullptr) observer->finished(result);
+  return result;
+}
+
+MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limitDeg,
+                         RunRecord& run, MissionObserver* observer, const FlyOptions& options) {
+  HistoryRecordSource records(history);
+  return flyMission(records, sharedAtmosphereTables(), turnTime_s, limitDeg, run, observer, options);
 }
 
 }  // namespace ascent

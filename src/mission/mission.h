@@ -1,10 +1,20 @@
-// One mission: booster, core and upper-stage phases, then the summary.
+// One mission: booster, core and upper-stage phases, then the summary's
+// computations.
 #pragma once
 
-#include "app/run_context.h"
+#include "ascent/ascent.h"
+#include "mission/booster_thrust_file.h"
+#include "physics/standard_atmosphere.h"
 
 namespace ascent {
 
-void flyMission(RunContext& run);
+// Flies one mission on records from `records` (read as the flight needs
+// them). The public flyMission is this on a parsed history.
+MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables, double turnTime_s,
+                         double limitDeg, RunRecord& run, MissionObserver* observer,
+                         const FlyOptions& options);
+
+// The standard atmosphere's tables, built once for the whole process.
+const AtmosphereTables& sharedAtmosphereTables();
 
 }  // namespace ascent

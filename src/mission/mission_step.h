@@ -1,8 +1,10 @@
-// The phases advance the flight only through integrateStep; this wrapper adds
-// the checks a mission needs between steps.
+// The phases advance the flight only through step(): one integration step,
+// the records a mission keeps of it, its report to the observer, and the
+// checks a mission needs between steps.
 #pragma once
 
-#include "app/run_context.h"
+#include "ascent/ascent.h"
+#include "mission/mission_context.h"
 
 namespace ascent {
 
@@ -11,17 +13,28 @@ namespace ascent {
 // (the equations of motion then run away to an overflow), or its clock has run
 // past latestMissionTime (a speed that is never reached, a burn that never
 // ends).
-struct MissionAbandoned {};
+struct MissionAbandoned {
+  AbandonReason reason;
+};
 
 // s: no mission flies this long, forwards or (with a broken thrust file) backwards.
 constexpr double latestMissionTime = 10000.0;
 
-// One integration step, then the checks. While the mission is watched (core
-// and upper stage) a vehicle below the surface, without positive mass or past
-// latestMissionTime abandons the mission; a negative propellant Me alone does
-// not: the summary sizes the upper stage for the overdraft. Before that (the
-// booster phase, paced by the thrust file) a clock past latestMissionTime can
-// only come from thrust records that cannot be flown: a run-time error.
-void step(RunContext& run);
+// One integration step of s.dt, then the checks. While the mission is watched
+// (core and upper stage) a vehicle below the surface, without positive mass or
+// past latestMissionTime abandons the mission; a negative propellant Me alone
+// does not: the summary sizes the upper stage for the overdraft. Before that
+// (the booster phase, paced by the thrust file) a clock past
+// latestMissionTime can only come from thrust records that cannot be flown: a
+// run-time error.
+void step(Mission& m);
+
+// Tells the observer, if any, of an event.
+inline void event(Mission& m, Event e, double value = 0) {
+  if (m.observer != nullptr) m.observer->event(e, value);
+}
+
+// The row of a vehicle standing on the pad: thrust straight up, no air speed.
+void padRow(Mission& m, double a);
 
 }  // namespace ascent

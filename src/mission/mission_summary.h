@@ -1,12 +1,20 @@
+// The computations of a mission's summary: the orbit's average altitude, the
+// secant recommendation for the next try, and the constants of an upper stage
+// re-sized from the flight.
 #pragma once
 
-#include "app/run_context.h"
+#include "ascent/ascent.h"
 
 namespace ascent {
 
-// Ends a mission: updates the run's recommended angle-of-attack limit, writes
-// the orbit, velocity budget and peak loads, the constants of an upper stage
-// re-sized from this flight, and the recommendation.
-void missionSummary(RunContext& run);
+// Moves the run's recommendation by the secant through this mission's (limit,
+// average altitude) and the last updating mission's, solved for the target
+// altitude. An equal average would divide by zero: the recommendation and the
+// secant's previous point then stay as they are.
+void updateRecommendation(RunRecord& run, double limit_rad, double averageAltitude_m);
+
+// The upper stage re-sized for the peak force on its load path (N) and the
+// propellant it had left (kg, negative when overdrawn).
+UpperStageSizing sizeUpperStage(double maxForce_N, double remainingPropellant_kg);
 
 }  // namespace ascent

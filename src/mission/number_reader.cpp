@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/interrupts.h"
+#include "mission/floating_point.h"
 
 namespace ascent {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/streams.h"
+#include "mission/text_input.h"
 
 namespace ascent {
 

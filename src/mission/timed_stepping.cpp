@@ -1,41 +1,45 @@
 #include "mission/timed_stepping.h"
 
-#include "report/number_format.h"
-#include "mission/run_error.h"
+#include <cmath>
+#include <string>
+
 #include "mission/mission_step.h"
+#include "mission/run_error.h"
 
 namespace ascent {
 
-void flyFor(RunContext& run) {
-  FlightState& s = run.state;
-  while (s.timeLeft > s.dt) {
-    step(run);
-    s.timeLeft = s.timeLeft - s.dt;
+double flyFor(Mission& m, double dt, double timeLeft) {
+  FlightState& s = m.s;
+  s.dt = dt;
+  while (timeLeft > s.dt) {
+    step(m);
+    timeLeft = timeLeft - s.dt;
   }
-  s.dt = s.timeLeft;
-  step(run);
+  s.dt = timeLeft;
+  step(m);
+  return s.dt;
 }
 
-void flyToAltitude(RunContext& run) {
-  FlightState& s = run.state;
+double flyToAltitude(Mission& m, double dt, double targetAltitude, double timeLeft) {
+  FlightState& s = m.s;
   // The search re-crosses the target within the ten or so steps of one record
   // interval; a vehicle that has not after this many never will.
   constexpr int maxSearchSteps = 1000;
   int steps = 0;
+  s.dt = dt;
   do {
     if (++steps > maxSearchSteps) {
-      std::string& reason = run.line;
-      reason.assign("the thrust records cannot be flown: the climb to ");
-      appendFixed(reason, s.targetAltitude, 1, 0);
-      reason += " m does not end";
-      throw RunError(errorCode::notANumber, reason);
+      throw RunError(errorCode::cannotBeFlown,
+                     "the thrust records cannot be flown: the climb to " +
+                         std::to_string(static_cast<long long>(std::nearbyint(targetAltitude))) +
+                         " m does not end");
     }
-    step(run);
-    s.timeLeft = s.timeLeft - s.dt;
-  } while (!(s.h0 > s.targetAltitude));
+    step(m);
+    timeLeft = timeLeft - s.dt;
+  } while (!(s.h0 > targetAltitude));
   s.dt = -s.dt;
-  step(run);
-  s.timeLeft = s.timeLeft - s.dt;
+  step(m);
+  return timeLeft - s.dt;
 }
 
 }  // namespace ascent

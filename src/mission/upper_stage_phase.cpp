@@ -6,7 +6,6 @@
 
 #include "physics/constants.h"
 #include "mission/mission_step.h"
-#include "mission/mission_summary.h"
 #include "mission/timed_stepping.h"
 #include "mission/vehicle.h"
 
@@ -36,8 +35,8 @@ double localCircularSpeed(const FlightState& s) { return std::sqrt(earthMu / (s.
 
 }  // namespace
 
-void upperStagePhase(RunContext& run) {
-  FlightState& s = run.state;
+void upperStagePhase(Mission& m) {
+  FlightState& s = m.s;
 
   // The separated stage coasts on its ullage motors at the held angle of attack.
   s.refArea = pi * loadPathDiameterSquared / 4;
@@ -48,42 +47,37 @@ void upperStagePhase(RunContext& run) {
   s.mdotRate = 0;
   s.steeringMode = SteeringMode::AlongReference;
   s.followAirPath = false;
-  s.timeLeft = separationCoast;
-  s.dt = 1.0;
-  flyFor(run);
-  run.report->write("Upper Stage Ignition!\n");
+  flyFor(m, 1.0, separationCoast);
+  event(m, Event::UpperStageIgnition);
 
   // Main-engine start-up: thrust and flow ramp linearly to full.
   s.Me = s.Me + startupPropellant;
   s.m0 = s.m0 - startupPropellant;
-  s.timeLeft = startupTime;
+  double timeLeft = startupTime;  // s
   s.thrustRate = mainThrust / startupTime;
   s.mdotRate = -s.thrustRate / mainExhaustVelocity;
   s.exitArea = 2 * pi * mainExitDiameterSquared / 4;
   s.dt = firstStartupStep;
-  step(run);
-  s.timeLeft = s.timeLeft - s.dt;
+  step(m);
+  timeLeft = timeLeft - s.dt;
   // The ullage motors burn out: 3.87 s in all have used their 156 kg.
   s.thrust = s.thrust - ullageThrust * std::cos(pi * ullageCantDeg / 180);
   s.mdot = s.mdot + ullageMassFlow;
-  s.dt = 1.0;
-  flyFor(run);
-  run.report->write("Upper Stage Mainstage!\n");
+  flyFor(m, 1.0, timeLeft);
+  event(m, Event::UpperStageMainstage);
 
   // Mainstage at constant thrust and flow, ullage motor cases still attached.
   s.Me = mainstagePropellant;
   s.m0 = s.m0 - mainstagePropellant;
   s.thrustRate = 0;
   s.mdotRate = 0;
-  s.timeLeft = ullageJettisonAfterIgnition - startupTime;
-  s.dt = 1.0;
-  flyFor(run);
-  run.report->write("Ullage motor jettison!\n");
+  flyFor(m, 1.0, ullageJettisonAfterIgnition - startupTime);
+  event(m, Event::UllageJettison);
   s.m0 = s.m0 - ullageCaseMass;
 
   // Align the steps to whole seconds of mission time.
   s.dt = 1 - (s.t - std::trunc(s.t));
-  step(run);
+  step(m);
 
   // Guided ascent under the vertical-acceleration law, to 1 % below orbital speed.
   s.steeringMode = SteeringMode::VerticalLaw;
@@ -91,7 +85,7 @@ void upperStagePhase(RunContext& run) {
   s.lawExponent = upperLawExponent;
   s.dt = 1.0;
   do {
-    step(run);
+    step(m);
   } while (targetOrbitSpeed >= s.vi * 1.01);
 
   // Vacuum burn along the flight path, then the final approach in 0.01 s
@@ -100,23 +94,19 @@ void upperStagePhase(RunContext& run) {
   s.dt = 0.1;
   double circularSpeed;
   do {
-    step(run);
+    step(m);
     circularSpeed = localCircularSpeed(s);
   } while (circularSpeed >= s.vi * 1.001);
   s.dt = 0.01;
   do {
-    step(run);
+    step(m);
     circularSpeed = localCircularSpeed(s);
   } while (!(s.vi > circularSpeed));
-  run.report->write("Upper Stage Engine Cutoff!\n");
+  event(m, Event::UpperStageCutoff);
 
   s.thrust = 0;
   s.mdot = 0;
-  s.dt = 1.0;
-  s.timeLeft = finalCoast;
-  flyFor(run);
-
-  missionSummary(run);
+  flyFor(m, 1.0, finalCoast);
 }
 
 }  // namespace ascent

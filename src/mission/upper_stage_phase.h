@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/run_context.h"
+#include "mission/mission_context.h"
 
 namespace ascent {
 
 // From core separation into orbit: coast on the ullage motors, main-engine
 // start-up ramp, mainstage, ullage motor jettison, guided ascent, vacuum burn
 // to the local circular speed, cutoff and a five-second coast; then the summary.
-void upperStagePhase(RunContext& run);
+void upperStagePhase(Mission& m);
 
 }  // namespace ascent

@@ -12,5 +12,8 @@ constexpr double ullageCantDeg = 30.0;                    // deg, cant of the ul
 constexpr double ullageMassFlow = 40.310077519379846;     // kg/s, 156 kg in 3.87 s
 constexpr double ullagePropellant = 156.0;                // kg
 constexpr double startupPropellant = 771.0;               // kg, burned on the main-engine ramp
+// m^2, added to the reference area of the stacks that fly through the
+// atmosphere with the core stage: the protuberances along it.
+constexpr double protuberanceArea = 0.235;
 
 }  // namespace ascent

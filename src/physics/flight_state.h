@@ -1,10 +1,9 @@
-// The one record of vehicle and run state. Every flight and mission procedure
-// reads and writes this record; it lives for the whole run inside the run
-// context. All reals are IEEE doubles in SI units; angles are radians measured
-// in the vertical flight plane from the local horizontal, positive upward.
+// The state of the vehicle in flight: motion, configuration, steering and the
+// step control that the mission phases set before each integration step. The
+// phases reset it at every mission start. All reals are IEEE doubles in SI
+// units; angles are radians measured in the vertical flight plane from the
+// local horizontal, positive upward.
 #pragma once
-
-#include <string>
 
 namespace ascent {
 
@@ -59,34 +58,18 @@ struct FlightState {
   double perigee = 0;  // m, perigee altitude above earthRadius
   double apogee = 0;   // m, apogee altitude above earthRadius
 
-  // Peak tracking
-  double forceMass = 0;     // kg, mass carried through the tracked load path
-  double forceArea = 0;     // m^2, area whose drag adds to the tracked force
-  double force = 0;         // N, current force on the load path
-  double maxForce = 0;      // N, largest force of the mission
-  double maxForceTime = 0;  // s
-  double maxAccel = 0;      // m/s^2, largest thrust acceleration of the run
-  double maxAccelTime = 0;  // s
-  double maxQ = 0;          // Pa, largest dynamic pressure of the run
-  double maxQTime = 0;      // s
+  // Values of the last step that its table row shows, and that the steering
+  // angle and the load path read
+  double beta = 0;   // rad, inertial flight-path angle atan(vy / vx)
+  double theta = 0;  // rad, air-relative flight-path angle
+  double va = 0;     // m/s, air speed
+  double q = 0;      // Pa, dynamic pressure (0 in vacuum steering)
+  double Cq = 0;     // Pa, drag coefficient times dynamic pressure
+  double Fn = 0;     // N, net thrust after the ambient-pressure loss
 
-  // Mission records
-  double liftoffThrust = 0;            // N, sea-level thrust just after lift-off
-  double liftoffAcceleration = 0;      // m/s^2
-  double liftoffMass = 0;              // kg
-  double averageAltitude = 0;          // m, mean of perigee and apogee
-  double altitudeHalfRange = 0;        // m, apogee minus averageAltitude
-  double recommendedAlphaMax = 0;      // rad, secant recommendation for the next try
-  double previousAverageAltitude = 0;  // m, averageAltitude of the last updating mission
-  double previousAlphaMax = 0;         // rad, alphaMax of that mission
-
-  // Run settings
-  std::string reportName;      // as typed at start-up; empty means standard output
-  bool dataFiles = false;      // a report file was named: data files, echo, run peaks
-  unsigned char squaredChar = 0;
-  unsigned char degreeChar = 0;
-  unsigned char plusMinusChar = 0;
-  double turnTime = 0;  // s, turn time entered at the mission prompt
+  // Load path: the structure whose peak force sizes the interstage
+  double forceMass = 0;  // kg, mass carried through the tracked load path
+  double forceArea = 0;  // m^2, area whose drag adds to the tracked force
 };
 
 }  // namespace ascent

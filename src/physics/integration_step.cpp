@@ -17,7 +17,6 @@
 
 #include "physics/drag.h"
 #include "physics/standard_atmosphere.h"
-#include "report/table.h"
 #include "physics/constants.h"
 
 namespace ascent {
@@ -88,8 +87,7 @@ LawCommand verticalLaw(const FlightState& s, double vx, double vy, double r, dou
 }
 
 // The increments dt * rate of the nine quantities at one stage state.
-Increments stageIncrements(RunContext& run, const StageState& x) {
-  FlightState& s = run.state;
+Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const StageState& x) {
   const double dt = s.dt;
   const double r = R + x.h;
   const double m = x.Me + s.m0;
@@ -101,7 +99,7 @@ Increments stageIncrements(RunContext& run, const StageState& x) {
   if (s.steeringMode != SteeringMode::Vacuum) {
     air = airPath(s.surfaceSpeed, x.vx, x.vy, r);
     double P, rho, c;
-    atmosphere(run.atmosphereTables, x.h, P, rho, c);
+    atmosphere(tables, x.h, P, rho, c);
     Fn = x.F - P * s.exitArea;
     if (Fn < 0) Fn = 0;
     const double q = rho * (air.va * air.va) / 2;
@@ -176,15 +174,13 @@ double rungeKuttaIncrement(const Increments& k1, const Increments& k2, const Inc
 
 }  // namespace
 
-void integrateStep(RunContext& run) {
-  FlightState& s = run.state;
-
+void integrateStep(FlightState& s, const AtmosphereTables& tables) {
   // k1 at the current state, k2 and k3 at the half-step states built from the
   // previous stage's increments, k4 at the full step.
-  const Increments k1 = stageIncrements(run, currentState(s));
-  const Increments k2 = stageIncrements(run, offsetState(s, k1, 0.5));
-  const Increments k3 = stageIncrements(run, offsetState(s, k2, 0.5));
-  const Increments k4 = stageIncrements(run, offsetState(s, k3, 1.0));
+  const Increments k1 = stageIncrements(s, tables, currentState(s));
+  const Increments k2 = stageIncrements(s, tables, offsetState(s, k1, 0.5));
+  const Increments k3 = stageIncrements(s, tables, offsetState(s, k2, 0.5));
+  const Increments k4 = stageIncrements(s, tables, offsetState(s, k3, 1.0));
 
   s.vx += rungeKuttaIncrement(k1, k2, k3, k4, VX);
   s.h0 += rungeKuttaIncrement(k1, k2, k3, k4, H);
@@ -201,60 +197,47 @@ void integrateStep(RunContext& run) {
   const double r = R + s.h0;
   s.vi = std::sqrt(s.vx * s.vx + s.vy * s.vy);
   const double m = s.Me + s.m0;
-  const double beta = std::atan(s.vy / s.vx);
+  s.beta = std::atan(s.vy / s.vx);
   const AirPath air = airPath(s.surfaceSpeed, s.vx, s.vy, r);
+  s.theta = air.theta;
+  s.va = air.va;
 
-  double q = 0;
-  double Fn = s.thrust;
-  double Cq = 0;  // drag coefficient times dynamic pressure, Pa
+  s.q = 0;
+  s.Fn = s.thrust;
+  s.Cq = 0;
   if (s.steeringMode != SteeringMode::Vacuum) {
     double P, rho, c;
-    atmosphere(run.atmosphereTables, s.h0, P, rho, c);
-    q = rho * (air.va * air.va) / 2;
-    Fn = s.thrust - P * s.exitArea;
-    if (Fn < 0) Fn = 0;
-    Cq = dragCoefficient(air.va / c) * q;
+    atmosphere(tables, s.h0, P, rho, c);
+    s.q = rho * (air.va * air.va) / 2;
+    s.Fn = s.thrust - P * s.exitArea;
+    if (s.Fn < 0) s.Fn = 0;
+    s.Cq = dragCoefficient(air.va / c) * s.q;
   }
-  s.a = Fn / m;
+  s.a = s.Fn / m;
+}
 
-  // Load on the tracked path: its drag plus the inertial load of the mass above it.
-  if (m > s.forceMass) {
-    s.force = s.forceArea * Cq + s.a * s.forceMass;
-    if (s.force > s.maxForce) {
-      s.maxForce = s.force;
-      s.maxForceTime = s.t;
-    }
-  }
-  const double D = s.refArea * Cq;
-
-  if (s.dataFiles) {
-    if (s.a > s.maxAccel) {
-      s.maxAccel = s.a;
-      s.maxAccelTime = s.t;
-    }
-    if (q > s.maxQ) {
-      s.maxQ = q;
-      s.maxQTime = s.t;
-    }
-  }
-
+void updateSteeringAngle(FlightState& s) {
+  const double D = s.refArea * s.Cq;
   switch (s.steeringMode) {
     case SteeringMode::AlongReference:
-      if (s.followAirPath) s.alpha = air.theta - beta;  // the pitch offset is not included
+      if (s.followAirPath) s.alpha = s.theta - s.beta;  // the pitch offset is not included
       break;
-    case SteeringMode::VerticalLaw:
-      s.alpha = verticalLaw(s, s.vx, s.vy, r, m, beta, air.va, Fn, D).alphaC;
+    case SteeringMode::VerticalLaw: {
+      const double r = R + s.h0;
+      const double m = s.Me + s.m0;
+      s.alpha = verticalLaw(s, s.vx, s.vy, r, m, s.beta, s.va, s.Fn, D).alphaC;
       break;
+    }
     case SteeringMode::Vacuum:
       s.alpha = 0;
       break;
   }
+}
 
-  writeTableRow(run, s.t, s.a, s.vi, s.h0, s.r0, s.alpha, beta, air.theta, q, s.m0 + s.Me);
-  writeDataLines(run, s.t, s.vi, s.h0, s.a, q);
-
+void updateOsculatingOrbit(FlightState& s) {
   // Osculating orbit from the inertial state: vis-viva for the semi-major
   // axis, the specific angular momentum vx r for the eccentricity.
+  const double r = R + s.h0;
   s.sma = 1 / (2 / r - (s.vx * s.vx + s.vy * s.vy) / GM);
   const double e2 = 1 - (s.vx * r) * (s.vx * r) / (GM * s.sma);
   s.ecc = e2 >= 0 ? std::sqrt(e2) : 1;

@@ -48,12 +48,5 @@ void buildSpline(const SplineKnots& knots, SplineTable& table) {
   }
 }
 
-int findInterval(const SplineKnots& knots, double x) {
-  // The bound keeps an x beyond the last knot on the last interval instead of
-  // reading past the table.
-  int i = 0;
-  while (i < intervals - 1 && knots[i + 1] < x) ++i;
-  return i;
-}
 
 }  // namespace ascent

@@ -19,8 +19,17 @@ struct SplineTable {
 // Fills b, c and d from the knots and the values a (natural end conditions).
 void buildSpline(const SplineKnots& knots, SplineTable& table);
 
-// The first interval i from 0 with knots[i+1] >= x; x <= knots[15] gives 0..14.
-int findInterval(const SplineKnots& knots, double x);
+// The first interval i from 0 with knots[i+1] >= x, for any increasing table
+// of N knots: a table of breakpoints (the spline's knots, the atmosphere's
+// layer bases). An x beyond the last knot stays on the last interval N - 2
+// instead of reading past the table.
+template <std::size_t N>
+int findInterval(const std::array<double, N>& knots, double x) {
+  static_assert(N >= 2);
+  int i = 0;
+  while (i < static_cast<int>(N) - 2 && knots[static_cast<std::size_t>(i) + 1] < x) ++i;
+  return i;
+}
 
 // S on interval i at dz from its left knot, in nested (Horner) form.
 inline double splineValue(const SplineTable& table, int i, double dz) {

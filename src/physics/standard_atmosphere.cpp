@@ -16,7 +16,6 @@ constexpr double k = 0.03416319473631037;         // K/m, hydrostatic constant g
 constexpr double cRho = 0.0034836763559737897;    // kg K/J, M0 / R*, density = P / T * cRho
 constexpr double cA = 401.8743008658905;          // m^2/(s^2 K), gamma * R* / M0 with gamma = 1.4
 constexpr double seaLevelTemperature = 288.15;    // K, base of layer 0
-constexpr double seaLevelPressure = 101325.0;     // Pa, base of layer 0
 constexpr double tablesBottomAltitude = 86000.0;  // m, standard geometric; tables from here up
 constexpr double tablesTopAltitude = 1000000.0;   // m, standard geometric; values held above
 
@@ -37,6 +36,13 @@ constexpr std::array<Layer, atmosphereLayers> layers{{
     {71000.0, -0.002},   // 71.802 km geometric
     {84852.0, 0.0},      // mesopause, 86.000 km geometric
 }};
+
+// The layers' base heights as a table of breakpoints.
+constexpr std::array<double, atmosphereLayers> layerBaseHeights = [] {
+  std::array<double, atmosphereLayers> heights{};
+  for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = layers[i].baseHeight;
+  return heights;
+}();
 
 struct UpperKnot {
   double altitude;  // m, standard geometric
@@ -107,8 +113,7 @@ void initUpperTables(AtmosphereTables& tables) {
 // layer 0 and heights above 84852 m extend layer 7.
 void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure, double& density,
                      double& speedOfSound) {
-  int i = 0;
-  while (i < atmosphereLayers - 1 && layers[i + 1].baseHeight < H) ++i;
+  const int i = findInterval(layerBaseHeights, H);
   const double dH = H - layers[i].baseHeight;
   const double lapseRate = layers[i].lapseRate;
   const double Tb = tables.layerBaseTemperature[i];

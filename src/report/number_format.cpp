@@ -5,12 +5,6 @@
 
 namespace ascent {
 
-double roundHalfEven(double x) {
-  // nearbyint rounds in the current mode, which the program never changes
-  // from round-to-nearest-even; adding +0.0 turns -0.0 into +0.0.
-  return std::nearbyint(x) + 0.0;
-}
-
 void appendFixed(std::string& out, double value, int width, int decimals) {
   // Room for the 309 integer digits of the largest double, a sign and the
   // decimals. to_chars rounds the exact binary value as printf's %.*f does.

@@ -6,11 +6,9 @@
 
 #include <string>
 
-namespace ascent {
+#include "physics/rounding.h"
 
-// x rounded to the nearest whole number, a value exactly halfway going to the
-// even neighbour; never negative zero.
-double roundHalfEven(double x);
+namespace ascent {
 
 // Appends `value` with `decimals` digits after the point in a field of `width`.
 void appendFixed(std::string& out, double value, int width, int decimals);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/interrupts.h"
+#include "report/interrupt_flag.h"
 #include "mission/run_error.h"
 
 namespace ascent {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "mission/text_input.h"
+
 namespace ascent {
 
 class OutStream {
@@ -36,29 +38,6 @@ class OutStream {
 
  private:
   bool atLineStart_ = true;
-};
-
-class InStream {
- public:
-  static constexpr int endOfInput = -1;
-  virtual ~InStream() = default;
-  // The next byte (0..255) or endOfInput; throws RunError on a read failure.
-  int get() {
-    if (pushedBack_ == noPushBack) return next();
-    int c = pushedBack_;
-    pushedBack_ = noPushBack;
-    return c;
-  }
-  // Gives back the byte just read (one byte of push-back).
-  void unget(int c) { pushedBack_ = c; }
-  virtual void close() {}
-
- protected:
-  virtual int next() = 0;
-
- private:
-  static constexpr int noPushBack = -2;
-  int pushedBack_ = noPushBack;
 };
 
 // Buffered output to a file descriptor.
@@ -127,21 +106,6 @@ class NullOutStream final : public OutStream {
   void flush() override {}
   void close() override {}
   void abandon() noexcept override {}
-};
-
-// Reads from a copy of the given bytes.
-class StringInStream final : public InStream {
- public:
-  explicit StringInStream(std::string bytes) : bytes_(std::move(bytes)) {}
-
- protected:
-  int next() override {
-    return next_ < bytes_.size() ? static_cast<unsigned char>(bytes_[next_++]) : endOfInput;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t next_ = 0;
 };
 
 // Where named files come from: the real current directory, or memory.

@@ -1,75 +1,68 @@
 #include "report/table.h"
 
-#include <string_view>
-
-#include "app/interrupts.h"
-#include "report/number_format.h"
 #include "physics/constants.h"
+#include "report/number_format.h"
 
 namespace ascent {
 
 namespace {
-constexpr double degreesPerRadian = 180.0 / pi;
-}
 
-void writeTableHeading(RunContext& run) {
-  const char squared = static_cast<char>(run.state.squaredChar);
-  OutStream& report = *run.report;
+// Degrees as value * 180 / pi, evaluated left to right as the summary does:
+// a precomputed 180 / pi differs in the last bit and can flip a printed digit.
+double degrees(double radians) { return radians * 180 / pi; }
+
+}  // namespace
+
+void writeTableHeading(OutStream& report, std::string_view squared) {
   report.write("\n");
   report.write("   t      a     vi     h0       r0      alpha  beta  theta     Pq");
   report.write("     m0+Me\n");
   report.write("  sec    m/s");
-  report.put(squared);
+  report.write(squared);
   report.write("  m/s   metres   metres     deg    deg   deg      Pa");
   report.write("       kg\n");
   report.write(std::string(tableRowWidth, '-'));
   report.write("\n");
 }
 
-void writeTableRow(RunContext& run, double t, double a, double vi, double h0, double r0,
-                   double alpha, double beta, double theta, double Pq, double totalMass) {
-  std::string& line = run.line;
+void writeTableRow(OutStream& report, const StepRow& row, std::string& line) {
   line.clear();
-  appendFixed(line, t, 7, 2);
-  appendFixed(line, a, 6, 1);
-  appendWhole(line, vi, 6);
-  appendWhole(line, h0, 8);
-  appendWhole(line, r0, 10);
-  appendFixed(line, alpha * degreesPerRadian, 7, 2);
-  appendFixed(line, beta * degreesPerRadian, 7, 2);
-  appendFixed(line, theta * degreesPerRadian, 7, 2);
-  appendFixed(line, Pq, 9, 1);
-  appendFixed(line, totalMass, 10, 1);
+  appendFixed(line, row.t_s, 7, 2);
+  appendFixed(line, row.a_mps2, 6, 1);
+  appendWhole(line, row.vi_mps, 6);
+  appendWhole(line, row.h_m, 8);
+  appendWhole(line, row.range_m, 10);
+  appendFixed(line, degrees(row.alpha_rad), 7, 2);
+  appendFixed(line, degrees(row.beta_rad), 7, 2);
+  appendFixed(line, degrees(row.theta_rad), 7, 2);
+  appendFixed(line, row.q_Pa, 9, 1);
+  appendFixed(line, row.mass_kg, 10, 1);
   line += '\n';
-  run.report->write(line);
-  checkInterrupt();
+  report.write(line);
 }
 
-void writeDataLines(RunContext& run, double t, double vi, double h0, double a,
-                    double dynamicPressure) {
-  if (!run.state.dataFiles) return;
-  std::string& line = run.line;
+void writeDataLines(const DataFiles& files, const StepRow& row, std::string& line) {
   line.clear();
-  appendFixed(line, t, 7, 2);
+  appendFixed(line, row.t_s, 7, 2);
   const std::size_t timeWidth = line.size();
-  appendWhole(line, vi, 6);
+  appendWhole(line, row.vi_mps, 6);
   line += '\n';
-  run.speedFile->write(line);
+  files.speed->write(line);
 
   line.resize(timeWidth);
-  appendFixed(line, h0 / 1000, 9, 3);
+  appendFixed(line, row.h_m / 1000, 9, 3);
   line += '\n';
-  run.heightFile->write(line);
+  files.height->write(line);
 
   line.resize(timeWidth);
-  appendFixed(line, a, 8, 3);
+  appendFixed(line, row.a_mps2, 8, 3);
   line += '\n';
-  run.accelFile->write(line);
+  files.accel->write(line);
 
   line.resize(timeWidth);
-  appendFixed(line, dynamicPressure / 1000, 9, 4);
+  appendFixed(line, row.q_Pa / 1000, 9, 4);
   line += '\n';
-  run.dynpresFile->write(line);
+  files.dynpres->write(line);
 }
 
 }  // namespace ascent

@@ -2,21 +2,34 @@
 // per integration step, and one line per step in each of the four data files.
 #pragma once
 
-#include "app/run_context.h"
+#include <string>
+#include <string_view>
+
+#include "ascent/ascent.h"
+#include "report/streams.h"
 
 namespace ascent {
 
 // Row width when no value overflows its field; the heading's rule is as long.
 constexpr int tableRowWidth = 77;
 
-void writeTableHeading(RunContext& run);
+// The four two-column data files for plotting against time.
+struct DataFiles {
+  OutStream* speed = nullptr;    // inertial speed, m/s
+  OutStream* height = nullptr;   // altitude, km
+  OutStream* accel = nullptr;    // thrust acceleration, m/s^2
+  OutStream* dynpres = nullptr;  // dynamic pressure, kPa
+};
 
-// Angles in radians; vi, h0 and r0 are printed as whole numbers.
-void writeTableRow(RunContext& run, double t, double a, double vi, double h0, double r0,
-                   double alpha, double beta, double theta, double Pq, double totalMass);
+// `squared` is the superscript-two sign in the report's code page.
+void writeTableHeading(OutStream& report, std::string_view squared);
 
-// One line to each data file when data files are on; nothing otherwise.
-void writeDataLines(RunContext& run, double t, double vi, double h0, double a,
-                    double dynamicPressure);
+// Angles of the row in radians, printed in degrees; vi, h0 and r0 are
+// printed as whole numbers. `line` is scratch space, reused so that a row
+// allocates nothing.
+void writeTableRow(OutStream& report, const StepRow& row, std::string& line);
+
+// One line of the row's time and value to each data file.
+void writeDataLines(const DataFiles& files, const StepRow& row, std::string& line);
 
 }  // namespace ascent
