@@ -1,15 +1,5 @@
-// ascent: interactive simulation of a three-stage launch vehicle's ascent.
-#include <unistd.h>
+// ascent: simulation of a three-stage launch vehicle's ascent, as an
+// interactive dialogue or as design commands.
+#include "app/cli.h"
 
-#include "app/run.h"
-#include "report/streams.h"
-
-int main() {
-  ascent::FdInStream standardInput(STDIN_FILENO, "standard input", false);
-  ascent::FdOutStream standardOutput(STDOUT_FILENO, "standard output", false);
-  ascent::RealFileSystem files;
-  ascent::RunOptions options;
-  options.handleSignals = true;
-  options.inputIsTerminal = ::isatty(STDIN_FILENO) == 1;
-  return ascent::runProgram(standardInput, standardOutput, files, options);
-}
+int main(int argc, char** argv) { return ascent::runCommandLine(argc, argv); }
