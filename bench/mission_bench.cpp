@@ -1,87 +1,61 @@
-// Whole missions per second: booster, core and upper-stage phases and the
-// summary, about 760 integration steps, on a booster thrust curve of our own
-// making that reaches orbit, with the report (and the data files) written to
-// discarding streams. The atmosphere tables are built once, before timing.
+// Whole missions: booster, core and upper-stage phases and the summary, about
+// 760 integration steps, on the tests' booster thrust curve (which reaches
+// orbit) at turn time 10 s and a 3 degree limit. Three outputs: none at all
+// (no observer: the floor), the report on the screen, and a report file with
+// its four data files, all written to discarding streams. The history is
+// parsed and the atmosphere tables are built once, before timing.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <memory>
-#include <string>
-
-#include "app/run.h"
-#include "mission/mission.h"
+#include "ascent/ascent.h"
+#include "report/report_writer.h"
+#include "report/streams.h"
+#include "support/thrust_curve.h"
 
 namespace {
 
 using namespace ascent;
 
-// 20 MN per booster to 120 s, falling to zero at 126 s; a record every
-// 0.986832971065 s up to 160 s.
-std::string thrustCurve() {
-  constexpr double interval = 0.986832971065;
-  std::string text;
-  char line[96];
-  for (int k = 1; k * interval <= 160.0; ++k) {
-    const double t = k * interval;
-    const double thrust = t <= 120 ? 20e6 : t < 126 ? 20e6 * (126 - t) / 6 : 0.0;
-    std::snprintf(line, sizeof line, "%.12f %.12f\n", t, thrust);
-    text += line;
-  }
-  return text;
+constexpr double turnTime_s = 10;
+constexpr double limitDeg = 3;
+
+const ThrustHistory& history() {
+  static const ThrustHistory parsed =
+      ThrustHistory::fromText(testing::thrustFile(testing::thrustCurve()));
+  return parsed;
 }
 
-// Every mission reads the same thrust file; everything written is discarded.
-class BenchFiles final : public FileSystem {
- public:
-  std::unique_ptr<InStream> openRead(const std::string&) override {
-    return std::make_unique<StringInStream>(thrust_);
-  }
-  std::unique_ptr<OutStream> create(const std::string&) override {
-    return std::make_unique<NullOutStream>();
-  }
-  bool sameAsWorkingFile(const std::string&, const std::string&) override { return false; }
-
- private:
-  std::string thrust_ = thrustCurve();
-};
-
-// The report name once, then the same angle-of-attack limit for ever.
-class BenchInput final : public InStream {
- public:
-  explicit BenchInput(std::string reportName) : first_(std::move(reportName) + "\n") {}
-
- protected:
-  int next() override {
-    if (next_ < first_.size()) return static_cast<unsigned char>(first_[next_++]);
-    const char c = limit_[repeat_];
-    repeat_ = (repeat_ + 1) % limit_.size();
-    return static_cast<unsigned char>(c);
-  }
-
- private:
-  std::string first_;
-  std::size_t next_ = 0;
-  const std::string limit_ = "3\n";
-  std::size_t repeat_ = 0;
-};
-
-// range(0): 1 with a report file (four data files, echoed prompts), 0 on the screen.
-void BM_Mission(benchmark::State& state) {
-  const bool dataFiles = state.range(0) != 0;
-  BenchInput input(dataFiles ? "report.txt" : "");
-  NullOutStream screen;
-  BenchFiles files;
-  RunContext run(input, screen, files);
-  startRun(run);
-  run.state.turnTime = 10;
-  // flyMission writes through virtual streams: nothing for the optimiser to drop.
-  for (auto _ : state) flyMission(run);
+void flyMissions(benchmark::State& state, MissionObserver* observer) {
+  RunRecord run;
   // An abandoned mission would leave no summary: the figure would mislead.
-  if (run.state.averageAltitude < 200000) state.SkipWithError("the mission did not reach orbit");
+  if (flyMission(history(), turnTime_s, limitDeg, run, observer).outcome != Outcome::Orbit) {
+    state.SkipWithError("the mission did not reach orbit");
+    return;
+  }
+  for (auto _ : state) {
+    MissionResult result = flyMission(history(), turnTime_s, limitDeg, run, observer);
+    benchmark::DoNotOptimize(result.perigee_m);
+  }
   state.SetItemsProcessed(state.iterations());
   state.SetLabel("items = missions");
 }
 
+void BM_MissionNoOutput(benchmark::State& state) { flyMissions(state, nullptr); }
+
+void BM_MissionOnScreen(benchmark::State& state) {
+  NullOutStream screen;
+  ReportWriter writer(screen, DataFiles{}, ReportSettings{false, consoleSigns()});
+  flyMissions(state, &writer);
+}
+
+void BM_MissionWithReportFile(benchmark::State& state) {
+  NullOutStream report, speed, height, accel, dynpres;
+  ReportWriter writer(report, DataFiles{&speed, &height, &accel, &dynpres},
+                      ReportSettings{true, fileSigns()});
+  flyMissions(state, &writer);
+}
+
 }  // namespace
 
-BENCHMARK(BM_Mission)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MissionNoOutput)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MissionOnScreen)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MissionWithReportFile)->Unit(benchmark::kMicrosecond);

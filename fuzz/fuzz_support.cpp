@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/run.h"
+#include "support/thrust_curve.h"
 
 namespace ascent::fuzz {
 
@@ -47,24 +48,7 @@ bool knownRunaway(const Run& run) {
 }  // namespace
 
 const std::string& flyableThrustFile() {
-  static const std::string contents = [] {
-    constexpr double interval = 0.986832971065;
-    std::string text;
-    char line[80];
-    for (int k = 1;; ++k) {
-      const double t = k * interval;
-      if (t > 150.0) break;
-      double thrust = 20.0e6;
-      if (t > 126.0) {
-        thrust = 0.0;
-      } else if (t > 120.0) {
-        thrust = 20.0e6 * (126.0 - t) / 6.0;
-      }
-      std::snprintf(line, sizeof line, "%.12f %.12f\n", t, thrust);
-      text += line;
-    }
-    return text;
-  }();
+  static const std::string contents = testing::thrustFile(testing::thrustCurve());
   return contents;
 }
 

@@ -37,9 +37,9 @@
 
 namespace ascent::fuzz {
 
-// A booster thrust file that flies: records every 0.986832971065 s up to
-// 150 s, 20 MN per booster to 120 s, falling linearly to 0 N at 126 s and 0 N
-// after.
+// A booster thrust file that flies: the tests' thrust curve (records every
+// nominal interval up to 160 s, 20 MN per booster to 120 s, falling linearly
+// to 0 N at 126 s and 0 N after).
 const std::string& flyableThrustFile();
 
 // Throws the RunError of a trap when a trapped floating-point flag is raised.

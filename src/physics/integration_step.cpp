@@ -45,11 +45,22 @@ struct AirPath {
   double vxa, va, theta;
 };
 
-AirPath airPath(double surfaceSpeed, double vx, double vy, double r) {
+// Keeps a quotient that nothing else reads: the division is where a
+// floating-point fault of the step would trap, whether or not its angle is
+// needed.
+inline void keepQuotient(double quotient) { asm volatile("" : : "g"(quotient)); }
+
+// The arc tangent of a slope, when the steering needs the angle at all.
+inline double angleOf(double slope, bool needed) {
+  keepQuotient(slope);
+  return needed ? std::atan(slope) : 0.0;
+}
+
+AirPath airPath(double surfaceSpeed, double vx, double vy, double r, bool thetaNeeded = true) {
   AirPath air;
   air.vxa = vx - surfaceSpeed * r / R;
   air.va = std::sqrt(air.vxa * air.vxa + vy * vy);
-  air.theta = air.vxa < tolerance ? halfPi : std::atan(vy / air.vxa);
+  air.theta = air.vxa < tolerance ? halfPi : angleOf(vy / air.vxa, thetaNeeded);
   return air;
 }
 
@@ -91,13 +102,17 @@ Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const
   const double dt = s.dt;
   const double r = R + x.h;
   const double m = x.Me + s.m0;
-  const double beta = std::atan(x.vy / x.vx);
+  // The stages need the inertial path angle beta except when thrusting along
+  // the air path, and the air path angle theta only in mode 0.
+  const bool alongAirPath =
+      s.steeringMode == SteeringMode::AlongReference && s.followAirPath;
+  const double beta = angleOf(x.vy / x.vx, !alongAirPath);
 
   AirPath air{};
   double Fn = 0;
   double D = 0;
   if (s.steeringMode != SteeringMode::Vacuum) {
-    air = airPath(s.surfaceSpeed, x.vx, x.vy, r);
+    air = airPath(s.surfaceSpeed, x.vx, x.vy, r, s.steeringMode == SteeringMode::AlongReference);
     double P, rho, c;
     atmosphere(tables, x.h, P, rho, c);
     Fn = x.F - P * s.exitArea;

@@ -13,10 +13,6 @@
 
 namespace ascent {
 
-void throwSystemError(int err, const std::string& action, const std::string& what) {
-  throw RunError(err, action + " " + what + ": " + std::strerror(err));
-}
-
 namespace {
 
 // Writes all bytes, retrying short writes and interrupted calls; returns 0 or errno.
