@@ -137,15 +137,17 @@ std::optional<LimitVerdict> Search::bracketTarget() {
       const Point& next = s.size() >= 2 ? s[1] : bottom;
       double dx;
       if (s.size() >= 2 && next.g == bottom.g) {
-        // Still on the flat top: the rising stretch is further down.
-        dx = bottom.g / nominalSlope_m_per_deg * std::ldexp(1.0, ++flatSteps_);
+        // Still on the flat top: the rising stretch is further down, maybe
+        // far; double the step, up to half the way to the lowest limit.
+        dx = std::clamp(bottom.g / nominalSlope_m_per_deg * std::ldexp(1.0, ++flatSteps_),
+                        minBracketStepDeg, std::max((bottom.x - options_.lowestDeg) / 2, minBracketStepDeg));
       } else {
         const double slope = s.size() >= 2 && next.g > bottom.g
                                  ? (next.g - bottom.g) / (next.x - bottom.x)
                                  : nominalSlope_m_per_deg;
-        dx = bottom.g / slope;
+        dx = clampStep(bottom.g / slope);
       }
-      if (fly(std::max(bottom.x - clampStep(dx), options_.lowestDeg))) {
+      if (fly(std::max(bottom.x - dx, options_.lowestDeg))) {
         return LimitVerdict::Converged;
       }
     }
