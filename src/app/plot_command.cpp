@@ -93,8 +93,10 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
   script += "set output " + gnuplotString((outDir / "overview.png").string()) + "\n";
   script += "set multiplot layout 2,2 title " +
-            gnuplotString(format("Dialogue run in %s: %zu missions", data.string().c_str(),
-                                 missions.front())) + "\n";
+            gnuplotString(data == "." ? format("Dialogue run: %zu missions", missions.front())
+                                      : format("Dialogue run in %s: %zu missions",
+                                               data.string().c_str(), missions.front())) +
+            "\n";
   for (std::size_t c = 0; c < std::size(charts); ++c) {
     const Chart& chart = charts[c];
     script += "set title " + gnuplotString(chart.title) + "\n";
