@@ -67,6 +67,15 @@ struct FlightState {
   double Cq = 0;     // Pa, drag coefficient times dynamic pressure
   double Fn = 0;     // N, net thrust after the ambient-pressure loss
 
+  // The atmosphere at the altitude asked for last (the step's own memo)
+  struct AtmosphereMemo {
+    bool valid = false;
+    double h = 0;    // m
+    double P = 0;    // Pa
+    double rho = 0;  // kg/m^3
+    double c = 0;    // m/s
+  } atmosphereCache;
+
   // Load path: the structure whose peak force sizes the interstage
   double forceMass = 0;  // kg, mass carried through the tracked load path
   double forceArea = 0;  // m^2, area whose drag adds to the tracked force

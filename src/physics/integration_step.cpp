@@ -45,6 +45,21 @@ struct AirPath {
   double vxa, va, theta;
 };
 
+// The atmosphere at altitude h. The state after a step is the state its next
+// step starts from, so the last altitude's values are kept and handed out
+// again when the same bits are asked for.
+void atmosphereAt(FlightState& s, const AtmosphereTables& tables, double h, double& P, double& rho,
+                  double& c) {
+  if (s.atmosphereCache.valid && s.atmosphereCache.h == h) {
+    P = s.atmosphereCache.P;
+    rho = s.atmosphereCache.rho;
+    c = s.atmosphereCache.c;
+    return;
+  }
+  atmosphere(tables, h, P, rho, c);
+  s.atmosphereCache = {true, h, P, rho, c};
+}
+
 // Keeps a quotient that nothing else reads: the division is where a
 // floating-point fault of the step would trap, whether or not its angle is
 // needed.
@@ -114,7 +129,7 @@ Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const
   if (s.steeringMode != SteeringMode::Vacuum) {
     air = airPath(s.surfaceSpeed, x.vx, x.vy, r, s.steeringMode == SteeringMode::AlongReference);
     double P, rho, c;
-    atmosphere(tables, x.h, P, rho, c);
+    atmosphereAt(s, tables, x.h, P, rho, c);
     Fn = x.F - P * s.exitArea;
     if (Fn < 0) Fn = 0;
     const double q = rho * (air.va * air.va) / 2;
@@ -222,7 +237,7 @@ void integrateStep(FlightState& s, const AtmosphereTables& tables) {
   s.Cq = 0;
   if (s.steeringMode != SteeringMode::Vacuum) {
     double P, rho, c;
-    atmosphere(tables, s.h0, P, rho, c);
+    atmosphereAt(s, tables, s.h0, P, rho, c);
     s.q = rho * (air.va * air.va) / 2;
     s.Fn = s.thrust - P * s.exitArea;
     if (s.Fn < 0) s.Fn = 0;

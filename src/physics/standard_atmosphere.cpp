@@ -1,6 +1,7 @@
 #include "physics/standard_atmosphere.h"
 
 #include <cmath>
+#include <limits>
 
 #include "physics/constants.h"
 
@@ -37,11 +38,13 @@ constexpr std::array<Layer, atmosphereLayers> layers{{
     {84852.0, 0.0},      // mesopause, 86.000 km geometric
 }};
 
-// The layers' base heights as a table of breakpoints.
-constexpr std::array<double, atmosphereLayers> layerBaseHeights = [] {
-  std::array<double, atmosphereLayers> heights{};
-  for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = layers[i].baseHeight;
-  return heights;
+// The layers as intervals between breakpoints: each layer's base height, and
+// above the last base no bound, so that layer 7 extends upward.
+constexpr std::array<double, atmosphereLayers + 1> layerBreakpoints = [] {
+  std::array<double, atmosphereLayers + 1> bases{};
+  for (std::size_t i = 0; i < layers.size(); ++i) bases[i] = layers[i].baseHeight;
+  bases[atmosphereLayers] = std::numeric_limits<double>::infinity();
+  return bases;
 }();
 
 struct UpperKnot {
@@ -113,7 +116,7 @@ void initUpperTables(AtmosphereTables& tables) {
 // layer 0 and heights above 84852 m extend layer 7.
 void lowerAtmosphere(const AtmosphereTables& tables, double H, double& pressure, double& density,
                      double& speedOfSound) {
-  const int i = findInterval(layerBaseHeights, H);
+  const int i = findInterval(layerBreakpoints, H);
   const double dH = H - layers[i].baseHeight;
   const double lapseRate = layers[i].lapseRate;
   const double Tb = tables.layerBaseTemperature[i];

@@ -222,10 +222,21 @@ TEST_F(ThrustFiles, StageThatBurnsMoreThanItsMassAbandonsTheMissionNotTheRun) {
 }
 
 TEST_F(ThrustFiles, RecordsThatCannotBeFlownEndInsteadOfRunningForever) {
-  // Time goes back before pitch-over: the vehicle never climbs to 110 m again.
+  // Time goes back before pitch-over: refused at the first record that does.
   std::filesystem::copy_file(std::filesystem::path(ASCENT_TEST_DATA_DIR) / "never_climbs_s1.dat",
                              dir / "s1.dat");
   auto result = run("report.txt\n5\n20\n-1\n");
+  EXPECT_EQ(result.status, 106);
+  EXPECT_EQ(lastLine(result.output),
+            "Runtime error 106: s1.dat record 13: time 74.996800 s is earlier than 84.864800 s of "
+            "record 12");
+
+  // A first record too weak to lift off, then a 90 s interval: one Runge-Kutta
+  // step over it climbs to 8 km, the step back does not return to the pad but
+  // lands 95 km below it, and the search's 9 s steps from there never climb
+  // to 110 m.
+  writeFile(dir / "s1.dat", "1.0 5000000\n91.0 33000000\n181.0 0\n");
+  result = run("report.txt\n5\n20\n-1\n");
   EXPECT_EQ(result.status, 106);
   EXPECT_EQ(lastLine(result.output),
             "Runtime error 106: the thrust records cannot be flown: the climb to 110 m does not end");

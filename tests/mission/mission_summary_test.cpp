@@ -1,12 +1,12 @@
-// The mission summary from a flight state set up by hand: the results, the
-// re-sized upper stage and the secant recommendation across missions.
+// The summary of a mission from results set up by hand: the re-sized upper
+// stage, the secant recommendation across missions, and the summary's text.
 #include "mission/mission_summary.h"
 
 #include <gtest/gtest.h>
 
-#include "support/in_memory_run.h"
-
 #include "physics/constants.h"
+#include "report/streams.h"
+#include "report/summary_text.h"
 #include "support/test_support.h"
 
 namespace ascent {
@@ -16,49 +16,85 @@ using testing::splitLines;
 
 constexpr double degree = pi / 180;
 
-struct MissionSummary : testing::InMemoryRun {
+// Worked out by hand from the sizing laws: S3_Mi = 4000 from the peak force,
+// propellant used 148522 - 2345.6 = 146176.4 kg, reserve 2452.
+TEST(MissionSummary, UpperStageIsSizedFromThePeakForceAndThePropellantLeft) {
+  const UpperStageSizing z = sizeUpperStage(4321987.6, 2345.6);
+  const std::pair<const char*, std::pair<double, double>> fields[] = {
+      {"S3_Mt", {z.S3_Mt, 301222}},          {"S3_Mi", {z.S3_Mi, 4000}},
+      {"S3_Mp1", {z.S3_Mp1, 771}},           {"S3_Mp2", {z.S3_Mp2, 145405.4}},
+      {"total", {z.propellantTotal, 148628.4}}, {"reserve", {z.reserve, 2452}},
+      {"S3_Ms", {z.S3_Ms, 23459}},           {"RCS", {z.rcsPropellant, 121}},
+      {"dry", {z.dryMass, 20886}},           {"S3_Mup", {z.S3_Mup, 159}},
+      {"S3_Mus", {z.S3_Mus, 154}},           {"S3_Fu", {z.S3_Fu, 89820}},
+      {"SC_M", {z.SC_M, 127273.6}},
+  };
+  for (const auto& [name, values] : fields) EXPECT_NEAR(values.first, values.second, 1e-6) << name;
+  // The block adds up: what is loaded is used, started up or kept in reserve;
+  // the spacecraft is what the stage does not take.
+  EXPECT_EQ(z.S3_Mp2 + z.S3_Mp1 + z.reserve, z.propellantTotal);
+  EXPECT_EQ(z.S3_Ms, z.dryMass + z.rcsPropellant + z.reserve);
+  EXPECT_EQ(z.SC_M, z.S3_Mt - (z.S3_Mup + z.S3_Mi + z.S3_Mus + z.S3_Mp1 + z.S3_Mp2 + z.S3_Ms));
 
-  MissionSummary() {
-    s.dataFiles = true;
-    s.degreeChar = 176;
-    s.plusMinusChar = 177;
-    s.squaredChar = 178;
-    s.turnTime = 12;
-    s.alphaMax = 3.5 * degree;
-    s.Me = 2345.6;
-    s.perigee = 195000;
-    s.apogee = 215000;
-    s.deltaV = 9876.4;
-    s.maxForce = 4321987.6;
-    s.maxForceTime = 61.234;
-    s.liftoffThrust = 30123456.7;
-    s.liftoffAcceleration = 10.19;
-    s.liftoffMass = 2955067.6;
-    s.maxQ = 34567.89;
-    s.maxQTime = 55.5;
-    s.maxAccel = 38.7654;
-    s.maxAccelTime = 129.87;
+  // An overdrawn stage used more than it had loaded.
+  const UpperStageSizing overdrawn = sizeUpperStage(4321987.6, -1000);
+  EXPECT_EQ(overdrawn.propellantTotal - overdrawn.reserve, 148522.0 + 1000);
+  EXPECT_LT(overdrawn.SC_M, z.SC_M);
+}
+
+TEST(MissionSummary, RecommendationIsTheSecantThroughTheLastUpdatingMission) {
+  RunRecord run;
+  const auto recommend = [&](double limitDeg, double averageAltitude) {
+    updateRecommendation(run, limitDeg * degree, averageAltitude);
+    return run.recommendedLimit_rad / degree;
+  };
+  // First mission of a run: 3 degrees reaching 190 km recommends 3 * 200 / 190.
+  EXPECT_NEAR(recommend(3, 190000), 3.0 * 200 / 190, 1e-12);
+  // The line through (3, 190 km) and (4, 210 km) reaches 200 km at 3.5.
+  EXPECT_NEAR(recommend(4, 210000), 3.5, 1e-12);
+  // The same average again: nothing to divide by, the stored pair stays.
+  EXPECT_NEAR(recommend(5, 210000), 3.5, 1e-12);
+  EXPECT_EQ(run.previousLimit_rad, 4 * degree);
+  EXPECT_EQ(run.previousAverageAltitude_m, 210000.0);
+  // Through (4, 210 km) and (6, 230 km), not (5, 210 km): back to 3.
+  EXPECT_NEAR(recommend(6, 230000), 3.0, 1e-12);
+  // Both above 200 km and rising with the limit: an extrapolation below both.
+  EXPECT_NEAR(recommend(7, 250000), 4.5, 1e-12);
+}
+
+struct SummaryText : ::testing::Test {
+  MissionResult r;
+  RunRecord run;
+  SummaryText() {
+    r.outcome = Outcome::Orbit;
+    r.turnTime_s = 12;
+    r.limitDeg = 3.5;
+    r.limit_rad = 3.5 * degree;
+    r.remainingPropellant_kg = 2345.6;
+    r.perigee_m = 195000;
+    r.apogee_m = 215000;
+    r.averageAltitude_m = 205000;
+    r.altitudeHalfRange_m = 10000;
+    r.deltaV_mps = 9876.4;
+    r.maxForce_N = 4321987.6;
+    r.maxForceTime_s = 61.234;
+    r.liftoffThrust_N = 30123456.7;
+    r.liftoffAcceleration_mps2 = 10.19;
+    r.liftoffMass_kg = 2955067.6;
+    r.runPeaks = {38.7654, 129.87, 34567.89, 55.5};
+    r.sizing = sizeUpperStage(r.maxForce_N, r.remainingPropellant_kg);
+    updateRecommendation(run, r.limit_rad, r.averageAltitude_m);
+    r.recommendedLimit_rad = run.recommendedLimit_rad;
   }
-
-  std::vector<std::string> summarise() {
-    reportBytes.clear();
-    missionSummary(run);
-    return splitLines(reportBytes);
-  }
-
-  // Flies a summary for a limit and an average altitude; returns its last words.
-  std::string recommendationFor(double alphaMaxDeg, double averageAltitude) {
-    s.alphaMax = alphaMaxDeg * degree;
-    s.perigee = averageAltitude - 1000;
-    s.apogee = averageAltitude + 1000;
-    const auto lines = summarise();
-    return lines.at(lines.size() - 2);
+  std::vector<std::string> text(const Signs& signs, bool withRunPeaks) {
+    std::string bytes, line;
+    StringOutStream out(bytes);
+    writeSummary(out, r, signs, withRunPeaks, line);
+    return splitLines(bytes);
   }
 };
 
-// Expected values worked out by hand from the sizing laws: S3_Mi = 4000 from
-// the peak force, propellant used 148522 - 2345.6 = 146176.4 kg, reserve 2452.
-TEST_F(MissionSummary, ResultsAndConstantsBlockOfTheFirstMission) {
+TEST_F(SummaryText, ResultsAndConstantsBlockOfTheFirstMission) {
   const std::vector<std::string> expected = {
       "",
       "Turn Time = 12.000 s, Maximum angle of attack =  3.5000\xb0",
@@ -87,27 +123,18 @@ TEST_F(MissionSummary, ResultsAndConstantsBlockOfTheFirstMission) {
       "Recommended maxa =  3.4146\xb0",
       "",
   };
-  const auto lines = summarise();
-  ASSERT_EQ(lines.size(), expected.size()) << reportBytes;
+  const auto lines = text(fileSigns(), true);
+  ASSERT_EQ(lines.size(), expected.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
   }
   for (int line : {11, 12, 13, 14, 16, 18, 19, 20, 21}) {  // values end in column 20
     EXPECT_EQ(lines[line - 1].find(';'), 20u) << lines[line - 1];
   }
-  EXPECT_EQ(s.averageAltitude, 205000.0);
-  EXPECT_EQ(s.altitudeHalfRange, 10000.0);
-  EXPECT_EQ(s.previousAverageAltitude, 205000.0);
-  EXPECT_EQ(s.previousAlphaMax, 3.5 * degree);
-  EXPECT_DOUBLE_EQ(s.recommendedAlphaMax, 3.5 * degree * 200 / 205);
 }
 
-TEST_F(MissionSummary, ReportOnTheScreenLeavesOutTheRunPeaksAndUsesConsoleCodes) {
-  s.dataFiles = false;
-  s.degreeChar = 248;
-  s.plusMinusChar = 241;
-  s.squaredChar = 253;
-  const auto lines = summarise();
+TEST_F(SummaryText, ReportOnTheScreenLeavesOutTheRunPeaksAndUsesConsoleCodes) {
+  const auto lines = text(consoleSigns(), false);
   ASSERT_EQ(lines.size(), 22u);
   EXPECT_EQ(lines[1].back(), '\xf8');
   EXPECT_NE(lines[3].find("205.0\xf1"
@@ -117,21 +144,6 @@ TEST_F(MissionSummary, ReportOnTheScreenLeavesOutTheRunPeaksAndUsesConsoleCodes)
   EXPECT_EQ(lines[7], "");
   EXPECT_EQ(lines[8], "  S3_Mt    =  301222; {kg, interstage, third stage and payload mass}");
   EXPECT_EQ(lines[20], "Recommended maxa =  3.4146\xf8");
-}
-
-TEST_F(MissionSummary, RecommendationIsTheSecantThroughTheLastUpdatingMission) {
-  // 3 degrees reaching 190 km recommends 3 * 200 / 190.
-  EXPECT_EQ(recommendationFor(3, 190000), "Recommended maxa =  3.1579\xb0");
-  // The line through (3, 190 km) and (4, 210 km) reaches 200 km at 3.5.
-  EXPECT_EQ(recommendationFor(4, 210000), "Recommended maxa =  3.5000\xb0");
-  // The same average again: nothing to divide by, the stored pair stays.
-  EXPECT_EQ(recommendationFor(5, 210000), "Recommended maxa =  3.5000\xb0");
-  EXPECT_EQ(s.previousAlphaMax, 4 * degree);
-  EXPECT_EQ(s.previousAverageAltitude, 210000.0);
-  // Through (4, 210 km) and (6, 230 km), not (5, 210 km): back to 3.
-  EXPECT_EQ(recommendationFor(6, 230000), "Recommended maxa =  3.0000\xb0");
-  // Both above 200 km and rising with the limit: an extrapolation below both.
-  EXPECT_EQ(recommendationFor(7, 250000), "Recommended maxa =  4.5000\xb0");
 }
 
 }  // namespace

@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "support/in_memory_run.h"
+#include <memory>
 
-#include "physics/constants.h"
 #include "mission/booster_thrust_file.h"
 #include "mission/mission_test_support.h"
+#include "physics/constants.h"
+#include "support/in_memory_run.h"
 #include "support/test_support.h"
 
 namespace ascent {
@@ -18,6 +19,9 @@ using testing::parseRow;
 using testing::splitLines;
 
 struct MissionTimedStepping : testing::InMemoryRun {
+  std::unique_ptr<StringInStream> thrustText;
+  std::unique_ptr<StreamRecordSource> thrustRecords;
+  std::unique_ptr<BoosterThrustReader> readerHolder;
 
   MissionTimedStepping() {
     // A 1000 kg body on a circular orbit at 200 km: mode 2 needs no atmosphere.
@@ -34,63 +38,51 @@ struct MissionTimedStepping : testing::InMemoryRun {
     return times;
   }
 
-  void openThrust(const std::string& text, BoosterThrustReader& reader) {
-    files.files["s1.dat"] = text;
-    openThrustFile(run, reader);
+  BoosterThrustReader& openThrust(const std::string& text) {
+    thrustText = std::make_unique<StringInStream>(text);
+    thrustRecords = std::make_unique<StreamRecordSource>(*thrustText, "s1.dat");
+    readerHolder = std::make_unique<BoosterThrustReader>(*thrustRecords);
+    return *readerHolder;
   }
 };
 
 TEST_F(MissionTimedStepping, FlyForShortensOnlyTheLastStep) {
-  s.timeLeft = 2.5;
-  s.dt = 1;
-  flyFor(run);
+  EXPECT_EQ(flyFor(mission, 1, 2.5), 0.5);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   1.00", "   2.00", "   2.50"}));
   EXPECT_EQ(s.dt, 0.5);
-  EXPECT_EQ(s.timeLeft, 0.5);
   EXPECT_EQ(s.t, 2.5);
 }
 
 TEST_F(MissionTimedStepping, FlyForTakesOneStepWhenTheTimeEqualsTheStep) {
-  s.timeLeft = 1;
-  s.dt = 1;
-  flyFor(run);
+  flyFor(mission, 1, 1);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   1.00"}));
   EXPECT_EQ(s.dt, 1.0);
 }
 
 TEST_F(MissionTimedStepping, FlyForWithNoTimeLeftStillWritesOneZeroStep) {
-  s.timeLeft = 0;
-  s.dt = 1;
-  flyFor(run);
+  flyFor(mission, 1, 0);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   0.00"}));
   EXPECT_EQ(s.dt, 0.0);
   EXPECT_EQ(s.t, 0.0);
 }
 
 TEST_F(MissionTimedStepping, FlyToAltitudeAboveTheTargetStepsForwardAndBack) {
-  s.targetAltitude = 100000;
-  s.timeLeft = 0.7;
-  s.dt = 0.25;
-  flyToAltitude(run);
+  const double timeLeft = flyToAltitude(mission, 0.25, 100000, 0.7);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   0.25", "   0.00"}));
   EXPECT_EQ(s.dt, -0.25);
-  EXPECT_DOUBLE_EQ(s.timeLeft, 0.7);  // nothing advanced in the end
+  EXPECT_DOUBLE_EQ(timeLeft, 0.7);  // nothing advanced in the end
 }
 
 TEST_F(MissionTimedStepping, ThrustRecordsEndingOnARecordTimeLeaveNothingUnflown) {
-  BoosterThrustReader reader;
-  openThrust("0.5 1000\n1.0 3000\n1.5 4000\n2.0 8000\n2.5 0\n", reader);
-  firstThrustRecord(run, reader);
+  BoosterThrustReader& reader = openThrust("0.5 1000\n1.0 3000\n1.5 4000\n2.0 8000\n2.5 0\n");
+  firstThrustRecord(mission, reader);
   EXPECT_EQ(s.dt, 0.5);
   EXPECT_EQ(s.thrustRate, 1000 * 2 / 0.5);  // both boosters ramp from zero
-  s.timeLeft = s.dt;
-  flyFor(run);  // to the first record
-  s.timeLeft = 1.5;
-  flyThrustRecords(run, reader);
+  flyFor(mission, s.dt, s.dt);  // to the first record
+  EXPECT_EQ(flyThrustRecords(mission, reader, 1.5), 0.0);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   0.50", "   1.00", "   1.50", "   2.00"}));
   EXPECT_EQ(reader.currentTime, 2.0);
   EXPECT_EQ(s.dt, 0.0);
-  EXPECT_EQ(s.timeLeft, 0.0);
   EXPECT_EQ(s.thrustRate, (8000.0 - 4000.0) * 2 / 0.5);
   EXPECT_EQ(s.mdotRate, -s.thrustRate / 2756.6);
   // Trapezoids of one booster up to the current record, in kg.
@@ -98,32 +90,26 @@ TEST_F(MissionTimedStepping, ThrustRecordsEndingOnARecordTimeLeaveNothingUnflown
 }
 
 TEST_F(MissionTimedStepping, ThrustRecordsCutTheLastIntervalAtTheRequestedTime) {
-  BoosterThrustReader reader;
-  openThrust("0.5 1000\n1.0 3000\n1.5 4000\n2.0 8000\n", reader);
-  firstThrustRecord(run, reader);
-  s.timeLeft = s.dt;
-  flyFor(run);  // to the first record
-  s.timeLeft = 0.75;
-  flyThrustRecords(run, reader);
+  BoosterThrustReader& reader = openThrust("0.5 1000\n1.0 3000\n1.5 4000\n2.0 8000\n");
+  firstThrustRecord(mission, reader);
+  flyFor(mission, s.dt, s.dt);  // to the first record
+  EXPECT_EQ(flyThrustRecords(mission, reader, 0.75), -0.25);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   0.50", "   1.00", "   1.25"}));
   EXPECT_EQ(reader.currentTime, 1.5);  // the interval that holds the end point
   EXPECT_EQ(s.dt, 0.25);
-  EXPECT_EQ(s.timeLeft, -0.25);
 }
 
 TEST_F(MissionTimedStepping, OnlyIncrementsAboveTheLimitWriteTheErrorLine) {
-  BoosterThrustReader reader;
   // First record at 2 s (never compared), then increments of: the nominal
   // interval, exactly the limit, 1e-12 s above it, and 0.99 s.
-  openThrust(
+  BoosterThrustReader& reader = openThrust(
       "2.0 0\n2.986832971065 0\n3.0 0\n3.986833971065 0\n4.0 0\n4.986833971066 0\n"
-      "5.0 0\n5.99 0\n",
-      reader);
-  firstThrustRecord(run, reader);
+      "5.0 0\n5.99 0\n");
+  firstThrustRecord(mission, reader);
   std::vector<int> warnings;
   for (int record = 2; record <= 8; ++record) {
     const std::size_t before = reportBytes.size();
-    nextThrustRecord(run, reader);
+    nextThrustRecord(mission, reader);
     if (reportBytes.size() != before) warnings.push_back(record);
   }
   EXPECT_EQ(warnings, (std::vector<int>{6, 8}));
@@ -134,13 +120,13 @@ TEST_F(MissionTimedStepping, OnlyIncrementsAboveTheLimitWriteTheErrorLine) {
 }
 
 TEST_F(MissionTimedStepping, WordsAfterTheThrustAreIgnored) {
-  BoosterThrustReader reader;
-  openThrust("0.5 1000 kN? no, N\n1.0\t3000 extra 4.0 5.0\n1.5 4000\n", reader);
-  firstThrustRecord(run, reader);
-  nextThrustRecord(run, reader);
+  BoosterThrustReader& reader =
+      openThrust("0.5 1000 kN? no, N\n1.0\t3000 extra 4.0 5.0\n1.5 4000\n");
+  firstThrustRecord(mission, reader);
+  nextThrustRecord(mission, reader);
   EXPECT_EQ(reader.currentTime, 1.0);
   EXPECT_EQ(reader.currentThrust, 3000.0);
-  nextThrustRecord(run, reader);
+  nextThrustRecord(mission, reader);
   EXPECT_EQ(reader.currentTime, 1.5);
   EXPECT_EQ(reader.currentThrust, 4000.0);
 }

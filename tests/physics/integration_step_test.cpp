@@ -7,8 +7,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include "support/in_memory_run.h"
 #include <unistd.h>
 
 #include <array>
@@ -23,7 +21,10 @@
 #include <vector>
 
 #include "app/interrupts.h"
+#include "app/run_context.h"
+#include "mission/mission_step.h"
 #include "physics/constants.h"
+#include "support/in_memory_run.h"
 #include "support/test_support.h"
 
 // Counts the calls of the global operator new of the whole test binary.
@@ -74,15 +75,12 @@ std::vector<std::string> fields(const std::string& row) {
 // Column order: t a vi h0 r0 alpha beta theta Pq m0+Me.
 enum Column { T, A, VI, H0, R0, ALPHA, BETA, THETA, PQ, MASS };
 
+// Steps go through the mission's step(): the integration step, the steering
+// angle, the row the observer writes, the osculating orbit.
 struct IntegrationStep : testing::InMemoryRun {
-
-  IntegrationStep() {
-    initAtmosphere(run.atmosphereTables);
-  }
-
   void step(double dt) {
     s.dt = dt;
-    integrateStep(run);
+    ascent::step(mission);
   }
   std::vector<std::string> rows() const { return testing::splitLines(reportBytes); }
   std::vector<std::string> lastRow() const { return fields(rows().back()); }
@@ -253,74 +251,73 @@ TEST_F(IntegrationStep, ClippedLawPointsThrustVerticallyAndALimitEqualToItIsNotA
   EXPECT_REL_NEAR(s.alpha, -pi / 2 - std::atan(s.vy / s.vx), 1e-12);
 }
 
-TEST_F(IntegrationStep, RunPeaksAreTrackedOnlyWithDataFilesAndKeepTheLargest) {
+// Peaks of thrust acceleration and dynamic pressure: the mission's in its
+// record, the run's in the RunRecord across missions.
+TEST_F(IntegrationStep, PeaksKeepTheLargestForTheMissionAndTheRun) {
   climbing(SteeringMode::AlongReference);
-  for (int i = 0; i < 5; ++i) step(1.0);
-  EXPECT_EQ((std::array{s.maxAccel, s.maxAccelTime, s.maxQ, s.maxQTime}),
-            (std::array{0., 0., 0., 0.}));
-
-  s.dataFiles = true;
-  for (auto* file : {&run.speedFile, &run.heightFile, &run.accelFile, &run.dynpresFile}) {
-    *file = std::make_unique<NullOutStream>();
-  }
   const FlightState beforePeak = s;
   step(1.0);
-  EXPECT_EQ(s.maxAccel, s.a);
-  EXPECT_EQ(s.maxAccelTime, 106.0);
-  EXPECT_NEAR(s.maxQ, column(PQ), 0.05);
-  EXPECT_GT(s.maxQ, 1000.0);
-  EXPECT_EQ(s.maxQTime, 106.0);
+  for (const Peaks* peaks : {&mission.record.peaks, &record.peaks}) {
+    EXPECT_EQ(peaks->maxAccel_mps2, s.a);
+    EXPECT_EQ(peaks->maxAccelTime_s, 101.0);
+    EXPECT_NEAR(peaks->maxQ_Pa, column(PQ), 0.05);
+    EXPECT_GT(peaks->maxQ_Pa, 1000.0);
+    EXPECT_EQ(peaks->maxQTime_s, 101.0);
+  }
 
   // The same values again later are no new peak.
   const FlightState first = s;
+  const Peaks firstPeaks = record.peaks;
   s = beforePeak;
   s.t += 10;
-  s.maxAccel = first.maxAccel;
-  s.maxAccelTime = first.maxAccelTime;
-  s.maxQ = first.maxQ;
-  s.maxQTime = first.maxQTime;
   step(1.0);
-  ASSERT_EQ(s.a, first.maxAccel);
-  EXPECT_EQ(s.maxAccelTime, 106.0);
-  EXPECT_EQ(s.maxQTime, 106.0);
+  ASSERT_EQ(s.a, firstPeaks.maxAccel_mps2);
+  EXPECT_EQ(mission.record.peaks.maxAccelTime_s, 101.0);
+  EXPECT_EQ(record.peaks.maxQTime_s, 101.0);
 
-  // A second mission, higher and with less thrust, leaves the first one's peaks.
+  // A second mission, higher and with less thrust, has peaks of its own and
+  // leaves the run's those of the first.
+  newMission();
   s = first;
   s.t = 0;
   s.h0 = 50000;
   s.thrust = 4.0e6;
   step(1.0);
-  ASSERT_LT(s.a, first.maxAccel);
-  ASSERT_LT(column(PQ), first.maxQ);
-  EXPECT_EQ(s.maxAccel, first.maxAccel);
-  EXPECT_EQ(s.maxAccelTime, 106.0);
-  EXPECT_EQ(s.maxQ, first.maxQ);
-  EXPECT_EQ(s.maxQTime, 106.0);
+  ASSERT_LT(s.a, firstPeaks.maxAccel_mps2);
+  ASSERT_LT(column(PQ), firstPeaks.maxQ_Pa);
+  EXPECT_EQ(mission.record.peaks.maxAccel_mps2, s.a);
+  EXPECT_EQ(mission.record.peaks.maxAccelTime_s, 1.0);
+  EXPECT_EQ(mission.record.peaks.maxQ_Pa, s.q);
+  EXPECT_EQ(record.peaks.maxAccel_mps2, firstPeaks.maxAccel_mps2);
+  EXPECT_EQ(record.peaks.maxAccelTime_s, 101.0);
+  EXPECT_EQ(record.peaks.maxQ_Pa, firstPeaks.maxQ_Pa);
+  EXPECT_EQ(record.peaks.maxQTime_s, 101.0);
 }
 
 TEST_F(IntegrationStep, LoadPathForceIsComputedOnlyWhileTheMassIsAboveForceMass) {
+  MissionRecord& r = mission.record;
   climbing(SteeringMode::AlongReference);
   s.mdot = s.mdotRate = 0;  // the mass stays m0 + Me
   s.forceMass = s.m0 + s.Me;
-  s.force = -1;
-  s.maxForce = 5;
-  s.maxForceTime = 7;
+  r.force = -1;
+  r.maxForce = 5;
+  r.maxForceTime = 7;
   step(1.0);
-  EXPECT_EQ(s.force, -1.0);
-  EXPECT_EQ(s.maxForce, 5.0);
-  EXPECT_EQ(s.maxForceTime, 7.0);
+  EXPECT_EQ(r.force, -1.0);
+  EXPECT_EQ(r.maxForce, 5.0);
+  EXPECT_EQ(r.maxForceTime, 7.0);
 
   // Without a drag area the force is the inertial load of the mass above.
   s.forceMass = s.m0 + s.Me - 1.0e4;
   step(1.0);
-  EXPECT_DOUBLE_EQ(s.force, s.a * s.forceMass);
-  EXPECT_EQ(s.maxForce, s.force);
-  EXPECT_EQ(s.maxForceTime, 102.0);
+  EXPECT_DOUBLE_EQ(r.force, s.a * s.forceMass);
+  EXPECT_EQ(r.maxForce, r.force);
+  EXPECT_EQ(r.maxForceTime, 102.0);
 
   s.forceArea = 20;  // its drag adds
   step(1.0);
-  EXPECT_GT(s.force, s.a * s.forceMass * 1.001);
-  EXPECT_EQ(s.maxForceTime, 103.0);
+  EXPECT_GT(r.force, s.a * s.forceMass * 1.001);
+  EXPECT_EQ(r.maxForceTime, 103.0);
 }
 
 TEST_F(IntegrationStep, OsculatingOrbitFromAnApsisAndFromARoundedCircularState) {
@@ -427,11 +424,11 @@ TEST_F(IntegrationStep, PositionErrorFallsWithTheFourthPowerOfTheStep) {
 // A mission takes tens of thousands of steps: once the scratch line has grown,
 // a step must not touch the heap, in any mode, with or without data files.
 TEST_F(IntegrationStep, StepsAllocateNothing) {
-  NullOutStream discard;
-  run.report = &discard;
-  for (auto* file : {&run.speedFile, &run.heightFile, &run.accelFile, &run.dynpresFile}) {
-    *file = std::make_unique<NullOutStream>();
-  }
+  NullOutStream discard, speed, height, accel, dynpres;
+  ReportSettings onScreen, toFile;
+  toFile.reportFile = true;
+  ReportWriter withoutData(discard, DataFiles{}, onScreen);
+  ReportWriter withData(discard, DataFiles{&speed, &height, &accel, &dynpres}, toFile);
   const long before = heapAllocations.load();
   auto probe = std::make_unique<double>(1.0);
   ASSERT_GT(heapAllocations.load(), before);  // the counter sees this binary's allocations
@@ -439,7 +436,7 @@ TEST_F(IntegrationStep, StepsAllocateNothing) {
        {SteeringMode::AlongReference, SteeringMode::VerticalLaw, SteeringMode::Vacuum}) {
     SCOPED_TRACE(static_cast<int>(mode));
     climbing(mode);
-    s.dataFiles = mode != SteeringMode::AlongReference;
+    mission.observer = mode != SteeringMode::AlongReference ? &withData : &withoutData;
     s.lawInitPending = true;
     for (int i = 0; i < 5; ++i) step(0.1);
     const long warm = heapAllocations.load();
@@ -466,12 +463,14 @@ TEST(IntegrationStepDeathTest, ZeroOverZeroStopsTheRunWithError207AndKeepsTheRow
         run.reportFile = files.create(reportPath);
         run.report = run.reportFile.get();
         run.console = &standardOutput;
-        initAtmosphere(run.atmosphereTables);
-        run.state = orbiting;
+        ReportWriter writer(*run.report, DataFiles{}, ReportSettings{});
+        FlightState state = orbiting;
+        RunRecord record;
+        Mission mission(state, sharedAtmosphereTables(), record, &writer);
         installFaultHandlers(run);
-        integrateStep(run);
-        run.state.vx = run.state.vy = 0;
-        integrateStep(run);
+        step(mission);
+        state.vx = state.vy = 0;
+        step(mission);
       },
       ::testing::ExitedWithCode(207), "");
   const auto lines = testing::splitLines(testing::readFile(reportPath));
