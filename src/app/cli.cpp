@@ -52,10 +52,7 @@ void addThrust(CLI::App* app, std::string& file) {
 
 void addTargetSettings(CLI::App* app, TargetSettings& settings) {
   addReal(app, "--altitude", settings.altitude_km, "wanted average orbit altitude (km), default 200");
-  addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1")
-      ->check([&settings](const std::string&) {
-        return settings.tolerance_km > 0 ? "" : "the tolerance must be positive";
-      });
+  addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1");
   app->add_option("--max-missions", settings.maxMissions, "mission budget")
       ->capture_default_str()
       ->check(CLI::Range(1, 100000));
@@ -128,6 +125,12 @@ int runCommandLine(int argc, char** argv) {
 
   // Checks that need the whole command line.
   app.final_callback([&] {
+    for (const TargetSettings* settings : {targetApp->parsed() ? &target.settings : nullptr,
+                                           sweepApp->parsed() ? &sweep.settings : nullptr}) {
+      if (settings != nullptr && !(settings->tolerance_km > 0)) {
+        throw CLI::ValidationError("--tolerance", "the tolerance must be positive");
+      }
+    }
     if (flyApp->parsed() && !turnTimeCheck(fly.turnTime_s).empty()) {
       throw CLI::ValidationError("--turn-time", turnTimeCheck(fly.turnTime_s));
     }

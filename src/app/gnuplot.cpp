@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -21,11 +22,8 @@ namespace ascent {
 
 namespace {
 
-// The gnuplot program on the PATH (ASCENT_GNUPLOT names another); empty when none.
+// The gnuplot program on the PATH; empty when there is none.
 std::string findGnuplot() {
-  if (const char* chosen = std::getenv("ASCENT_GNUPLOT"); chosen != nullptr && *chosen != '\0') {
-    return ::access(chosen, X_OK) == 0 ? chosen : "";
-  }
   const char* path = std::getenv("PATH");
   std::string_view rest = path != nullptr ? path : "/usr/bin:/bin";
   for (;;) {
@@ -76,19 +74,22 @@ void runGnuplot(const std::string& script) {
   }
   // The script goes through a temporary file (no pipe to fill while gnuplot
   // writes its messages), the messages come back through one.
-  char scriptName[] = "/tmp/ascent-plot-XXXXXX";
-  const int scriptFd = ::mkstemp(scriptName);
+  std::error_code noTemporaryDirectory;
+  std::filesystem::path temporary = std::filesystem::temp_directory_path(noTemporaryDirectory);
+  if (noTemporaryDirectory) temporary = "/tmp";
+  std::string scriptName = (temporary / "ascent-plot-XXXXXX").string();
+  const int scriptFd = ::mkstemp(scriptName.data());
   if (scriptFd < 0) throw Error(exitStatus::fileError, "cannot create a temporary gnuplot script");
   const bool written = ::write(scriptFd, script.data(), script.size()) ==
                        static_cast<ssize_t>(script.size());
   ::close(scriptFd);
   if (!written) {
-    ::unlink(scriptName);
+    ::unlink(scriptName.c_str());
     throw Error(exitStatus::fileError, "cannot write a temporary gnuplot script");
   }
   int messages[2];
   if (::pipe(messages) != 0) {
-    ::unlink(scriptName);
+    ::unlink(scriptName.c_str());
     throw Error(exitStatus::fileError, "cannot start gnuplot: no pipe");
   }
   posix_spawn_file_actions_t actions;
@@ -97,7 +98,7 @@ void runGnuplot(const std::string& script) {
   posix_spawn_file_actions_adddup2(&actions, messages[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, messages[1], STDERR_FILENO);
   posix_spawn_file_actions_addclose(&actions, messages[0]);
-  std::vector<char*> arguments = {const_cast<char*>(program.c_str()), scriptName, nullptr};
+  std::vector<char*> arguments = {const_cast<char*>(program.c_str()), scriptName.data(), nullptr};
   pid_t child = 0;
   const int spawned = ::posix_spawn(&child, program.c_str(), &actions, nullptr, arguments.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -110,7 +111,7 @@ void runGnuplot(const std::string& script) {
     }
   }
   ::close(messages[0]);
-  ::unlink(scriptName);
+  ::unlink(scriptName.c_str());
   if (spawned != 0) {
     throw Error(exitStatus::fileError, "cannot start " + program + ": " + std::strerror(spawned));
   }

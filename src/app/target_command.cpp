@@ -75,11 +75,19 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
       out << format("Unreachable: no limit flown reaches an orbit at turn time %s s (%zu missions)\n",
                     exactText(target.turnTime_s).c_str(), flown);
     } else {
-      out << format(
-          "Unreachable: at turn time %s s the average altitude reaches at most %.3f km, from a "
-          "limit of %.4f deg on%s (%zu missions)\n",
-          exactText(target.turnTime_s).c_str(), search.highestAltitude_m / 1000,
-          search.highestFromDeg, search.flatTop ? ", where the limit no longer binds" : "", flown);
+      const std::string turnTime = exactText(target.turnTime_s);
+      std::string highest = format("the highest found is %.3f km at %.4f deg",
+                                   search.highestAltitude_m / 1000, search.highestAtDeg);
+      if (search.flatTop) {
+        if (search.highestAltitude_m == search.flatAltitude_m) highest.clear();
+        out << format("Unreachable: at turn time %s s the average altitude is flat at %.3f km from "
+                      "a limit of %.4f deg on, where the limit no longer binds%s%s (%zu missions)\n",
+                      turnTime.c_str(), search.flatAltitude_m / 1000, search.flatFromDeg,
+                      highest.empty() ? "" : "; ", highest.c_str(), flown);
+      } else {
+        out << format("Unreachable: at turn time %s s %s (%zu missions)\n", turnTime.c_str(),
+                      highest.c_str(), flown);
+      }
     }
   } else if (answer == nullptr) {
     out << format("Not converged within %zu missions: no orbit reached\n", flown);
@@ -110,7 +118,11 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out) {
     const MissionResult* answer = target.answer();
     json["limitDeg"] = answer != nullptr ? nlohmann::ordered_json(answer->limitDeg) : nullptr;
     json["highestAltitude_m"] = target.search.highestAltitude_m;
-    json["highestFromDeg"] = target.search.highestFromDeg;
+    json["highestAtDeg"] = target.search.highestAtDeg;
+    if (target.search.flatTop) {
+      json["flatAltitude_m"] = target.search.flatAltitude_m;
+      json["flatFromDeg"] = target.search.flatFromDeg;
+    }
     json["mission"] = answer != nullptr ? missionJson(*answer, command.thrustFile) : nullptr;
     nlohmann::ordered_json flown = nlohmann::ordered_json::array();
     for (const MissionResult& r : target.missions) flown.push_back(missionJson(r, command.thrustFile));

@@ -122,7 +122,7 @@ std::optional<LimitVerdict> Search::bracketTarget() {
       }
       double dx;
       if (!top.reached) {
-        dx = noOrbitStepDeg * std::ldexp(1.0, noOrbitSteps_++);
+        dx = std::max(noOrbitStepDeg * std::ldexp(1.0, noOrbitSteps_++), minBracketStepDeg);
       } else {
         const Point* previous = s.size() >= 2 && s[s.size() - 2].reached ? &s[s.size() - 2] : nullptr;
         const double slope = previous != nullptr && previous->g < top.g
@@ -130,7 +130,10 @@ std::optional<LimitVerdict> Search::bracketTarget() {
                                  : nominalSlope_m_per_deg;
         dx = -top.g / slope * upwardOvershoot;
       }
-      if (fly(std::min(top.x + clampStep(dx), options_.highestDeg))) return LimitVerdict::Converged;
+      // Above the no-orbit region the step may be long: whatever it lands on
+      // (the rising stretch or the flat top) brackets or narrows the target.
+      if (top.reached) dx = clampStep(dx);
+      if (fly(std::min(top.x + dx, options_.highestDeg))) return LimitVerdict::Converged;
     } else {
       const Point& bottom = s.front();
       if (bottom.x <= options_.lowestDeg) return LimitVerdict::NotConverged;
@@ -181,6 +184,8 @@ std::optional<LimitVerdict> Search::searchFlatEdge(const std::vector<Point>& s) 
     }
   }
   result_.flatTop = first + 1 < s.size() || onTop < s[first].x;
+  result_.flatAltitude_m = flat + options_.targetAltitude_m;
+  result_.flatFromDeg = onTop;
   return LimitVerdict::Unreachable;
 }
 
@@ -287,9 +292,9 @@ void Search::finish(LimitVerdict verdict) {
     }
     if (!anyReached || probe.averageAltitude_m > result_.highestAltitude_m ||
                (probe.averageAltitude_m == result_.highestAltitude_m &&
-                trials[i].limitDeg < result_.highestFromDeg)) {
+                trials[i].limitDeg < result_.highestAtDeg)) {
       result_.highestAltitude_m = probe.averageAltitude_m;
-      result_.highestFromDeg = trials[i].limitDeg;
+      result_.highestAtDeg = trials[i].limitDeg;
     }
     anyReached = true;
   }

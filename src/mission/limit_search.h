@@ -51,10 +51,15 @@ struct LimitSearchResult {
   // closest to the target (trials.size() when none reached an orbit).
   std::size_t best = 0;
   // The highest average altitude reached, and the lowest limit flown that
-  // gave it (above it the altitude is flat when `flatTop`).
+  // gave it.
   double highestAltitude_m = 0;
-  double highestFromDeg = 0;
+  double highestAtDeg = 0;
+  // Unreachable: the altitude is flat at the highest limits (the limit no
+  // longer binds), at flatAltitude_m from about flatFromDeg on (the lowest
+  // limit flown on it).
   bool flatTop = false;
+  double flatAltitude_m = 0;
+  double flatFromDeg = 0;
   // NotConverged only: the bracket closed on a jump of the altitude across
   // the target instead of running out of missions.
   bool jumpsAcross = false;

@@ -101,9 +101,11 @@ TEST(LimitSearch, UnreachableNamesTheFlatTopAndWhereItStarts) {
   const LimitSearchResult result = searchLimit(curve, withGuess(25, 300e3));
   ASSERT_EQ(result.verdict, LimitVerdict::Unreachable);
   EXPECT_TRUE(result.flatTop);
+  EXPECT_EQ(result.flatAltitude_m, curve.top_m);
   EXPECT_EQ(result.highestAltitude_m, curve.top_m);
-  EXPECT_GE(result.highestFromDeg, curve.flatFromDeg);
-  EXPECT_LE(result.highestFromDeg, curve.flatFromDeg + 0.1);
+  EXPECT_EQ(result.highestAtDeg, result.flatFromDeg);
+  EXPECT_GE(result.flatFromDeg, curve.flatFromDeg);
+  EXPECT_LE(result.flatFromDeg, curve.flatFromDeg + 0.1);
 }
 
 TEST(LimitSearch, NotConvergedKeepsTheClosestTrial) {
