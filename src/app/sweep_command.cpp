@@ -108,7 +108,7 @@ void writeFile(const std::string& name, const std::string& bytes) {
   }
 }
 
-void plotSweep(const std::vector<SweepRow>& rows, const SweepCommand& command) {
+void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepCommand& command) {
   std::string data;
   for (const SweepRow& row : rows) {
     if (row.verdict != "converged") continue;
@@ -124,7 +124,13 @@ void plotSweep(const std::vector<SweepRow>& rows, const SweepCommand& command) {
       "set xlabel 'turn time (s)'\n"
       "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
       "set y2label 'angle-of-attack limit (deg)'\n"
-      "set ytics nomirror\nset y2tics\nset grid\nset key bottom center\n"
+      "set ytics nomirror\nset y2tics\nset grid\nset key bottom center\n" +
+      (best < rows.size()
+           ? format("set label 1 'best: %s s, %.0f kg' at %s,%s point pt 6 ps 2 offset 1,-1.5\n",
+                    exactText(rows[best].turnTime_s).c_str(), rows[best].mission.sizing.SC_M,
+                    exactText(rows[best].turnTime_s).c_str(),
+                    exactText(rows[best].mission.sizing.SC_M).c_str())
+           : std::string()) +
       "$sweep << EOD\n" + data + "EOD\n"
       "plot $sweep using 1:2 axes x1y1 with linespoints pt 7 ps 0.6 title 'SC\\_M (kg)', "
       "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 title 'limit (deg)'\n";
@@ -193,7 +199,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
         exactText(rows[best].turnTime_s).c_str(), exactText(r.limitDeg).c_str(), r.sizing.SC_M,
         r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
   }
-  if (!command.plotFile.empty()) plotSweep(rows, command);
+  if (!command.plotFile.empty()) plotSweep(rows, best, command);
   return exitStatus::ok;
 }
 

@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""The table of orbits by turn time and limit in data/README.md, flown by `ascent fly --json`.
+
+Usage: python3 tools/orbit_table.py [--ascent build/src/ascent] [--thrust data/s1.dat] [--write]
+Prints the table; --write replaces the table in data/README.md with it.
+Standard library only.
+"""
+import argparse
+import json
+import pathlib
+import subprocess
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TURN_TIMES = [15, 18, 20, 25]  # s
+LIMITS = [21, 22, 23, 24, 25, 26]  # degrees
+
+
+def fly(ascent, thrust, turn_time, limit):
+    out = subprocess.run([ascent, "fly", "--json", "--thrust", thrust, "--turn-time", str(turn_time),
+                          "--limit", str(limit)], check=True, capture_output=True, text=True).stdout
+    return json.loads(out)
+
+
+def cell(mission):
+    if mission["outcome"] != "orbit":
+        return "no orbit"
+    propellant = round(mission["remainingPropellant_kg"])
+    sign = "+" if propellant >= 0 else "\u2212"  # a real minus sign, as the table has
+    return f"{mission['averageAltitude_m'] / 1000:.1f} / {sign}{abs(propellant)}"
+
+
+def table(ascent, thrust):
+    lines = ["| limit |" + "".join(f" {'turn %d s' % t:<15}|" for t in TURN_TIMES),
+             "|------:|" + "---------------:|" * len(TURN_TIMES)]
+    for limit in LIMITS:
+        row = f"| {str(limit) + chr(176):<6}|"
+        for turn_time in TURN_TIMES:
+            row += f" {cell(fly(ascent, thrust, turn_time, limit)):<15}|"
+        lines.append(row)
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--ascent", default=str(ROOT / "build" / "src" / "ascent"))
+    parser.add_argument("--thrust", default=str(ROOT / "data" / "s1.dat"))
+    parser.add_argument("--write", action="store_true", help="replace the table in data/README.md")
+    args = parser.parse_args()
+    lines = table(args.ascent, args.thrust)
+    if not args.write:
+        print("\n".join(lines))
+        return 0
+    readme = ROOT / "data" / "README.md"
+    text = readme.read_text(encoding="utf-8").split("\n")
+    start = next(i for i, line in enumerate(text) if line.startswith("| limit |"))
+    end = start
+    while end < len(text) and text[end].startswith("|"):
+        end += 1
+    text[start:end] = lines
+    readme.write_text("\n".join(text), encoding="utf-8")
+    print(f"{readme}: table rewritten", file=sys.stderr)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
