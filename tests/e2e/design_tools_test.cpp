@@ -142,6 +142,15 @@ TEST_F(DesignTools, TargetEndsWithOneVerdictAndItsExitStatus) {
   ASSERT_NE(average, std::string::npos);
   EXPECT_NEAR(std::stod(report.substr(average + 19, 5)), 200.0, 0.11);
 
+  // First guesses from which the dialogue's secant freezes on the flat top
+  // (21 deg at 25 s) or recommends a negative limit (18 deg at 10 s).
+  for (const char* start : {"--turn-time 25 --first-guess 21", "--turn-time 10 --first-guess 18",
+                            "--turn-time 25 --first-guess 60", "--turn-time 10 --first-guess 1"}) {
+    const CommandRun result = command(std::string("target ") + start);
+    EXPECT_EQ(result.status, 0) << start << '\n' << result.out;
+    EXPECT_NE(result.out.find("\nConverged: limit "), std::string::npos) << start;
+  }
+
   const CommandRun unreachable = command("target --turn-time 25 --altitude 300");
   EXPECT_EQ(unreachable.status, 1);
   EXPECT_NE(unreachable.out.find("Unreachable: at turn time 25 s the average altitude is flat at "
