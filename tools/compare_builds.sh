@@ -1,24 +1,40 @@
 #!/usr/bin/env bash
 # Checks that the report and the four data files are the same bytes whatever
-# the compiler, optimisation level or sanitizers: runs every given `ascent`
-# program on one fixed session (three missions, report to a file) in a fresh
-# directory holding a copy of the shipped data/s1.dat, and compares the files
-# of every program with those of the first, byte for byte.
-#
-# Usage:
-#   bash tools/compare_builds.sh                      builds and compares the default set
-#   bash tools/compare_builds.sh ascent1 ascent2 ...  compares already built programs
-#
-# The default set, each in a build directory of its own (build-cmp-*):
-#   gcc-debug      g++ -O0 (Debug)
-#   gcc-release    g++ -O2 (RelWithDebInfo)
-#   clang-release  clang++ -O2 (RelWithDebInfo)
-#   clang-asan     clang++ -O2 with ASCENT_SANITIZE=address,undefined
-#
-# Exit status: 0 when every file is identical; 1 on a difference (the first
-# differing line is printed: file, line number and both lines) or when a
-# program fails the session; 2 on a usage or build error.
+# the compiler, optimisation level or sanitizers.
 set -euo pipefail
+
+usage() {
+  cat <<'USAGE'
+Usage: bash tools/compare_builds.sh [ascent-program ascent-program...]
+
+Runs every given `ascent` program on one fixed session (three missions, the
+report to a file) in a fresh directory holding a copy of the shipped
+data/s1.dat, and compares the report, the four data files and the standard
+output of every program with those of the first, byte for byte.
+
+Without programs it builds and compares the default set, the target ascent
+of four CMake presets, each in its build/PRESET tree (a new tree is
+configured with tests and benchmarks off; an existing one is used as it is):
+  debug       g++ -O0
+  release     g++ -O2 (RelWithDebInfo)
+  clang       clang++ -O2 (RelWithDebInfo)
+  asan-ubsan  clang++ -O0 with AddressSanitizer and UndefinedBehaviorSanitizer
+
+Options:
+  -h, --help  this text
+Exit status: 0 when every file is identical; 1 on a difference (the first
+differing line is printed: file, line number and both lines) or when a
+program fails the session; 2 on a usage or build error.
+USAGE
+}
+
+for argument in "$@"; do
+  case $argument in
+    -h | --help) usage; exit 0 ;;
+    -*) echo "compare_builds.sh: unknown option: $argument (see --help)" >&2; exit 2 ;;
+  esac
+done
+
 root=$(cd "$(dirname "$0")/.." && pwd)
 started=$SECONDS
 
@@ -30,35 +46,32 @@ files=(compare.txt speed.dat height.dat accel.dat dynpres.dat)
 programs=()
 names=()
 if [ $# -eq 0 ]; then
-  configs=(
-    "gcc-debug g++ Debug"
-    "gcc-release g++ RelWithDebInfo"
-    "clang-release clang++ RelWithDebInfo"
-    "clang-asan clang++ RelWithDebInfo address,undefined"
-  )
-  for config in "${configs[@]}"; do
-    read -r name compiler buildType sanitize <<<"$config"
-    build="$root/build-cmp-$name"
-    echo "== building $name ($compiler, $buildType${sanitize:+, sanitize=$sanitize}) in $build"
+  for preset in debug release clang asan-ubsan; do
+    build="$root/build/$preset"
+    echo "== building ascent with the preset $preset in $build"
     t0=$SECONDS
-    if ! { cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE="$buildType" \
-      -DASCENT_TESTS=OFF -DASCENT_BENCH=OFF -DASCENT_SANITIZE="${sanitize:-}" >/dev/null &&
-      cmake --build "$build" -j"$(nproc)" --target ascent >/dev/null; }; then
-      echo "build of $name failed" >&2
+    if [ ! -e "$build/CMakeFiles/TargetDirectories.txt" ] &&
+      ! (cd "$root" && cmake --preset "$preset" -DASCENT_TESTS=OFF -DASCENT_BENCH=OFF \
+        ${ASCENT_WERROR:+-DASCENT_WERROR="$ASCENT_WERROR"} >/dev/null); then
+      echo "configuring $preset failed" >&2
+      exit 2
+    fi
+    if ! cmake --build "$build" -j"$(nproc)" --target ascent >/dev/null; then
+      echo "build of $preset failed" >&2
       exit 2
     fi
     echo "   built in $((SECONDS - t0)) s"
-    programs+=("$build/src/ascent")
-    names+=("$name")
+    programs+=("$build/bin/ascent")
+    names+=("$preset")
   done
 else
   if [ $# -lt 2 ]; then
-    echo "usage: $0 [ascent-program ascent-program ...]   (at least two, or none to build the default set)" >&2
+    echo "compare_builds.sh: give at least two programs, or none to build the default set (see --help)" >&2
     exit 2
   fi
   for program in "$@"; do
     if [ ! -x "$program" ] || [ -d "$program" ]; then
-      echo "not an executable program: $program" >&2
+      echo "compare_builds.sh: not an executable program: $program" >&2
       exit 2
     fi
     programs+=("$(cd "$(dirname "$program")" && pwd)/$(basename "$program")")

@@ -1,29 +1,46 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in build-fuzz/ (the library with
-# fuzzer-no-link,address,undefined) and runs each for a while on a copy of its
-# seed corpus in a temporary directory, so the corpus in the repository never
-# grows. A single input taking more than 10 s counts as a failure, as does any
-# crash, sanitizer report, broken check or memory beyond 2048 MB.
-#
-# Usage: bash tools/fuzz.sh [seconds per target, default 60]
-# Exit status: 0 when every target ran its time clean, 1 otherwise. The log and
-# the offending input of a failing target stay in the temporary directory,
-# whose path is printed.
+# Builds the libFuzzer targets with the CMake preset `fuzz` and runs each for a
+# while on a copy of its seed corpus, so the corpus in the repository never grows.
 set -euo pipefail
+
+usage() {
+  cat <<'USAGE'
+Usage: bash tools/fuzz.sh [SECONDS]
+
+Builds the libFuzzer targets with clang++ in build/fuzz (CMake preset `fuzz`:
+the library with fuzzer-no-link,address,undefined) and runs each target for
+SECONDS (default 60) on a copy of its seed corpus in a temporary directory.
+A single input taking more than 10 s counts as a failure, as does any crash,
+sanitizer report, broken check or memory beyond 2048 MB.
+
+Options:
+  -h, --help  this text
+Exit status: 0 when every target ran its time clean; 1 otherwise (the log and
+the offending input of a failing target stay in the temporary directory,
+whose path is printed); 2 on a usage error.
+USAGE
+}
+
+seconds=
+while [ $# -gt 0 ]; do
+  case $1 in
+    -h | --help) usage; exit 0 ;;
+    -*) echo "fuzz.sh: unknown option: $1 (see --help)" >&2; exit 2 ;;
+    *)
+      [ -z "$seconds" ] || { echo "fuzz.sh: one number of seconds only, not also '$1' (see --help)" >&2; exit 2; }
+      [[ $1 =~ ^[0-9]+$ ]] && [ "$1" -ge 1 ] ||
+        { echo "fuzz.sh: seconds must be a whole number of at least 1, not '$1' (see --help)" >&2; exit 2; }
+      seconds=$1
+      ;;
+  esac
+  shift
+done
+seconds=${seconds:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${1:-60}
-if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
-  echo "usage: $0 [seconds per target]" >&2
-  exit 2
-fi
-build="$root/build-fuzz"
+build="$root/build/fuzz"
 
 echo "== building the fuzz targets in $build"
-cmake -S "$root" -B "$build" \
-  -DCMAKE_CXX_COMPILER="${CXX_FUZZ:-clang++}" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DASCENT_FUZZ=ON -DASCENT_TESTS=OFF -DASCENT_BENCH=OFF \
-  -DASCENT_SANITIZE=fuzzer-no-link,address,undefined >/dev/null
+(cd "$root" && cmake --preset fuzz ${ASCENT_WERROR:+-DASCENT_WERROR="$ASCENT_WERROR"} >/dev/null)
 cmake --build "$build" -j"$(nproc)" --target dialogue_fuzz thrust_file_fuzz >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/ascent-fuzz.XXXXXX")

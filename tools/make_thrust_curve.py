@@ -27,6 +27,7 @@ each with 12 decimals. Only the Python 3 standard library is used.
 Usage: python3 tools/make_thrust_curve.py [output path]   (default data/s1.dat)
 """
 
+import argparse
 from decimal import Decimal
 import math
 import os
@@ -195,9 +196,29 @@ def check(lines):
     return tl
 
 
+class OneLineErrorParser(argparse.ArgumentParser):
+    """Refuses bad arguments with one line and exit status 2, like the shell tools."""
+
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message} (see --help)\n")
+
+
+def parse_arguments():
+    default = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "s1.dat")
+    parser = OneLineErrorParser(
+        prog="make_thrust_curve.py",
+        description="Generates the shipped booster thrust history: records every "
+        f"{RECORD_INTERVAL} s, time (s) and vacuum thrust of one booster (N), "
+        "then prints a summary of the curve on standard error.",
+        epilog="Exit status: 0 when the file is written; 1 when a check of the curve fails; "
+        "2 on a usage error.")
+    parser.add_argument("output", nargs="?", default=default,
+                        help="file to write (default: data/s1.dat of this repository)")
+    return parser.parse_args()
+
+
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "data", "s1.dat")
+    out = parse_arguments().output
     lo, hi = 0.8, 1.2
     for _ in range(200):
         mid = (lo + hi) / 2

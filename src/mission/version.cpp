@@ -1,3 +1,5 @@
+#include "ascent/version.h"
+
 #include "ascent/ascent.h"
 
 namespace ascent {
