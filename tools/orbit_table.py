@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """The table of orbits by turn time and limit in data/README.md, flown by `ascent fly --json`.
 
-Usage: python3 tools/orbit_table.py [--ascent build/src/ascent] [--thrust data/s1.dat] [--write]
 Prints the table; --write replaces the table in data/README.md with it.
 Standard library only.
 """
 import argparse
 import json
+import os
 import pathlib
 import subprocess
 import sys
@@ -41,12 +41,30 @@ def table(ascent, thrust):
     return lines
 
 
+class OneLineErrorParser(argparse.ArgumentParser):
+    """Refuses bad arguments with one line and exit status 2, like the shell tools."""
+
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message} (see --help)\n")
+
+
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--ascent", default=str(ROOT / "build" / "src" / "ascent"))
-    parser.add_argument("--thrust", default=str(ROOT / "data" / "s1.dat"))
+    parser = OneLineErrorParser(
+        prog="orbit_table.py",
+        description="Flies the table of orbits by turn time and limit of data/README.md "
+        "(average altitude / remaining propellant) with `ascent fly --json` and prints it.",
+        epilog="Exit status: 0 when the table is printed or written; 1 when a mission "
+        "cannot be flown; 2 on a usage error.")
+    parser.add_argument("--ascent", default=str(ROOT / "build" / "release" / "bin" / "ascent"),
+                        help="the program (default: build/release/bin/ascent of this repository)")
+    parser.add_argument("--thrust", default=str(ROOT / "data" / "s1.dat"),
+                        help="thrust file (default: data/s1.dat of this repository)")
     parser.add_argument("--write", action="store_true", help="replace the table in data/README.md")
     args = parser.parse_args()
+    if not os.access(args.ascent, os.X_OK):
+        print(f"orbit_table.py: {args.ascent} is not a program: build it (bash tools/test.sh) "
+              "or name it with --ascent", file=sys.stderr)
+        return 1
     lines = table(args.ascent, args.thrust)
     if not args.write:
         print("\n".join(lines))
