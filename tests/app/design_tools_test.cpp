@@ -2,10 +2,13 @@
 // range of a sweep and the data files of a dialogue run read back as curves.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
+#include "app/mission_output.h"
 #include "app/plot_data.h"
 
 namespace ascent {
@@ -76,6 +79,42 @@ TEST(MissionCurves, StartWhereTheTimeDropsBackToThePadAndNeverRunBackwards) {
   // A drop below 1 s starts a mission even above the first time of the one before.
   EXPECT_EQ(readMissionCurves("   0.50 1\n 600.00 2\n   0.80 3\n", "x").size(), 2u);
   EXPECT_THROW(readMissionCurves("   0.99   1\n oops\n", "speed.dat"), Error);
+}
+
+// What a mission counts as for the search and for a design.
+TEST(MissionVerdict, OnlyAFiniteOrbitCountsAndOnlyWithSpacecraftMassIsADesign) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  auto orbit = [](double average_m, double perigee_m, double SC_M) {
+    MissionResult r;
+    r.outcome = Outcome::Orbit;
+    r.averageAltitude_m = average_m;
+    r.perigee_m = perigee_m;
+    r.apogee_m = 2 * average_m - perigee_m;
+    r.sizing.SC_M = SC_M;
+    return r;
+  };
+  MissionResult abandoned = orbit(200e3, 199e3, 1e5);
+  abandoned.outcome = Outcome::Abandoned;
+  MissionResult failed = orbit(200e3, 199e3, 1e5);
+  failed.outcome = Outcome::Failed;
+  const struct {
+    const char* name;
+    MissionResult result;
+    bool reached, outside;
+  } cases[] = {
+      {"orbit", orbit(200e3, 199e3, 1.2e5), true, false},
+      {"no spacecraft mass", orbit(200e3, 199e3, 0), true, true},
+      {"negative spacecraft mass", orbit(200e3, 199e3, -5), true, true},
+      {"perigee not a number", orbit(200e3, nan, 1.2e5), true, true},
+      {"average not a number", orbit(nan, 199e3, 1.2e5), false, true},
+      {"orbit through the Earth", orbit(-6378e3, -12756e3, 1.2e5), false, false},
+      {"abandoned", abandoned, false, false},
+      {"failed", failed, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(probeOf(c.result).reached, c.reached) << c.name;
+    EXPECT_EQ(outsideDesign(c.result), c.outside) << c.name;
+  }
 }
 
 }  // namespace

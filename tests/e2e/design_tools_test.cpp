@@ -62,6 +62,21 @@ TEST_F(DesignTools, HelpAndVersionExitZeroAndUsageErrorsExitTwoWithTheUsageOnSta
   }
 }
 
+TEST_F(DesignTools, NoCommandRunsTheDialogueWithTheSignsAsAskedFor) {
+  useShippedThrustFile();
+  const std::string answers = "\n18\n24.06\n-1\n";
+  const std::string degreeCodePage437 = "24.0768\xF8\n", degreeUtf8 = "24.0768\xC2\xB0\n";
+  const CommandRun plain = command("", "", answers);
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_NE(plain.out.find("Recommended maxa = " + degreeCodePage437), std::string::npos);
+  for (const auto& [arguments, environment] : {std::pair{"--utf8", ""}, {"", "ASCENT_UTF8=1"}}) {
+    const CommandRun utf8 = command(arguments, environment, answers);
+    EXPECT_EQ(utf8.status, 0) << arguments << environment;
+    EXPECT_NE(utf8.out.find("Recommended maxa = " + degreeUtf8), std::string::npos)
+        << arguments << environment;
+  }
+}
+
 // fly --json gives the numbers the dialogue prints for the same mission.
 TEST_F(DesignTools, FlyGivesTheNumbersOfTheDialoguesReport) {
   useShippedThrustFile();

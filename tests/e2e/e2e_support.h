@@ -36,19 +36,21 @@ struct ProgramTest : ::testing::Test {
     return runProgram(ASCENT_PROGRAM, dir.path(), input, shellPrefix);
   }
   // The program with command-line `arguments` (shell words) in the test's
-  // directory, after `environment` (NAME=value words), standard input empty;
-  // killed when it runs longer than `timeoutSeconds`.
+  // directory, after `environment` (NAME=value words), `input` on standard
+  // input; killed when it runs longer than `timeoutSeconds`.
   CommandRun command(const std::string& arguments, const std::string& environment = "",
-                     int timeoutSeconds = 60) {
+                     const std::string& input = "", int timeoutSeconds = 60) {
+    writeFile(dir / ".cmd-in", input);
     const std::string line = "cd '" + dir.path().string() + "' && timeout -k 5 " +
                              std::to_string(timeoutSeconds) + " env " + environment + " '" +
                              ASCENT_PROGRAM + "' " + arguments +
-                             " < /dev/null > .cmd-out 2> .cmd-err";
+                             " < .cmd-in > .cmd-out 2> .cmd-err";
     const int raw = std::system(line.c_str());
     CommandRun result;
     if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
     result.out = file(".cmd-out");
     result.err = file(".cmd-err");
+    std::filesystem::remove(dir / ".cmd-in");
     std::filesystem::remove(dir / ".cmd-out");
     std::filesystem::remove(dir / ".cmd-err");
     return result;
