@@ -1,6 +1,7 @@
 #include "mission/number_reader.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -41,6 +42,17 @@ bool hasNumberSyntax(std::string_view s) {
 
 bool parseReal(std::string_view token, double& value) {
   if (token.size() > maxTokenLength || !hasNumberSyntax(token)) return false;
+  // from_chars rounds correctly and raises no trap, but takes no plus sign
+  // and refuses a value out of range (an overflow, or an underflow to zero):
+  // strtod decides those.
+  const std::string_view withoutPlus = token.front() == '+' ? token.substr(1) : token;
+  const char* const last = withoutPlus.data() + withoutPlus.size();
+  double parsed;
+  const auto [end, error] = std::from_chars(withoutPlus.data(), last, parsed);
+  if (error == std::errc() && end == last) {
+    value = parsed;
+    return true;
+  }
   std::string text(token);
   // strtod rounds correctly; an overflow is refused, an underflow gives the
   // nearest double. Its intermediate flags must not reach the traps.

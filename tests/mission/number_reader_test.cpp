@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
 namespace ascent {
 namespace {
 
@@ -25,6 +29,40 @@ TEST(NumberReader, RefusesWhatIsNotANumber) {
     EXPECT_FALSE(parseReal(text, value)) << text;
     EXPECT_EQ(value, 7) << text;
   }
+}
+
+TEST(NumberReader, RoundsAtTheEdgesOfTheDoublesWithoutTrapping) {
+  // The program reads with the overflow, invalid and division traps on.
+  feenableexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+  constexpr double largest = std::numeric_limits<double>::max();
+  constexpr double smallest = std::numeric_limits<double>::denorm_min();
+  const std::pair<std::string, double> accepted[] = {
+      {"1.7976931348623157e308", largest},  // just below the halfway point to overflow
+      {"-1.7976931348623157e308", -largest},
+      {"2.4703282292062328e-324", smallest},  // just above half the smallest denormal
+      {"2.4703282292062327e-324", 0.0},       // just below: the nearest double is zero
+      {"2.2250738585072011e-308", 2.2250738585072009e-308},
+      {"+.5", 0.5},
+      {"9007199254740993", 9007199254740992.0},  // a tie between two doubles: even
+      {"9007199254740993.00000000000000000000001", 9007199254740994.0},
+      {std::string(700, '1') + "e-700", 0.11111111111111111},
+      {"0." + std::string(400, '0') + "1e400", 0.1},
+  };
+  for (const auto& [text, expected] : accepted) {
+    double value = -99;
+    EXPECT_TRUE(parseReal(text, value)) << text;
+    EXPECT_EQ(value, expected) << text;
+  }
+  double negativeZero = 1;
+  EXPECT_TRUE(parseReal("-1e-400", negativeZero));
+  EXPECT_TRUE(negativeZero == 0 && std::signbit(negativeZero));
+  for (const char* text : {"1.7976931348623159e308", "-1.7976931348623159e308", "1e309"}) {
+    double value = 7;
+    EXPECT_FALSE(parseReal(text, value)) << text;
+    EXPECT_EQ(value, 7) << text;
+  }
+  fedisableexcept(FE_ALL_EXCEPT);
+  std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 TEST(NumberReader, SkipsBlanksAndLineEndsBeforeANumber) {
