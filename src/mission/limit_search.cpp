@@ -164,13 +164,13 @@ std::optional<LimitVerdict> Search::searchFlatEdge(const std::vector<Point>& s) 
   const double flat = s.back().g;
   std::size_t first = s.size() - 1;
   while (first > 0 && s[first - 1].reached && s[first - 1].g == flat) --first;
-  if (first == 0) {
+  if (first == 0 && s[0].x - options_.lowestDeg > flatEdgeWidthDeg) {
     // Nothing flown below the flat top yet: try the middle of the range.
-    const double x = (options_.lowestDeg + s[0].x) / 2;
-    if (fly(x)) return LimitVerdict::Converged;
+    if (fly((options_.lowestDeg + s[0].x) / 2)) return LimitVerdict::Converged;
     return std::nullopt;
   }
-  double below = s[first - 1].x, onTop = s[first].x;
+  // (Flat down to the lowest limits: the whole range is the flat top.)
+  double below = first == 0 ? s[0].x : s[first - 1].x, onTop = s[first].x;
   while (onTop - below > flatEdgeWidthDeg) {
     if (!budgetLeft()) break;
     const double x = (below + onTop) / 2;

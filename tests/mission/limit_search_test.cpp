@@ -118,6 +118,15 @@ TEST(LimitSearch, NotConvergedKeepsTheClosestTrial) {
   }
 }
 
+TEST(LimitSearch, AnAltitudeFlatOverTheWholeRangeIsUnreachable) {
+  const LimitSearchResult result =
+      searchLimit([](double) { return LimitProbe{true, 150e3}; }, withGuess(25));
+  EXPECT_EQ(result.verdict, LimitVerdict::Unreachable);
+  EXPECT_TRUE(result.flatTop);
+  EXPECT_LE(result.flatFromDeg, 0.1);
+  EXPECT_LE(result.trials.size(), 12u);
+}
+
 TEST(LimitSearch, NoOrbitAnywhereIsUnreachableWithoutABestTrial) {
   const LimitSearchResult result =
       searchLimit([](double) { return LimitProbe{false, 0}; }, withGuess(25));
