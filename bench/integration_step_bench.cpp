@@ -107,8 +107,11 @@ void runRow(benchmark::State& state, bool dataLines) {
   const double later = row.t_s - 0.1;
   std::string line;
   for (auto _ : state) {
-    writeTableRow(report, row, line);
-    if (dataLines) writeDataLines(files, row, line);
+    if (dataLines) {
+      writeRowAndDataLines(report, files, row);
+    } else {
+      writeTableRow(report, row);
+    }
     row.t_s = row.t_s == later ? later + 0.1 : later;
   }
 }

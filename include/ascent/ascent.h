@@ -195,8 +195,9 @@ enum class Event {
   Abandoned,            // the mission ends without an orbit
 };
 
-// Receives a mission as it is flown. Every call may throw to end the mission
-// (an interrupt, a failed write): flyMission lets that exception through.
+// Receives a mission as it is flown. Every call may throw an Error to end the
+// mission (an interrupt, a failed write): with FlyOptions::throwFailures
+// flyMission lets it through, otherwise it is the mission's Failed outcome.
 class MissionObserver {
  public:
   virtual ~MissionObserver() = default;

@@ -25,13 +25,16 @@ void ReportWriter::refuseTurnTime() {
 // An interrupt is taken between rows, after a step's row and its data lines,
 // so that the report and the data files always hold the same steps.
 void ReportWriter::padRow(const StepRow& row) {
-  writeTableRow(report_, row, line_);
+  writeTableRow(report_, row);
   checkInterrupt();
 }
 
 void ReportWriter::step(const StepRow& row) {
-  writeTableRow(report_, row, line_);
-  if (settings_.reportFile) writeDataLines(data_, row, line_);
+  if (settings_.reportFile) {
+    writeRowAndDataLines(report_, data_, row);
+  } else {
+    writeTableRow(report_, row);
+  }
   checkInterrupt();
 }
 

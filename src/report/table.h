@@ -25,11 +25,10 @@ struct DataFiles {
 void writeTableHeading(OutStream& report, std::string_view squared);
 
 // Angles of the row in radians, printed in degrees; vi, h0 and r0 are
-// printed as whole numbers. `line` is scratch space, reused so that a row
-// allocates nothing.
-void writeTableRow(OutStream& report, const StepRow& row, std::string& line);
+// printed as whole numbers. A row is built on the stack: it allocates nothing.
+void writeTableRow(OutStream& report, const StepRow& row);
 
-// One line of the row's time and value to each data file.
-void writeDataLines(const DataFiles& files, const StepRow& row, std::string& line);
+// The row, and one line of its time and a value to each data file.
+void writeRowAndDataLines(OutStream& report, const DataFiles& files, const StepRow& row);
 
 }  // namespace ascent

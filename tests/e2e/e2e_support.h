@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -16,6 +19,13 @@ inline const std::string namePrompt = "Enter output filename (return is standard
 inline const std::string turnPrompt = "Turn time (s)? ";
 inline const std::string alphaPrompt = "Maximum angle of attack (degrees)? ";
 
+// A run of the program with arguments: standard output and error apart.
+struct CommandRun {
+  int status = -1;  // exit status; 124 when it ran out of time
+  std::string out;
+  std::string err;
+};
+
 struct ProgramTest : ::testing::Test {
   TempDir dir;
 
@@ -25,6 +35,26 @@ struct ProgramTest : ::testing::Test {
   }
   ProgramRun run(const std::string& input, const std::string& shellPrefix = "") {
     return runProgram(ASCENT_PROGRAM, dir.path(), input, shellPrefix);
+  }
+  // The program with command-line `arguments` (shell words) in the test's
+  // directory, after `environment` (NAME=value words), `input` on standard
+  // input; killed when it runs longer than `timeoutSeconds`.
+  CommandRun command(const std::string& arguments, const std::string& environment = "",
+                     const std::string& input = "", int timeoutSeconds = 60) {
+    writeFile(dir / ".cmd-in", input);
+    const std::string line = "cd '" + dir.path().string() + "' && timeout -k 5 " +
+                             std::to_string(timeoutSeconds) + " env " + environment + " '" +
+                             ASCENT_PROGRAM + "' " + arguments +
+                             " < .cmd-in > .cmd-out 2> .cmd-err";
+    const int raw = std::system(line.c_str());
+    CommandRun result;
+    if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    result.out = file(".cmd-out");
+    result.err = file(".cmd-err");
+    std::filesystem::remove(dir / ".cmd-in");
+    std::filesystem::remove(dir / ".cmd-out");
+    std::filesystem::remove(dir / ".cmd-err");
+    return result;
   }
   // The program in the test's directory, run under the test's control.
   ChildSetup childSetup() const {

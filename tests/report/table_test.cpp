@@ -13,7 +13,7 @@ using testing::splitLines;
 
 struct TableFixture : testing::InMemoryRun {
   std::string line;
-  void row(const StepRow& r) { writeTableRow(reportStream, r, line); }
+  void row(const StepRow& r) { writeTableRow(reportStream, r); }
 };
 
 TEST_F(TableFixture, HeadingIsFourLinesOfFixedLength) {

@@ -1,0 +1,200 @@
+#include "app/cli.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "app/commands.h"
+#include "app/run.h"
+#include "mission/number_reader.h"
+#include "report/streams.h"
+
+namespace ascent {
+
+namespace {
+
+int runDialogue(bool utf8) {
+  FdInStream standardInput(STDIN_FILENO, "standard input", false);
+  FdOutStream standardOutput(STDOUT_FILENO, "standard output", false);
+  FdOutStream standardError(STDERR_FILENO, "standard error", false, 512);
+  RealFileSystem files;
+  RunOptions options;
+  options.handleSignals = true;
+  // A terminal on both sides echoes the answers on the screen, between the prompts.
+  options.inputIsTerminal = ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1;
+  if (options.inputIsTerminal) standardInput.echoesOn(standardOutput);
+  options.standardError = &standardError;
+  options.utf8 = utf8;
+  return runProgram(standardInput, standardOutput, files, options);
+}
+
+// A number option read exactly as the dialogue reads an answer (correctly
+// rounded, no "nan", "inf" or hexadecimal), so a limit typed here and there
+// flies the same mission.
+CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
+                     const std::string& description) {
+  return app
+      ->add_option_function<std::string>(
+          name,
+          [&target, name](const std::string& text) {
+            if (!parseReal(text, target)) {
+              throw CLI::ValidationError(name, "'" + text + "' is not a number");
+            }
+          },
+          description)
+      ->type_name("NUMBER");
+}
+
+void addThrust(CLI::App* app, std::string& file) {
+  app->add_option("--thrust", file, "booster thrust history, read once")
+      ->type_name("FILE")
+      ->capture_default_str();
+}
+
+void addTargetSettings(CLI::App* app, TargetSettings& settings) {
+  addReal(app, "--altitude", settings.altitude_km, "wanted average orbit altitude (km), default 200");
+  addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1");
+  app->add_option("--max-missions", settings.maxMissions, "mission budget")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 100000));
+  addReal(app, "--first-guess", settings.firstGuessDeg,
+          "limit of the first mission (deg), default 25");
+}
+
+// A turn time the dialogue would fly.
+std::string turnTimeCheck(double turnTime_s) {
+  return turnTime_s >= 1 ? "" : "the turn time must be at least 1 s";
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char** argv) {
+  const char* utf8Variable = std::getenv("ASCENT_UTF8");
+  const bool utf8Environment = utf8Variable != nullptr && std::string(utf8Variable) == "1";
+  if (argc <= 1) return runDialogue(utf8Environment);
+
+  CLI::App app("Simulates the ascent of a three-stage launch vehicle into orbit. Without a "
+               "command, runs the interactive dialogue.",
+               "ascent");
+  app.set_version_flag("--version", "ascent " + std::string(version()));
+  app.require_subcommand(0, 1);
+  bool utf8 = false;
+  app.add_flag("--utf8", utf8, "dialogue: degree, plus-minus and squared signs in UTF-8 "
+                               "(also ASCENT_UTF8=1)");
+
+  FlyCommand fly;
+  CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");
+  addThrust(flyApp, fly.thrustFile);
+  addReal(flyApp, "--turn-time", fly.turnTime_s, "turn time (s)")->required();
+  addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")->required();
+  flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
+  flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
+      ->type_name("FILE.csv");
+
+  TargetCommand target;
+  CLI::App* targetApp = app.add_subcommand(
+      "target", "Find the limit whose mission has the wanted average altitude at one turn time");
+  addThrust(targetApp, target.thrustFile);
+  addReal(targetApp, "--turn-time", target.turnTime_s, "turn time (s)")->required();
+  addTargetSettings(targetApp, target.settings);
+  targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
+
+  SweepCommand sweep;
+  std::string shard;
+  CLI::App* sweepApp = app.add_subcommand(
+      "sweep", "Target every turn time of a range; one CSV row each and the best design");
+  addThrust(sweepApp, sweep.thrustFile);
+  sweepApp->add_option("--turn-time", sweep.range, "turn times FROM + k * STEP up to TO (s)")
+      ->type_name("FROM:TO:STEP")
+      ->required();
+  addTargetSettings(sweepApp, sweep.settings);
+  sweepApp->add_option("--csv", sweep.csvFile, "write the rows to FILE (default: standard output)")
+      ->type_name("FILE");
+  sweepApp->add_option("--plot", sweep.plotFile, "chart SC_M and the limit against turn time")
+      ->type_name("FILE.png");
+  sweepApp->add_option("--jobs", sweep.jobs, "threads (default: the machine's cores)")
+      ->check(CLI::Range(1u, 1024u));
+  sweepApp->add_option("--shard", shard, "fly every N-th turn time from the I-th (header in 1/N)")
+      ->type_name("I/N");
+
+  PlotCommand plot;
+  CLI::App* plotApp = app.add_subcommand(
+      "plot", "Chart the data files of a dialogue run (speed, height, accel, dynpres) as PNG");
+  plotApp->add_option("DIR", plot.dataDirectory, "directory of the run")->capture_default_str();
+  plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
+      ->type_name("DIR");
+
+  // Checks that need the whole command line.
+  app.final_callback([&] {
+    for (const TargetSettings* settings : {targetApp->parsed() ? &target.settings : nullptr,
+                                           sweepApp->parsed() ? &sweep.settings : nullptr}) {
+      if (settings != nullptr && !(settings->tolerance_km > 0)) {
+        throw CLI::ValidationError("--tolerance", "the tolerance must be positive");
+      }
+    }
+    if (flyApp->parsed() && !turnTimeCheck(fly.turnTime_s).empty()) {
+      throw CLI::ValidationError("--turn-time", turnTimeCheck(fly.turnTime_s));
+    }
+    if (targetApp->parsed() && !turnTimeCheck(target.turnTime_s).empty()) {
+      throw CLI::ValidationError("--turn-time", turnTimeCheck(target.turnTime_s));
+    }
+    if (sweepApp->parsed()) {
+      std::vector<double> turnTimes;
+      std::string reason;
+      if (!parseTurnTimeRange(sweep.range, turnTimes, reason)) {
+        throw CLI::ValidationError("--turn-time", reason);
+      }
+      if (!turnTimeCheck(turnTimes.front()).empty()) {
+        throw CLI::ValidationError("--turn-time", turnTimeCheck(turnTimes.front()));
+      }
+      if (!shard.empty()) {
+        unsigned long index = 0, count = 0;
+        char slash = 0, extra = 0;
+        if (std::sscanf(shard.c_str(), "%lu%c%lu%c", &index, &slash, &count, &extra) != 3 ||
+            slash != '/' || index < 1 || index > count || shard.find_first_of("+- ") != std::string::npos) {
+          throw CLI::ValidationError("--shard", "'" + shard + "' is not I/N with 1 <= I <= N");
+        }
+        sweep.shardIndex = index;
+        sweep.shardCount = count;
+      }
+    }
+  });
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) {  // --help, --version
+      app.exit(error, std::cout, std::cerr);
+      return exitStatus::ok;
+    }
+    // An argument nobody took is the reason, before any missing option.
+    std::string reason = error.what();
+    const std::vector<std::string> unknown = app.remaining(true);
+    if (!unknown.empty()) {
+      const bool option = unknown.front().rfind("-", 0) == 0;
+      reason = std::string(option ? "unknown option '"
+                                  : app.get_subcommands().empty() ? "unknown command '"
+                                                                  : "unexpected argument '") +
+               unknown.front() + "'";
+    }
+    std::cerr << "ascent: " << reason << '\n' << app.help();
+    return exitStatus::usage;
+  }
+
+  try {
+    if (flyApp->parsed()) return runFlyCommand(fly, std::cout);
+    if (targetApp->parsed()) return runTargetCommand(target, std::cout);
+    if (sweepApp->parsed()) return runSweepCommand(sweep, std::cout, std::cerr);
+    if (plotApp->parsed()) return runPlotCommand(plot, std::cout);
+  } catch (const Error& error) {
+    std::cout.flush();
+    std::cerr << "ascent: " << error.what() << '\n';
+    return exitStatus::fileError;
+  }
+  return runDialogue(utf8 || utf8Environment);
+}
+
+}  // namespace ascent

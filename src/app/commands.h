@@ -1,0 +1,85 @@
+// The design commands of the command line: fly one mission, target the orbit
+// at one turn time, sweep a range of turn times, plot a dialogue run. Each
+// returns the process's exit status; a file that cannot be read or written
+// throws Error.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "ascent/ascent.h"
+#include "mission/limit_search.h"
+
+namespace ascent {
+
+// Exit statuses of the commands.
+namespace exitStatus {
+constexpr int ok = 0;
+constexpr int notConverged = 1;  // target: no design at the wanted altitude
+constexpr int usage = 2;         // an unknown command or option, a bad value
+constexpr int fileError = 3;     // a file could not be read or written, gnuplot failed
+}  // namespace exitStatus
+
+struct FlyCommand {
+  std::string thrustFile = "s1.dat";
+  double turnTime_s = 0;
+  double limitDeg = 0;
+  bool json = false;
+  std::string trajectoryFile;  // empty: none
+};
+int runFlyCommand(const FlyCommand& command, std::ostream& out);
+
+struct TargetSettings {
+  double altitude_km = 200;
+  double tolerance_km = 0.1;
+  int maxMissions = 25;
+  double firstGuessDeg = 25;
+};
+
+struct TargetCommand {
+  std::string thrustFile = "s1.dat";
+  double turnTime_s = 0;
+  TargetSettings settings;
+  bool json = false;
+};
+int runTargetCommand(const TargetCommand& command, std::ostream& out);
+
+// One turn time targeted: the search and the missions it flew.
+struct TargetRun {
+  double turnTime_s = 0;
+  LimitSearchResult search;
+  std::vector<MissionResult> missions;  // one per trial
+  // "converged", "outside-design", "unreachable" or "not-converged"
+  std::string verdict;
+  // The mission of the answer (converged) or the closest one; null when no
+  // mission reached an orbit.
+  const MissionResult* answer() const;
+};
+TargetRun targetTurnTime(const ThrustHistory& history, double turnTime_s,
+                         const TargetSettings& settings);
+
+struct SweepCommand {
+  std::string thrustFile = "s1.dat";
+  std::string range;  // FROM:TO:STEP, seconds
+  TargetSettings settings;
+  std::string csvFile;   // empty: standard output
+  std::string plotFile;  // empty: none
+  unsigned jobs = 0;     // 0: the machine's cores
+  std::size_t shardIndex = 1, shardCount = 1;
+};
+int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err);
+
+// The turn times FROM + k * STEP (k = 0, 1, ...) up to TO; false with a reason
+// when the range is not three numbers with STEP > 0 and FROM <= TO.
+bool parseTurnTimeRange(const std::string& text, std::vector<double>& turnTimes,
+                        std::string& reason);
+
+struct PlotCommand {
+  std::string dataDirectory = ".";
+  std::string outDirectory;  // empty: the data directory
+};
+int runPlotCommand(const PlotCommand& command, std::ostream& out);
+
+}  // namespace ascent

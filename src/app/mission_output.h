@@ -1,0 +1,45 @@
+// What the commands print of a mission: numbers in their shortest exact form,
+// the mission's state in words, its JSON object, and how a search sees it.
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
+#include <string_view>
+
+#include "ascent/ascent.h"
+#include "mission/limit_search.h"
+
+namespace ascent {
+
+// The shortest decimal text that reads back as the same double ("24.06",
+// "1e-05"); "nan", "inf", "-inf" for the non-finite.
+std::string exactText(double value);
+
+// printf-style formatting into a std::string.
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+// "orbit", "abandoned: fell below the surface", "failed (106): reason", ...
+std::string outcomeText(const MissionResult& result);
+
+// The mission reached orbit but its summary is outside the vehicle's design:
+// a number that is not finite, or a re-sized upper stage that leaves no
+// spacecraft mass (SC_M <= 0).
+bool outsideDesign(const MissionResult& result);
+
+// A mission as the limit search sees it: only an orbit with a finite, non-
+// negative average altitude counts; anything else is "too low".
+LimitProbe probeOf(const MissionResult& result);
+
+// Every number of a mission with full precision, its inputs and the program
+// version; the keys are the MissionResult field names.
+nlohmann::ordered_json missionJson(const MissionResult& result, const std::string& thrustFile);
+
+// The JSON text of a value: one line, numbers that read back exactly,
+// non-finite numbers as null.
+std::string jsonText(const nlohmann::ordered_json& value);
+
+// A file that could not be written: Error with the operating system's number.
+[[noreturn]] void throwFileError(const std::string& what, const std::string& name);
+
+}  // namespace ascent

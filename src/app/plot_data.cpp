@@ -1,0 +1,68 @@
+#include "app/plot_data.h"
+
+#include "ascent/ascent.h"
+#include "mission/number_reader.h"
+
+namespace ascent {
+
+namespace {
+
+constexpr std::size_t timeWidth = 7;
+// A mission's first row is a step or two off the pad; a later drop below this
+// time can only be a new mission.
+constexpr double padTime_s = 1.0;
+
+std::string_view trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+bool parseDataLine(std::string_view line, double& time_s, double& value) {
+  if (line.size() > timeWidth && parseReal(trim(line.substr(0, timeWidth)), time_s) &&
+      parseReal(trim(line.substr(timeWidth)), value)) {
+    return true;
+  }
+  const std::string_view fields = trim(line);
+  const std::size_t blank = fields.find_first_of(" \t");
+  if (blank == std::string_view::npos) return false;
+  double t = 0, v = 0;
+  if (!parseReal(fields.substr(0, blank), t) || !parseReal(trim(fields.substr(blank)), v)) {
+    return false;
+  }
+  time_s = t;
+  value = v;
+  return true;
+}
+
+std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name) {
+  std::vector<Curve> curves;
+  std::size_t lineNumber = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    ++lineNumber;
+    if (trim(line).empty()) continue;
+    double t = 0, v = 0;
+    if (!parseDataLine(line, t, v)) {
+      throw Error(106, name + " line " + std::to_string(lineNumber) + " is not two numbers");
+    }
+    if (curves.empty() || (t < curves.back().time_s.back() &&
+                           (t <= curves.back().time_s.front() || t < padTime_s))) {
+      curves.emplace_back();
+    }
+    Curve& curve = curves.back();
+    while (!curve.time_s.empty() && curve.time_s.back() >= t) {
+      curve.time_s.pop_back();
+      curve.value.pop_back();
+    }
+    curve.time_s.push_back(t);
+    curve.value.push_back(v);
+  }
+  return curves;
+}
+
+}  // namespace ascent

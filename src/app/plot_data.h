@@ -1,0 +1,29 @@
+// The data files of a dialogue run ("speed.dat", "height.dat", "accel.dat",
+// "dynpres.dat") read back as one curve per mission.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ascent {
+
+struct Curve {
+  std::vector<double> time_s;
+  std::vector<double> value;
+};
+
+// One line of a data file: time in its first 7 characters (%7.2f), the value
+// after it; a line whose fields do not fit those columns (a time of 10000 s
+// or more) is split at blanks instead. False when it is not two numbers.
+bool parseDataLine(std::string_view line, double& time_s, double& value);
+
+// The missions of a run, one after another in the file: a mission starts
+// where the time drops back to the pad (to the first time of the mission
+// before, or below 1 s). Inside a mission the stepping goes back a few rows
+// while it searches for an event; the rows it then replaces are dropped, so
+// each curve runs forward in time. Throws Error (106) naming the file and
+// line that is not two numbers.
+std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name);
+
+}  // namespace ascent

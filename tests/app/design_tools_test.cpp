@@ -1,0 +1,121 @@
+// The pieces of the design commands that are not missions: the turn-time
+// range of a sweep and the data files of a dialogue run read back as curves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/mission_output.h"
+#include "app/plot_data.h"
+
+namespace ascent {
+namespace {
+
+TEST(TurnTimeRange, IsGeneratedFromItsStartNotAccumulated) {
+  const struct {
+    const char* text;
+    std::vector<double> expected;
+  } ranges[] = {
+      {"5:8:1", {5, 6, 7, 8}},
+      {"5:5:1", {5}},
+      {"5:6:0.1", {5, 5.1, 5 + 2 * 0.1, 5 + 3 * 0.1, 5 + 4 * 0.1, 5.5, 5 + 6 * 0.1, 5 + 7 * 0.1,
+                   5 + 8 * 0.1, 5 + 9 * 0.1, 6}},
+      {"1:2.5:0.7", {1, 1.7, 1 + 2 * 0.7}},
+      {"1e1:12:1", {10, 11, 12}},
+  };
+  for (const auto& range : ranges) {
+    std::vector<double> turnTimes;
+    std::string reason;
+    ASSERT_TRUE(parseTurnTimeRange(range.text, turnTimes, reason)) << range.text;
+    EXPECT_EQ(turnTimes, range.expected) << range.text;
+  }
+  for (const char* bad : {"5:4:1", "5:8:0", "5:8:-1", "5:8", "5", "a:8:1", "5:8:1:2", "5::1",
+                          "nan:8:1", "0:1:1e-9"}) {
+    std::vector<double> turnTimes;
+    std::string reason;
+    EXPECT_FALSE(parseTurnTimeRange(bad, turnTimes, reason)) << bad;
+    EXPECT_FALSE(reason.empty()) << bad;
+  }
+}
+
+TEST(DataLine, IsSplitAtTheTimeColumnEvenWhenTheValueTouchesIt) {
+  const struct {
+    const char* line;
+    double time, value;
+  } lines[] = {
+      {"   0.99   409", 0.99, 409},
+      {"  12.50  1.234", 12.5, 1.234},
+      {"   3.00100000000", 3.0, 100000000},  // a value wider than its field
+      {" 727.89-12.5", 727.89, -12.5},
+      {"10000.00   7800", 10000, 7800},  // a time wider than its field: split at blanks
+      {"   1.00   2.5\r", 1, 2.5},
+  };
+  for (const auto& l : lines) {
+    double t = -1, v = -1;
+    EXPECT_TRUE(parseDataLine(l.line, t, v)) << l.line;
+    EXPECT_EQ(t, l.time) << l.line;
+    EXPECT_EQ(v, l.value) << l.line;
+  }
+  for (const char* bad : {"", "   1.00", "abc", "   1.00   x", "   1.00   2   3"}) {
+    double t = 0, v = 0;
+    EXPECT_FALSE(parseDataLine(bad, t, v)) << bad;
+  }
+}
+
+TEST(MissionCurves, StartWhereTheTimeDropsBackToThePadAndNeverRunBackwards) {
+  // Two missions; the first steps back twice while it searches for an event.
+  const std::string text =
+      "   0.99   1\n   1.97   2\n   7.89   3\n   6.91   4\n   7.50   5\n   7.40   6\n"
+      "   8.00   7\n 727.89   8\n"
+      "   0.99  10\n   5.00  11\n";
+  const std::vector<Curve> curves = readMissionCurves(text, "speed.dat");
+  ASSERT_EQ(curves.size(), 2u);
+  EXPECT_EQ(curves[0].time_s, (std::vector<double>{0.99, 1.97, 6.91, 7.40, 8.00, 727.89}));
+  EXPECT_EQ(curves[0].value, (std::vector<double>{1, 2, 4, 6, 7, 8}));
+  EXPECT_EQ(curves[1].time_s, (std::vector<double>{0.99, 5.00}));
+  // A drop below 1 s starts a mission even above the first time of the one before.
+  EXPECT_EQ(readMissionCurves("   0.50 1\n 600.00 2\n   0.80 3\n", "x").size(), 2u);
+  EXPECT_THROW(readMissionCurves("   0.99   1\n oops\n", "speed.dat"), Error);
+}
+
+// What a mission counts as for the search and for a design.
+TEST(MissionVerdict, OnlyAFiniteOrbitCountsAndOnlyWithSpacecraftMassIsADesign) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  auto orbit = [](double average_m, double perigee_m, double SC_M) {
+    MissionResult r;
+    r.outcome = Outcome::Orbit;
+    r.averageAltitude_m = average_m;
+    r.perigee_m = perigee_m;
+    r.apogee_m = 2 * average_m - perigee_m;
+    r.sizing.SC_M = SC_M;
+    return r;
+  };
+  MissionResult abandoned = orbit(200e3, 199e3, 1e5);
+  abandoned.outcome = Outcome::Abandoned;
+  MissionResult failed = orbit(200e3, 199e3, 1e5);
+  failed.outcome = Outcome::Failed;
+  const struct {
+    const char* name;
+    MissionResult result;
+    bool reached, outside;
+  } cases[] = {
+      {"orbit", orbit(200e3, 199e3, 1.2e5), true, false},
+      {"no spacecraft mass", orbit(200e3, 199e3, 0), true, true},
+      {"negative spacecraft mass", orbit(200e3, 199e3, -5), true, true},
+      {"perigee not a number", orbit(200e3, nan, 1.2e5), true, true},
+      {"average not a number", orbit(nan, 199e3, 1.2e5), false, true},
+      {"orbit through the Earth", orbit(-6378e3, -12756e3, 1.2e5), false, false},
+      {"abandoned", abandoned, false, false},
+      {"failed", failed, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(probeOf(c.result).reached, c.reached) << c.name;
+    EXPECT_EQ(outsideDesign(c.result), c.outside) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace ascent
