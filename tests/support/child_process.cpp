@@ -69,6 +69,18 @@ Child::Child(const ChildSetup& setup)
   if (setup.input == Input::pipe) makePipe(in);
   if (setup.output == Output::pipe || setup.output == Output::closedPipe) makePipe(out);
   makePipe(err);
+  if (setup.output == Output::pipe && setup.outputRoom > 0) {
+    ::fcntl(out[1], F_SETPIPE_SZ, 1 << 20);
+    const int capacity = ::fcntl(out[1], F_GETPIPE_SZ);
+    if (capacity < 0 || static_cast<std::size_t>(capacity) <= setup.outputRoom) {
+      throw std::runtime_error("the output pipe cannot be made large enough");
+    }
+    filler_ = static_cast<std::size_t>(capacity) - setup.outputRoom;
+    const std::string filler(filler_, ' ');
+    if (::write(out[1], filler.data(), filler.size()) != static_cast<ssize_t>(filler.size())) {
+      throw std::runtime_error("the output pipe cannot be filled");
+    }
+  }
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork");
   if (pid_ == 0) {
@@ -140,7 +152,12 @@ bool Child::pump(std::chrono::milliseconds slice) {
     for (;;) {
       ssize_t n = ::read(fd, buffer, sizeof buffer);
       if (n > 0) {
-        into.append(buffer, static_cast<std::size_t>(n));
+        std::size_t skipped = 0;
+        if (&into == &output) {
+          skipped = std::min(filler_, static_cast<std::size_t>(n));
+          filler_ -= skipped;
+        }
+        into.append(buffer + skipped, static_cast<std::size_t>(n) - skipped);
         continue;
       }
       if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;

@@ -24,6 +24,9 @@ struct ChildSetup {
   enum class Output { pipe, file, closed, closedPipe } output = Output::pipe;
   std::string inputFile;   // Input::file: opened as standard input
   std::string outputFile;  // Output::file: opened as standard output
+  // Output::pipe: when set, the pipe takes only this many bytes of the
+  // program's output before the test reads (it is enlarged and filled ahead).
+  std::size_t outputRoom = 0;
   // Runs in the child just before exec: limits, ignored signals, flags.
   std::function<void()> beforeExec;
   std::chrono::milliseconds limit = 10s;  // from the start to the end of the run
@@ -64,6 +67,7 @@ class Child {
   bool terminal_ = false;
   bool readOutput_ = true;
   bool closeWhenSent_ = false;
+  std::size_t filler_ = 0;  // bytes ahead of the program's output, not kept
   std::string pending_, forever_;
   int status_ = -1;
   bool ended_ = false;
