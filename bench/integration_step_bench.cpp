@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "mission/mission.h"
 #include "mission/mission_context.h"
 #include "mission/mission_step.h"
-#include "mission/mission.h"
 #include "report/report_writer.h"
 #include "report/streams.h"
 #include "report/table.h"
@@ -91,8 +91,12 @@ void runSteps(benchmark::State& state, Output output) {
   benchmark::DoNotOptimize(s.vx);
 }
 
-void BM_Step(benchmark::State& state) { runSteps(state, Output::None); }
-void BM_StepWithRow(benchmark::State& state) { runSteps(state, Output::Row); }
+void BM_Step(benchmark::State& state) {
+  runSteps(state, Output::None);
+}
+void BM_StepWithRow(benchmark::State& state) {
+  runSteps(state, Output::Row);
+}
 void BM_StepWithRowAndDataLines(benchmark::State& state) {
   runSteps(state, Output::RowAndDataLines);
 }
@@ -116,8 +120,12 @@ void runRow(benchmark::State& state, bool dataLines) {
   }
 }
 
-void BM_TableRow(benchmark::State& state) { runRow(state, false); }
-void BM_TableRowWithDataLines(benchmark::State& state) { runRow(state, true); }
+void BM_TableRow(benchmark::State& state) {
+  runRow(state, false);
+}
+void BM_TableRowWithDataLines(benchmark::State& state) {
+  runRow(state, true);
+}
 
 }  // namespace
 

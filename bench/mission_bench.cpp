@@ -39,7 +39,9 @@ void flyMissions(benchmark::State& state, MissionObserver* observer) {
   state.SetLabel("items = missions");
 }
 
-void BM_MissionNoOutput(benchmark::State& state) { flyMissions(state, nullptr); }
+void BM_MissionNoOutput(benchmark::State& state) {
+  flyMissions(state, nullptr);
+}
 
 void BM_MissionOnScreen(benchmark::State& state) {
   NullOutStream screen;

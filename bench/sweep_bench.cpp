@@ -38,6 +38,11 @@ void sweepFiveToForty(benchmark::State& state) {
   }
   state.SetLabel("36 turn times");
 }
-BENCHMARK(sweepFiveToForty)->Arg(1)->Arg(2)->ArgName("jobs")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(sweepFiveToForty)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("jobs")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -19,8 +19,7 @@ int main(int argc, char** argv) {
     switch (result.outcome) {
       case ascent::Outcome::Orbit:
         std::printf("Perigee = %.1f km, Apogee = %.1f km, Remaining propellant = %.0f kg\n",
-                    result.perigee_m / 1000, result.apogee_m / 1000,
-                    result.remainingPropellant_kg);
+                    result.perigee_m / 1000, result.apogee_m / 1000, result.remainingPropellant_kg);
         return 0;
       case ascent::Outcome::Abandoned:
         std::printf("Orbit not reached, mission abandoned\n");

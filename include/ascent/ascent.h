@@ -115,7 +115,7 @@ struct UpperStageSizing {
 struct Peaks {
   double maxAccel_mps2 = 0;  // largest thrust acceleration
   double maxAccelTime_s = 0;
-  double maxQ_Pa = 0;        // largest dynamic pressure
+  double maxQ_Pa = 0;  // largest dynamic pressure
   double maxQTime_s = 0;
 };
 
@@ -137,32 +137,32 @@ struct MissionResult {
 
   Outcome outcome = Outcome::Failed;
   AbandonReason abandonReason = AbandonReason::None;
-  int failureCode = 0;         // Outcome::Failed: the run-time error number
-  std::string failureReason;   // Outcome::Failed
+  int failureCode = 0;        // Outcome::Failed: the run-time error number
+  std::string failureReason;  // Outcome::Failed
 
   // Orbit (Outcome::Orbit)
-  double perigee_m = 0;           // altitudes above the spherical Earth
+  double perigee_m = 0;  // altitudes above the spherical Earth
   double apogee_m = 0;
-  double averageAltitude_m = 0;   // (perigee + apogee) / 2
-  double altitudeHalfRange_m = 0; // apogee - average
+  double averageAltitude_m = 0;       // (perigee + apogee) / 2
+  double altitudeHalfRange_m = 0;     // apogee - average
   double remainingPropellant_kg = 0;  // upper-stage propellant left (negative: overdrawn)
-  double deltaV_mps = 0;          // vacuum and zero-gravity velocity gain
+  double deltaV_mps = 0;              // vacuum and zero-gravity velocity gain
 
   // Loads and lift-off
-  double maxForce_N = 0;          // largest force on the tracked load path
+  double maxForce_N = 0;  // largest force on the tracked load path
   double maxForceTime_s = 0;
-  double liftoffThrust_N = 0;     // sea-level thrust just after lift-off
+  double liftoffThrust_N = 0;  // sea-level thrust just after lift-off
   double liftoffAcceleration_mps2 = 0;
   double liftoffMass_kg = 0;
   double boosterResidual_kg = 0;  // propellant left in each booster at separation
   Peaks missionPeaks;             // this mission's own peaks
   Peaks runPeaks;                 // the run's peaks after this mission
 
-  UpperStageSizing sizing;        // Outcome::Orbit
+  UpperStageSizing sizing;          // Outcome::Orbit
   double recommendedLimit_rad = 0;  // for the next try (Outcome::Orbit)
   double recommendedLimitDeg = 0;
 
-  std::size_t steps = 0;          // integration steps flown
+  std::size_t steps = 0;  // integration steps flown
 };
 
 // One integration step, as the report's table row shows it (SI, radians).
@@ -181,18 +181,18 @@ struct StepRow {
 
 // Events of a mission, in flight order.
 enum class Event {
-  LongRecordInterval,   // value: the nominal record interval, s (a warning; the flight goes on)
+  LongRecordInterval,  // value: the nominal record interval, s (a warning; the flight goes on)
   PitchOver,
   EndTurn,
-  BoosterSeparation,    // value: residual propellant of each booster, kg
+  BoosterSeparation,  // value: residual propellant of each booster, kg
   SajAndLasJettison,
   CoreCutoff,
-  CoreSeparation,       // value: vacuum and zero-gravity delta-V so far, m/s
+  CoreSeparation,  // value: vacuum and zero-gravity delta-V so far, m/s
   UpperStageIgnition,
   UpperStageMainstage,
   UllageJettison,
   UpperStageCutoff,
-  Abandoned,            // the mission ends without an orbit
+  Abandoned,  // the mission ends without an orbit
 };
 
 // Receives a mission as it is flown. Every call may throw an Error to end the

@@ -55,7 +55,8 @@ void addThrust(CLI::App* app, std::string& file) {
 }
 
 void addTargetSettings(CLI::App* app, TargetSettings& settings) {
-  addReal(app, "--altitude", settings.altitude_km, "wanted average orbit altitude (km), default 200");
+  addReal(app, "--altitude", settings.altitude_km,
+          "wanted average orbit altitude (km), default 200");
   addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1");
   app->add_option("--max-missions", settings.maxMissions, "mission budget")
       ->capture_default_str()
@@ -76,14 +77,16 @@ int runCommandLine(int argc, char** argv) {
   const bool utf8Environment = utf8Variable != nullptr && std::string(utf8Variable) == "1";
   if (argc <= 1) return runDialogue(utf8Environment);
 
-  CLI::App app("Simulates the ascent of a three-stage launch vehicle into orbit. Without a "
-               "command, runs the interactive dialogue.",
-               "ascent");
+  CLI::App app(
+      "Simulates the ascent of a three-stage launch vehicle into orbit. Without a "
+      "command, runs the interactive dialogue.",
+      "ascent");
   app.set_version_flag("--version", "ascent " + std::string(version()));
   app.require_subcommand(0, 1);
   bool utf8 = false;
-  app.add_flag("--utf8", utf8, "dialogue: degree, plus-minus and squared signs in UTF-8 "
-                               "(also ASCENT_UTF8=1)");
+  app.add_flag("--utf8", utf8,
+               "dialogue: degree, plus-minus and squared signs in UTF-8 "
+               "(also ASCENT_UTF8=1)");
 
   FlyCommand fly;
   CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");
@@ -154,7 +157,8 @@ int runCommandLine(int argc, char** argv) {
         unsigned long index = 0, count = 0;
         char slash = 0, extra = 0;
         if (std::sscanf(shard.c_str(), "%lu%c%lu%c", &index, &slash, &count, &extra) != 3 ||
-            slash != '/' || index < 1 || index > count || shard.find_first_of("+- ") != std::string::npos) {
+            slash != '/' || index < 1 || index > count ||
+            shard.find_first_of("+- ") != std::string::npos) {
           throw CLI::ValidationError("--shard", "'" + shard + "' is not I/N with 1 <= I <= N");
         }
         sweep.shardIndex = index;
@@ -175,9 +179,9 @@ int runCommandLine(int argc, char** argv) {
     const std::vector<std::string> unknown = app.remaining(true);
     if (!unknown.empty()) {
       const bool option = unknown.front().rfind("-", 0) == 0;
-      reason = std::string(option ? "unknown option '"
-                                  : app.get_subcommands().empty() ? "unknown command '"
-                                                                  : "unexpected argument '") +
+      reason = std::string(option                          ? "unknown option '"
+                           : app.get_subcommands().empty() ? "unknown command '"
+                                                           : "unexpected argument '") +
                unknown.front() + "'";
     }
     std::cerr << "ascent: " << reason << '\n' << app.help();

@@ -34,10 +34,10 @@ class TrajectoryWriter final : public MissionObserver {
   void padRow(const StepRow& row) override { step(row); }
   void step(const StepRow& row) override {
     line_.clear();
-    for (double value : {row.t_s, row.vi_mps, row.h_m / 1000, row.range_m / 1000, row.a_mps2,
-                         row.q_Pa / 1000, row.alpha_rad * degreesPerRadian,
-                         row.beta_rad * degreesPerRadian, row.theta_rad * degreesPerRadian,
-                         row.mass_kg}) {
+    for (double value :
+         {row.t_s, row.vi_mps, row.h_m / 1000, row.range_m / 1000, row.a_mps2, row.q_Pa / 1000,
+          row.alpha_rad * degreesPerRadian, row.beta_rad * degreesPerRadian,
+          row.theta_rad * degreesPerRadian, row.mass_kg}) {
       if (!line_.empty()) line_ += ',';
       line_ += exactText(value);
     }
@@ -81,9 +81,10 @@ void printSummary(const MissionResult& r, std::ostream& out) {
                 r.apogee_m / 1000, r.averageAltitude_m / 1000);
   out << format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg\n",
                 r.remainingPropellant_kg, r.sizing.SC_M);
-  out << format("Maximum dynamic pressure %.2f kPa at %.2f s, maximum acceleration %.2f m/s^2 at %.2f s\n",
-                r.missionPeaks.maxQ_Pa / 1000, r.missionPeaks.maxQTime_s,
-                r.missionPeaks.maxAccel_mps2, r.missionPeaks.maxAccelTime_s);
+  out << format(
+      "Maximum dynamic pressure %.2f kPa at %.2f s, maximum acceleration %.2f m/s^2 at %.2f s\n",
+      r.missionPeaks.maxQ_Pa / 1000, r.missionPeaks.maxQTime_s, r.missionPeaks.maxAccel_mps2,
+      r.missionPeaks.maxAccelTime_s);
   out << format("Maximum force %.0f N at %.2f s, recommended limit %.4f deg\n", r.maxForce_N,
                 r.maxForceTime_s, r.recommendedLimitDeg);
 }

@@ -80,8 +80,8 @@ void runGnuplot(const std::string& script) {
   std::string scriptName = (temporary / "ascent-plot-XXXXXX").string();
   const int scriptFd = ::mkstemp(scriptName.data());
   if (scriptFd < 0) throw Error(exitStatus::fileError, "cannot create a temporary gnuplot script");
-  const bool written = ::write(scriptFd, script.data(), script.size()) ==
-                       static_cast<ssize_t>(script.size());
+  const bool written =
+      ::write(scriptFd, script.data(), script.size()) == static_cast<ssize_t>(script.size());
   ::close(scriptFd);
   if (!written) {
     ::unlink(scriptName.c_str());
@@ -100,7 +100,8 @@ void runGnuplot(const std::string& script) {
   posix_spawn_file_actions_addclose(&actions, messages[0]);
   std::vector<char*> arguments = {const_cast<char*>(program.c_str()), scriptName.data(), nullptr};
   pid_t child = 0;
-  const int spawned = ::posix_spawn(&child, program.c_str(), &actions, nullptr, arguments.data(), environ);
+  const int spawned =
+      ::posix_spawn(&child, program.c_str(), &actions, nullptr, arguments.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(messages[1]);
   std::string output;

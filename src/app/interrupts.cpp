@@ -22,7 +22,9 @@ constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previousInterrupts[3];
 struct sigaction previousFault, previousBrokenPipe, previousFileTooLarge;
 
-void onInterrupt(int signal) { noteInterrupt(signal); }
+void onInterrupt(int signal) {
+  noteInterrupt(signal);
+}
 
 void onFloatingPointTrap(int, siginfo_t* info, void*) {
   int code = errorCode::invalidOperation;
@@ -67,7 +69,9 @@ void onOutOfMemory() {
 
 }  // namespace
 
-void installOutOfMemoryHandler() { std::set_new_handler(onOutOfMemory); }
+void installOutOfMemoryHandler() {
+  std::set_new_handler(onOutOfMemory);
+}
 
 void installFaultHandlers(RunContext& run) {
   trappedRun = &run;

@@ -1,13 +1,12 @@
 #include "app/mission_output.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <nlohmann/json.hpp>
 
 namespace ascent {
 
@@ -39,29 +38,40 @@ namespace {
 
 const char* abandonText(AbandonReason reason) {
   switch (reason) {
-    case AbandonReason::BelowSurface: return "fell below the surface";
-    case AbandonReason::NoMassLeft: return "burned more than its own mass";
-    case AbandonReason::ClockRanOut: return "the mission clock ran out";
-    case AbandonReason::None: break;
+    case AbandonReason::BelowSurface:
+      return "fell below the surface";
+    case AbandonReason::NoMassLeft:
+      return "burned more than its own mass";
+    case AbandonReason::ClockRanOut:
+      return "the mission clock ran out";
+    case AbandonReason::None:
+      break;
   }
   return "no reason";
 }
 
 const char* outcomeName(Outcome outcome) {
   switch (outcome) {
-    case Outcome::Orbit: return "orbit";
-    case Outcome::Abandoned: return "abandoned";
-    case Outcome::Failed: break;
+    case Outcome::Orbit:
+      return "orbit";
+    case Outcome::Abandoned:
+      return "abandoned";
+    case Outcome::Failed:
+      break;
   }
   return "failed";
 }
 
 const char* abandonName(AbandonReason reason) {
   switch (reason) {
-    case AbandonReason::BelowSurface: return "below-surface";
-    case AbandonReason::NoMassLeft: return "no-mass-left";
-    case AbandonReason::ClockRanOut: return "clock-ran-out";
-    case AbandonReason::None: break;
+    case AbandonReason::BelowSurface:
+      return "below-surface";
+    case AbandonReason::NoMassLeft:
+      return "no-mass-left";
+    case AbandonReason::ClockRanOut:
+      return "clock-ran-out";
+    case AbandonReason::None:
+      break;
   }
   return "none";
 }

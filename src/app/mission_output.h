@@ -3,7 +3,6 @@
 #pragma once
 
 #include <nlohmann/json_fwd.hpp>
-
 #include <string>
 #include <string_view>
 

@@ -37,7 +37,8 @@ void refuseSharedFiles(FileSystem& files, const std::string& reportName) {
     std::string suffix;
   };
   std::vector<Output> outputs{{reportName, "the report file", " (" + quoteToken(reportName) + ")"}};
-  for (const char* data : dataFileNames) outputs.push_back({data, std::string("the data file ") + data, ""});
+  for (const char* data : dataFileNames)
+    outputs.push_back({data, std::string("the data file ") + data, ""});
 
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const Output& output = outputs[i];
@@ -74,7 +75,8 @@ void openOutputFiles(RunContext& run) {
                                              &run.dynpresFile};
   try {
     for (std::size_t i = 0; i < std::size(dataFiles); ++i) {
-      *dataFiles[i] = run.files.openForWriting(dataFileNames[i], FileSystem::Lock::exclusive).stream;
+      *dataFiles[i] =
+          run.files.openForWriting(dataFileNames[i], FileSystem::Lock::exclusive).stream;
     }
   } catch (...) {
     if (report.created) {

@@ -15,11 +15,11 @@ namespace ascent {
 namespace {
 
 struct Chart {
-  const char* file;   // data file of the run
-  const char* png;    // chart written
+  const char* file;  // data file of the run
+  const char* png;   // chart written
   const char* title;
   const char* ylabel;
-  const char* key;    // where the legend leaves the curves alone
+  const char* key;  // where the legend leaves the curves alone
 };
 
 constexpr Chart charts[] = {
@@ -57,15 +57,17 @@ std::string dataBlock(const std::string& name, const std::vector<Curve>& curves)
 }
 
 std::string plotLine(const std::string& name, std::size_t missions) {
-  return format("plot for [i=0:%zu] $%s index i with lines lw 1.5 title sprintf('mission %%d', i+1)\n",
-                missions - 1, name.c_str());
+  return format(
+      "plot for [i=0:%zu] $%s index i with lines lw 1.5 title sprintf('mission %%d', i+1)\n",
+      missions - 1, name.c_str());
 }
 
 }  // namespace
 
 int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   const std::filesystem::path data = command.dataDirectory;
-  const std::filesystem::path outDir = command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);
+  const std::filesystem::path outDir =
+      command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);
   std::string blocks;
   std::vector<std::size_t> missions;
   for (const Chart& chart : charts) {

@@ -50,8 +50,8 @@ std::vector<Curve> readMissionCurves(std::string_view text, const std::string& n
     if (!parseDataLine(line, t, v)) {
       throw Error(106, name + " line " + std::to_string(lineNumber) + " is not two numbers");
     }
-    if (curves.empty() || (t < curves.back().time_s.back() &&
-                           (t <= curves.back().time_s.front() || t < padTime_s))) {
+    if (curves.empty() ||
+        (t < curves.back().time_s.back() && (t <= curves.back().time_s.front() || t < padTime_s))) {
       curves.emplace_back();
     }
     Curve& curve = curves.back();

@@ -8,11 +8,11 @@
 
 #include "app/interrupts.h"
 #include "app/output_files.h"
-#include "mission/number_reader.h"
 #include "app/prompt.h"
-#include "mission/run_error.h"
 #include "mission/booster_thrust_file.h"
 #include "mission/mission.h"
+#include "mission/number_reader.h"
+#include "mission/run_error.h"
 
 namespace ascent {
 
@@ -104,8 +104,8 @@ int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
   // The message starts a line of its own. The screen's line state includes
   // what a terminal echoed of the input (streams.h), but not the "^C" that it
   // echoes at Ctrl-C.
-  const bool newLine = !run.standardOutput.atLineStart() ||
-                       (run.inputIsTerminal && code == 128 + SIGINT);
+  const bool newLine =
+      !run.standardOutput.atLineStart() || (run.inputIsTerminal && code == 128 + SIGINT);
   if (newLine) append("\n");
   append("Runtime error ");
   char digits[16];

@@ -46,8 +46,8 @@ struct RunContext {
 
   RunRecord record;  // peaks and the recommendation across the run's missions
 
-  bool inputIsTerminal = false;  // the terminal echoes the answers and their line ends
-  bool utf8 = false;             // the signs as UTF-8 instead of the code pages
+  bool inputIsTerminal = false;        // the terminal echoes the answers and their line ends
+  bool utf8 = false;                   // the signs as UTF-8 instead of the code pages
   OutStream* standardError = nullptr;  // the error line's way out when standard output fails
 };
 

@@ -118,9 +118,13 @@ void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepC
   if (data.empty()) data = "nan nan nan\n";
   const std::string script =
       "set terminal pngcairo size 900,540 font 'sans,10'\n"
-      "set output " + gnuplotString(command.plotFile) + "\n"
-      "set title " + gnuplotString(format("Converged designs at %g km average altitude",
-                                          command.settings.altitude_km)) + "\n"
+      "set output " +
+      gnuplotString(command.plotFile) +
+      "\n"
+      "set title " +
+      gnuplotString(
+          format("Converged designs at %g km average altitude", command.settings.altitude_km)) +
+      "\n"
       "set xlabel 'turn time (s)'\n"
       "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
       "set y2label 'angle-of-attack limit (deg)'\n"
@@ -131,7 +135,8 @@ void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepC
                     exactText(rows[best].turnTime_s).c_str(),
                     exactText(rows[best].mission.sizing.SC_M).c_str())
            : std::string()) +
-      "$sweep << EOD\n" + data + "EOD\n"
+      "$sweep << EOD\n" + data +
+      "EOD\n"
       "plot $sweep using 1:2 axes x1y1 with linespoints pt 7 ps 0.6 title 'SC\\_M (kg)', "
       "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 title 'limit (deg)'\n";
   runGnuplot(script);
@@ -151,7 +156,8 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
     rows.push_back({all[k], "", 0, false, {}});
   }
 
-  unsigned jobs = command.jobs != 0 ? command.jobs : std::max(1u, std::thread::hardware_concurrency());
+  unsigned jobs =
+      command.jobs != 0 ? command.jobs : std::max(1u, std::thread::hardware_concurrency());
   jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(rows.size(), 1)));
   std::atomic<std::size_t> next{0};
   auto worker = [&] {

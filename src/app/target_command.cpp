@@ -35,8 +35,12 @@ TargetRun targetTurnTime(const ThrustHistory& history, double turnTime_s,
     case LimitVerdict::Converged:
       target.verdict = outsideDesign(*target.answer()) ? "outside-design" : "converged";
       break;
-    case LimitVerdict::Unreachable: target.verdict = "unreachable"; break;
-    case LimitVerdict::NotConverged: target.verdict = "not-converged"; break;
+    case LimitVerdict::Unreachable:
+      target.verdict = "unreachable";
+      break;
+    case LimitVerdict::NotConverged:
+      target.verdict = "not-converged";
+      break;
   }
   return target;
 }
@@ -62,9 +66,10 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
   if (search.verdict == LimitVerdict::Converged) {
     const MissionResult& r = *answer;
     const bool design = target.verdict == "converged";
-    out << format("%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %zu missions\n",
-                  design ? "Converged" : "Outside the design", exactText(r.limitDeg).c_str(),
-                  r.perigee_m / 1000, r.apogee_m / 1000, r.averageAltitude_m / 1000, flown);
+    out << format(
+        "%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %zu missions\n",
+        design ? "Converged" : "Outside the design", exactText(r.limitDeg).c_str(),
+        r.perigee_m / 1000, r.apogee_m / 1000, r.averageAltitude_m / 1000, flown);
     out << format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg%s\n",
                   r.remainingPropellant_kg, r.sizing.SC_M,
                   design ? "" : ": the re-sized upper stage leaves no spacecraft mass");
@@ -72,18 +77,20 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
                   exactText(target.turnTime_s).c_str(), exactText(r.limitDeg).c_str());
   } else if (search.verdict == LimitVerdict::Unreachable) {
     if (answer == nullptr) {
-      out << format("Unreachable: no limit flown reaches an orbit at turn time %s s (%zu missions)\n",
-                    exactText(target.turnTime_s).c_str(), flown);
+      out << format(
+          "Unreachable: no limit flown reaches an orbit at turn time %s s (%zu missions)\n",
+          exactText(target.turnTime_s).c_str(), flown);
     } else {
       const std::string turnTime = exactText(target.turnTime_s);
       std::string highest = format("the highest found is %.3f km at %.4f deg",
                                    search.highestAltitude_m / 1000, search.highestAtDeg);
       if (search.flatTop) {
         if (search.highestAltitude_m == search.flatAltitude_m) highest.clear();
-        out << format("Unreachable: at turn time %s s the average altitude is flat at %.3f km from "
-                      "a limit of %.4f deg on, where the limit no longer binds%s%s (%zu missions)\n",
-                      turnTime.c_str(), search.flatAltitude_m / 1000, search.flatFromDeg,
-                      highest.empty() ? "" : "; ", highest.c_str(), flown);
+        out << format(
+            "Unreachable: at turn time %s s the average altitude is flat at %.3f km from "
+            "a limit of %.4f deg on, where the limit no longer binds%s%s (%zu missions)\n",
+            turnTime.c_str(), search.flatAltitude_m / 1000, search.flatFromDeg,
+            highest.empty() ? "" : "; ", highest.c_str(), flown);
       } else {
         out << format("Unreachable: at turn time %s s %s (%zu missions)\n", turnTime.c_str(),
                       highest.c_str(), flown);
@@ -125,7 +132,8 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out) {
     }
     json["mission"] = answer != nullptr ? missionJson(*answer, command.thrustFile) : nullptr;
     nlohmann::ordered_json flown = nlohmann::ordered_json::array();
-    for (const MissionResult& r : target.missions) flown.push_back(missionJson(r, command.thrustFile));
+    for (const MissionResult& r : target.missions)
+      flown.push_back(missionJson(r, command.thrustFile));
     json["flown"] = std::move(flown);
     out << jsonText(json) << '\n';
     return status;
@@ -134,7 +142,8 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out) {
                 command.settings.altitude_km, command.settings.tolerance_km,
                 exactText(command.turnTime_s).c_str(), command.settings.maxMissions);
   out << "mission     limit (deg)  average (km)  perigee (km)   apogee (km)  propellant (kg)\n";
-  for (std::size_t i = 0; i < target.missions.size(); ++i) out << trialLine(i + 1, target.missions[i]);
+  for (std::size_t i = 0; i < target.missions.size(); ++i)
+    out << trialLine(i + 1, target.missions[i]);
   printVerdict(target, command.settings, out);
   return status;
 }

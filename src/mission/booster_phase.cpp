@@ -6,16 +6,16 @@
 
 #include "mission/booster_thrust_file.h"
 #include "mission/mission_context.h"
-#include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"
 #include "mission/vehicle.h"
+#include "physics/constants.h"
 
 namespace ascent {
 
 namespace {
 
-constexpr double initialForceMass = 309536.0;       // kg, carried through the tracked load path
+constexpr double initialForceMass = 309536.0;  // kg, carried through the tracked load path
 constexpr double boosterRefDiameterSquared = 123.85717164;  // m^2
 constexpr double boosterExitDiameterSquared = 15.01407504;  // m^2, one booster nozzle exit
 constexpr double boosterStackInertMass = 319929.4;  // kg, core and boosters not counted in Me

@@ -134,9 +134,9 @@ void nextThrustRecord(Mission& m, BoosterThrustReader& reader) {
   if (!reader.source.next(record)) {
     if (reader.turnTime >= 0) {
       throw RunError(errorCode::cannotBeFlown,
-                     "the turn time " + seconds(reader.turnTime) + " ends after the last record of " +
-                         reader.source.name() + " (record " + std::to_string(number - 1) + " at " +
-                         seconds(reader.previousTime) + ")");
+                     "the turn time " + seconds(reader.turnTime) +
+                         " ends after the last record of " + reader.source.name() + " (record " +
+                         std::to_string(number - 1) + " at " + seconds(reader.previousTime) + ")");
     }
     throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), number, "time"));
   }
@@ -157,9 +157,9 @@ void nextThrustRecord(Mission& m, BoosterThrustReader& reader) {
   s.thrustRate = (reader.currentThrust - reader.previousThrust) * boosters / s.dt;
   s.mdotRate = -s.thrustRate / boosterExhaustVelocity;
   // Trapezoidal rule over the interval, booked as soon as its record is read.
-  reader.boosterPropellantUsed = reader.boosterPropellantUsed +
-                                 (reader.previousThrust + reader.currentThrust) * 0.5 * s.dt /
-                                     boosterExhaustVelocity;
+  reader.boosterPropellantUsed =
+      reader.boosterPropellantUsed +
+      (reader.previousThrust + reader.currentThrust) * 0.5 * s.dt / boosterExhaustVelocity;
 }
 
 double flyThrustRecords(Mission& m, BoosterThrustReader& reader, double timeLeft) {

@@ -18,8 +18,8 @@ namespace ascent {
 struct Mission;
 
 constexpr const char* boosterThrustFileName = "s1.dat";
-constexpr double boosterExhaustVelocity = 2756.6;  // m/s, flow = thrust / 2756.6
-constexpr double recordInterval = 0.986832971065;  // s, nominal time between records
+constexpr double boosterExhaustVelocity = 2756.6;       // m/s, flow = thrust / 2756.6
+constexpr double recordInterval = 0.986832971065;       // s, nominal time between records
 constexpr double recordIntervalLimit = 0.986833971065;  // s, longest interval without a warning
 
 // Where the records of a mission come from, one at a time: the dialogue reads
@@ -69,12 +69,12 @@ struct BoosterThrustReader {
   explicit BoosterThrustReader(RecordSource& source) : source(source) {}
   RecordSource& source;
   int recordsRead = 0;
-  double currentTime = 0;      // s, the record read last
-  double currentThrust = 0;    // N
-  double previousTime = 0;     // s, the record before it (0 s, 0 N before the first)
-  double previousThrust = 0;   // N
+  double currentTime = 0;            // s, the record read last
+  double currentThrust = 0;          // N
+  double previousTime = 0;           // s, the record before it (0 s, 0 N before the first)
+  double previousThrust = 0;         // N
   double boosterPropellantUsed = 0;  // kg, burned by one booster up to currentTime
-  double turnTime = -1;        // s, while the turn is held: names it when the records end
+  double turnTime = -1;              // s, while the turn is held: names it when the records end
 };
 
 // Reads the first record: dt is its time, the rates ramp both boosters from 0.

@@ -4,27 +4,27 @@
 
 #include <cmath>
 
-#include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"
 #include "mission/vehicle.h"
+#include "physics/constants.h"
 
 namespace ascent {
 
 namespace {
 
-constexpr double coreInertMass = 126699.0;     // kg, core stage not counted in Me
-constexpr double coreLawExponent = 2.0;        // vertical-acceleration law exponent
-constexpr double jettisonTime = 330.0;         // s, SAJ and LAS jettison
-constexpr double sajMass = 920.0;              // kg
-constexpr double lasMass = 7394.0;             // kg
-constexpr double tailOffPropellant = 1236.0;   // kg, burned while the thrust falls to zero
+constexpr double coreInertMass = 126699.0;    // kg, core stage not counted in Me
+constexpr double coreLawExponent = 2.0;       // vertical-acceleration law exponent
+constexpr double jettisonTime = 330.0;        // s, SAJ and LAS jettison
+constexpr double sajMass = 920.0;             // kg
+constexpr double lasMass = 7394.0;            // kg
+constexpr double tailOffPropellant = 1236.0;  // kg, burned while the thrust falls to zero
 // m/s, 2 * coreExhaustVelocity: a linear fall of thrust to zero burns the
 // tail-off propellant in tailOffPropellant * 8873 / coreThrust seconds.
 constexpr double tailOffFactor = 8873.0;
-constexpr double cutoffCoast = 0.58;           // s, from cutoff to ullage ignition
+constexpr double cutoffCoast = 0.58;             // s, from cutoff to ullage ignition
 constexpr double ullageBurnToSeparation = 0.18;  // s
-constexpr double stepLength = 1.0;             // s
+constexpr double stepLength = 1.0;               // s
 
 }  // namespace
 

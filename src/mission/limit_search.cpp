@@ -46,16 +46,15 @@ class Search {
   Search(const std::function<LimitProbe(double)>& fly, const LimitSearchOptions& options)
       : fly_(fly), options_(options) {}
 
-  bool budgetLeft() const {
-    return static_cast<int>(result_.trials.size()) < options_.maxMissions;
-  }
+  bool budgetLeft() const { return static_cast<int>(result_.trials.size()) < options_.maxMissions; }
 
   // Flies one mission; true when it is within the tolerance.
   bool fly(double x) {
     LimitProbe probe = fly_(x);
     if (!std::isfinite(probe.averageAltitude_m)) probe.reached = false;
     result_.trials.push_back({x, probe});
-    Point p{x, probe.reached, probe.reached ? probe.averageAltitude_m - options_.targetAltitude_m : 0};
+    Point p{x, probe.reached,
+            probe.reached ? probe.averageAltitude_m - options_.targetAltitude_m : 0};
     points_.push_back(p);
     return side(p) == Side::Hit;
   }
@@ -102,7 +101,9 @@ class Search {
   int flatSteps_ = 0;
 };
 
-double clampStep(double dx) { return std::clamp(dx, minBracketStepDeg, maxBracketStepDeg); }
+double clampStep(double dx) {
+  return std::clamp(dx, minBracketStepDeg, maxBracketStepDeg);
+}
 
 // Flies outward from the trials until two neighbours straddle the target.
 // Returns a verdict when the search ends before that.
@@ -113,8 +114,8 @@ std::optional<LimitVerdict> Search::bracketTarget() {
     // Every trial is on one side: all below (or no orbit), or all above.
     if (side(s.front()) == Side::Below) {
       const Point& top = s.back();
-      const bool flat = s.size() >= 2 && top.reached && s[s.size() - 2].reached &&
-                        s[s.size() - 2].g == top.g;
+      const bool flat =
+          s.size() >= 2 && top.reached && s[s.size() - 2].reached && s[s.size() - 2].g == top.g;
       if (flat || top.x >= options_.highestDeg) {
         if (!top.reached) return LimitVerdict::Unreachable;
         if (auto verdict = searchFlatEdge(s)) return verdict;
@@ -124,7 +125,8 @@ std::optional<LimitVerdict> Search::bracketTarget() {
       if (!top.reached) {
         dx = std::max(noOrbitStepDeg * std::ldexp(1.0, noOrbitSteps_++), minBracketStepDeg);
       } else {
-        const Point* previous = s.size() >= 2 && s[s.size() - 2].reached ? &s[s.size() - 2] : nullptr;
+        const Point* previous =
+            s.size() >= 2 && s[s.size() - 2].reached ? &s[s.size() - 2] : nullptr;
         const double slope = previous != nullptr && previous->g < top.g
                                  ? (top.g - previous->g) / (top.x - previous->x)
                                  : nominalSlope_m_per_deg;
@@ -143,7 +145,8 @@ std::optional<LimitVerdict> Search::bracketTarget() {
         // Still on the flat top: the rising stretch is further down, maybe
         // far; double the step, up to half the way to the lowest limit.
         dx = std::clamp(bottom.g / nominalSlope_m_per_deg * std::ldexp(1.0, ++flatSteps_),
-                        minBracketStepDeg, std::max((bottom.x - options_.lowestDeg) / 2, minBracketStepDeg));
+                        minBracketStepDeg,
+                        std::max((bottom.x - options_.lowestDeg) / 2, minBracketStepDeg));
       } else {
         const double slope = s.size() >= 2 && next.g > bottom.g
                                  ? (next.g - bottom.g) / (next.x - bottom.x)
@@ -202,8 +205,8 @@ LimitVerdict Search::closeIn(Point lo, Point hi) {
   Point c = magnitude(lo) <= magnitude(hi) ? hi : lo;  // contrapoint, across the target
   Point a = c;                                         // previous best
   double d = b.x - a.x, e = d;
-  const double coarseSlope = lo.reached && hi.reached ? std::fabs((hi.g - lo.g) / (hi.x - lo.x))
-                                                      : nominalSlope_m_per_deg;
+  const double coarseSlope =
+      lo.reached && hi.reached ? std::fabs((hi.g - lo.g) / (hi.x - lo.x)) : nominalSlope_m_per_deg;
   for (;;) {
     if (b.reached && c.reached &&
         std::fabs(b.g - c.g) > jumpSlopeFactor * coarseSlope * std::fabs(b.x - c.x)) {
@@ -214,7 +217,8 @@ LimitVerdict Search::closeIn(Point lo, Point hi) {
       b = c;
       c = a;
     }
-    const double tol1 = 2 * std::numeric_limits<double>::epsilon() * std::fabs(b.x) + 0.5 * jumpWidthDeg;
+    const double tol1 =
+        2 * std::numeric_limits<double>::epsilon() * std::fabs(b.x) + 0.5 * jumpWidthDeg;
     const double xm = 0.5 * (c.x - b.x);
     if (std::fabs(xm) <= tol1) {
       result_.jumpsAcross = true;
@@ -287,12 +291,13 @@ void Search::finish(LimitVerdict verdict) {
     if (!probe.reached) continue;
     const double error = std::fabs(probe.averageAltitude_m - options_.targetAltitude_m);
     if (result_.best == trials.size() ||
-        error < std::fabs(trials[result_.best].probe.averageAltitude_m - options_.targetAltitude_m)) {
+        error <
+            std::fabs(trials[result_.best].probe.averageAltitude_m - options_.targetAltitude_m)) {
       result_.best = i;
     }
     if (!anyReached || probe.averageAltitude_m > result_.highestAltitude_m ||
-               (probe.averageAltitude_m == result_.highestAltitude_m &&
-                trials[i].limitDeg < result_.highestAtDeg)) {
+        (probe.averageAltitude_m == result_.highestAltitude_m &&
+         trials[i].limitDeg < result_.highestAtDeg)) {
       result_.highestAltitude_m = probe.averageAltitude_m;
       result_.highestAtDeg = trials[i].limitDeg;
     }
@@ -304,7 +309,8 @@ void Search::finish(LimitVerdict verdict) {
 LimitSearchResult Search::run() {
   LimitVerdict verdict = LimitVerdict::NotConverged;
   if (budgetLeft()) {
-    const double first = std::clamp(options_.firstGuessDeg, options_.lowestDeg, options_.highestDeg);
+    const double first =
+        std::clamp(options_.firstGuessDeg, options_.lowestDeg, options_.highestDeg);
     if (fly(first)) {
       verdict = LimitVerdict::Converged;
     } else if (auto ended = bracketTarget()) {

@@ -106,7 +106,8 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables, 
 MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limitDeg,
                          RunRecord& run, MissionObserver* observer, const FlyOptions& options) {
   HistoryRecordSource records(history);
-  return flyMission(records, sharedAtmosphereTables(), turnTime_s, limitDeg, run, observer, options);
+  return flyMission(records, sharedAtmosphereTables(), turnTime_s, limitDeg, run, observer,
+                    options);
 }
 
 }  // namespace ascent

@@ -27,7 +27,8 @@ void trackPeaks(Peaks& peaks, double t, double a, double q) {
 
 // The first fault the sticky flags show, as the trap would have numbered it.
 [[noreturn]] void throwFault(int flags) {
-  if (flags & FE_DIVBYZERO) throw RunError(errorCode::divisionByZero, "floating-point division by zero");
+  if (flags & FE_DIVBYZERO)
+    throw RunError(errorCode::divisionByZero, "floating-point division by zero");
   if (flags & FE_OVERFLOW) throw RunError(errorCode::overflow, "floating-point overflow");
   throw RunError(errorCode::invalidOperation, "floating-point invalid operation");
 }
@@ -53,8 +54,8 @@ void step(Mission& m) {
   updateSteeringAngle(s);
   ++m.steps;
   if (m.observer != nullptr) {
-    m.observer->step(StepRow{s.t, s.a, s.vi, s.h0, s.r0, s.alpha, s.beta, s.theta, s.q,
-                             s.m0 + s.Me});
+    m.observer->step(
+        StepRow{s.t, s.a, s.vi, s.h0, s.r0, s.alpha, s.beta, s.theta, s.q, s.m0 + s.Me});
   }
   updateOsculatingOrbit(s);
 
@@ -79,8 +80,8 @@ void step(Mission& m) {
 void padRow(Mission& m, double a) {
   const FlightState& s = m.s;
   if (m.observer != nullptr) {
-    m.observer->padRow(StepRow{s.t, a, s.surfaceSpeed, s.h0, s.r0, pi / 2, 0.0, pi / 2, 0.0,
-                               s.m0 + s.Me});
+    m.observer->padRow(
+        StepRow{s.t, a, s.surfaceSpeed, s.h0, s.r0, pi / 2, 0.0, pi / 2, 0.0, s.m0 + s.Me});
   }
 }
 

@@ -11,7 +11,7 @@ namespace ascent {
 namespace {
 
 // Upper-stage sizing laws, fitted to stages of this class.
-constexpr double S3_Mt = 301222.0;  // kg, interstage, third stage and payload
+constexpr double S3_Mt = 301222.0;             // kg, interstage, third stage and payload
 constexpr double propellantLoaded = 148522.0;  // kg, start-up and mainstage at ignition
 constexpr double interstagePerNewton = 0.0009254525098549929;  // kg/N of peak force
 constexpr double rcsFraction = 0.00040668518679110434;         // kg RCS propellant per kg
@@ -26,15 +26,17 @@ constexpr double dryMassExponent = 0.848;
 constexpr double dryMassBase = 4944.0;  // kg
 
 // x^p as exp(p ln x).
-double power(double x, double p) { return std::exp(p * std::log(x)); }
+double power(double x, double p) {
+  return std::exp(p * std::log(x));
+}
 
 }  // namespace
 
 void updateRecommendation(RunRecord& run, double limit_rad, double averageAltitude_m) {
   if (run.previousAverageAltitude_m != averageAltitude_m) {
-    run.recommendedLimit_rad =
-        limit_rad - ((limit_rad - run.previousLimit_rad) * (averageAltitude_m - targetOrbitAltitude)) /
-                        (averageAltitude_m - run.previousAverageAltitude_m);
+    run.recommendedLimit_rad = limit_rad - ((limit_rad - run.previousLimit_rad) *
+                                            (averageAltitude_m - targetOrbitAltitude)) /
+                                               (averageAltitude_m - run.previousAverageAltitude_m);
     run.previousAverageAltitude_m = averageAltitude_m;
     run.previousLimit_rad = limit_rad;
   }
@@ -52,7 +54,8 @@ UpperStageSizing sizeUpperStage(double maxForce_N, double remainingPropellant_kg
   const double propellantUsed = propellantLoaded - remainingPropellant_kg;
   z.reserve = roundHalfEven(propellantUsed * reserveFraction);
   z.propellantTotal = z.reserve + propellantUsed;
-  z.dryMass = roundHalfEven(power(z.propellantTotal, dryMassExponent) * dryMassFactor + dryMassBase);
+  z.dryMass =
+      roundHalfEven(power(z.propellantTotal, dryMassExponent) * dryMassFactor + dryMassBase);
   z.S3_Mp1 = startupPropellant;
   z.S3_Mp2 = z.propellantTotal - startupPropellant - z.reserve;
   z.S3_Ms = z.dryMass + z.rcsPropellant + z.reserve;

@@ -11,8 +11,12 @@ namespace ascent {
 
 namespace {
 
-bool isSeparator(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSeparator(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Longest token kept; anything longer cannot be a sensible answer.
 constexpr std::size_t maxTokenLength = std::size_t{1} << 21;

@@ -4,17 +4,17 @@
 
 #include <cmath>
 
-#include "physics/constants.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"
 #include "mission/vehicle.h"
+#include "physics/constants.h"
 
 namespace ascent {
 
 namespace {
 
-constexpr double upperStageMass = 293840.0;   // kg, separated upper stage with spacecraft
-constexpr double mainThrust = 2562176.0;      // N, both main engines at full thrust, vacuum
+constexpr double upperStageMass = 293840.0;     // kg, separated upper stage with spacecraft
+constexpr double mainThrust = 2562176.0;        // N, both main engines at full thrust, vacuum
 constexpr double mainExhaustVelocity = 4275.7;  // m/s
 // s, 2 * startupPropellant * mainExhaustVelocity / mainThrust: a linear ramp to
 // full thrust that burns exactly the start-up propellant.
@@ -24,14 +24,16 @@ constexpr double mainstagePropellant = 147751.0;      // kg
 constexpr double ullageCaseMass = 152.0;              // kg, empty ullage motors
 // m/s, circular speed at targetOrbitAltitude: sqrt(earthMu / (earthRadius + 200 km)).
 constexpr double targetOrbitSpeed = 7784.245749961075;
-constexpr double separationCoast = 3.4;      // s, before main-engine ignition
-constexpr double firstStartupStep = 0.29;    // s, the ullage motors burn out at its end
+constexpr double separationCoast = 3.4;               // s, before main-engine ignition
+constexpr double firstStartupStep = 0.29;             // s, the ullage motors burn out at its end
 constexpr double ullageJettisonAfterIgnition = 8.32;  // s
 constexpr double upperLawExponent = 1.0;
-constexpr double finalCoast = 5.0;           // s
+constexpr double finalCoast = 5.0;  // s
 
 // sqrt(GM / r): speed of a circular orbit at the current altitude.
-double localCircularSpeed(const FlightState& s) { return std::sqrt(earthMu / (s.h0 + earthRadius)); }
+double localCircularSpeed(const FlightState& s) {
+  return std::sqrt(earthMu / (s.h0 + earthRadius));
+}
 
 }  // namespace
 

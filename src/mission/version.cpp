@@ -4,6 +4,8 @@
 
 namespace ascent {
 
-std::string_view version() { return ASCENT_VERSION; }
+std::string_view version() {
+  return ASCENT_VERSION;
+}
 
 }  // namespace ascent

@@ -6,10 +6,10 @@ namespace ascent {
 
 constexpr double pi = 3.14159265358979323846;
 
-constexpr double earthRadius = 6378165.0;   // m, radius of the spherical Earth
-constexpr double earthMu = 3.986005e14;     // m^3/s^2, gravitational parameter
+constexpr double earthRadius = 6378165.0;             // m, radius of the spherical Earth
+constexpr double earthMu = 3.986005e14;               // m^3/s^2, gravitational parameter
 constexpr double surfaceGravity = 9.798200881516824;  // m/s^2, earthMu / earthRadius^2
-constexpr double seaLevelPressure = 101325.0;           // Pa, standard sea-level pressure
+constexpr double seaLevelPressure = 101325.0;         // Pa, standard sea-level pressure
 constexpr double targetOrbitAltitude = 200000.0;      // m, average altitude aimed at
 
 }  // namespace ascent

@@ -15,9 +15,9 @@
 #include <array>
 #include <cmath>
 
+#include "physics/constants.h"
 #include "physics/drag.h"
 #include "physics/standard_atmosphere.h"
-#include "physics/constants.h"
 
 namespace ascent {
 
@@ -63,7 +63,9 @@ void atmosphereAt(FlightState& s, const AtmosphereTables& tables, double h, doub
 // Keeps a quotient that nothing else reads: the division is where a
 // floating-point fault of the step would trap, whether or not its angle is
 // needed.
-inline void keepQuotient(double quotient) { asm volatile("" : : "g"(quotient)); }
+inline void keepQuotient(double quotient) {
+  asm volatile("" : : "g"(quotient));
+}
 
 // The arc tangent of a slope, when the steering needs the angle at all.
 inline double angleOf(double slope, bool needed) {
@@ -80,7 +82,9 @@ AirPath airPath(double surfaceSpeed, double vx, double vy, double r, bool thetaN
 }
 
 // |vy|^n of the vertical-acceleration law.
-double lawPower(double vy, double n) { return std::exp(n * std::log(std::fabs(vy))); }
+double lawPower(double vy, double n) {
+  return std::exp(n * std::log(std::fabs(vy)));
+}
 
 // The vertical-acceleration law: the commanded vertical acceleration av grows
 // as |vy|^n; Fy is the vertical thrust that gives it against gravity, the
@@ -91,8 +95,8 @@ struct LawCommand {
   bool limited;
 };
 
-LawCommand verticalLaw(const FlightState& s, double vx, double vy, double r, double m,
-                       double beta, double va, double Fn, double D) {
+LawCommand verticalLaw(const FlightState& s, double vx, double vy, double r, double m, double beta,
+                       double va, double Fn, double D) {
   LawCommand law;
   law.av = s.lawGain * lawPower(vy, s.lawExponent);
   if (vy < 0) law.av = -law.av;
@@ -119,8 +123,7 @@ Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const
   const double m = x.Me + s.m0;
   // The stages need the inertial path angle beta except when thrusting along
   // the air path, and the air path angle theta only in mode 0.
-  const bool alongAirPath =
-      s.steeringMode == SteeringMode::AlongReference && s.followAirPath;
+  const bool alongAirPath = s.steeringMode == SteeringMode::AlongReference && s.followAirPath;
   const double beta = angleOf(x.vy / x.vx, !alongAirPath);
 
   AirPath air{};
@@ -149,16 +152,16 @@ Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const
     case SteeringMode::AlongReference: {
       const double psi = s.followAirPath ? air.theta + x.po : s.alpha + beta + x.po;
       k[VX] = dt * ((Fn * std::cos(psi) - D * std::cos(air.theta)) / m - x.vx * x.vy / r);
-      k[VY] = dt * ((Fn * std::sin(psi) - D * std::sin(air.theta)) / m + x.vx * x.vx / r -
-                    GM / (r * r));
+      k[VY] = dt *
+              ((Fn * std::sin(psi) - D * std::sin(air.theta)) / m + x.vx * x.vx / r - GM / (r * r));
       break;
     }
     case SteeringMode::VerticalLaw: {
       if (s.lawInitPending) {
         // The gain that makes the law command the vertical acceleration the
         // vehicle has now at the held alpha, so the law starts without a jump.
-        s.lawGain = ((Fn * std::sin(s.alpha + beta) - D * x.vy / air.va) / m +
-                     x.vx * x.vx / r - GM / (r * r)) /
+        s.lawGain = ((Fn * std::sin(s.alpha + beta) - D * x.vy / air.va) / m + x.vx * x.vx / r -
+                     GM / (r * r)) /
                     lawPower(x.vy, s.lawExponent);
         s.lawInitPending = false;
       }
@@ -166,8 +169,8 @@ Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const
       if (law.limited) {
         const double psi = law.alphaC + beta;
         k[VX] = dt * ((Fn * std::cos(psi) - D * air.vxa / air.va) / m - x.vx * x.vy / r);
-        k[VY] = dt * ((Fn * std::sin(psi) - D * x.vy / air.va) / m + x.vx * x.vx / r -
-                      GM / (r * r));
+        k[VY] =
+            dt * ((Fn * std::sin(psi) - D * x.vy / air.va) / m + x.vx * x.vx / r - GM / (r * r));
       } else {
         // Flyable within the limit: the rest of the thrust is taken forward.
         k[VX] = dt * ((std::sqrt(Fn * Fn - law.Fy * law.Fy) - D * air.vxa / air.va) / m -
@@ -192,8 +195,9 @@ StageState currentState(const FlightState& s) {
 }
 
 StageState offsetState(const FlightState& s, const Increments& k, double c) {
-  return StageState{s.vx + c * k[VX],           s.h0 + c * k[H],     s.vy + c * k[VY],
-                    s.pitchOffset + c * k[PITCH_OFFSET], s.Me + c * k[ME], s.mdot + c * k[MDOT],
+  return StageState{s.vx + c * k[VX],        s.h0 + c * k[H],
+                    s.vy + c * k[VY],        s.pitchOffset + c * k[PITCH_OFFSET],
+                    s.Me + c * k[ME],        s.mdot + c * k[MDOT],
                     s.thrust + c * k[THRUST]};
 }
 

@@ -10,6 +10,8 @@ namespace ascent {
 // even neighbour; never negative zero. nearbyint rounds in the current mode,
 // which the program never changes from round-to-nearest-even; adding +0.0
 // turns -0.0 into +0.0.
-inline double roundHalfEven(double x) { return std::nearbyint(x) + 0.0; }
+inline double roundHalfEven(double x) {
+  return std::nearbyint(x) + 0.0;
+}
 
 }  // namespace ascent

@@ -48,5 +48,4 @@ void buildSpline(const SplineKnots& knots, SplineTable& table) {
   }
 }
 
-
 }  // namespace ascent

@@ -17,8 +17,8 @@ constexpr int atmosphereLayers = 8;
 struct AtmosphereTables {
   std::array<double, atmosphereLayers> layerBaseTemperature{};  // K
   std::array<double, atmosphereLayers> layerBasePressure{};     // Pa
-  SplineTable lnPressureSpline;                                  // ln Pa over upperAltitude
-  SplineTable lnDensitySpline;                                   // ln kg/m^3 over upperAltitude
+  SplineTable lnPressureSpline;                                 // ln Pa over upperAltitude
+  SplineTable lnDensitySpline;                                  // ln kg/m^3 over upperAltitude
 };
 
 void initAtmosphere(AtmosphereTables& tables);

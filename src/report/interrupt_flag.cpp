@@ -18,7 +18,9 @@ void noteInterrupt(int signal) noexcept {
   if (interruptSignal == 0) interruptSignal = signal;
 }
 
-void clearInterrupt() noexcept { interruptSignal = 0; }
+void clearInterrupt() noexcept {
+  interruptSignal = 0;
+}
 
 void checkInterrupt() {
   const int signal = interruptSignal;
@@ -26,7 +28,9 @@ void checkInterrupt() {
   throw RunError(128 + signal, interruptReason(signal));
 }
 
-int pendingInterrupt() noexcept { return interruptSignal; }
+int pendingInterrupt() noexcept {
+  return interruptSignal;
+}
 
 const char* interruptReason(int signal) noexcept {
   return signal == SIGINT    ? "interrupted by SIGINT"

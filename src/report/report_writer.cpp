@@ -8,7 +8,9 @@ namespace ascent {
 ReportWriter::ReportWriter(OutStream& report, const DataFiles& data, ReportSettings settings)
     : report_(report), data_(data), settings_(std::move(settings)) {}
 
-void ReportWriter::writeHeading() { writeTableHeading(report_, settings_.signs.squared); }
+void ReportWriter::writeHeading() {
+  writeTableHeading(report_, settings_.signs.squared);
+}
 
 void ReportWriter::echoAnswer(std::string_view prompt, double value) {
   if (!settings_.reportFile) return;

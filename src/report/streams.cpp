@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "report/interrupt_flag.h"
 #include "mission/run_error.h"
+#include "report/interrupt_flag.h"
 
 namespace ascent {
 
@@ -101,7 +101,9 @@ FdOutStream::FdOutStream(int fd, std::string name, bool ownsFd, std::size_t capa
       ownsFd_(ownsFd),
       buffer_(new char[capacity]) {}
 
-FdOutStream::~FdOutStream() { abandon(); }
+FdOutStream::~FdOutStream() {
+  abandon();
+}
 
 void FdOutStream::writeAll(const char* bytes, std::size_t size, std::size_t& written) {
   while (written < size) {
@@ -175,8 +177,8 @@ void FdOutStream::abandon() noexcept {
       noteFailed();
       break;
     }
-    const std::size_t piece = interrupted ? std::min<std::size_t>(used_ - written, PIPE_BUF)
-                                          : used_ - written;
+    const std::size_t piece =
+        interrupted ? std::min<std::size_t>(used_ - written, PIPE_BUF) : used_ - written;
     ssize_t n = ::write(fd_, buffer_.get() + written, piece);
     if (n > 0) {
       written += static_cast<std::size_t>(n);
@@ -242,7 +244,9 @@ void FdInStream::close() {
   if (ownsFd_ && ::close(fd) != 0 && errno != EINTR) throwSystemError(errno, "cannot close", name_);
 }
 
-OpenedFile FileSystem::openForWriting(const std::string& name, Lock) { return {create(name), false}; }
+OpenedFile FileSystem::openForWriting(const std::string& name, Lock) {
+  return {create(name), false};
+}
 
 void FileSystem::remove(const std::string&) {}
 
@@ -295,11 +299,14 @@ OpenedFile RealFileSystem::openForWriting(const std::string& name, Lock lock) {
   return opened;
 }
 
-void RealFileSystem::remove(const std::string& name) { ::unlink(name.c_str()); }
+void RealFileSystem::remove(const std::string& name) {
+  ::unlink(name.c_str());
+}
 
 bool RealFileSystem::sameFile(const std::string& first, const std::string& second) {
   if (resolvedPath(first) == resolvedPath(second)) return true;
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
          a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }

@@ -11,7 +11,9 @@ namespace {
 
 // Degrees as value * 180 / pi, evaluated left to right as the summary does:
 // a precomputed 180 / pi differs in the last bit and can flip a printed digit.
-double degrees(double radians) { return radians * 180 / pi; }
+double degrees(double radians) {
+  return radians * 180 / pi;
+}
 
 // Room for a row or a data line: every field may take its longest form,
 // and a field may use the room after its end as scratch.

@@ -1,11 +1,10 @@
 // The design commands of the built program: usage, one mission against the
 // dialogue's report, each verdict of the target search, the sweep's bytes
 // across threads and shards, and the charts of a dialogue run.
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "ascent/ascent.h"
@@ -16,7 +15,9 @@ namespace {
 
 using DesignTools = ProgramTest;
 
-std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+std::string firstLine(const std::string& text) {
+  return text.substr(0, text.find('\n'));
+}
 
 std::string fixed(double value, int decimals) {
   char buffer[64];
@@ -25,7 +26,8 @@ std::string fixed(double value, int decimals) {
 }
 
 TEST_F(DesignTools, HelpAndVersionExitZeroAndUsageErrorsExitTwoWithTheUsageOnStandardError) {
-  for (const char* help : {"--help", "fly --help", "target --help", "sweep --help", "plot --help"}) {
+  for (const char* help :
+       {"--help", "fly --help", "target --help", "sweep --help", "plot --help"}) {
     const CommandRun result = command(help);
     EXPECT_EQ(result.status, 0) << help;
     EXPECT_NE(result.out.find("Usage: ascent"), std::string::npos) << help;
@@ -80,9 +82,7 @@ TEST_F(DesignTools, NoCommandRunsTheDialogueWithTheSignsAsAskedFor) {
 // fly --json gives the numbers the dialogue prints for the same mission.
 TEST_F(DesignTools, FlyGivesTheNumbersOfTheDialoguesReport) {
   useShippedThrustFile();
-  const struct {
-    double turnTime, limit;
-  } missions[] = {{18, 24.06}, {10, 20}, {25, 45}, {40, 20}};
+  const struct { double turnTime, limit; } missions[] = {{18, 24.06}, {10, 20}, {25, 45}, {40, 20}};
   for (const auto& m : missions) {
     SCOPED_TRACE(std::to_string(m.turnTime) + " s, " + std::to_string(m.limit) + " deg");
     std::ostringstream answers;
@@ -97,10 +97,11 @@ TEST_F(DesignTools, FlyGivesTheNumbersOfTheDialoguesReport) {
     EXPECT_EQ(r["limitDeg"].get<double>(), m.limit);
     ASSERT_EQ(r["outcome"], "orbit");
     for (const std::string& expected : {
-             "Perigee = " + fixed(r["perigee_m"].get<double>() / 1000, 1) + " km, Apogee = " +
-                 fixed(r["apogee_m"].get<double>() / 1000, 1) + " km, Average Altitude = " +
-                 fixed(r["averageAltitude_m"].get<double>() / 1000, 1),
-             "Remaining propellant = " + fixed(r["remainingPropellant_kg"].get<double>(), 0) + " kg.",
+             "Perigee = " + fixed(r["perigee_m"].get<double>() / 1000, 1) +
+                 " km, Apogee = " + fixed(r["apogee_m"].get<double>() / 1000, 1) +
+                 " km, Average Altitude = " + fixed(r["averageAltitude_m"].get<double>() / 1000, 1),
+             "Remaining propellant = " + fixed(r["remainingPropellant_kg"].get<double>(), 0) +
+                 " kg.",
              "delta-V = " + fixed(r["deltaV_mps"].get<double>(), 0) + " m/s",
              "Maximum force = " + fixed(r["maxForce_N"].get<double>(), 0) + " N at " +
                  fixed(r["maxForceTime_s"].get<double>(), 2) + " s",
@@ -230,7 +231,8 @@ TEST_F(DesignTools, SweepConvergesEveryTurnTimeWithTheSameBytesOnAnyThreadsAndSh
   // Shards: the header in the first, every row in one of them.
   std::vector<std::string> sharded;
   for (int shard = 1; shard <= 3; ++shard) {
-    const CommandRun part = command("sweep --turn-time 5:40:1 --shard " + std::to_string(shard) + "/3");
+    const CommandRun part =
+        command("sweep --turn-time 5:40:1 --shard " + std::to_string(shard) + "/3");
     ASSERT_EQ(part.status, 0);
     const auto lines = splitLines(part.out);
     EXPECT_EQ(lines.front() == rows.front(), shard == 1);
@@ -252,7 +254,8 @@ TEST_F(DesignTools, ShardsRunByGnuParallelMergeIntoTheWholeSweep) {
   ASSERT_EQ(whole.status, 0);
   const std::string script = std::string(ASCENT_SOURCE_DIR) + "/tools/parallel_sweep.sh";
   const std::string line = "cd '" + dir.path().string() + "' && timeout -k 5 120 bash '" + script +
-                           "' '" + ASCENT_PROGRAM + "' 5:20:0.5 4 merged.csv > best.txt 2> /dev/null";
+                           "' '" + ASCENT_PROGRAM +
+                           "' 5:20:0.5 4 merged.csv > best.txt 2> /dev/null";
   ASSERT_EQ(std::system(line.c_str()), 0);
   EXPECT_EQ(file("merged.csv"), whole.out);
   EXPECT_EQ(file("best.txt").rfind("Best design: ", 0), 0u);
@@ -266,7 +269,8 @@ std::pair<unsigned, unsigned> pngSize(const std::string& bytes) {
   }
   auto word = [&](std::size_t at) {
     unsigned value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    for (std::size_t i = 0; i < 4; ++i)
+      value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
     return value;
   };
   return {word(16), word(20)};

@@ -74,8 +74,9 @@ TEST_F(Dialogue, AnswerThatIsNotANumberIsRuntimeError106) {
 TEST_F(Dialogue, FullDeviceIsRuntimeError28) {
   auto result = run("/dev/full\n5\n");
   EXPECT_EQ(result.status, 28);
-  EXPECT_NE(result.output.find("Runtime error 28: cannot write to /dev/full: No space left on device"),
-            std::string::npos)
+  EXPECT_NE(
+      result.output.find("Runtime error 28: cannot write to /dev/full: No space left on device"),
+      std::string::npos)
       << result.output;
 }
 

@@ -2,12 +2,11 @@
 // and long runs: the program either does its job or stops with
 // "Runtime error N: reason" and status N, keeping everything written before.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,7 +18,9 @@
 namespace ascent::testing {
 namespace {
 
-std::string lastLine(const std::string& text) { return splitLines(text).back(); }
+std::string lastLine(const std::string& text) {
+  return splitLines(text).back();
+}
 
 using BadAnswers = ProgramTest;
 
@@ -51,8 +52,8 @@ TEST_F(BadAnswers, BlankLinesCarriageReturnsAndHugeLinesAreRead) {
 
 TEST_F(BadAnswers, EndOfInputAtEachPrompt) {
   useShippedThrustFile();
-  EXPECT_EQ(run("").status, 0);           // at the report name: the screen, then the end
-  EXPECT_EQ(run("\n").status, 0);         // at the turn time: the run ends normally
+  EXPECT_EQ(run("").status, 0);          // at the report name: the screen, then the end
+  EXPECT_EQ(run("\n").status, 0);        // at the turn time: the run ends normally
   auto result = run("report.txt\n5\n");  // at the angle of attack: nobody to answer
   EXPECT_EQ(result.status, 106);
   EXPECT_EQ(lastLine(result.output),
@@ -86,8 +87,8 @@ TEST_F(ReportNames, UnwritableDirectoryIsRuntimeError13) {
   if (::geteuid() == 0) {
     GTEST_SKIP() << "running as root: a read-only directory cannot refuse the report";
   }
-  std::filesystem::permissions(dir / "adir", std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir / "adir", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   EXPECT_EQ(run("adir/r.txt\n-1\n").status, 13);
 }
 
@@ -95,8 +96,8 @@ TEST_F(ReportNames, NamesOfTheThrustAndDataFilesAreRefusedWithoutTruncatingThem)
   for (const char* name : {"s1.dat", "speed.dat", "height.dat", "accel.dat", "dynpres.dat"}) {
     writeFile(dir / name, "keep me\n");
   }
-  for (const char* name : {"s1.dat", "./speed.dat", "height.dat", "adir/../accel.dat",
-                           "dynpres.dat"}) {
+  for (const char* name :
+       {"s1.dat", "./speed.dat", "height.dat", "adir/../accel.dat", "dynpres.dat"}) {
     std::filesystem::create_directories(dir / "adir");
     auto result = run(std::string(name) + "\n-1\n");
     EXPECT_EQ(result.status, 5) << name;
@@ -116,8 +117,9 @@ TEST_F(ReportNames, AReportThatFillsUpStopsWithError27AndKeepsEveryRowBeforeIt) 
   // A file-size limit of 100 blocks, with SIGXFSZ ignored so the write fails.
   auto result = run(answers, "trap '' XFSZ; ulimit -f 100;");
   EXPECT_EQ(result.status, 27) << result.output;
-  EXPECT_NE(lastLine(result.output).find("Runtime error 27: cannot write to report.txt: File too large"),
-            std::string::npos);
+  EXPECT_NE(
+      lastLine(result.output).find("Runtime error 27: cannot write to report.txt: File too large"),
+      std::string::npos);
   const std::string partial = file("report.txt");
   ASSERT_GT(partial.size(), 40000u);
   EXPECT_LT(partial.size(), complete.size());
@@ -127,7 +129,8 @@ TEST_F(ReportNames, AReportThatFillsUpStopsWithError27AndKeepsEveryRowBeforeIt) 
 TEST_F(ReportNames, ScreenReportIntoAClosedPipeIsRuntimeError32NotASignal) {
   useShippedThrustFile();
   writeFile(dir / "answers.txt", "\n5\n20\n5\n20\n-1\n");
-  const std::string command = "cd '" + dir.path().string() + "' && { '" ASCENT_PROGRAM
+  const std::string command = "cd '" + dir.path().string() +
+                              "' && { '" ASCENT_PROGRAM
                               "' < answers.txt; echo $? > status.txt; } | head -c 100 > /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(file("status.txt"), "32\n");
@@ -163,7 +166,8 @@ TEST_F(ThrustFiles, BrokenThrustFilesStopWithTheirErrorNumber) {
 TEST_F(ThrustFiles, MissingOrDirectoryThrustFileStopsBeforeTheMissionWritesAnything) {
   auto result = run("report.txt\n5\n");
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(lastLine(result.output), "Runtime error 2: cannot open s1.dat: No such file or directory");
+  EXPECT_EQ(lastLine(result.output),
+            "Runtime error 2: cannot open s1.dat: No such file or directory");
   EXPECT_EQ(lastLine(file("report.txt")), "Turn time (s)?  5.000");
 
   std::filesystem::create_directory(dir / "s1.dat");
@@ -203,8 +207,8 @@ TEST_F(ThrustFiles, StageThatBurnsMoreThanItsMassAbandonsTheMissionNotTheRun) {
   auto result = run("report.txt\n15\n24\n0.5\n-1\n");
   EXPECT_EQ(result.status, 0) << result.output;
   auto lines = splitLines(file("report.txt"));
-  auto abandoned = std::find(lines.begin(), lines.end(),
-                             "Error! Orbit not reached, mission abandoned.");
+  auto abandoned =
+      std::find(lines.begin(), lines.end(), "Error! Orbit not reached, mission abandoned.");
   ASSERT_NE(abandoned, lines.end());
   // The last row before it shows the total mass gone negative.
   const std::string& row = *(abandoned - 1);
@@ -231,8 +235,9 @@ TEST_F(ThrustFiles, RecordsThatCannotBeFlownEndInsteadOfRunningForever) {
   writeFile(dir / "s1.dat", "1.0 5000000\n91.0 33000000\n181.0 0\n");
   result = run("report.txt\n5\n20\n-1\n");
   EXPECT_EQ(result.status, 106);
-  EXPECT_EQ(lastLine(result.output),
-            "Runtime error 106: the thrust records cannot be flown: the climb to 110 m does not end");
+  EXPECT_EQ(
+      lastLine(result.output),
+      "Runtime error 106: the thrust records cannot be flown: the climb to 110 m does not end");
   EXPECT_LT(file("report.txt").size(), 500000u);
 
   // A huge booster thrust leaves a hugely negative residual: core propellant

@@ -3,11 +3,10 @@
 // moments or ignored by the parent, a terminal's echo, standard output that
 // fails or does not keep up, and memory that runs out.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
@@ -119,9 +118,10 @@ TEST_F(OutputFiles, ReportNamesLongerThan255CharactersAreRefusedNotCut) {
   const auto before = snapshot(dir.path());
   auto result = run(longest + "s\n-1\n");
   EXPECT_EQ(result.status, 5);
-  EXPECT_EQ(lastLine(result.output).rfind(
-                "Runtime error 5: the report file name is longer than 255 characters (\"rrr", 0),
-            0u)
+  EXPECT_EQ(
+      lastLine(result.output)
+          .rfind("Runtime error 5: the report file name is longer than 255 characters (\"rrr", 0),
+      0u)
       << lastLine(result.output);
   EXPECT_EQ(snapshot(dir.path()), before);
 }
@@ -136,8 +136,9 @@ TEST_F(OutputFiles, ASecondRunInTheDirectoryStopsWithError11AndLeavesTheFirstRun
   const auto before = snapshot(dir.path());
   auto second = run("second.txt\n-1\n");
   EXPECT_EQ(second.status, 11);
-  EXPECT_EQ(lastLine(second.output),
-            "Runtime error 11: another run is writing the data files of this directory (speed.dat)");
+  EXPECT_EQ(
+      lastLine(second.output),
+      "Runtime error 11: another run is writing the data files of this directory (speed.dat)");
   EXPECT_EQ(snapshot(dir.path()), before);  // no second.txt, no data file emptied
 
   EXPECT_EQ(run("\n-1\n").status, 0);  // a run on the screen writes no data files: no lock
@@ -278,15 +279,21 @@ TEST_F(Terminal, TheErrorLineStartsALineOfItsOwnAfterCtrlCOrCtrlD) {
   };
   const std::string name = "report.txt\n";
   const Case cases[] = {
-      {"Ctrl-C in the middle of an answer", {{namePrompt, name}, {turnPrompt, "12\x03"}}, 130,
+      {"Ctrl-C in the middle of an answer",
+       {{namePrompt, name}, {turnPrompt, "12\x03"}},
+       130,
        "interrupted by SIGINT"},
       {"Ctrl-D at the angle-of-attack prompt",
-       {{namePrompt, name}, {turnPrompt, "5\n"}, {alphaPrompt, "\x04"}}, 106,
+       {{namePrompt, name}, {turnPrompt, "5\n"}, {alphaPrompt, "\x04"}},
+       106,
        "end of input (Maximum angle of attack (degrees)?)"},
       {"Ctrl-D after part of an answer, then at its end",
-       {{namePrompt, name}, {turnPrompt, "abc\x04"}, {turnPrompt + "abc", "\x04"}}, 106,
+       {{namePrompt, name}, {turnPrompt, "abc\x04"}, {turnPrompt + "abc", "\x04"}},
+       106,
        "not a number: \"abc\" (Turn time (s)?)"},
-      {"an answer typed in full", {{namePrompt, name}, {turnPrompt, "abc\n"}}, 106,
+      {"an answer typed in full",
+       {{namePrompt, name}, {turnPrompt, "abc\n"}},
+       106,
        "not a number: \"abc\" (Turn time (s)?)"},
   };
   useShippedThrustFile();
@@ -310,9 +317,11 @@ TEST_F(Terminal, TheErrorLineStartsALineOfItsOwnAfterCtrlCOrCtrlD) {
     }
     ASSERT_GE(lines.size(), 2u) << c.what;
     EXPECT_EQ(lines.back(), "Runtime error " + std::to_string(c.status) + ": " + c.reason)
-        << c.what << ":\n" << program.output;
+        << c.what << ":\n"
+        << program.output;
     // The line before holds the prompt and what was typed: no line left empty.
-    EXPECT_EQ(lines[lines.size() - 2].rfind(lastPrompt, 0), 0u) << c.what << ":\n" << program.output;
+    EXPECT_EQ(lines[lines.size() - 2].rfind(lastPrompt, 0), 0u) << c.what << ":\n"
+                                                                << program.output;
   }
 }
 
@@ -355,7 +364,9 @@ TEST_F(StandardOutput, NonBlockingWithASlowReaderLosesNothing) {
   ASSERT_GT(expected.size(), 150000u);  // more than a pipe holds
 
   ChildSetup setup = childSetup();
-  setup.beforeExec = [] { ::fcntl(STDOUT_FILENO, F_SETFL, ::fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK); };
+  setup.beforeExec = [] {
+    ::fcntl(STDOUT_FILENO, F_SETFL, ::fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+  };
   Child program(setup);
   program.readOutput(false);  // the pipe fills up: writes fail with EAGAIN
   program.send(answers);

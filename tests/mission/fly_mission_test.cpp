@@ -160,8 +160,7 @@ TEST(FlyMission, RunRecordCarriesTheSecantAndThePeaksAcrossMissions) {
 
   // Run peaks are the larger of the missions' own.
   for (auto peak : {&Peaks::maxQ_Pa, &Peaks::maxAccel_mps2}) {
-    EXPECT_EQ(again.runPeaks.*peak,
-              std::max(first.missionPeaks.*peak, second.missionPeaks.*peak));
+    EXPECT_EQ(again.runPeaks.*peak, std::max(first.missionPeaks.*peak, second.missionPeaks.*peak));
   }
 }
 

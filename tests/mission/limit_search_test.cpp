@@ -12,10 +12,10 @@ namespace ascent {
 namespace {
 
 struct Curve {
-  double edgeDeg = 18;       // no orbit below
-  double flatFromDeg = 32;   // flat top from here on
-  double top_m = 230e3;      // the flat top
-  double teeth_m = 0;        // tooth height: falls across a tooth, jumps back up at its edge
+  double edgeDeg = 18;      // no orbit below
+  double flatFromDeg = 32;  // flat top from here on
+  double top_m = 230e3;     // the flat top
+  double teeth_m = 0;       // tooth height: falls across a tooth, jumps back up at its edge
   double toothDeg = 0.01;
 
   LimitProbe operator()(double x) const {
@@ -119,8 +119,11 @@ TEST(LimitSearch, NotConvergedKeepsTheClosestTrial) {
 }
 
 TEST(LimitSearch, AnAltitudeFlatOverTheWholeRangeIsUnreachable) {
-  const LimitSearchResult result =
-      searchLimit([](double) { return LimitProbe{true, 150e3}; }, withGuess(25));
+  const LimitSearchResult result = searchLimit(
+      [](double) {
+        return LimitProbe{true, 150e3};
+      },
+      withGuess(25));
   EXPECT_EQ(result.verdict, LimitVerdict::Unreachable);
   EXPECT_TRUE(result.flatTop);
   EXPECT_LE(result.flatFromDeg, 0.1);
@@ -128,8 +131,11 @@ TEST(LimitSearch, AnAltitudeFlatOverTheWholeRangeIsUnreachable) {
 }
 
 TEST(LimitSearch, NoOrbitAnywhereIsUnreachableWithoutABestTrial) {
-  const LimitSearchResult result =
-      searchLimit([](double) { return LimitProbe{false, 0}; }, withGuess(25));
+  const LimitSearchResult result = searchLimit(
+      [](double) {
+        return LimitProbe{false, 0};
+      },
+      withGuess(25));
   EXPECT_EQ(result.verdict, LimitVerdict::Unreachable);
   EXPECT_EQ(result.best, result.trials.size());
   EXPECT_EQ(result.trials.back().limitDeg, 90);

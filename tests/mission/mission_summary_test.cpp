@@ -21,12 +21,18 @@ constexpr double degree = pi / 180;
 TEST(MissionSummary, UpperStageIsSizedFromThePeakForceAndThePropellantLeft) {
   const UpperStageSizing z = sizeUpperStage(4321987.6, 2345.6);
   const std::pair<const char*, std::pair<double, double>> fields[] = {
-      {"S3_Mt", {z.S3_Mt, 301222}},          {"S3_Mi", {z.S3_Mi, 4000}},
-      {"S3_Mp1", {z.S3_Mp1, 771}},           {"S3_Mp2", {z.S3_Mp2, 145405.4}},
-      {"total", {z.propellantTotal, 148628.4}}, {"reserve", {z.reserve, 2452}},
-      {"S3_Ms", {z.S3_Ms, 23459}},           {"RCS", {z.rcsPropellant, 121}},
-      {"dry", {z.dryMass, 20886}},           {"S3_Mup", {z.S3_Mup, 159}},
-      {"S3_Mus", {z.S3_Mus, 154}},           {"S3_Fu", {z.S3_Fu, 89820}},
+      {"S3_Mt", {z.S3_Mt, 301222}},
+      {"S3_Mi", {z.S3_Mi, 4000}},
+      {"S3_Mp1", {z.S3_Mp1, 771}},
+      {"S3_Mp2", {z.S3_Mp2, 145405.4}},
+      {"total", {z.propellantTotal, 148628.4}},
+      {"reserve", {z.reserve, 2452}},
+      {"S3_Ms", {z.S3_Ms, 23459}},
+      {"RCS", {z.rcsPropellant, 121}},
+      {"dry", {z.dryMass, 20886}},
+      {"S3_Mup", {z.S3_Mup, 159}},
+      {"S3_Mus", {z.S3_Mus, 154}},
+      {"S3_Fu", {z.S3_Fu, 89820}},
       {"SC_M", {z.SC_M, 127273.6}},
   };
   for (const auto& [name, values] : fields) EXPECT_NEAR(values.first, values.second, 1e-6) << name;

@@ -78,7 +78,7 @@ TEST_F(MissionTimedStepping, ThrustRecordsEndingOnARecordTimeLeaveNothingUnflown
   firstThrustRecord(mission, reader);
   EXPECT_EQ(s.dt, 0.5);
   EXPECT_EQ(s.thrustRate, 1000 * 2 / 0.5);  // both boosters ramp from zero
-  flyFor(mission, s.dt, s.dt);  // to the first record
+  flyFor(mission, s.dt, s.dt);              // to the first record
   EXPECT_EQ(flyThrustRecords(mission, reader, 1.5), 0.0);
   EXPECT_EQ(rowTimes(), (std::vector<std::string>{"   0.50", "   1.00", "   1.50", "   2.00"}));
   EXPECT_EQ(reader.currentTime, 2.0);

@@ -24,8 +24,10 @@ TEST_F(TableFixture, HeadingIsFourLinesOfFixedLength) {
   EXPECT_EQ(lines[1].size(), 75u);
   EXPECT_EQ(lines[2].size(), 74u);
   EXPECT_EQ(lines[3], std::string(77, '-'));
-  EXPECT_EQ(lines[1], "   t      a     vi     h0       r0      alpha  beta  theta     Pq     m0+Me");
-  EXPECT_EQ(lines[2], "  sec    m/s\xb2  m/s   metres   metres     deg    deg   deg      Pa       kg");
+  EXPECT_EQ(lines[1],
+            "   t      a     vi     h0       r0      alpha  beta  theta     Pq     m0+Me");
+  EXPECT_EQ(lines[2],
+            "  sec    m/s\xb2  m/s   metres   metres     deg    deg   deg      Pa       kg");
   EXPECT_EQ(reportBytes.back(), '\n');
 }
 
@@ -34,10 +36,12 @@ TEST_F(TableFixture, RowFieldsHaveTheirWidthsAndRounding) {
   row({130.2, 35.25, 1234.5, 2.5, -3.5, 0.1, -0.2, 1.0, 12345.67, 123456.78});
   auto lines = splitLines(reportBytes);
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "   0.00   9.8   409       0         0  90.00   0.00  90.00      0.0 2955067.6");
+  EXPECT_EQ(lines[0],
+            "   0.00   9.8   409       0         0  90.00   0.00  90.00      0.0 2955067.6");
   EXPECT_EQ(lines[0].size(), 77u);
   // 1234.5 -> 1234 and 2.5 -> 2 (halves to even), -3.5 -> -4 inside its field.
-  EXPECT_EQ(lines[1], " 130.20  35.2  1234       2        -4   5.73 -11.46  57.30  12345.7  123456.8");
+  EXPECT_EQ(lines[1],
+            " 130.20  35.2  1234       2        -4   5.73 -11.46  57.30  12345.7  123456.8");
 }
 
 TEST_F(TableFixture, OverflowingFieldPushesTheRowRight) {

@@ -1,12 +1,11 @@
 #include "support/child_process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -124,9 +123,13 @@ Child::~Child() {
   if (errors_ >= 0) ::close(errors_);
 }
 
-void Child::send(std::string_view bytes) { pending_.append(bytes); }
+void Child::send(std::string_view bytes) {
+  pending_.append(bytes);
+}
 
-void Child::sendForever(std::string pattern) { forever_ = std::move(pattern); }
+void Child::sendForever(std::string pattern) {
+  forever_ = std::move(pattern);
+}
 
 void Child::closeInput() {
   closeWhenSent_ = true;

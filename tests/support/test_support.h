@@ -15,13 +15,12 @@ namespace ascent::testing {
 using namespace std::chrono_literals;
 
 // |actual - expected| <= relTol * |expected|, with a message naming both values.
-#define EXPECT_REL_NEAR(actual, expected, relTol)                                        \
-  do {                                                                                   \
-    const double ascentActual_ = (actual);                                               \
-    const double ascentExpected_ = (expected);                                           \
-    EXPECT_LE(std::fabs(ascentActual_ - ascentExpected_),                                \
-              (relTol) * std::fabs(ascentExpected_))                                     \
-        << #actual " = " << ascentActual_ << ", expected " << ascentExpected_;           \
+#define EXPECT_REL_NEAR(actual, expected, relTol)                                              \
+  do {                                                                                         \
+    const double ascentActual_ = (actual);                                                     \
+    const double ascentExpected_ = (expected);                                                 \
+    EXPECT_LE(std::fabs(ascentActual_ - ascentExpected_), (relTol)*std::fabs(ascentExpected_)) \
+        << #actual " = " << ascentActual_ << ", expected " << ascentExpected_;                 \
   } while (0)
 
 // A fresh directory under the system's temporary directory, removed with the object.
