@@ -11,8 +11,8 @@ Installs the Debian packages that one set-up needs and that are missing:
          (gnuplot only for plotting, at run time)
   test   tools/test.sh: those of run, plus libgtest-dev libgmock-dev
          libbenchmark-dev valgrind parallel hyperfine python3
-  ci     .ci/run: those of test, plus clang libclang-rt-dev (clang++ builds,
-         sanitizers, libFuzzer)
+  ci     .ci/run: those of test, plus clang libclang-rt-dev clang-format (clang++ builds,
+         sanitizers, libFuzzer, the format check)
 As root it runs `apt-get update` and `apt-get install -y` with the missing
 packages; otherwise it names them and the command that installs them.
 
@@ -44,7 +44,7 @@ done
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev gnuplot-nox)
 case $set_name in
   test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3) ;;&
-  ci) packages+=(clang libclang-rt-dev) ;;
+  ci) packages+=(clang libclang-rt-dev clang-format) ;;
 esac
 
 if ! command -v dpkg-query >/dev/null; then
