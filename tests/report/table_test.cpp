@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "physics/constants.h"
+#include "report/interrupt_flag.h"
 #include "support/in_memory_run.h"
 #include "support/test_support.h"
 
@@ -66,6 +69,27 @@ TEST_F(TableFixture, DataLinesGoToTheirFilesOnlyWithAReportFile) {
   EXPECT_EQ(files.files["accel.dat"], "  12.35  14.062\n 400.00   0.000\n");
   EXPECT_EQ(files.files["dynpres.dat"], "  12.35  12.3457\n 400.00   0.0000\n");
   EXPECT_EQ(splitLines(reportBytes).size(), 3u);
+}
+
+// Degrees as value * 180 / pi: a limit of 6.585 degrees held as an angle of
+// attack prints as typed, 6.58 (a precomputed 180 / pi gives 6.59).
+TEST_F(TableFixture, AnglesAreConvertedAsTheSummaryConvertsThem) {
+  const double limit = 6.585 * pi / 180;
+  row({0, 0, 0, 0, 0, limit, -limit, 0, 0, 0});
+  EXPECT_EQ(splitLines(reportBytes)[0].substr(37, 14), "   6.58  -6.58");
+}
+
+// An interrupt is taken after a step's row and all four data lines, so an
+// interrupted run's report and data files hold the same steps.
+TEST_F(TableFixture, InterruptComesAfterTheDataLines) {
+  withDataFiles();
+  noteInterrupt(SIGINT);
+  EXPECT_THROW(writer->step({1.0, 12.0, 400.0, 100.0, 0, 0, 0, 0, 500.0, 1.0}), Error);
+  clearInterrupt();
+  EXPECT_EQ(splitLines(reportBytes).size(), 1u);
+  for (const char* name : {"speed.dat", "height.dat", "accel.dat", "dynpres.dat"}) {
+    EXPECT_EQ(splitLines(files.files[name]).size(), 1u) << name;
+  }
 }
 
 }  // namespace
