@@ -48,17 +48,19 @@ struct RowText {
   char* end;
 };
 
+// The fields one after the other: a field too wide for its width pushes the
+// rest of the row to the right.
 void formatRow(const StepRow& row, RowText& out) {
-  char* p = out.timeEnd = writeFixed(out.text, row.t_s, 7, 2);
-  p = out.speedStart = writeFixed(p, row.a_mps2, 6, 1);
-  p = out.speedEnd = writeWhole(p, row.vi_mps, 6);
-  p = writeWhole(p, row.h_m, 8);
-  p = writeWhole(p, row.range_m, 10);
-  p = writeFixed(p, degrees(row.alpha_rad), 7, 2);
-  p = writeFixed(p, degrees(row.beta_rad), 7, 2);
-  p = writeFixed(p, degrees(row.theta_rad), 7, 2);
-  p = writeFixed(p, row.q_Pa, 9, 1);
-  p = writeFixed(p, row.mass_kg, 10, 1);
+  char* p = out.timeEnd = writeFixedField<7, 2>(out.text, row.t_s);
+  p = out.speedStart = writeFixedField<6, 1>(p, row.a_mps2);
+  p = out.speedEnd = writeWholeField<6>(p, row.vi_mps);
+  p = writeWholeField<8>(p, row.h_m);
+  p = writeWholeField<10>(p, row.range_m);
+  p = writeFixedField<7, 2>(p, degrees(row.alpha_rad));
+  p = writeFixedField<7, 2>(p, degrees(row.beta_rad));
+  p = writeFixedField<7, 2>(p, degrees(row.theta_rad));
+  p = writeFixedField<9, 1>(p, row.q_Pa);
+  p = writeFixedField<10, 1>(p, row.mass_kg);
   *p++ = '\n';
   out.end = p;
 }
@@ -92,15 +94,15 @@ void writeRowAndDataLines(OutStream& report, const DataFiles& files, const StepR
   *p++ = '\n';
   files.speed->write({data, sizeOf(data, p)});
 
-  p = writeFixed(value, row.h_m / 1000, 9, 3);
+  p = writeFixedField<9, 3>(value, row.h_m / 1000);
   *p++ = '\n';
   files.height->write({data, sizeOf(data, p)});
 
-  p = writeFixed(value, row.a_mps2, 8, 3);
+  p = writeFixedField<8, 3>(value, row.a_mps2);
   *p++ = '\n';
   files.accel->write({data, sizeOf(data, p)});
 
-  p = writeFixed(value, row.q_Pa / 1000, 9, 4);
+  p = writeFixedField<9, 4>(value, row.q_Pa / 1000);
   *p++ = '\n';
   files.dynpres->write({data, sizeOf(data, p)});
 }
