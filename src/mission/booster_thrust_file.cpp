@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <string>
 
 #include "mission/mission_context.h"
@@ -38,10 +39,11 @@ std::string endedReason(const std::string& name, int recordNumber, const char* f
          " is needed)";
 }
 
-// Seconds with the digits a thrust file carries.
+// Seconds in the fewest digits that read back as the same double.
 std::string seconds(double t) {
-  std::string text = std::to_string(t);
-  return text + " s";
+  char digits[32];
+  const auto end = std::to_chars(digits, digits + sizeof digits, t).ptr;
+  return std::string(digits, end) + " s";
 }
 
 }  // namespace

@@ -225,7 +225,7 @@ TEST_F(ThrustFiles, RecordsThatCannotBeFlownEndInsteadOfRunningForever) {
   auto result = run("report.txt\n5\n20\n-1\n");
   EXPECT_EQ(result.status, 106);
   EXPECT_EQ(lastLine(result.output),
-            "Runtime error 106: s1.dat record 13: time 74.996800 s is earlier than 84.864800 s of "
+            "Runtime error 106: s1.dat record 13: time 74.9968 s is earlier than 84.8648 s of "
             "record 12");
 
   // A first record too weak to lift off, then a 90 s interval: one Runge-Kutta

@@ -73,11 +73,11 @@ TEST(FlyMission, RecordsThatCannotBeFlownNameTheirRecordOrTheTurnTime) {
     std::string reason;
   } cases[] = {
       {backwards, 10,
-       "s1.dat record 20: time " + std::to_string(backwards[19].time) + " s is earlier than " +
-           std::to_string(backwards[18].time) + " s of record 19"},
+       "s1.dat record 20: time 18.249826450235 s is earlier than 18.749826450235 s of record "
+       "19"},
       {short30, 40,
-       "the turn time 40.000000 s ends after the last record of s1.dat (record 30 at " +
-           std::to_string(short30[29].time) + " s)"},
+       "the turn time 40 s ends after the last record of s1.dat (record 30 at 29.60498913195 "
+       "s)"},
   };
   for (const auto& c : cases) {
     RunRecord run;
