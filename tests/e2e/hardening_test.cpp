@@ -240,6 +240,20 @@ TEST_F(ThrustFiles, RecordsThatCannotBeFlownEndInsteadOfRunningForever) {
       "Runtime error 106: the thrust records cannot be flown: the climb to 110 m does not end");
   EXPECT_LT(file("report.txt").size(), 500000u);
 
+  // A turn held past the last record: the reason names the turn time and the
+  // record the file ends with, not a broken file.
+  {
+    const std::string shipped = readFile(std::filesystem::path(ASCENT_SHIPPED_DATA_DIR) / "s1.dat");
+    std::size_t end = 0;
+    for (int record = 0; record < 30; ++record) end = shipped.find('\n', end) + 1;
+    writeFile(dir / "s1.dat", shipped.substr(0, end));
+  }
+  result = run("\n40\n");
+  EXPECT_EQ(result.status, 106);
+  EXPECT_EQ(lastLine(result.output),
+            "Runtime error 106: the turn time 40 s ends after the last record of s1.dat (record 30 "
+            "at 29.60498913195 s)");
+
   // A huge booster thrust leaves a hugely negative residual: core propellant
   // for millions of seconds. The mission is abandoned at 10000 s.
   std::filesystem::remove(dir / "s1.dat");
