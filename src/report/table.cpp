@@ -51,16 +51,18 @@ struct RowText {
 // The fields one after the other: a field too wide for its width pushes the
 // rest of the row to the right.
 void formatRow(const StepRow& row, RowText& out) {
-  char* p = out.timeEnd = writeFixedField<7, 2>(out.text, row.t_s);
-  p = out.speedStart = writeFixedField<6, 1>(p, row.a_mps2);
-  p = out.speedEnd = writeWholeField<6>(p, row.vi_mps);
-  p = writeWholeField<8>(p, row.h_m);
-  p = writeWholeField<10>(p, row.range_m);
-  p = writeFixedField<7, 2>(p, degrees(row.alpha_rad));
-  p = writeFixedField<7, 2>(p, degrees(row.beta_rad));
-  p = writeFixedField<7, 2>(p, degrees(row.theta_rad));
-  p = writeFixedField<9, 1>(p, row.q_Pa);
-  p = writeFixedField<10, 1>(p, row.mass_kg);
+  char* middle;
+  char* p =
+      writeTwoFields<7, 2, false, 6, 1, false>(out.text, row.t_s, nullptr, row.a_mps2, middle);
+  out.timeEnd = middle;
+  out.speedStart = p;
+  p = writeTwoFields<6, 0, true, 8, 0, true>(p, row.vi_mps, nullptr, row.h_m, middle);
+  out.speedEnd = middle;
+  p = writeTwoFields<10, 0, true, 7, 2, false>(p, row.range_m, nullptr, degrees(row.alpha_rad),
+                                               middle);
+  p = writeTwoFields<7, 2, false, 7, 2, false>(p, degrees(row.beta_rad), nullptr,
+                                               degrees(row.theta_rad), middle);
+  p = writeTwoFields<9, 1, false, 10, 1, false>(p, row.q_Pa, nullptr, row.mass_kg, middle);
   *p++ = '\n';
   out.end = p;
 }
@@ -83,28 +85,30 @@ void writeRowAndDataLines(OutStream& report, const DataFiles& files, const StepR
   report.write({line.text, sizeOf(line.text, line.end)});
 
   // Each data line is the row's time field and one value.
-  char data[dataLineRoom];
   const std::size_t timeSize = sizeOf(line.text, line.timeEnd);
-  std::memcpy(data, line.text, timeSize);
-  char* const value = data + timeSize;
+  char speed[dataLineRoom], height[dataLineRoom], accel[dataLineRoom], dynpres[dataLineRoom];
+  for (char* data : {speed, height, accel, dynpres}) std::memcpy(data, line.text, timeSize);
 
   const std::size_t speedSize = sizeOf(line.speedStart, line.speedEnd);
-  std::memcpy(value, line.speedStart, speedSize);
-  char* p = value + speedSize;
-  *p++ = '\n';
-  files.speed->write({data, sizeOf(data, p)});
+  std::memcpy(speed + timeSize, line.speedStart, speedSize);
+  char* const speedEnd = speed + timeSize + speedSize;
+  char* heightEnd;
+  char* const accelEnd = writeTwoFields<9, 3, false, 8, 3, false>(
+      height + timeSize, row.h_m / 1000, accel + timeSize, row.a_mps2, heightEnd);
+  char* const dynpresEnd = writeFixedField<9, 4>(dynpres + timeSize, row.q_Pa / 1000);
 
-  p = writeFixedField<9, 3>(value, row.h_m / 1000);
-  *p++ = '\n';
-  files.height->write({data, sizeOf(data, p)});
-
-  p = writeFixedField<8, 3>(value, row.a_mps2);
-  *p++ = '\n';
-  files.accel->write({data, sizeOf(data, p)});
-
-  p = writeFixedField<9, 4>(value, row.q_Pa / 1000);
-  *p++ = '\n';
-  files.dynpres->write({data, sizeOf(data, p)});
+  const struct {
+    OutStream* file;
+    char* start;
+    char* end;
+  } lines[] = {{files.speed, speed, speedEnd},
+               {files.height, height, heightEnd},
+               {files.accel, accel, accelEnd},
+               {files.dynpres, dynpres, dynpresEnd}};
+  for (const auto& data : lines) {
+    *data.end = '\n';
+    data.file->write({data.start, sizeOf(data.start, data.end) + 1});
+  }
 }
 
 }  // namespace ascent

@@ -153,5 +153,42 @@ TEST(FixedFormat, AppendFixedAndWholeWriteTheSameFieldsAsPrintf) {
   }
 }
 
+// Two fields written together, side by side or apart, give each field's
+// printf bytes, also when one of them leaves the fast path.
+template <int W1, int D1, bool Whole1, int W2, int D2, bool Whole2>
+int pairMismatches(ValueSource& source, int values) {
+  int mismatches = 0;
+  for (int i = 0; i < values; ++i) {
+    const double value1 = source.next(D1);
+    const double value2 = source.next(D2);
+    const std::string expected1 = printfField(value1, {W1, D1, Whole1});
+    const std::string expected2 = printfField(value2, {W2, D2, Whole2});
+    char together[fixedFieldRoom(W1, D1) + fixedFieldRoom(W2, D2)];
+    char* middle;
+    char* end =
+        writeTwoFields<W1, D1, Whole1, W2, D2, Whole2>(together, value1, nullptr, value2, middle);
+    const bool sideBySide =
+        std::string(together, middle) == expected1 && std::string(middle, end) == expected2;
+    char first[fixedFieldRoom(W1, D1)];
+    char second[fixedFieldRoom(W2, D2)];
+    end = writeTwoFields<W1, D1, Whole1, W2, D2, Whole2>(first, value1, second, value2, middle);
+    const bool apart =
+        std::string(first, middle) == expected1 && std::string(second, end) == expected2;
+    if (!sideBySide || !apart) ++mismatches;
+  }
+  return mismatches;
+}
+
+TEST(FixedFormat, PairedFieldsMatchPrintf) {
+  ValueSource source(77);
+  constexpr int values = 40'000;
+  EXPECT_EQ((pairMismatches<7, 2, false, 6, 1, false>(source, values)), 0);
+  EXPECT_EQ((pairMismatches<6, 0, true, 8, 0, true>(source, values)), 0);
+  EXPECT_EQ((pairMismatches<10, 0, true, 7, 2, false>(source, values)), 0);
+  EXPECT_EQ((pairMismatches<7, 2, false, 7, 2, false>(source, values)), 0);
+  EXPECT_EQ((pairMismatches<9, 1, false, 10, 1, false>(source, values)), 0);
+  EXPECT_EQ((pairMismatches<9, 3, false, 8, 3, false>(source, values)), 0);
+}
+
 }  // namespace
 }  // namespace ascent
