@@ -16,10 +16,8 @@ enum class SteeringMode : int {
 
 struct FlightState {
   // Time and step control
-  double t = 0;               // s, mission time, 0 on the pad at the mission reset
-  double dt = 0;              // s, increment of the next integration step; negative steps back
-  double timeLeft = 0;        // s, time still to fly in the current timed segment
-  double targetAltitude = 0;  // m, altitude at which the climb-to-altitude stepping stops
+  double t = 0;   // s, mission time, 0 on the pad at the mission reset
+  double dt = 0;  // s, increment of the next integration step; negative steps back
 
   // Motion state, integrated by the step
   double vx = 0;           // m/s, horizontal (downrange) inertial velocity

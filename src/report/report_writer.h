@@ -35,9 +35,6 @@ class ReportWriter : public MissionObserver {
   void event(Event e, double value) override;
   void finished(const MissionResult& result) override;
 
-  OutStream& report() { return report_; }
-  const ReportSettings& settings() const { return settings_; }
-
  private:
   void line(std::string_view text);
 
