@@ -34,7 +34,7 @@ void BM_AtmosphereTables(benchmark::State& state) {
 void BM_DragCoefficient(benchmark::State& state) {
   double mach = 0.0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ascent::dragCoefficient(mach));
+    benchmark::DoNotOptimize(ascent::dragCoefficient(ascent::standardDragModel(), mach));
     mach += 0.0013;
     if (mach >= 6.0) mach = 0.0;
   }

@@ -26,6 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "ascent/vehicle.h"
+
 namespace ascent {
 
 // The program's version, as `ascent --version` prints it.
@@ -227,6 +229,12 @@ struct FlyOptions {
 // orbit. Updates `run` (peaks, the recommendation's previous point).
 MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limitDeg,
                          RunRecord& run, MissionObserver* observer = nullptr,
+                         const FlyOptions& options = {});
+
+// The same mission flown by another vehicle (Vehicle::defaults() above). The
+// vehicle is taken as it is: check it first with vehicleProblems().
+MissionResult flyMission(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                         double limitDeg, RunRecord& run, MissionObserver* observer = nullptr,
                          const FlyOptions& options = {});
 
 }  // namespace ascent

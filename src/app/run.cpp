@@ -51,7 +51,8 @@ void flyDialogueMission(RunContext& run, double turnTime) {
   StreamRecordSource records(*thrustFile, boosterThrustFileName);
   FlyOptions options;
   options.throwFailures = true;
-  flyMission(records, sharedAtmosphereTables(), turnTime, 0, run.record, run.writer.get(), options);
+  flyMission(records, sharedAtmosphereTables(), run.vehicle(), turnTime, 0, run.record,
+             run.writer.get(), options);
   thrustFile->close();
 }
 

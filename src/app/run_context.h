@@ -44,7 +44,11 @@ struct RunContext {
   std::unique_ptr<OutStream> dynpresFile;
   std::unique_ptr<DialogueReport> writer;  // writes the report of every mission
 
-  RunRecord record;  // peaks and the recommendation across the run's missions
+  RunRecord record;                      // peaks and the recommendation across the run's missions
+  const Vehicle* vehicleFile = nullptr;  // --vehicle; nullptr: the default vehicle
+  const Vehicle& vehicle() const {
+    return vehicleFile != nullptr ? *vehicleFile : Vehicle::defaults();
+  }
 
   bool inputIsTerminal = false;        // the terminal echoes the answers and their line ends
   bool utf8 = false;                   // the signs as UTF-8 instead of the code pages

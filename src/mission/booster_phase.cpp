@@ -15,25 +15,14 @@ namespace ascent {
 
 namespace {
 
-constexpr double initialForceMass = 309536.0;  // kg, carried through the tracked load path
-constexpr double boosterRefDiameterSquared = 123.85717164;  // m^2
-constexpr double boosterExitDiameterSquared = 15.01407504;  // m^2, one booster nozzle exit
-constexpr double boosterStackInertMass = 319929.4;  // kg, core and boosters not counted in Me
-constexpr double initialPropellant = 2325602.2;     // kg, core and both boosters
-constexpr double launchLatitudeDeg = 28.45;         // deg
-constexpr double siderealDay = 86164.09;            // s
-constexpr double boosterPropellant = 680388.6;      // kg, loaded in one booster
-constexpr double pitchOverAltitude = 110.0;         // m
-constexpr double searchRefinement = 10.0;           // each altitude search divides the step by 10
-constexpr double kickRateDeg = 0.6;                 // deg/s, pitch rate of both kicks
-constexpr double separationTime = 130.2;            // s
+constexpr double searchRefinement = 10.0;  // each altitude search divides the step by 10
 
 // A kick lasts one record interval: a step of dt to the end of the current
 // interval, then the rest of the kick into the next one.
 void kickAcrossRecord(Mission& m, BoosterThrustReader& reader) {
   FlightState& s = m.s;
   step(m);
-  const double rest = recordInterval - s.dt;
+  const double rest = m.vehicle.boosters.record_interval_s - s.dt;
   nextThrustRecord(m, reader);
   s.dt = rest;
   step(m);
@@ -43,21 +32,26 @@ void kickAcrossRecord(Mission& m, BoosterThrustReader& reader) {
 
 void boosterPhase(Mission& m, RecordSource& records) {
   FlightState& s = m.s;
+  const Vehicle& v = m.vehicle;
+  const DerivedVehicle& d = m.derived;
+  const double recordInterval = v.boosters.record_interval_s;
+  const double pitchOverAltitude = v.timeline.pitch_over_altitude_m;
   BoosterThrustReader reader(records);
 
   // Mission reset.
+  s.drag = &d.drag;
   m.record.maxForceTime = 0;
-  s.forceMass = initialForceMass;
-  s.forceArea = pi * loadPathDiameterSquared / 4;
+  s.forceMass = v.loads.carried_mass_kg;
+  s.forceArea = d.forceArea_m2;
   m.record.maxForce = s.forceMass * surfaceGravity;
-  s.refArea = pi * boosterRefDiameterSquared / 4 + protuberanceArea;
-  s.exitArea = pi * 2 * boosterExitDiameterSquared / 4 + coreExitArea;
+  s.refArea = d.boosterStackRefArea_m2;
+  s.exitArea = d.boosterStackExitArea_m2;
   const double seaLevelLoss = s.exitArea * seaLevelPressure;
-  s.m0 = s.forceMass + boosterStackInertMass;
-  s.Me = initialPropellant;
+  s.m0 = s.forceMass + d.stackInertMass_kg;
+  s.Me = d.liftoffPropellant_kg;
   m.record.liftoffMass = s.m0 + s.Me;
   s.t = 0;
-  s.surfaceSpeed = std::cos(pi * launchLatitudeDeg / 180) * 2 * pi * earthRadius / siderealDay;
+  s.surfaceSpeed = d.surfaceSpeed_mps;
   s.vx = s.surfaceSpeed;
   s.h0 = 0;
   s.vy = 0;
@@ -66,8 +60,8 @@ void boosterPhase(Mission& m, RecordSource& records) {
   s.mdotRate = 0;
   s.thrustRate = 0;
   s.deltaV = 0;
-  s.thrust = coreThrust;
-  s.mdot = -s.thrust / coreExhaustVelocity;
+  s.thrust = v.core.thrust_N;
+  s.mdot = -s.thrust / v.core.exhaust_velocity_mps;
 
   padRow(m, surfaceGravity);
 
@@ -114,7 +108,7 @@ void boosterPhase(Mission& m, RecordSource& records) {
   event(m, Event::PitchOver);
 
   // Pitch-over kick, one record interval long, across the next record.
-  s.pitchRate = pi * (-kickRateDeg) / 180;
+  s.pitchRate = -d.kickRate_radps;
   s.dt = timeLeft;
   kickAcrossRecord(m, reader);
   s.pitchRate = 0;
@@ -126,7 +120,7 @@ void boosterPhase(Mission& m, RecordSource& records) {
   flyThrustRecords(m, reader, m.turnTime - s.dt);
 
   // End-of-turn kick, back the other way.
-  s.pitchRate = pi * kickRateDeg / 180;
+  s.pitchRate = d.kickRate_radps;
   kickAcrossRecord(m, reader);
   reader.turnTime = -1;
   s.pitchOffset = 0;
@@ -135,7 +129,7 @@ void boosterPhase(Mission& m, RecordSource& records) {
   s.dt = recordInterval - s.dt;
   step(m);
 
-  flyThrustRecords(m, reader, separationTime - s.t);
+  flyThrustRecords(m, reader, v.timeline.separation_time_s - s.t);
 
   // Take back the propellant booked for the unflown part r of the current
   // interval (the thrust falls linearly to currentThrust over it).
@@ -144,9 +138,9 @@ void boosterPhase(Mission& m, RecordSource& records) {
       reader.boosterPropellantUsed -
       (reader.currentThrust - 0.5 * r * (reader.currentThrust - reader.previousThrust) /
                                   (reader.currentTime - reader.previousTime)) *
-          r / boosterExhaustVelocity;
-  const double residual = boosterPropellant - reader.boosterPropellantUsed;
-  s.Me = s.Me - 2 * residual;  // both boosters leave with their unburned propellant
+          r / v.boosters.exhaust_velocity_mps;
+  const double residual = v.boosters.propellant_kg - reader.boosterPropellantUsed;
+  s.Me = s.Me - v.boosters.count * residual;  // the boosters leave with their unburned propellant
   m.record.boosterResidual = residual;
   event(m, Event::BoosterSeparation, residual);
 }

@@ -16,8 +16,6 @@ namespace ascent {
 
 namespace {
 
-constexpr int boosters = 2;
-
 // One field of a record; false when the text ends before it.
 bool readField(InStream& in, const std::string& name, int recordNumber, const char* field,
                double& value) {
@@ -114,21 +112,23 @@ ThrustHistory ThrustHistory::fromFile(const std::string& path) {
 
 void firstThrustRecord(Mission& m, BoosterThrustReader& reader) {
   FlightState& s = m.s;
+  const Boosters& boosters = m.vehicle.boosters;
   ThrustRecord record{};
   if (!reader.source.next(record)) {
     throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), 1, "time"));
   }
   ++reader.recordsRead;
-  reader.currentTime = record.time_s;
-  reader.currentThrust = record.thrust_N;
+  reader.currentTime = record.time_s * boosters.time_scale;
+  reader.currentThrust = record.thrust_N * boosters.thrust_scale;
   s.dt = reader.currentTime;
-  s.thrustRate = reader.currentThrust * boosters / s.dt;
-  s.mdotRate = -s.thrustRate / boosterExhaustVelocity;
-  reader.boosterPropellantUsed = reader.currentThrust * 0.5 * s.dt / boosterExhaustVelocity;
+  s.thrustRate = reader.currentThrust * boosters.count / s.dt;
+  s.mdotRate = -s.thrustRate / boosters.exhaust_velocity_mps;
+  reader.boosterPropellantUsed = reader.currentThrust * 0.5 * s.dt / boosters.exhaust_velocity_mps;
 }
 
 void nextThrustRecord(Mission& m, BoosterThrustReader& reader) {
   FlightState& s = m.s;
+  const Boosters& boosters = m.vehicle.boosters;
   reader.previousTime = reader.currentTime;
   reader.previousThrust = reader.currentThrust;
   ThrustRecord record{};
@@ -142,26 +142,29 @@ void nextThrustRecord(Mission& m, BoosterThrustReader& reader) {
     }
     throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), number, "time"));
   }
-  if (record.time_s < reader.previousTime) {
+  const double time = record.time_s * boosters.time_scale;
+  if (time < reader.previousTime) {
     throw RunError(errorCode::cannotBeFlown,
                    reader.source.name() + " record " + std::to_string(number) + ": time " +
-                       seconds(record.time_s) + " is earlier than " + seconds(reader.previousTime) +
+                       seconds(time) + " is earlier than " + seconds(reader.previousTime) +
                        " of record " + std::to_string(number - 1));
   }
   ++reader.recordsRead;
-  reader.currentTime = record.time_s;
-  reader.currentThrust = record.thrust_N;
+  reader.currentTime = time;
+  reader.currentThrust = record.thrust_N * boosters.thrust_scale;
   s.dt = reader.currentTime - reader.previousTime;
-  if (s.dt > recordIntervalLimit) {
+  if (s.dt > m.derived.recordIntervalLimit_s) {
     // A warning only: the flight goes on with the long interval.
-    if (m.observer != nullptr) m.observer->event(Event::LongRecordInterval, recordInterval);
+    if (m.observer != nullptr) {
+      m.observer->event(Event::LongRecordInterval, boosters.record_interval_s);
+    }
   }
-  s.thrustRate = (reader.currentThrust - reader.previousThrust) * boosters / s.dt;
-  s.mdotRate = -s.thrustRate / boosterExhaustVelocity;
+  s.thrustRate = (reader.currentThrust - reader.previousThrust) * boosters.count / s.dt;
+  s.mdotRate = -s.thrustRate / boosters.exhaust_velocity_mps;
   // Trapezoidal rule over the interval, booked as soon as its record is read.
   reader.boosterPropellantUsed =
       reader.boosterPropellantUsed +
-      (reader.previousThrust + reader.currentThrust) * 0.5 * s.dt / boosterExhaustVelocity;
+      (reader.previousThrust + reader.currentThrust) * 0.5 * s.dt / boosters.exhaust_velocity_mps;
 }
 
 double flyThrustRecords(Mission& m, BoosterThrustReader& reader, double timeLeft) {

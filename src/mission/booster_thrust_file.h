@@ -3,9 +3,10 @@
 // time 0 and varies linearly between records. Each record read turns into the
 // thrust and flow rates of both boosters for the interval that ends at it.
 //
-// The vehicle's pitch kicks last one record interval (recordInterval): a
-// history sampled at another interval flies a different mission, and
-// intervals longer than recordIntervalLimit are flagged as they are read.
+// The vehicle's pitch kicks last one record interval (the vehicle's
+// boosters.record_interval_s): a history sampled at another interval flies a
+// different mission, and longer intervals are flagged as they are read. The
+// vehicle's thrust and time scales apply to every record as it is read.
 #pragma once
 
 #include <string>
@@ -18,9 +19,6 @@ namespace ascent {
 struct Mission;
 
 constexpr const char* boosterThrustFileName = "s1.dat";
-constexpr double boosterExhaustVelocity = 2756.6;       // m/s, flow = thrust / 2756.6
-constexpr double recordInterval = 0.986832971065;       // s, nominal time between records
-constexpr double recordIntervalLimit = 0.986833971065;  // s, longest interval without a warning
 
 // Where the records of a mission come from, one at a time: the dialogue reads
 // the file as the flight needs it, a ThrustHistory hands out what it parsed.

@@ -13,32 +13,23 @@ namespace ascent {
 
 namespace {
 
-constexpr double coreInertMass = 126699.0;    // kg, core stage not counted in Me
-constexpr double coreLawExponent = 2.0;       // vertical-acceleration law exponent
-constexpr double jettisonTime = 330.0;        // s, SAJ and LAS jettison
-constexpr double sajMass = 920.0;             // kg
-constexpr double lasMass = 7394.0;            // kg
-constexpr double tailOffPropellant = 1236.0;  // kg, burned while the thrust falls to zero
-// m/s, 2 * coreExhaustVelocity: a linear fall of thrust to zero burns the
-// tail-off propellant in tailOffPropellant * 8873 / coreThrust seconds.
-constexpr double tailOffFactor = 8873.0;
-constexpr double cutoffCoast = 0.58;             // s, from cutoff to ullage ignition
-constexpr double ullageBurnToSeparation = 0.18;  // s
-constexpr double stepLength = 1.0;               // s
+constexpr double stepLength = 1.0;  // s
 
 }  // namespace
 
 void corePhase(Mission& m) {
   FlightState& s = m.s;
+  const Vehicle& v = m.vehicle;
+  const DerivedVehicle& d = m.derived;
   if (m.observer != nullptr) m.limitDeg = m.observer->limitDeg(m.limitDeg);
   s.alphaMax = m.limitDeg * pi / 180;
 
   // The core stage alone.
-  s.refArea = pi * loadPathDiameterSquared / 4 + protuberanceArea;
-  s.exitArea = coreExitArea;
-  s.thrust = coreThrust;
-  s.mdot = -s.thrust / coreExhaustVelocity;
-  s.m0 = s.forceMass + coreInertMass;
+  s.refArea = d.coreRefArea_m2;
+  s.exitArea = v.core.exit_area_m2;
+  s.thrust = v.core.thrust_N;
+  s.mdot = -s.thrust / v.core.exhaust_velocity_mps;
+  s.m0 = s.forceMass + v.core.inert_mass_kg;
   s.pitchRate = 0;
   s.thrustRate = 0;
   s.mdotRate = 0;
@@ -48,23 +39,25 @@ void corePhase(Mission& m) {
 
   s.steeringMode = SteeringMode::VerticalLaw;
   s.lawInitPending = true;
-  s.lawExponent = coreLawExponent;
-  flyFor(m, stepLength, jettisonTime - s.t);
+  s.lawExponent = v.guidance.core_law_exponent;
+  flyFor(m, stepLength, v.timeline.jettison_time_s - s.t);
 
   event(m, Event::SajAndLasJettison);
-  s.m0 = s.m0 - sajMass - lasMass;
-  s.forceMass = s.forceMass - sajMass - lasMass;
+  s.m0 = s.m0 - v.core.saj_mass_kg - v.core.las_mass_kg;
+  s.forceMass = s.forceMass - v.core.saj_mass_kg - v.core.las_mass_kg;
 
   // Burn to depletion at the constant core flow.
   flyFor(m, stepLength, -s.Me / s.mdot);
 
   // Tail-off: thrust and flow fall linearly to zero; the thrust keeps the
-  // last commanded angle of attack from the inertial flight path.
-  s.Me = tailOffPropellant;
-  s.m0 = s.m0 - tailOffPropellant;
-  const double tailOffTime = s.Me * tailOffFactor / coreThrust;  // s
+  // last commanded angle of attack from the inertial flight path. Falling
+  // linearly to zero, the flow burns the tail-off propellant in
+  // propellant * (2 * exhaust velocity) / thrust seconds.
+  s.Me = v.core.tail_off_propellant_kg;
+  s.m0 = s.m0 - v.core.tail_off_propellant_kg;
+  const double tailOffTime = s.Me * d.tailOffVelocity_mps / v.core.thrust_N;  // s
   s.thrustRate = -s.thrust / tailOffTime;
-  s.mdotRate = -s.thrustRate / coreExhaustVelocity;
+  s.mdotRate = -s.thrustRate / v.core.exhaust_velocity_mps;
   s.steeringMode = SteeringMode::AlongReference;
   s.followAirPath = false;
   flyFor(m, stepLength, tailOffTime);
@@ -73,15 +66,15 @@ void corePhase(Mission& m) {
   s.exitArea = 0;
   s.thrustRate = 0;
   s.mdotRate = 0;
-  s.dt = cutoffCoast;
+  s.dt = v.timeline.cutoff_coast_s;
   step(m);
 
   // Ullage motors light: their propellant becomes the flowing mass.
-  s.thrust = s.thrust + ullageThrust * std::cos(pi * ullageCantDeg / 180);
-  s.Me = ullagePropellant;
-  s.m0 = s.m0 - ullagePropellant;
-  s.mdot = s.mdot - ullageMassFlow;
-  s.dt = ullageBurnToSeparation;
+  s.thrust = s.thrust + d.ullageAxialThrust_N;
+  s.Me = v.ullage.propellant_kg;
+  s.m0 = s.m0 - v.ullage.propellant_kg;
+  s.mdot = s.mdot - d.ullageMassFlow_kgps;
+  s.dt = v.timeline.ullage_burn_to_separation_s;
   step(m);
   event(m, Event::CoreSeparation, s.deltaV);
 }

@@ -25,8 +25,9 @@ void summarise(const Mission& m, MissionResult& result) {
   result.altitudeHalfRange_m = s.apogee - result.averageAltitude_m;
   result.remainingPropellant_kg = s.Me;
   result.deltaV_mps = s.deltaV;
-  updateRecommendation(m.run, s.alphaMax, result.averageAltitude_m);
-  result.sizing = sizeUpperStage(m.record.maxForce, s.Me);
+  updateRecommendation(m.run, s.alphaMax, result.averageAltitude_m,
+                       m.vehicle.guidance.target_altitude_m);
+  result.sizing = sizeUpperStage(m.vehicle, m.record.maxForce, s.Me);
   result.recommendedLimit_rad = m.run.recommendedLimit_rad;
   result.recommendedLimitDeg = m.run.recommendedLimit_rad * 180 / pi;
 }
@@ -57,11 +58,14 @@ const AtmosphereTables& sharedAtmosphereTables() {
   return tables;
 }
 
-MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables, double turnTime_s,
-                         double limitDeg, RunRecord& run, MissionObserver* observer,
-                         const FlyOptions& options) {
+MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
+                         const Vehicle& vehicle, double turnTime_s, double limitDeg, RunRecord& run,
+                         MissionObserver* observer, const FlyOptions& options) {
   FlightState state;
-  Mission m(state, tables, run, observer);
+  const bool defaultVehicle = &vehicle == &Vehicle::defaults();
+  const DerivedVehicle ownDerived = defaultVehicle ? DerivedVehicle() : DerivedVehicle(vehicle);
+  Mission m(state, tables, run, observer, vehicle,
+            defaultVehicle ? defaultDerivedVehicle() : ownDerived);
   m.turnTime = turnTime_s;
   m.limitDeg = limitDeg;
 
@@ -103,11 +107,17 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables, 
   return result;
 }
 
+MissionResult flyMission(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                         double limitDeg, RunRecord& run, MissionObserver* observer,
+                         const FlyOptions& options) {
+  HistoryRecordSource records(history);
+  return flyMission(records, sharedAtmosphereTables(), vehicle, turnTime_s, limitDeg, run, observer,
+                    options);
+}
+
 MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limitDeg,
                          RunRecord& run, MissionObserver* observer, const FlyOptions& options) {
-  HistoryRecordSource records(history);
-  return flyMission(records, sharedAtmosphereTables(), turnTime_s, limitDeg, run, observer,
-                    options);
+  return flyMission(history, Vehicle::defaults(), turnTime_s, limitDeg, run, observer, options);
 }
 
 }  // namespace ascent

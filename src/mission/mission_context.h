@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "ascent/ascent.h"
+#include "mission/vehicle.h"
 #include "physics/flight_state.h"
 #include "physics/standard_atmosphere.h"
 
@@ -25,13 +26,21 @@ struct MissionRecord {
 
 struct Mission {
   Mission(FlightState& state, const AtmosphereTables& tables, RunRecord& run,
-          MissionObserver* observer)
-      : s(state), tables(tables), run(run), observer(observer) {}
+          MissionObserver* observer, const Vehicle& vehicle = Vehicle::defaults(),
+          const DerivedVehicle& derived = defaultDerivedVehicle())
+      : s(state),
+        tables(tables),
+        run(run),
+        observer(observer),
+        vehicle(vehicle),
+        derived(derived) {}
 
   FlightState& s;
   const AtmosphereTables& tables;
   RunRecord& run;
   MissionObserver* observer;
+  const Vehicle& vehicle;
+  const DerivedVehicle& derived;
   MissionRecord record;
 
   double turnTime = 0;  // s, how long the pitch-over offset is held

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ascent/ascent.h"
+#include "ascent/vehicle.h"
 
 namespace ascent {
 
@@ -11,10 +12,12 @@ namespace ascent {
 // average altitude) and the last updating mission's, solved for the target
 // altitude. An equal average would divide by zero: the recommendation and the
 // secant's previous point then stay as they are.
-void updateRecommendation(RunRecord& run, double limit_rad, double averageAltitude_m);
+void updateRecommendation(RunRecord& run, double limit_rad, double averageAltitude_m,
+                          double targetAltitude_m);
 
 // The upper stage re-sized for the peak force on its load path (N) and the
 // propellant it had left (kg, negative when overdrawn).
-UpperStageSizing sizeUpperStage(double maxForce_N, double remainingPropellant_kg);
+UpperStageSizing sizeUpperStage(const Vehicle& vehicle, double maxForce_N,
+                                double remainingPropellant_kg);
 
 }  // namespace ascent

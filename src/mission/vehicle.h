@@ -1,19 +1,46 @@
-// Constants of the vehicle shared by more than one phase.
+// The values a mission computes from its vehicle when it starts: areas from
+// diameters squared, masses summed over the boosters, the start-up and
+// tail-off laws, the target orbit speed. Each is written in the order of
+// operations that gives the default vehicle the bits it has always had, and
+// the phases read plain doubles from here, never a key.
 #pragma once
+
+#include "ascent/vehicle.h"
+#include "physics/drag.h"
 
 namespace ascent {
 
-constexpr double coreThrust = 9115295.04;                // N, vacuum thrust of the core engines
-constexpr double coreExhaustVelocity = 4436.5;           // m/s, core flow = thrust / 4436.5
-constexpr double coreExitArea = 16.68220083888478;       // m^2, core nozzle exits together
-constexpr double loadPathDiameterSquared = 70.68437476;  // m^2, core and upper-stage diameter^2
-constexpr double ullageThrust = 87998.0;                 // N, ullage motors together, vacuum
-constexpr double ullageCantDeg = 30.0;                   // deg, cant of the ullage nozzles
-constexpr double ullageMassFlow = 40.310077519379846;    // kg/s, 156 kg in 3.87 s
-constexpr double ullagePropellant = 156.0;               // kg
-constexpr double startupPropellant = 771.0;              // kg, burned on the main-engine ramp
-// m^2, added to the reference area of the stacks that fly through the
-// atmosphere with the core stage: the protuberances along it.
-constexpr double protuberanceArea = 0.235;
+struct DerivedVehicle {
+  DerivedVehicle() = default;
+  explicit DerivedVehicle(const Vehicle& v);
+
+  // Lift-off stack: core and boosters.
+  double liftoffPropellant_kg = 0;  // core + all boosters
+  double stackInertMass_kg = 0;     // core + all boosters without propellant
+  double boosterStackRefArea_m2 = 0;
+  double boosterStackExitArea_m2 = 0;  // booster nozzles and the core engines
+  double forceArea_m2 = 0;             // the tracked load path's cross-section
+  double surfaceSpeed_mps = 0;         // eastward speed of the pad
+  double kickRate_radps = 0;           // magnitude of both kicks
+  double recordIntervalLimit_s = 0;    // longest record interval without a warning
+
+  // Core stage alone.
+  double coreRefArea_m2 = 0;
+  double tailOffVelocity_mps = 0;  // 2 * exhaust velocity: a linear fall to zero thrust
+
+  // Ullage motors and upper stage.
+  double ullageAxialThrust_N = 0;  // thrust * cos(cant)
+  double ullageMassFlow_kgps = 0;  // propellant over the burn from ignition to the first step's end
+  double upperRefArea_m2 = 0;
+  double mainExitArea_m2 = 0;
+  double startupTime_s = 0;  // a linear ramp to full thrust that burns the start-up propellant
+  double targetOrbitSpeed_mps = 0;
+  double propellantLoaded_kg = 0;  // start-up + mainstage, for the re-sizing
+
+  DragModel drag;
+};
+
+// The default vehicle's derived values, computed once.
+const DerivedVehicle& defaultDerivedVehicle();
 
 }  // namespace ascent

@@ -1,4 +1,4 @@
-// The flight model's Earth and the target orbit, shared by the atmosphere, the
+// The flight model's Earth, shared by the atmosphere, the
 // equations of motion and the mission phases.
 #pragma once
 
@@ -10,6 +10,9 @@ constexpr double earthRadius = 6378165.0;             // m, radius of the spheri
 constexpr double earthMu = 3.986005e14;               // m^3/s^2, gravitational parameter
 constexpr double surfaceGravity = 9.798200881516824;  // m/s^2, earthMu / earthRadius^2
 constexpr double seaLevelPressure = 101325.0;         // Pa, standard sea-level pressure
-constexpr double targetOrbitAltitude = 200000.0;      // m, average altitude aimed at
+constexpr double siderealDay = 86164.09;              // s, one turn of the Earth
+// s, how much longer than the vehicle's record interval a thrust record may
+// follow the one before it without a warning.
+constexpr double recordIntervalTolerance = 1e-6;
 
 }  // namespace ascent

@@ -5,6 +5,8 @@
 // local horizontal, positive upward.
 #pragma once
 
+#include "physics/drag.h"
+
 namespace ascent {
 
 // How the integration step points the thrust.
@@ -38,6 +40,7 @@ struct FlightState {
   double exitArea = 0;      // m^2, nozzle exit area of the engines now burning
   double refArea = 0;       // m^2, aerodynamic reference area
   double surfaceSpeed = 0;  // m/s, eastward speed of the launch site
+  const DragModel* drag = &standardDragModel();  // the vehicle's drag coefficient
 
   // Steering
   SteeringMode steeringMode = SteeringMode::AlongReference;

@@ -136,7 +136,7 @@ Increments stageIncrements(FlightState& s, const AtmosphereTables& tables, const
     Fn = x.F - P * s.exitArea;
     if (Fn < 0) Fn = 0;
     const double q = rho * (air.va * air.va) / 2;
-    D = dragCoefficient(air.va / c) * s.refArea * q;
+    D = dragCoefficient(*s.drag, air.va / c) * s.refArea * q;
   }
 
   Increments k;
@@ -245,7 +245,7 @@ void integrateStep(FlightState& s, const AtmosphereTables& tables) {
     s.q = rho * (air.va * air.va) / 2;
     s.Fn = s.thrust - P * s.exitArea;
     if (s.Fn < 0) s.Fn = 0;
-    s.Cq = dragCoefficient(air.va / c) * s.q;
+    s.Cq = dragCoefficient(*s.drag, air.va / c) * s.q;
   }
   s.a = s.Fn / m;
 }

@@ -19,7 +19,7 @@ constexpr double degree = pi / 180;
 // Worked out by hand from the sizing laws: S3_Mi = 4000 from the peak force,
 // propellant used 148522 - 2345.6 = 146176.4 kg, reserve 2452.
 TEST(MissionSummary, UpperStageIsSizedFromThePeakForceAndThePropellantLeft) {
-  const UpperStageSizing z = sizeUpperStage(4321987.6, 2345.6);
+  const UpperStageSizing z = sizeUpperStage(Vehicle::defaults(), 4321987.6, 2345.6);
   const std::pair<const char*, std::pair<double, double>> fields[] = {
       {"S3_Mt", {z.S3_Mt, 301222}},
       {"S3_Mi", {z.S3_Mi, 4000}},
@@ -43,7 +43,7 @@ TEST(MissionSummary, UpperStageIsSizedFromThePeakForceAndThePropellantLeft) {
   EXPECT_EQ(z.SC_M, z.S3_Mt - (z.S3_Mup + z.S3_Mi + z.S3_Mus + z.S3_Mp1 + z.S3_Mp2 + z.S3_Ms));
 
   // An overdrawn stage used more than it had loaded.
-  const UpperStageSizing overdrawn = sizeUpperStage(4321987.6, -1000);
+  const UpperStageSizing overdrawn = sizeUpperStage(Vehicle::defaults(), 4321987.6, -1000);
   EXPECT_EQ(overdrawn.propellantTotal - overdrawn.reserve, 148522.0 + 1000);
   EXPECT_LT(overdrawn.SC_M, z.SC_M);
 }
@@ -51,7 +51,7 @@ TEST(MissionSummary, UpperStageIsSizedFromThePeakForceAndThePropellantLeft) {
 TEST(MissionSummary, RecommendationIsTheSecantThroughTheLastUpdatingMission) {
   RunRecord run;
   const auto recommend = [&](double limitDeg, double averageAltitude) {
-    updateRecommendation(run, limitDeg * degree, averageAltitude);
+    updateRecommendation(run, limitDeg * degree, averageAltitude, 200000.0);
     return run.recommendedLimit_rad / degree;
   };
   // First mission of a run: 3 degrees reaching 190 km recommends 3 * 200 / 190.
@@ -88,8 +88,8 @@ struct SummaryText : ::testing::Test {
     r.liftoffAcceleration_mps2 = 10.19;
     r.liftoffMass_kg = 2955067.6;
     r.runPeaks = {38.7654, 129.87, 34567.89, 55.5};
-    r.sizing = sizeUpperStage(r.maxForce_N, r.remainingPropellant_kg);
-    updateRecommendation(run, r.limit_rad, r.averageAltitude_m);
+    r.sizing = sizeUpperStage(Vehicle::defaults(), r.maxForce_N, r.remainingPropellant_kg);
+    updateRecommendation(run, r.limit_rad, r.averageAltitude_m, 200000.0);
     r.recommendedLimit_rad = run.recommendedLimit_rad;
   }
   std::vector<std::string> text(const Signs& signs, bool withRunPeaks) {
