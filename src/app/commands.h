@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ascent/ascent.h"
-#include "mission/limit_search.h"
+#include "ascent/study.h"
 
 namespace ascent {
 
@@ -31,13 +31,6 @@ struct FlyCommand {
 };
 int runFlyCommand(const FlyCommand& command, std::ostream& out);
 
-struct TargetSettings {
-  double altitude_km = 200;
-  double tolerance_km = 0.1;
-  int maxMissions = 25;
-  double firstGuessDeg = 25;
-};
-
 struct TargetCommand {
   std::string thrustFile = "s1.dat";
   double turnTime_s = 0;
@@ -45,20 +38,6 @@ struct TargetCommand {
   bool json = false;
 };
 int runTargetCommand(const TargetCommand& command, std::ostream& out);
-
-// One turn time targeted: the search and the missions it flew.
-struct TargetRun {
-  double turnTime_s = 0;
-  LimitSearchResult search;
-  std::vector<MissionResult> missions;  // one per trial
-  // "converged", "outside-design", "unreachable" or "not-converged"
-  std::string verdict;
-  // The mission of the answer (converged) or the closest one; null when no
-  // mission reached an orbit.
-  const MissionResult* answer() const;
-};
-TargetRun targetTurnTime(const ThrustHistory& history, double turnTime_s,
-                         const TargetSettings& settings);
 
 struct SweepCommand {
   std::string thrustFile = "s1.dat";

@@ -99,23 +99,6 @@ std::string outcomeText(const MissionResult& result) {
   return "failed (" + std::to_string(result.failureCode) + "): " + result.failureReason;
 }
 
-bool outsideDesign(const MissionResult& result) {
-  if (result.outcome != Outcome::Orbit) return false;
-  for (double value : {result.perigee_m, result.apogee_m, result.remainingPropellant_kg,
-                       result.maxForce_N, result.sizing.SC_M}) {
-    if (!std::isfinite(value)) return true;
-  }
-  return !(result.sizing.SC_M > 0);
-}
-
-LimitProbe probeOf(const MissionResult& result) {
-  LimitProbe probe;
-  probe.averageAltitude_m = result.averageAltitude_m;
-  probe.reached = result.outcome == Outcome::Orbit && std::isfinite(result.averageAltitude_m) &&
-                  result.averageAltitude_m >= 0;
-  return probe;
-}
-
 nlohmann::ordered_json missionJson(const MissionResult& r, const std::string& thrustFile) {
   const UpperStageSizing& z = r.sizing;
   nlohmann::ordered_json json = {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "ascent/ascent.h"
-#include "mission/limit_search.h"
+#include "ascent/study.h"
 
 namespace ascent {
 
@@ -20,15 +20,6 @@ std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)
 
 // "orbit", "abandoned: fell below the surface", "failed (106): reason", ...
 std::string outcomeText(const MissionResult& result);
-
-// The mission reached orbit but its summary is outside the vehicle's design:
-// a number that is not finite, or a re-sized upper stage that leaves no
-// spacecraft mass (SC_M <= 0).
-bool outsideDesign(const MissionResult& result);
-
-// A mission as the limit search sees it: only an orbit with a finite, non-
-// negative average altitude counts; anything else is "too low".
-LimitProbe probeOf(const MissionResult& result);
 
 // Every number of a mission with full precision, its inputs and the program
 // version; the keys are the MissionResult field names.

@@ -5,13 +5,11 @@
 // never from a neighbour's answer: a row depends only on its turn time, so
 // the rows are the same bytes whatever the threads and shards.
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <ostream>
-#include <thread>
 
 #include "app/commands.h"
 #include "app/gnuplot.h"
@@ -57,20 +55,12 @@ const char* csvHeader =
     "remaining_propellant_kg,SC_M_kg,max_dynamic_pressure_Pa,max_acceleration_mps2,"
     "max_force_N\n";
 
-struct SweepRow {
-  double turnTime_s = 0;
-  std::string verdict;
-  std::size_t missions = 0;
-  bool hasMission = false;
-  MissionResult mission;  // the answer, or the closest mission
-};
-
 std::string csvRow(const SweepRow& row) {
   std::string line = exactText(row.turnTime_s);
   auto field = [&line](const std::string& text) { line += ',' + text; };
   const MissionResult& r = row.mission;
   field(row.hasMission ? exactText(r.limitDeg) : "");
-  field(row.verdict);
+  field(std::string(verdictName(row.verdict)));
   field(std::to_string(row.missions));
   if (row.hasMission) {
     for (double value : {r.perigee_m / 1000, r.apogee_m / 1000, r.averageAltitude_m / 1000,
@@ -82,18 +72,6 @@ std::string csvRow(const SweepRow& row) {
     line += ",,,,,,,,";
   }
   return line + '\n';
-}
-
-// The converged turn time with the largest spacecraft mass among those with
-// propellant left; rows.size() when there is none.
-std::size_t bestDesign(const std::vector<SweepRow>& rows) {
-  std::size_t best = rows.size();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const SweepRow& row = rows[i];
-    if (row.verdict != "converged" || !(row.mission.remainingPropellant_kg >= 0)) continue;
-    if (best == rows.size() || row.mission.sizing.SC_M > rows[best].mission.sizing.SC_M) best = i;
-  }
-  return best;
 }
 
 void writeFile(const std::string& name, const std::string& bytes) {
@@ -111,7 +89,7 @@ void writeFile(const std::string& name, const std::string& bytes) {
 void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepCommand& command) {
   std::string data;
   for (const SweepRow& row : rows) {
-    if (row.verdict != "converged") continue;
+    if (row.verdict != Verdict::Converged) continue;
     data += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) + ' ' +
             exactText(row.mission.limitDeg) + '\n';
   }
@@ -151,31 +129,14 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
 
   // Shard I of N takes the turn times k = I-1, I-1+N, I-1+2N, ...
-  std::vector<SweepRow> rows;
+  std::vector<double> turnTimes;
   for (std::size_t k = command.shardIndex - 1; k < all.size(); k += command.shardCount) {
-    rows.push_back({all[k], "", 0, false, {}});
+    turnTimes.push_back(all[k]);
   }
-
-  unsigned jobs =
-      command.jobs != 0 ? command.jobs : std::max(1u, std::thread::hardware_concurrency());
-  jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(rows.size(), 1)));
-  std::atomic<std::size_t> next{0};
-  auto worker = [&] {
-    for (std::size_t i = next++; i < rows.size(); i = next++) {
-      const TargetRun target = targetTurnTime(history, rows[i].turnTime_s, command.settings);
-      SweepRow& row = rows[i];
-      row.verdict = target.verdict;
-      row.missions = target.missions.size();
-      if (const MissionResult* answer = target.answer()) {
-        row.hasMission = true;
-        row.mission = *answer;
-      }
-    }
-  };
-  std::vector<std::thread> threads;
-  for (unsigned j = 1; j < jobs; ++j) threads.emplace_back(worker);
-  worker();
-  for (std::thread& thread : threads) thread.join();
+  std::vector<SweepRow> rows;
+  rows.reserve(turnTimes.size());
+  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
+                 [&rows](const SweepRow& row) { rows.push_back(row); });
 
   std::string csv = command.shardIndex == 1 ? csvHeader : "";
   for (const SweepRow& row : rows) csv += csvRow(row);
@@ -189,7 +150,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   }
   std::size_t converged = 0, missions = 0;
   for (const SweepRow& row : rows) {
-    converged += row.verdict == "converged";
+    converged += row.verdict == Verdict::Converged;
     missions += row.missions;
   }
   words << format("Sweep: %zu turn times, %zu converged, %zu missions flown\n", rows.size(),

@@ -9,42 +9,6 @@
 
 namespace ascent {
 
-const MissionResult* TargetRun::answer() const {
-  return search.best < missions.size() ? &missions[search.best] : nullptr;
-}
-
-TargetRun targetTurnTime(const ThrustHistory& history, double turnTime_s,
-                         const TargetSettings& settings) {
-  TargetRun target;
-  target.turnTime_s = turnTime_s;
-  LimitSearchOptions options;
-  options.targetAltitude_m = settings.altitude_km * 1000;
-  options.tolerance_m = settings.tolerance_km * 1000;
-  options.maxMissions = settings.maxMissions;
-  options.firstGuessDeg = settings.firstGuessDeg;
-  // Every mission is the first of a run of its own: the same numbers as the
-  // dialogue's first mission with this turn time and limit.
-  target.search = searchLimit(
-      [&](double limitDeg) {
-        RunRecord run;
-        target.missions.push_back(flyMission(history, turnTime_s, limitDeg, run));
-        return probeOf(target.missions.back());
-      },
-      options);
-  switch (target.search.verdict) {
-    case LimitVerdict::Converged:
-      target.verdict = outsideDesign(*target.answer()) ? "outside-design" : "converged";
-      break;
-    case LimitVerdict::Unreachable:
-      target.verdict = "unreachable";
-      break;
-    case LimitVerdict::NotConverged:
-      target.verdict = "not-converged";
-      break;
-  }
-  return target;
-}
-
 namespace {
 
 std::string trialLine(std::size_t number, const MissionResult& r) {
@@ -65,7 +29,7 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
   const LimitSearchResult& search = target.search;
   if (search.verdict == LimitVerdict::Converged) {
     const MissionResult& r = *answer;
-    const bool design = target.verdict == "converged";
+    const bool design = target.verdict == Verdict::Converged;
     out << format(
         "%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %zu missions\n",
         design ? "Converged" : "Outside the design", exactText(r.limitDeg).c_str(),
@@ -112,11 +76,13 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
 
 int runTargetCommand(const TargetCommand& command, std::ostream& out) {
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
-  const TargetRun target = targetTurnTime(history, command.turnTime_s, command.settings);
-  const int status = target.verdict == "converged" ? exitStatus::ok : exitStatus::notConverged;
+  const TargetRun target =
+      targetTurnTime(history, Vehicle::defaults(), command.turnTime_s, command.settings);
+  const int status =
+      target.verdict == Verdict::Converged ? exitStatus::ok : exitStatus::notConverged;
   if (command.json) {
     nlohmann::ordered_json json = {
-        {"verdict", target.verdict},
+        {"verdict", verdictName(target.verdict)},
         {"turnTime_s", command.turnTime_s},
         {"targetAltitude_m", command.settings.altitude_km * 1000},
         {"tolerance_m", command.settings.tolerance_km * 1000},

@@ -1,4 +1,4 @@
-#include "mission/limit_search.h"
+#include "study/limit_search.h"
 
 #include <algorithm>
 #include <cmath>

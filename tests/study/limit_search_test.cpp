@@ -1,7 +1,7 @@
 // The limit search on synthetic altitude curves shaped like the real one: no
 // orbit below an edge, a concave rising stretch, a flat top where the limit
 // no longer binds, and teeth whose edges jump across the tolerance window.
-#include "mission/limit_search.h"
+#include "study/limit_search.h"
 
 #include <gtest/gtest.h>
 

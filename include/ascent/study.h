@@ -1,0 +1,150 @@
+// Studies on the flight: the angle-of-attack limit that reaches an orbit at
+// one turn time (targeting), every turn time of a range (sweep), and the
+// ordered thread pool they and every later study run on.
+//
+// Studies are deterministic: a result depends only on its inputs and its
+// index, never on the number of threads or on scheduling. Nothing here
+// prints; callers format what they get.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "ascent/ascent.h"
+
+namespace ascent {
+
+// What one mission flown at a limit tells the search.
+struct LimitProbe {
+  // false: abandoned, failed or an absurd orbit; the search treats it as too low.
+  bool reached = false;
+  double averageAltitude_m = 0;
+};
+
+struct LimitSearchOptions {
+  double targetAltitude_m = 200e3;
+  double tolerance_m = 100;  // converged when |average - target| <= tolerance
+  int maxMissions = 25;
+  double firstGuessDeg = 25;
+  double lowestDeg = 0;  // the limits the search may fly
+  double highestDeg = 90;
+};
+
+enum class LimitVerdict {
+  Converged,     // the best trial is within the tolerance
+  Unreachable,   // flat below the target: no limit reaches it
+  NotConverged,  // the budget ran out, or the altitude jumps across the target
+};
+
+struct LimitTrial {
+  double limitDeg;
+  LimitProbe probe;
+};
+
+struct LimitSearchResult {
+  LimitVerdict verdict = LimitVerdict::NotConverged;
+  std::vector<LimitTrial> trials;  // in the order flown
+  // Converged: the trial within the tolerance. Otherwise the reached trial
+  // closest to the target (trials.size() when none reached an orbit).
+  std::size_t best = 0;
+  // The highest average altitude reached, and the lowest limit flown that
+  // gave it.
+  double highestAltitude_m = 0;
+  double highestAtDeg = 0;
+  // Unreachable: the altitude is flat at the highest limits (the limit no
+  // longer binds), at flatAltitude_m from about flatFromDeg on (the lowest
+  // limit flown on it).
+  bool flatTop = false;
+  double flatAltitude_m = 0;
+  double flatFromDeg = 0;
+  // NotConverged only: the bracket closed on a jump of the altitude across
+  // the target instead of running out of missions.
+  bool jumpsAcross = false;
+};
+
+// A mission that reached orbit but whose summary is outside the vehicle's
+// design: a number that is not finite, or a re-sized upper stage that leaves
+// no spacecraft mass (SC_M <= 0).
+bool outsideDesign(const MissionResult& result);
+
+// A mission as the limit search sees it: only an orbit with a finite, non-
+// negative average altitude counts; anything else is "too low".
+LimitProbe probeOf(const MissionResult& result);
+
+// The verdict of one targeted turn time.
+enum class Verdict {
+  Converged,      // within the tolerance, and a design (SC_M > 0)
+  OutsideDesign,  // within the tolerance, but no spacecraft mass or not finite
+  Unreachable,    // no limit reaches the target altitude
+  NotConverged,   // the mission budget ran out
+};
+// "converged", "outside-design", "unreachable", "not-converged".
+std::string_view verdictName(Verdict verdict);
+
+struct TargetSettings {
+  double altitude_km = 200;
+  double tolerance_km = 0.1;
+  int maxMissions = 25;
+  double firstGuessDeg = 25;
+};
+
+// One turn time targeted: the search and the missions it flew.
+struct TargetRun {
+  double turnTime_s = 0;
+  LimitSearchResult search;
+  std::vector<MissionResult> missions;  // one per trial
+  Verdict verdict = Verdict::NotConverged;
+  // The mission of the answer (converged) or the closest one; null when no
+  // mission reached an orbit.
+  const MissionResult* answer() const;
+};
+
+// Targets the orbit at one turn time: every mission is the first of a run of
+// its own, so it flies the same numbers as the dialogue's first mission with
+// this turn time and limit.
+TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                         const TargetSettings& settings);
+
+// One row of a sweep: a turn time and what targeting it gave.
+struct SweepRow {
+  double turnTime_s = 0;
+  Verdict verdict = Verdict::NotConverged;
+  std::size_t missions = 0;  // flown by its search
+  bool hasMission = false;
+  MissionResult mission;  // the answer, or the closest mission (hasMission)
+};
+
+// Targets every turn time, each from the same first guess (a row depends
+// only on its turn time), on `jobs` threads (0: the machine's cores).
+// `onRow` is called on the calling thread for every row in index order, as
+// soon as it and every row before it are done; `stop`, checked before each
+// turn time is started, ends the sweep early. Returns the rows delivered.
+std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
+                           const std::vector<double>& turnTimes, const TargetSettings& settings,
+                           unsigned jobs, const std::function<void(const SweepRow&)>& onRow,
+                           const std::function<bool()>& stop = {});
+
+// The converged turn time with the largest spacecraft mass among those with
+// propellant left; rows.size() when there is none.
+std::size_t bestDesign(const std::vector<SweepRow>& rows);
+
+// The ordered thread pool. Runs work(i) for every i < count on `jobs`
+// threads (0: the machine's cores; 1: all on the calling thread) and calls
+// deliver(i) on the calling thread in index order, as soon as i and every
+// index before it are done. Workers never run more than `window` indices
+// ahead of the last one delivered, so a caller that frees what it delivered
+// keeps at most `window` results. `stop` is checked before each index is
+// taken: once it returns true no new index starts and the indices already
+// done are delivered. An exception from work or deliver stops the pool and
+// is rethrown here. Returns how many indices were delivered.
+std::size_t runInOrder(std::size_t count, unsigned jobs,
+                       const std::function<void(std::size_t)>& work,
+                       const std::function<void(std::size_t)>& deliver,
+                       const std::function<bool()>& stop = {}, std::size_t window = 4096);
+
+// The number of threads `jobs` means: itself, or the machine's cores for 0.
+unsigned resolveJobs(unsigned jobs);
+
+}  // namespace ascent

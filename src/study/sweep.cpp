@@ -1,0 +1,44 @@
+#include <memory>
+
+#include "ascent/study.h"
+
+namespace ascent {
+
+std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
+                           const std::vector<double>& turnTimes, const TargetSettings& settings,
+                           unsigned jobs, const std::function<void(const SweepRow&)>& onRow,
+                           const std::function<bool()>& stop) {
+  // Rows wait here from the moment they are done until they are delivered.
+  std::vector<std::unique_ptr<SweepRow>> rows(turnTimes.size());
+  return runInOrder(
+      turnTimes.size(), jobs,
+      [&](std::size_t i) {
+        auto row = std::make_unique<SweepRow>();
+        row->turnTime_s = turnTimes[i];
+        const TargetRun target = targetTurnTime(history, vehicle, turnTimes[i], settings);
+        row->verdict = target.verdict;
+        row->missions = target.missions.size();
+        if (const MissionResult* answer = target.answer()) {
+          row->hasMission = true;
+          row->mission = *answer;
+        }
+        rows[i] = std::move(row);
+      },
+      [&](std::size_t i) {
+        onRow(*rows[i]);
+        rows[i].reset();
+      },
+      stop);
+}
+
+std::size_t bestDesign(const std::vector<SweepRow>& rows) {
+  std::size_t best = rows.size();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const SweepRow& row = rows[i];
+    if (row.verdict != Verdict::Converged || !(row.mission.remainingPropellant_kg >= 0)) continue;
+    if (best == rows.size() || row.mission.sizing.SC_M > rows[best].mission.sizing.SC_M) best = i;
+  }
+  return best;
+}
+
+}  // namespace ascent
