@@ -7,10 +7,11 @@ usage() {
 Usage: bash tools/deps.sh [--check] run|test|ci
 
 Installs the Debian packages that one set-up needs and that are missing:
-  run    tools/run.sh: cmake make g++ libcli11-dev nlohmann-json3-dev gnuplot-nox
-         (gnuplot only for plotting, at run time)
+  run    tools/run.sh: cmake make g++ libcli11-dev nlohmann-json3-dev
+         libtomlplusplus-dev gnuplot-nox (gnuplot only for plotting, at run time)
   test   tools/test.sh: those of run, plus libgtest-dev libgmock-dev
-         libbenchmark-dev valgrind parallel hyperfine python3
+         libbenchmark-dev valgrind parallel hyperfine python3 python3-dev
+         pybind11-dev python3-numpy python3-pytest
   ci     .ci/run: those of test, plus clang libclang-rt-dev clang-format (clang++ builds,
          sanitizers, libFuzzer, the format check)
 As root it runs `apt-get update` and `apt-get install -y` with the missing
@@ -41,9 +42,10 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$set_name" ] || die_usage "name a set: run, test or ci"
 
-packages=(cmake make g++ libcli11-dev nlohmann-json3-dev gnuplot-nox)
+packages=(cmake make g++ libcli11-dev nlohmann-json3-dev libtomlplusplus-dev gnuplot-nox)
 case $set_name in
-  test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3) ;;&
+  test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3 python3-dev pybind11-dev
+                 python3-numpy python3-pytest) ;;&
   ci) packages+=(clang libclang-rt-dev clang-format) ;;
 esac
 
