@@ -64,6 +64,21 @@ struct LimitSearchResult {
   bool jumpsAcross = false;
 };
 
+// What a flown mission reached, as a study counts it.
+enum class FlightClass {
+  Orbit,       // a closed orbit with its perigee at or above the minimum
+  Suborbital,  // a closed orbit whose perigee is below the minimum perigee
+  Escape,      // the trajectory does not close (apogee below perigee or not finite)
+  Abandoned,   // the mission ended without an orbit (MissionResult::abandonReason)
+  Failed,      // the mission could not be flown (MissionResult::failureCode)
+};
+// "orbit", "suborbital", "escape", "abandoned", "failed".
+std::string_view flightClassName(FlightClass flightClass);
+// The default minimum perigee of an orbit, m.
+constexpr double defaultMinimumPerigee_m = 100e3;
+FlightClass classifyFlight(const MissionResult& result,
+                           double minimumPerigee_m = defaultMinimumPerigee_m);
+
 // A mission that reached orbit but whose summary is outside the vehicle's
 // design: a number that is not finite, or a re-sized upper stage that leaves
 // no spacecraft mass (SC_M <= 0).

@@ -5,6 +5,41 @@
 
 namespace ascent {
 
+std::string_view flightClassName(FlightClass flightClass) {
+  switch (flightClass) {
+    case FlightClass::Orbit:
+      return "orbit";
+    case FlightClass::Suborbital:
+      return "suborbital";
+    case FlightClass::Escape:
+      return "escape";
+    case FlightClass::Abandoned:
+      return "abandoned";
+    case FlightClass::Failed:
+      break;
+  }
+  return "failed";
+}
+
+FlightClass classifyFlight(const MissionResult& result, double minimumPerigee_m) {
+  switch (result.outcome) {
+    case Outcome::Abandoned:
+      return FlightClass::Abandoned;
+    case Outcome::Failed:
+      return FlightClass::Failed;
+    case Outcome::Orbit:
+      break;
+  }
+  // A hyperbolic trajectory has a negative semi-major axis, which puts its
+  // "apogee" below its perigee.
+  if (!std::isfinite(result.apogee_m) || !std::isfinite(result.perigee_m) ||
+      !(result.apogee_m >= result.perigee_m)) {
+    return FlightClass::Escape;
+  }
+  if (!(result.perigee_m >= minimumPerigee_m)) return FlightClass::Suborbital;
+  return FlightClass::Orbit;
+}
+
 bool outsideDesign(const MissionResult& result) {
   if (result.outcome != Outcome::Orbit) return false;
   for (double value : {result.perigee_m, result.apogee_m, result.remainingPropellant_kg,
