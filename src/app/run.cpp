@@ -9,10 +9,10 @@
 #include "app/interrupts.h"
 #include "app/output_files.h"
 #include "app/prompt.h"
-#include "mission/booster_thrust_file.h"
 #include "mission/mission.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
+#include "mission/thrust_records.h"
 
 namespace ascent {
 

@@ -66,6 +66,7 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
   const DerivedVehicle ownDerived = defaultVehicle ? DerivedVehicle() : DerivedVehicle(vehicle);
   Mission m(state, tables, run, observer, vehicle,
             defaultVehicle ? defaultDerivedVehicle() : ownDerived);
+  m.historyName = records.name();
   m.turnTime = turnTime_s;
   m.limitDeg = limitDeg;
 
