@@ -216,6 +216,7 @@ int runCommandLine(int argc, char** argv) {
     if (plotApp->parsed()) return runPlotCommand(plot, std::cout);
     if (!dialogueVehicle.empty()) {
       const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
+      std::cerr << vehicleLine(chosen);
       return runDialogue(utf8 || utf8Environment, &chosen.vehicle);
     }
   } catch (const InputError& error) {
