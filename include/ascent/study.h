@@ -94,8 +94,11 @@ enum class Verdict {
   OutsideDesign,  // within the tolerance, but no spacecraft mass or not finite
   Unreachable,    // no limit reaches the target altitude
   NotConverged,   // the mission budget ran out
+  Suborbital,     // within the tolerance, but the perigee is below the minimum perigee
+  Escape,         // within the tolerance, but the trajectory does not close
 };
-// "converged", "outside-design", "unreachable", "not-converged".
+// "converged", "outside-design", "unreachable", "not-converged", "suborbital",
+// "escape".
 std::string_view verdictName(Verdict verdict);
 
 struct TargetSettings {
@@ -103,6 +106,7 @@ struct TargetSettings {
   double tolerance_km = 0.1;
   int maxMissions = 25;
   double firstGuessDeg = 25;
+  double minimumPerigee_km = defaultMinimumPerigee_m / 1000;  // below it: suborbital
 };
 
 // One turn time targeted: the search and the missions it flew.
