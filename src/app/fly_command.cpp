@@ -1,8 +1,8 @@
 // ascent fly: one mission, its summary in words or as JSON, and optionally
 // its trajectory as CSV.
-#include <exception>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -118,11 +118,11 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
   }
   observer.close();
   const double minimumPerigee_m = command.minimumPerigee_km * 1000;
-  writeOut(out, command.json ? jsonText(missionJson(result, command.thrustFile, minimumPerigee_m)) +
-                                   '\n'
-                             : summary(result, minimumPerigee_m));
+  writeOut(out, command.json
+                    ? jsonText(missionJson(result, command.thrustFile, minimumPerigee_m)) + '\n'
+                    : summary(result, minimumPerigee_m));
   return classifyFlight(result, minimumPerigee_m) == FlightClass::Orbit ? exitStatus::ok
-                                                                         : exitStatus::noOrbit;
+                                                                        : exitStatus::noOrbit;
 }
 
 }  // namespace ascent

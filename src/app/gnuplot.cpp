@@ -156,8 +156,8 @@ std::vector<std::string> runGnuplot(const std::string& script, std::size_t chart
     throw Error(exitStatus::fileError, "cannot create a file in " + directory.path());
   }
   // Everything the child needs is built before the fork.
-  std::vector<char*> arguments = {const_cast<char*>(program.c_str()),
-                                  const_cast<char*>("plot.gp"), nullptr};
+  std::vector<char*> arguments = {const_cast<char*>(program.c_str()), const_cast<char*>("plot.gp"),
+                                  nullptr};
   const pid_t child = ::fork();
   if (child == 0) {
     const int nothing = ::open("/dev/null", O_RDONLY);

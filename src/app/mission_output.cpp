@@ -147,8 +147,8 @@ nlohmann::ordered_json missionJson(const MissionResult& r, const std::string& th
       {"limit_rad", r.limit_rad},
       {"outcome", outcomeName(r.outcome)},
       {"flight", std::string(flightClassName(classifyFlight(r, minimumPerigee_m)))},
-      {"abandon_reason", r.outcome == Outcome::Abandoned ? json(abandonName(r.abandonReason))
-                                                         : json(nullptr)},
+      {"abandon_reason",
+       r.outcome == Outcome::Abandoned ? json(abandonName(r.abandonReason)) : json(nullptr)},
       {"failure_code", failed ? json(r.failureCode) : json(nullptr)},
       {"failure_reason", failed ? json(r.failureReason) : json(nullptr)},
       {"outside_design", outsideDesign(r)},

@@ -111,9 +111,10 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
   script += "set output " + gnuplotString(chartName(std::size(charts))) + "\n";
   script += "set multiplot layout 2,2 title " +
-            gnuplotString(data == "." ? format("Dialogue run: %s", count(missions.front(), "mission").c_str())
-                                      : format("Dialogue run in %s: %s", data.string().c_str(),
-                                               count(missions.front(), "mission").c_str())) +
+            gnuplotString(
+                data == "." ? format("Dialogue run: %s", count(missions.front(), "mission").c_str())
+                            : format("Dialogue run in %s: %s", data.string().c_str(),
+                                     count(missions.front(), "mission").c_str())) +
             "\n";
   for (std::size_t c = 0; c < std::size(charts); ++c) {
     const Chart& chart = charts[c];

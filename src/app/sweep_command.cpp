@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <ostream>
 
@@ -29,7 +29,8 @@ int decimalsOf(const std::string& text) {
   const std::string mantissa = text.substr(0, exponent);
   const std::size_t point = mantissa.find('.');
   long decimals = point == std::string::npos ? 0 : static_cast<long>(mantissa.size() - point - 1);
-  if (exponent != std::string::npos) decimals -= std::strtol(text.c_str() + exponent + 1, nullptr, 10);
+  if (exponent != std::string::npos)
+    decimals -= std::strtol(text.c_str() + exponent + 1, nullptr, 10);
   return static_cast<int>(std::clamp(decimals, 0L, 17L));
 }
 
@@ -128,8 +129,8 @@ void plotSweep(const ChartData& chart, const SweepCommand& command, OutputFile& 
     label = format("set label 1 'best: %s s, %.0f kg' at %s,%s %s point pt 6 ps 2 offset %s,-1.5\n",
                    exactText(chart.best.turnTime_s).c_str(), chart.best.mission.sizing.SC_M,
                    exactText(chart.best.turnTime_s).c_str(),
-                   exactText(chart.best.mission.sizing.SC_M).c_str(),
-                   rightHalf ? "right" : "left", rightHalf ? "-1.5" : "1.5");
+                   exactText(chart.best.mission.sizing.SC_M).c_str(), rightHalf ? "right" : "left",
+                   rightHalf ? "-1.5" : "1.5");
   }
   const std::string script =
       "set terminal pngcairo size 900,540 font 'sans,10'\n"
@@ -209,34 +210,33 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   std::size_t delivered = 0, converged = 0, missions = 0;
   ChartData chart;
   Progress progress(err, turnTimes.size());
-  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
-                 [&](const SweepRow& row) {
-                   emit(csvRow(row));
-                   ++delivered;
-                   missions += row.missions;
-                   if (row.verdict == Verdict::Converged) {
-                     ++converged;
-                     chart.points += exactText(row.turnTime_s) + ' ' +
-                                     exactText(row.mission.sizing.SC_M) + ' ' +
-                                     exactText(row.mission.limitDeg) + '\n';
-                     if (converged == 1) chart.lowest_s = row.turnTime_s;
-                     chart.highest_s = row.turnTime_s;
-                     // The largest spacecraft mass with propellant left; the first of equals.
-                     if (row.mission.remainingPropellant_kg >= 0 &&
-                         (!chart.hasBest ||
-                          row.mission.sizing.SC_M > chart.best.mission.sizing.SC_M)) {
-                       chart.hasBest = true;
-                       chart.best = row;
-                     }
-                   }
-                   progress.row(delivered);
-                 });
+  sweepTurnTimes(
+      history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
+      [&](const SweepRow& row) {
+        emit(csvRow(row));
+        ++delivered;
+        missions += row.missions;
+        if (row.verdict == Verdict::Converged) {
+          ++converged;
+          chart.points += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) +
+                          ' ' + exactText(row.mission.limitDeg) + '\n';
+          if (converged == 1) chart.lowest_s = row.turnTime_s;
+          chart.highest_s = row.turnTime_s;
+          // The largest spacecraft mass with propellant left; the first of equals.
+          if (row.mission.remainingPropellant_kg >= 0 &&
+              (!chart.hasBest || row.mission.sizing.SC_M > chart.best.mission.sizing.SC_M)) {
+            chart.hasBest = true;
+            chart.best = row;
+          }
+        }
+        progress.row(delivered);
+      });
   progress.clear();
 
   // Without --csv the rows go to standard output and the words to standard error.
-  std::string words = format("Sweep: %s, %zu converged, %s flown\n",
-                             count(delivered, "turn time").c_str(), converged,
-                             count(missions, "mission").c_str());
+  std::string words =
+      format("Sweep: %s, %zu converged, %s flown\n", count(delivered, "turn time").c_str(),
+             converged, count(missions, "mission").c_str());
   if (!chart.hasBest) {
     words += "Best design: none (no converged turn time with propellant left)\n";
   } else {

@@ -30,10 +30,9 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
   const MissionResult* answer = target.answer();
   const LimitSearchResult& search = target.search;
   // The budget spent, or the search ended before it.
-  const std::string stopped =
-      flown >= static_cast<std::size_t>(settings.maxMissions)
-          ? "within " + count(flown, "mission")
-          : "stopped after " + count(flown, "mission");
+  const std::string notConverged = flown >= static_cast<std::size_t>(settings.maxMissions)
+                                       ? "Not converged within " + count(flown, "mission")
+                                       : "Not converged: stopped after " + count(flown, "mission");
   if (target.verdict == Verdict::Suborbital) {
     out << format(
         "Suborbital: limit %s deg gives the average altitude %.3f km, but its perigee %.1f km is "
@@ -46,11 +45,10 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
   } else if (search.verdict == LimitVerdict::Converged) {
     const MissionResult& r = *answer;
     const bool design = target.verdict == Verdict::Converged;
-    out << format(
-        "%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %s\n",
-        design ? "Converged" : "Outside the design", exactText(r.limitDeg).c_str(),
-        r.perigee_m / 1000, r.apogee_m / 1000, r.averageAltitude_m / 1000,
-        count(flown, "mission").c_str());
+    out << format("%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %s\n",
+                  design ? "Converged" : "Outside the design", exactText(r.limitDeg).c_str(),
+                  r.perigee_m / 1000, r.apogee_m / 1000, r.averageAltitude_m / 1000,
+                  count(flown, "mission").c_str());
     out << format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg%s\n",
                   r.remainingPropellant_kg, r.sizing.SC_M,
                   design ? "" : ": the re-sized upper stage leaves no spacecraft mass");
@@ -58,9 +56,8 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
                   exactText(target.turnTime_s).c_str(), exactText(r.limitDeg).c_str());
   } else if (search.verdict == LimitVerdict::Unreachable) {
     if (answer == nullptr) {
-      out << format(
-          "Unreachable: no limit flown reaches an orbit at turn time %s s (%s)\n",
-          exactText(target.turnTime_s).c_str(), count(flown, "mission").c_str());
+      out << format("Unreachable: no limit flown reaches an orbit at turn time %s s (%s)\n",
+                    exactText(target.turnTime_s).c_str(), count(flown, "mission").c_str());
     } else {
       const std::string turnTime = exactText(target.turnTime_s);
       std::string highest = format("the highest found is %.3f km at %.4f deg",
@@ -73,17 +70,17 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
             turnTime.c_str(), search.flatAltitude_m / 1000, search.flatFromDeg,
             highest.empty() ? "" : "; ", highest.c_str(), count(flown, "mission").c_str());
       } else {
-        out << format("Unreachable: at turn time %s s %s (%s)\n", turnTime.c_str(),
-                      highest.c_str(), count(flown, "mission").c_str());
+        out << format("Unreachable: at turn time %s s %s (%s)\n", turnTime.c_str(), highest.c_str(),
+                      count(flown, "mission").c_str());
       }
     }
   } else if (answer == nullptr) {
-    out << format("Not converged: %s: no orbit reached\n", stopped.c_str());
+    out << format("%s: no orbit reached\n", notConverged.c_str());
   } else {
     out << format(
-        "Not converged: %s%s: best limit %s deg gives %.3f km (error %+.3f km, "
+        "%s%s: best limit %s deg gives %.3f km (error %+.3f km, "
         "tolerance %g km)\n",
-        stopped.c_str(),
+        notConverged.c_str(),
         search.jumpsAcross ? " (the average altitude jumps across the target)" : "",
         exactText(answer->limitDeg).c_str(), answer->averageAltitude_m / 1000,
         answer->averageAltitude_m / 1000 - settings.altitude_km, settings.tolerance_km);
@@ -121,8 +118,8 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
         {"highest_at_deg", reached ? json(search.highestAtDeg) : json(nullptr)},
         {"flat_altitude_m", search.flatTop ? json(search.flatAltitude_m) : json(nullptr)},
         {"flat_from_deg", search.flatTop ? json(search.flatFromDeg) : json(nullptr)},
-        {"mission", reached ? missionJson(*answer, command.thrustFile, minimumPerigee_m)
-                            : json(nullptr)},
+        {"mission",
+         reached ? missionJson(*answer, command.thrustFile, minimumPerigee_m) : json(nullptr)},
     };
     json flown = json::array();
     for (const MissionResult& r : target.missions)

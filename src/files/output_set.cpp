@@ -136,7 +136,8 @@ void OutputSet::standardOutput() {
 }
 
 bool OutputSet::same(const Entry& a, const Entry& b) {
-  struct stat first {}, second{};
+  struct stat first {
+  }, second{};
   if (a.standardOutput || b.standardOutput) {
     const Entry& named = a.standardOutput ? b : a;
     return ::fstat(STDOUT_FILENO, &first) == 0 && ::stat(named.name.c_str(), &second) == 0 &&
@@ -148,9 +149,7 @@ bool OutputSet::same(const Entry& a, const Entry& b) {
 }
 
 std::string OutputSet::clash() const {
-  auto describe = [](const Entry& e) {
-    return e.standardOutput ? e.role : e.role + " " + e.name;
-  };
+  auto describe = [](const Entry& e) { return e.standardOutput ? e.role : e.role + " " + e.name; };
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     for (std::size_t j = 0; j < entries_.size(); ++j) {
       if (j == i || !entries_[j].output || (entries_[i].output && j < i)) continue;
