@@ -179,10 +179,14 @@ OutputFile::OutputFile(const std::string& name) : name_(name), target_(resolvedP
     throwSystemError(err, "cannot create", name_);
   }
   slot_ = rememberTemporary(temporary_, false);
-  // The permissions a newly created file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd_, 0666 & ~mask);
+  // The permissions of the file replaced, or those a new file gets.
+  if (::stat(target_.c_str(), &info) == 0) {
+    ::fchmod(fd_, info.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+  }
 }
 
 OutputFile::~OutputFile() {

@@ -82,8 +82,9 @@ TEST_F(DesignSafety, OutputsNeverLandOnAnInputOrOnEachOther) {
        "cannot write standard output: No space left on device", ""},
       {"$A --help > /dev/full", 3, "cannot write standard output", ""},
       {"$A --version > /dev/full", 3, "cannot write standard output", ""},
-      {"$A sweep --turn-time 5:6:1 --csv o.csv && $A sweep --turn-time 5:7:1 --csv o.csv", 0, "",
-       "test $(wc -l < o.csv) = 4 && ! ls -a | grep -q ascent-"},
+      {"$A sweep --turn-time 5:30:1 --csv o.csv --jobs 1 2> /dev/null & "
+       "$A sweep --turn-time 5:30:1 --csv o.csv --jobs 1; wait",
+       0, "", "test $(wc -l < o.csv) = 27 && ! ls -a | grep -q ascent-"},
   });
 }
 
@@ -163,6 +164,10 @@ TEST_F(DesignSafety, InputsAreCheckedBeforeTheyAreUsed) {
       {"$A fly --turn-time 18 --limit 24 --thrust /dev/zero", 3,
        "cannot read /dev/zero: larger than 64 MiB", ""},
       {"$A target --turn-time 18 --thrust .", 3, "cannot read .: Is a directory", ""},
+      {"mkfifo f; $A fly --turn-time 18 --limit 24 --thrust f & sleep 0.5; kill -TERM $!; wait $!",
+       128 + SIGTERM, "", ""},
+      {"mkfifo o; $A sweep --turn-time 5:6:1 --csv o & sleep 0.5; kill -TERM $!; wait $!",
+       128 + SIGTERM, "", "test -p o && ! ls -a | grep -q ascent-"},
       {std::string(dialogueRun) + "sed -i '30s/^.\\{7\\}/   3.00/' speed.dat; $A plot .", 3,
        "./speed.dat line 30: time 3 s goes back more than one record interval",
        "test ! -e speed.png", true},
