@@ -148,6 +148,9 @@ std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
 // The converged turn time with the largest spacecraft mass among those with
 // propellant left; rows.size() when there is none.
 std::size_t bestDesign(const std::vector<SweepRow>& rows);
+// The same rule one row at a time, for rows that are not kept: whether `row`
+// is a better design than `best` (null: none yet).
+bool betterDesign(const SweepRow& row, const SweepRow* best);
 
 // The ordered thread pool. Runs work(i) for every i < count on `jobs`
 // threads (0: the machine's cores; 1: all on the calling thread) and calls

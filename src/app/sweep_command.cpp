@@ -210,27 +210,27 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   std::size_t delivered = 0, converged = 0, missions = 0;
   ChartData chart;
   Progress progress(err, turnTimes.size());
-  sweepTurnTimes(
-      history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
-      [&](const SweepRow& row) {
-        emit(csvRow(row));
-        ++delivered;
-        missions += row.missions;
-        if (row.verdict == Verdict::Converged) {
-          ++converged;
-          chart.points += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) +
-                          ' ' + exactText(row.mission.limitDeg) + '\n';
-          if (converged == 1) chart.lowest_s = row.turnTime_s;
-          chart.highest_s = row.turnTime_s;
-          // The largest spacecraft mass with propellant left; the first of equals.
-          if (row.mission.remainingPropellant_kg >= 0 &&
-              (!chart.hasBest || row.mission.sizing.SC_M > chart.best.mission.sizing.SC_M)) {
-            chart.hasBest = true;
-            chart.best = row;
-          }
-        }
-        progress.row(delivered);
-      });
+  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
+                 [&](const SweepRow& row) {
+                   emit(csvRow(row));
+                   ++delivered;
+                   missions += row.missions;
+                   if (row.verdict == Verdict::Converged) {
+                     ++converged;
+                     if (pngFile) {
+                       chart.points += exactText(row.turnTime_s) + ' ' +
+                                       exactText(row.mission.sizing.SC_M) + ' ' +
+                                       exactText(row.mission.limitDeg) + '\n';
+                     }
+                     if (converged == 1) chart.lowest_s = row.turnTime_s;
+                     chart.highest_s = row.turnTime_s;
+                     if (betterDesign(row, chart.hasBest ? &chart.best : nullptr)) {
+                       chart.hasBest = true;
+                       chart.best = row;
+                     }
+                   }
+                   progress.row(delivered);
+                 });
   progress.clear();
 
   // Without --csv the rows go to standard output and the words to standard error.
