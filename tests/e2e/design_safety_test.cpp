@@ -100,6 +100,13 @@ TEST_F(DesignSafety, GnuplotIsDrivenSafely) {
        0, "", "test ! -e HACKED && test -s \"$d/overview.png\"", true},
       {"$A sweep --turn-time 5:6:1 --altitude 5000 --plot e.png", 0,
        "Chart: none written (no converged turn time to draw)", "test ! -e e.png", true},
+      {std::string(dialogueRun) +
+           "mkdir tmp bin; printf '#!/bin/sh\\necho $$ > \"$PIDFILE\"\\nexec sleep 30\\n' > "
+           "bin/gnuplot; chmod +x bin/gnuplot; PIDFILE=$PWD/gp.pid PATH=$PWD/bin:$PATH "
+           "TMPDIR=$PWD/tmp $A plot . & sleep 1; kill -TERM $!; wait $!",
+       128 + SIGTERM, "",
+       "sleep 0.2; test -s gp.pid && { s=$(cut -d' ' -f3 /proc/$(cat gp.pid)/stat 2>/dev/null); "
+       "test -z \"$s\" || test \"$s\" = Z; } && test -z \"$(ls tmp)\" && test ! -e speed.png"},
       {"PATH=/nonexistent; $A sweep --turn-time 5:6:1 --plot c.png", 3, "gnuplot-nox",
        "test ! -s .out"},
       {std::string(dialogueRun) + "ln -s speed.dat height.png; $A plot .", 2,
