@@ -83,8 +83,11 @@ std::string summary(const MissionResult& r, double minimumPerigee_m) {
                            exactText(r.turnTime_s).c_str(), exactText(r.limitDeg).c_str(),
                            flightText(r, minimumPerigee_m).c_str());
   if (r.outcome != Outcome::Orbit) return out;
-  out += format("Perigee %.1f km, apogee %.1f km, average altitude %.3f km\n", r.perigee_m / 1000,
-                r.apogee_m / 1000, r.averageAltitude_m / 1000);
+  // An escape has no perigee or apogee to speak of.
+  if (classifyFlight(r, minimumPerigee_m) != FlightClass::Escape) {
+    out += format("Perigee %.1f km, apogee %.1f km, average altitude %.3f km\n", r.perigee_m / 1000,
+                  r.apogee_m / 1000, r.averageAltitude_m / 1000);
+  }
   out += format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg\n",
                 r.remainingPropellant_kg, r.sizing.SC_M);
   out += format(

@@ -128,6 +128,8 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
        "grep -q '\"perigee_m\":null' f.json && grep -q '\"abandon_reason\":\"below-surface\"' "
        "f.json"},
       {"$A fly --turn-time 18 --limit 24 --min-perigee 250", 1, "", ""},
+      {"$A fly --turn-time 40 --limit 20 > f.txt", 1, "",
+       "grep -q ': escape$' f.txt && ! grep -q Perigee f.txt"},
       {": > e.dat; $A sweep --turn-time 5:6:1 --thrust e.dat", 3,
        "cannot fly the thrust file: e.dat ends before record 1", "test ! -s .out"},
       {"printf 'time thrust\\n' > h.dat; $A target --turn-time 18 --thrust h.dat", 3,
