@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "mission/booster_thrust_file.h"
+#include "mission/booster_motor.h"
 #include "mission/mission_test_support.h"
 #include "physics/constants.h"
 #include "support/in_memory_run.h"
