@@ -24,12 +24,16 @@ struct OptimizeSettings {
   // Turn times of the coarse scan, evenly spaced from from_s to to_s.
   int scanPoints = 10;
   // The search ends when the bracket around the best is narrower than this.
-  double turnTimeTolerance_s = 0.5;
+  double turnTimeTolerance_s = 1;
+  // A design must have upper-stage propellant left (false: the re-sized stage
+  // takes the propellant it used, whatever was loaded).
+  bool propellantLeft = true;
   TargetSettings target;
 };
 
-// A turn time that can carry a spacecraft: converged, with propellant left.
-bool feasibleDesign(const SweepRow& row);
+// A turn time that can carry a spacecraft: converged with a finite spacecraft
+// mass and, when asked, propellant left.
+bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
 
 struct OptimizeResult {
   // Every turn time targeted: the scan in turn-time order, then the search's

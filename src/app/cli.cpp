@@ -9,6 +9,7 @@
 
 #include "app/commands.h"
 #include "app/run.h"
+#include "app/trade_commands.h"
 #include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 #include "report/streams.h"
@@ -150,6 +151,8 @@ int runCommandLine(int argc, char** argv) {
   plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
       ->type_name("DIR");
 
+  TradeCommands trades(app);
+
   // Checks that need the whole command line.
   app.final_callback([&] {
     for (const TargetSettings* settings : {targetApp->parsed() ? &target.settings : nullptr,
@@ -214,6 +217,7 @@ int runCommandLine(int argc, char** argv) {
     if (targetApp->parsed()) return runTargetCommand(target, std::cout);
     if (sweepApp->parsed()) return runSweepCommand(sweep, std::cout, std::cerr);
     if (plotApp->parsed()) return runPlotCommand(plot, std::cout);
+    if (trades.parsed()) return trades.run(std::cout, std::cerr);
     if (!dialogueVehicle.empty()) {
       const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
       return runDialogue(utf8 || utf8Environment, &chosen.vehicle);

@@ -21,9 +21,9 @@ namespace {
 // turn time is tried.
 constexpr double goldenFraction = 0.3819660112501051;
 
-double objective(const SweepRow& row) {
-  return feasibleDesign(row) ? row.mission.sizing.SC_M_unrounded
-                             : -std::numeric_limits<double>::infinity();
+double objective(const SweepRow& row, bool propellantLeft) {
+  return feasibleDesign(row, propellantLeft) ? row.mission.sizing.SC_M_unrounded
+                                             : -std::numeric_limits<double>::infinity();
 }
 
 SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
@@ -42,9 +42,9 @@ SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double 
 
 }  // namespace
 
-bool feasibleDesign(const SweepRow& row) {
+bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
   return row.verdict == Verdict::Converged && row.hasMission &&
-         row.mission.remainingPropellant_kg >= 0 &&
+         (!propellantLeft || row.mission.remainingPropellant_kg >= 0) &&
          std::isfinite(row.mission.sizing.SC_M_unrounded);
 }
 
@@ -88,16 +88,18 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
   // The best scan point and its neighbours bracket the search.
   std::size_t i = 0;
   for (std::size_t k = 1; k < scan.size(); ++k) {
-    if (objective(result.candidates[k]) > objective(result.candidates[i])) i = k;
+    if (objective(result.candidates[k], settings.propellantLeft) >
+        objective(result.candidates[i], settings.propellantLeft))
+      i = k;
   }
-  if (feasibleDesign(result.candidates[i]) && scan.size() > 1) {
+  if (feasibleDesign(result.candidates[i], settings.propellantLeft) && scan.size() > 1) {
     double a = scan[i > 0 ? i - 1 : 0], b = scan[i], c = scan[std::min(i + 1, scan.size() - 1)];
-    double fb = objective(result.candidates[i]);
+    double fb = objective(result.candidates[i], settings.propellantLeft);
     // A best point at an end of the range: the other point of the bracket
     // goes inside the end interval first.
     if (a == b || c == b) {
       const double x = a == b ? b + goldenFraction * (c - b) : b - goldenFraction * (b - a);
-      const double fx = objective(fly(x));
+      const double fx = objective(fly(x), settings.propellantLeft);
       if (fx > fb) {
         (a == b ? a : c) = b;
         b = x;
@@ -110,7 +112,7 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
       const bool right = c - b > b - a;
       const double x = right ? b + goldenFraction * (c - b) : b - goldenFraction * (b - a);
       if (x <= a || x >= c || x == b) break;
-      const double fx = objective(fly(x));
+      const double fx = objective(fly(x), settings.propellantLeft);
       if (fx > fb) {
         (right ? a : c) = b;
         b = x;
@@ -125,7 +127,7 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
   for (std::size_t k = 0; k < result.candidates.size(); ++k) {
     const SweepRow& row = result.candidates[k];
     result.missions += row.missions;
-    if (!feasibleDesign(row)) continue;
+    if (!feasibleDesign(row, settings.propellantLeft)) continue;
     // The heaviest as reported (SC_M), the unrounded mass between equals.
     if (result.best == result.candidates.size()) {
       result.best = k;
@@ -142,7 +144,8 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
     const SweepRow& best = result.optimum();
     result.flatFrom_s = result.flatTo_s = best.turnTime_s;
     for (const SweepRow& row : result.candidates) {
-      if (!feasibleDesign(row) || !(row.mission.sizing.SC_M >= best.mission.sizing.SC_M - 1)) {
+      if (!feasibleDesign(row, settings.propellantLeft) ||
+          !(row.mission.sizing.SC_M >= best.mission.sizing.SC_M - 1)) {
         continue;
       }
       ++result.flatCount;

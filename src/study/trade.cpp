@@ -35,7 +35,11 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
     return e;
   }
   if (settings.reoptimize) {
-    const OptimizeResult optimum = optimizeTurnTime(history, vehicle, settings.optimize, 1);
+    // Like the fixed turn time, a design that overdraws its propellant counts:
+    // the re-sized stage carries what it used.
+    OptimizeSettings optimize = settings.optimize;
+    optimize.propellantLeft = false;
+    const OptimizeResult optimum = optimizeTurnTime(history, vehicle, optimize, 1);
     e.missions = optimum.missions;
     if (!optimum.found()) {
       e.status = TradeStatus::Unflyable;
@@ -142,7 +146,8 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
     for (const Evaluation* e : {&near0, &near1}) {
       if (e->status != TradeStatus::Ok && row.status == TradeStatus::Ok) {
         row.status = e->status;
-        row.reason = e->reason;
+        row.reason =
+            std::string(e == &near0 ? "one step lower: " : "one step higher: ") + e->reason;
       }
     }
     if (row.status == TradeStatus::Ok) {
