@@ -296,10 +296,13 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
 
   if (!command.csvFile.empty()) writeAtomically(command.csvFile, tradeCsv(result));
   if (!command.plotFile.empty()) {
-    plotTornado(result,
-                format("Spacecraft mass for a 1 %% change of each value, %s (SC_M %.0f kg)",
-                       at.c_str(), base.sizing.SC_M),
-                command.plotFile);
+    plotTornado(
+        result,
+        format("Spacecraft mass for a 1 %% change of each value (%s, SC_M %.0f kg)",
+               settings.reoptimize ? "turn time re-optimized"
+                                   : ("turn time " + exactText(settings.turnTime_s) + " s").c_str(),
+               base.sizing.SC_M),
+        command.plotFile);
   }
 
   if (command.json) {
