@@ -43,9 +43,13 @@ bool parseRange(const std::string& text, double& from, double& to, std::string& 
 Progress terminalProgress(const char* what) {
   if (::isatty(STDERR_FILENO) != 1) return {};
   return [what](std::size_t done, std::size_t total) {
-    std::cerr << format("\r%s: %zu of %zu", what, done, total) << (done >= total ? "\r\033[K" : "")
-              << std::flush;
+    std::cerr << format("\r%s: %zu of %zu", what, done, total) << std::flush;
   };
+}
+
+// Clears the progress line, when there is one.
+void endProgress() {
+  if (::isatty(STDERR_FILENO) == 1) std::cerr << "\r\033[K" << std::flush;
 }
 
 // Writes `bytes` to a temporary file beside `name` and renames it into place.
@@ -132,6 +136,7 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   checkLiftOff(chosen, history);
   const OptimizeResult result = optimizeTurnTime(history, chosen.vehicle, settings, command.jobs,
                                                  terminalProgress("optimize"));
+  endProgress();
   const int status = result.found() ? exitStatus::ok : exitStatus::notConverged;
 
   if (command.json) {
@@ -282,6 +287,18 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
   checkLiftOff(chosen, history);
   const TradeResult result = tradeRatios(history, chosen.vehicle, command.keys, settings,
                                          command.jobs, terminalProgress("trade"));
+  endProgress();
+  if (!result.baseFeasible && command.json) {
+    out << jsonText({{"program", "ascent"},
+                     {"version", std::string(version())},
+                     {"thrustFile", command.thrustFile},
+                     {"baseFeasible", false},
+                     {"reason", result.baseReason},
+                     {"missions", result.missions},
+                     {"vehicle", vehicleJson(chosen.vehicle)}})
+        << '\n';
+    return exitStatus::notConverged;
+  }
   if (!result.baseFeasible) {
     out << vehicleLine(chosen);
     out << "Trade: the vehicle as given has no design: " << result.baseReason << '\n';
