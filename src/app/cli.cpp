@@ -220,6 +220,7 @@ int runCommandLine(int argc, char** argv) {
     if (trades.parsed()) return trades.run(std::cout, std::cerr);
     if (!dialogueVehicle.empty()) {
       const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
+      std::cerr << vehicleLine(chosen);
       return runDialogue(utf8 || utf8Environment, &chosen.vehicle);
     }
   } catch (const InputError& error) {

@@ -14,6 +14,7 @@
 #include "app/commands.h"
 #include "app/gnuplot.h"
 #include "app/mission_output.h"
+#include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 
 namespace ascent {
@@ -125,7 +126,7 @@ void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepC
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
   std::vector<double> all;
   std::string reason;
-  if (!parseTurnTimeRange(command.range, all, reason)) throw Error(exitStatus::usage, reason);
+  if (!parseTurnTimeRange(command.range, all, reason)) throw InputError({reason});
   const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
   checkLiftOff(chosen, history);
