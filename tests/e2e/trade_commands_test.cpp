@@ -32,9 +32,7 @@ TEST_F(TradeCommands, SameBytesOnOneAndTwoThreads) {
   }
   // The table names what it could not trade, and why.
   const CommandRun trade = command("trade --turn-time 50 --keys boosters.count,core.thrust_N");
-  EXPECT_NE(trade.out.find("boosters.count                         invalid: one step lower: "
-                           "boosters.count = 1.98: must be a whole number"),
-            std::string::npos)
+  EXPECT_NE(trade.out.find("invalid: one step lower: boosters.count = 1.98"), std::string::npos)
       << trade.out;
 }
 
