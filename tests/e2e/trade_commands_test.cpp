@@ -1,5 +1,6 @@
 // optimize and trade as a user runs them: the same bytes on any number of
 // threads, usage errors with status 2, and the tornado chart under any name.
+#include <filesystem>
 #include <string>
 
 #include "e2e/e2e_support.h"
@@ -63,10 +64,17 @@ TEST_F(TradeCommands, TheTornadoChartTakesAnyFileName) {
   if (std::system("command -v gnuplot > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "gnuplot is not installed (apt-get install gnuplot-nox)";
   }
+  std::filesystem::create_directory(dir / "tmp");
   const CommandRun run = command(
-      "trade --turn-time 50 --keys core.thrust_N,upper.thrust_N --plot \"it's a \\$chart.png\"");
+      "trade --turn-time 50 --keys core.thrust_N,upper.thrust_N --plot \"it's a \\$chart.png\"",
+      "TMPDIR='" + (dir / "tmp").string() + "'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(file("it's a $chart.png").substr(0, 4), "\x89PNG");
+  // Nothing is left behind: not gnuplot's directory, not a half-written chart.
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_NE(entry.path().filename().string().rfind(".ascent-", 0), 0u) << entry.path();
+  }
 }
 
 }  // namespace
