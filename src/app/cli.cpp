@@ -11,6 +11,7 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/run.h"
+#include "app/trade_commands.h"
 #include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 #include "report/streams.h"
@@ -197,6 +198,8 @@ int runCommandLine(int argc, char** argv) {
   plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
       ->type_name("DIR");
 
+  TradeCommands trades(app);
+
   // Checks that need the whole command line.
   app.final_callback([&] {
     for (const TargetSettings* settings : {targetApp->parsed() ? &target.settings : nullptr,
@@ -261,6 +264,7 @@ int runCommandLine(int argc, char** argv) {
     if (targetApp->parsed()) status = runTargetCommand(target, std::cout, std::cerr);
     if (sweepApp->parsed()) status = runSweepCommand(sweep, std::cout, std::cerr);
     if (plotApp->parsed()) status = runPlotCommand(plot, std::cout);
+    if (trades.parsed()) status = trades.run(std::cout, std::cerr);
     if (status >= 0) {
       flushOut(std::cout);
       return status;
