@@ -140,6 +140,7 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
   run.inputIsTerminal = options.inputIsTerminal;
   run.utf8 = options.utf8;
   run.standardError = options.standardError;
+  run.vehicleFile = options.vehicle;
   if (options.handleSignals) installFaultHandlers(run);
   int status = 0;
   try {

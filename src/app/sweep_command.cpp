@@ -126,7 +126,9 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   std::vector<double> all;
   std::string reason;
   if (!parseTurnTimeRange(command.range, all, reason)) throw Error(exitStatus::usage, reason);
+  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
+  checkLiftOff(chosen, history);
 
   // Shard I of N takes the turn times k = I-1, I-1+N, I-1+2N, ...
   std::vector<double> turnTimes;
@@ -135,7 +137,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   }
   std::vector<SweepRow> rows;
   rows.reserve(turnTimes.size());
-  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
+  sweepTurnTimes(history, chosen.vehicle, turnTimes, command.settings, command.jobs,
                  [&rows](const SweepRow& row) { rows.push_back(row); });
 
   std::string csv = command.shardIndex == 1 ? csvHeader : "";
@@ -153,6 +155,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
     converged += row.verdict == Verdict::Converged;
     missions += row.missions;
   }
+  words << vehicleLine(chosen);
   words << format("Sweep: %zu turn times, %zu converged, %zu missions flown\n", rows.size(),
                   converged, missions);
   const std::size_t best = bestDesign(rows);
