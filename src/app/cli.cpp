@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/dispersions_command.h"
 #include "app/run.h"
 #include "files/vehicle_file.h"
 #include "mission/number_reader.h"
@@ -150,6 +151,8 @@ int runCommandLine(int argc, char** argv) {
   plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
       ->type_name("DIR");
 
+  DispersionsCli dispersions(app);
+
   // Checks that need the whole command line.
   app.final_callback([&] {
     for (const TargetSettings* settings : {targetApp->parsed() ? &target.settings : nullptr,
@@ -214,6 +217,7 @@ int runCommandLine(int argc, char** argv) {
     if (targetApp->parsed()) return runTargetCommand(target, std::cout);
     if (sweepApp->parsed()) return runSweepCommand(sweep, std::cout, std::cerr);
     if (plotApp->parsed()) return runPlotCommand(plot, std::cout);
+    if (dispersions.parsed()) return dispersions.run(std::cout, std::cerr);
     if (!dialogueVehicle.empty()) {
       const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
       return runDialogue(utf8 || utf8Environment, &chosen.vehicle);

@@ -8,6 +8,8 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "physics/constants.h"
+
 namespace ascent {
 
 namespace {
@@ -439,7 +441,7 @@ CampaignSummary SummaryBuilder::finish() {
   const double halfTrace = (varP + varA) / 2;
   const double root = std::hypot((varP - varA) / 2, cov);
   const double major = halfTrace + root, minor = std::max(0.0, halfTrace - root);
-  const double angleDeg = 0.5 * std::atan2(2 * cov, varP - varA) * (180 / std::numbers::pi);
+  const double angleDeg = toDegrees(0.5 * std::atan2(2 * cov, varP - varA));
   for (int k = 0; k < 3; ++k) {
     Ellipse& e = summary.ellipses[k];
     e.sigmas = k + 1;
