@@ -325,7 +325,7 @@ void plotCampaign(SummaryBuilder& builder, const CampaignSummary& s, double targ
       "set label 1 'target' at " +
       target + "," + target +
       " point pt 6 ps 2 lc rgb 'red' offset 1,1\n"
-      "plot 'points.dat' using 1:2 with dots lc rgb '#4060a0' title 'runs', "
+      "plot 'points.dat' using 1:2 with points pt 7 ps 0.3 lc rgb '#4060a0' title 'runs', "
       "'ellipses.dat' index 0 using 1:2 with lines lw 2 title '1 sigma', "
       "'ellipses.dat' index 1 using 1:2 with lines lw 2 title '2 sigma', "
       "'ellipses.dat' index 2 using 1:2 with lines lw 2 title '3 sigma'\n"

@@ -2,6 +2,7 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -40,11 +41,19 @@ std::string readWholeFile(const std::string& path) {
 struct Problems {
   std::string name;
   std::vector<std::string> list;
-  void add(const toml::node& node, const std::string& what) {
-    list.push_back(name + ':' + std::to_string(node.source().begin.line) + ": " + what);
-  }
+  std::vector<std::pair<std::uint32_t, std::size_t>> order;  // line, position
+  void add(const toml::node& node, const std::string& what) { add(node.source().begin.line, what); }
   void add(std::uint32_t line, const std::string& what) {
+    order.emplace_back(line, list.size());
     list.push_back(name + ':' + std::to_string(line) + ": " + what);
+  }
+  // The problems in the order of their lines.
+  std::vector<std::string> byLine() const {
+    std::vector<std::pair<std::uint32_t, std::size_t>> sorted = order;
+    std::stable_sort(sorted.begin(), sorted.end());
+    std::vector<std::string> lines;
+    for (const auto& entry : sorted) lines.push_back(list[entry.second]);
+    return lines;
   }
 };
 
@@ -197,13 +206,13 @@ void readDispersion(const toml::table& entry, Problems& problems, const Vehicle&
 
 DispersionFile parseDispersionText(std::string_view text, const std::string& name,
                                    const Vehicle& nominal) {
-  Problems problems{name, {}};
+  Problems problems{name, {}, {}};
   toml::table root;
   try {
     root = toml::parse(text, name);
   } catch (const toml::parse_error& error) {
     problems.add(error.source().begin.line, std::string(error.description()));
-    throw InputError(problems.list);
+    throw InputError(problems.byLine());
   }
   DispersionFile file;
   file.path = name;
@@ -288,7 +297,7 @@ DispersionFile parseDispersionText(std::string_view text, const std::string& nam
       }
     }
   }
-  if (!problems.list.empty()) throw InputError(problems.list);
+  if (!problems.list.empty()) throw InputError(problems.byLine());
 
   // The correlation matrix must have a Cholesky factor.
   const std::size_t n = file.dispersions.size();
@@ -308,7 +317,7 @@ DispersionFile parseDispersionText(std::string_view text, const std::string& nam
                  "the correlations are not positive definite (no set of draws has "
                  "them; the matrix fails at " +
                      file.dispersions[failedRow].key + ")");
-    throw InputError(problems.list);
+    throw InputError(problems.byLine());
   }
   file.hash = hashText(fnv1a(canonicalText(file)));
   return file;
@@ -486,7 +495,7 @@ std::string manifestToml(const CampaignManifest& m) {
 
 CampaignManifest readManifest(const std::string& path) {
   const std::string text = readWholeFile(path);
-  Problems problems{path, {}};
+  Problems problems{path, {}, {}};
   toml::table root;
   try {
     root = toml::parse(text, path);
