@@ -485,6 +485,8 @@ std::string targetSettingsText(const TargetSettings& t) {
 
 int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, std::ostream& err) {
   if (!command.mergeFile.empty()) return runMerge(command, out, err);
+  // From here on an interrupt ends the campaign before its next run.
+  InterruptScope interrupts;
 
   CampaignSettings settings;
   if (!parseRuns(command.runs, settings.firstRun, settings.endRun)) {
@@ -564,6 +566,10 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
       }
       readCampaignCsv(command.csvFile, header, dispersions.dispersions.size(), settings.firstRun,
                       true, [&](const CampaignRow& row, const std::string& line) {
+                        if (row.run >= settings.endRun) {
+                          throw InputError({command.csvFile + ": run " + std::to_string(row.run) +
+                                            " is outside the runs of the campaign"});
+                        }
                         csv->write(line + '\n');
                         builder.add(row);
                         ++done;
@@ -581,7 +587,6 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   Progress progress(err, total, done);
   std::size_t flown = 0;
   {
-    InterruptScope interrupts;
     runCampaign(
         history, sampler, rest,
         [&](const CampaignRow& row) {

@@ -271,6 +271,8 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
   if (settings.retarget) {
     target = targetTurnTime(history, vehicle, settings.turnTime_s, settings.target);
     mission = target.answer();
+    // An orbit that the search did not bring to the target says so.
+    if (target.verdict != Verdict::Converged) row.reason = verdictName(target.verdict);
     if (mission == nullptr && !target.missions.empty()) mission = &target.missions.back();
     if (mission == nullptr) {
       row.flightClass = FlightClass::Failed;
