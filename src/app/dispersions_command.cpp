@@ -676,14 +676,14 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
     if (c.files.size() != 1) {
       throw CLI::ValidationError("FILE", "name one dispersion file");
     }
-    if (c.runs.empty()) throw CLI::ValidationError("--runs", "--runs is required");
-    if (!c.seedGiven) throw CLI::ValidationError("--seed", "--seed is required");
-    if (!c.turnTimeGiven) throw CLI::ValidationError("--turn-time", "--turn-time is required");
+    if (c.runs.empty()) throw CLI::RequiredError("--runs");
+    if (!c.seedGiven) throw CLI::RequiredError("--seed");
+    if (!c.turnTimeGiven) throw CLI::RequiredError("--turn-time");
     if (!(c.turnTime_s >= 1)) {
       throw CLI::ValidationError("--turn-time", "the turn time must be at least 1 s");
     }
     if (c.resume && c.csvFile.empty()) {
-      throw CLI::ValidationError("--resume", "--resume needs the --csv file to resume");
+      throw CLI::ValidationError("--resume", "needs the --csv file to resume");
     }
     std::uint64_t first = 0, end = 0;
     if (!parseRuns(c.runs, first, end)) {

@@ -169,6 +169,22 @@ TEST_F(Dispersions, ErrorsOfTheInputNameFileLineAndValue) {
     EXPECT_FALSE(exists("out.csv"));
     EXPECT_FALSE(exists("out.manifest.toml"));
   }
+  const struct {
+    const char* arguments;
+    const char* message;
+  } usages[] = {
+      {"dispersions d.toml --seed 1 --turn-time 18", "ascent: --runs is required"},
+      {"dispersions d.toml --seed 1 --turn-time 18 --runs 5:5", "ascent: --runs: '5:5' is not"},
+      {"dispersions d.toml --seed 1 --turn-time 18 --runs 5 --resume", "ascent: --resume: needs the --csv file"},
+      {"dispersions d.toml --seed 1 --turn-time 18 --runs 5 --limit 24 --retarget",
+       "ascent: --limit excludes --retarget"},
+      {"dispersions --merge m.csv a.csv --seed 1", "ascent: --merge: takes only the shards"},
+  };
+  for (const auto& u : usages) {
+    const CommandRun run = command(u.arguments);
+    EXPECT_EQ(run.status, 2) << u.arguments;
+    EXPECT_EQ(run.err.rfind(u.message, 0), 0u) << run.err;
+  }
   // Shards that leave a gap, and shards of two campaigns.
   ASSERT_EQ(dispersions("--runs 0:5 --csv a.csv").status, 0);
   ASSERT_EQ(dispersions("--runs 6:9 --csv b.csv").status, 0);
