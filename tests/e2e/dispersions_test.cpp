@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/mission_output.h"
 #include "e2e/e2e_support.h"
 
 namespace ascent::testing {
@@ -59,6 +60,22 @@ TEST_F(Dispersions, TheSameRowsForAnyThreadsShardsAndARunFlownAlone) {
 
   const CommandRun alone = dispersions("--runs 41:42");
   EXPECT_EQ(alone.out, lines[0] + "\n" + lines[42] + "\n");
+
+  // Its drawn values as a vehicle file, flown by `ascent fly`: the row's numbers.
+  std::vector<std::string> header, values;
+  std::stringstream sh(lines[0]), sv(lines[42]);
+  for (std::string f; std::getline(sh, f, ',');) header.push_back(f);
+  for (std::string f; std::getline(sv, f, ',');) values.push_back(f);
+  std::string vehicle = "schema = 1\n";
+  for (std::size_t k = 1; k <= 4; ++k) vehicle += header[k] + " = " + values[k] + "\n";
+  writeFile(dir / "row.toml", vehicle);
+  const CommandRun fly = command("fly --turn-time 18 --limit 24.06 --vehicle row.toml --json");
+  ASSERT_EQ(fly.status, 0) << fly.err;
+  const nlohmann::json flown = nlohmann::json::parse(fly.out);
+  EXPECT_EQ(values[7], exactText(flown["perigee_m"].get<double>()));
+  EXPECT_EQ(values[8], exactText(flown["apogee_m"].get<double>()));
+  EXPECT_EQ(values[11], exactText(flown["sizing"]["SC_M"].get<double>()));
+  EXPECT_EQ(values[14], exactText(flown["maxForce_N"].get<double>()));
 
   // A key added in the middle: every other column keeps its values.
   std::string added = base;
@@ -175,7 +192,8 @@ TEST_F(Dispersions, ErrorsOfTheInputNameFileLineAndValue) {
   } usages[] = {
       {"dispersions d.toml --seed 1 --turn-time 18", "ascent: --runs is required"},
       {"dispersions d.toml --seed 1 --turn-time 18 --runs 5:5", "ascent: --runs: '5:5' is not"},
-      {"dispersions d.toml --seed 1 --turn-time 18 --runs 5 --resume", "ascent: --resume: needs the --csv file"},
+      {"dispersions d.toml --seed 1 --turn-time 18 --runs 5 --resume",
+       "ascent: --resume: needs the --csv file"},
       {"dispersions d.toml --seed 1 --turn-time 18 --runs 5 --limit 24 --retarget",
        "ascent: --limit excludes --retarget"},
       {"dispersions --merge m.csv a.csv --seed 1", "ascent: --merge: takes only the shards"},
