@@ -475,6 +475,15 @@ int runMerge(const DispersionsCommand& command, std::ostream& out, std::ostream&
   return finishCampaign(builder, merged, command, targetAltitude_m, out, words);
 }
 
+// Whether two names designate one file, also when the first does not exist yet.
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (std::filesystem::equivalent(a, b, error)) return true;
+  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, error);
+  const std::filesystem::path pb = std::filesystem::weakly_canonical(b, error);
+  return !error && pa == pb;
+}
+
 std::string targetSettingsText(const TargetSettings& t) {
   return "altitude " + exactText(t.altitude_km) + " km, tolerance " + exactText(t.tolerance_km) +
          " km, " + std::to_string(t.maxMissions) + " missions, first guess " +
@@ -497,6 +506,18 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   settings.retarget = command.retarget;
   settings.jobs = command.jobs;
 
+  // No output may land on an input.
+  if (!command.csvFile.empty()) {
+    for (const std::string& output : {command.csvFile, manifestPathFor(command.csvFile)}) {
+      for (const std::string& input :
+           {command.files.front(), command.vehicleFile, command.thrustFile}) {
+        if (!input.empty() && sameFile(output, input)) {
+          throw InputError(
+              {output + ": is an input of the campaign (" + input + "): name another output"});
+        }
+      }
+    }
+  }
   const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
