@@ -10,6 +10,7 @@
 #include "app/interrupts.h"
 #include "app/mission_output.h"
 #include "mission/number_reader.h"
+#include "mission/run_error.h"
 #include "report/number_format.h"
 #include "study/thrust_check.h"
 
@@ -96,7 +97,7 @@ void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, doubl
     err << line << " seconds\n";
   }
   if (!check.problem.empty()) {
-    throw Error(exitStatus::fileError, "cannot fly the thrust file: " + check.problem);
+    throw Error(errorCode::cannotBeFlown, "cannot fly the thrust file: " + check.problem);
   }
 }
 
@@ -110,8 +111,7 @@ void flushOut(std::ostream& out) {
   out.flush();
   if (!out) {
     const int err = errno != 0 ? errno : EIO;
-    throw Error(exitStatus::fileError,
-                std::string("cannot write standard output: ") + std::strerror(err));
+    throw Error(err, std::string("cannot write standard output: ") + std::strerror(err));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -15,8 +16,9 @@
 namespace ascent {
 
 // A value or a combination of files the command refuses: status 2.
-struct UsageError : Error {
-  explicit UsageError(std::string reason) : Error(exitStatus::usage, std::move(reason)) {}
+// Not an Error: an Error's code is a run-time error number, never a status.
+struct UsageError : std::runtime_error {
+  explicit UsageError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
 // A number option inside [lowest, highest] (`unit` for the message).

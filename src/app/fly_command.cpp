@@ -1,5 +1,6 @@
 // ascent fly: one mission, its summary in words or as JSON, and optionally
 // its trajectory as CSV.
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -10,6 +11,7 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/mission_output.h"
+#include "mission/run_error.h"
 #include "physics/constants.h"
 #include "report/number_format.h"
 #include "study/thrust_check.h"
@@ -117,7 +119,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
   const MissionResult result =
       flyMission(history, chosen.vehicle, command.turnTime_s, command.limitDeg, run, &observer);
   if (failedForThrustFile(result)) {
-    throw Error(exitStatus::fileError, "cannot fly the thrust file: " + result.failureReason);
+    throw Error(errorCode::cannotBeFlown, "cannot fly the thrust file: " + result.failureReason);
   }
   observer.close();
   const double minimumPerigee_m = command.minimumPerigee_km * 1000;

@@ -55,8 +55,8 @@ class GnuplotDirectory {
     if (noTemporaryDirectory) temporary = "/tmp";
     path_ = (temporary / "ascent-plot-XXXXXX").string();
     if (::mkdtemp(path_.data()) == nullptr) {
-      throw Error(exitStatus::fileError, "cannot create a temporary directory for gnuplot in " +
-                                             temporary.string() + ": " + std::strerror(errno));
+      throw Error(EIO, "cannot create a temporary directory for gnuplot in " + temporary.string() +
+                           ": " + std::strerror(errno));
     }
     slots_.push_back(rememberTemporary(path_, true));
   }
@@ -116,7 +116,7 @@ bool writeBytes(const std::string& name, const std::string& bytes) {
 
 void requireGnuplot() {
   if (findGnuplot().empty()) {
-    throw Error(exitStatus::fileError,
+    throw Error(EIO,
                 "gnuplot was not found: install the Debian package gnuplot-nox "
                 "(apt-get install gnuplot-nox)");
   }
@@ -149,11 +149,11 @@ std::vector<std::string> runGnuplot(const std::string& script, std::size_t chart
   std::vector<std::string> chartFiles;
   for (std::size_t i = 0; i < charts; ++i) chartFiles.push_back(directory.file(chartName(i)));
   if (!writeBytes(scriptFile, script)) {
-    throw Error(exitStatus::fileError, "cannot write the gnuplot script in " + directory.path());
+    throw Error(EIO, "cannot write the gnuplot script in " + directory.path());
   }
   const int messages = ::open(messagesFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (messages < 0) {
-    throw Error(exitStatus::fileError, "cannot create a file in " + directory.path());
+    throw Error(EIO, "cannot create a file in " + directory.path());
   }
   // Everything the child needs is built before the fork.
   std::vector<char*> arguments = {const_cast<char*>(program.c_str()), const_cast<char*>("plot.gp"),
@@ -173,7 +173,7 @@ std::vector<std::string> runGnuplot(const std::string& script, std::size_t chart
   const int forkError = errno;
   ::close(messages);
   if (child < 0) {
-    throw Error(exitStatus::fileError, "cannot start " + program + ": " + std::strerror(forkError));
+    throw Error(EIO, "cannot start " + program + ": " + std::strerror(forkError));
   }
   runningGnuplot.store(child);
   const auto deadline = std::chrono::steady_clock::now() + timeLimit;
@@ -193,20 +193,18 @@ std::vector<std::string> runGnuplot(const std::string& script, std::size_t chart
   }
   runningGnuplot.store(0);
   if (timedOut) {
-    throw Error(exitStatus::fileError,
-                "gnuplot did not finish within " + std::to_string(timeLimit.count()) + " s");
+    throw Error(EIO, "gnuplot did not finish within " + std::to_string(timeLimit.count()) + " s");
   }
   std::string output = readBytes(messagesFile);
   while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw Error(exitStatus::fileError, "gnuplot failed" + (output.empty() ? "" : ": " + output));
+    throw Error(EIO, "gnuplot failed" + (output.empty() ? "" : ": " + output));
   }
   std::vector<std::string> pngs;
   for (const std::string& file : chartFiles) {
     std::string png = readBytes(file);
     if (png.size() < 8 || png.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) != 0) {
-      throw Error(exitStatus::fileError,
-                  "gnuplot wrote no chart" + (output.empty() ? "" : ": " + output));
+      throw Error(EIO, "gnuplot wrote no chart" + (output.empty() ? "" : ": " + output));
     }
     pngs.push_back(std::move(png));
   }

@@ -9,6 +9,7 @@
 #include "app/gnuplot.h"
 #include "app/mission_output.h"
 #include "app/plot_data.h"
+#include "mission/run_error.h"
 
 namespace ascent {
 
@@ -74,7 +75,7 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
     const std::string name = (data / chart.file).string();
     std::vector<double> times;
     const std::vector<Curve> curves = readMissionCurves(readInputFile(name), name, &times);
-    if (curves.empty()) throw Error(exitStatus::fileError, name + " holds no data");
+    if (curves.empty()) throw Error(errorCode::unusableData, name + " holds no data");
     // The four files of one run have the same lines at the same times.
     if (firstTimes.empty()) {
       firstTimes = times;
@@ -82,7 +83,7 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
       std::size_t line = 0;
       while (line < times.size() && line < firstTimes.size() && times[line] == firstTimes[line])
         ++line;
-      throw Error(exitStatus::fileError,
+      throw Error(errorCode::unusableData,
                   name + " does not describe the missions of " + (data / charts[0].file).string() +
                       " (they differ from data line " + std::to_string(line + 1) + " on)");
     }

@@ -15,6 +15,7 @@ constexpr int badName = 5;             // a report name that would destroy anoth
 constexpr int notANumber = 106;        // an answer or a thrust-file field that is not a number
 constexpr int endOfInput = 106;        // the input ended where an answer is required
 constexpr int cannotBeFlown = 106;     // thrust records that no mission can fly
+constexpr int unusableData = 106;      // a data file that holds nothing to use
 constexpr int divisionByZero = 200;    // division of a non-zero value by zero, ln 0
 constexpr int overflow = 205;          // floating-point overflow
 constexpr int invalidOperation = 207;  // 0/0, sqrt or ln of a negative number
