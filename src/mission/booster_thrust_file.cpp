@@ -89,6 +89,13 @@ ThrustHistory ThrustHistory::fromText(std::string_view text, std::string name) {
   return history;
 }
 
+ThrustHistory ThrustHistory::fromRecords(std::vector<ThrustRecord> records, std::string name) {
+  ThrustHistory history;
+  history.records_ = std::move(records);
+  history.name_ = std::move(name);
+  return history;
+}
+
 ThrustHistory ThrustHistory::fromFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throwSystemError(errno, "cannot open", path);
