@@ -25,6 +25,8 @@ namespace ascent {
 
 struct LaunchSite {
   double latitude_deg = 28.45;  // geodetic latitude of the pad; sets the surface speed
+
+  bool operator==(const LaunchSite&) const = default;
 };
 
 struct Boosters {
@@ -41,6 +43,8 @@ struct Boosters {
   // The interval between thrust records that the pitch kicks last (one
   // interval each); a longer interval in the history is warned about.
   double record_interval_s = 0.986832971065;
+
+  bool operator==(const Boosters&) const = default;
 };
 
 struct CoreStage {
@@ -53,6 +57,8 @@ struct CoreStage {
   double tail_off_propellant_kg = 1236.0;    // burned while the thrust falls to zero
   double saj_mass_kg = 920.0;                // jettisoned at timeline.jettison_time_s
   double las_mass_kg = 7394.0;               // jettisoned with the SAJ
+
+  bool operator==(const CoreStage&) const = default;
 };
 
 struct UpperStage {
@@ -64,6 +70,8 @@ struct UpperStage {
   double engine_count = 2;                     // main engines, whole number
   double exit_diameter_squared_m2 = 9.290304;  // one main engine exit, diameter squared
   double diameter_squared_m2 = 70.68437476;    // the upper stage's reference area
+
+  bool operator==(const UpperStage&) const = default;
 };
 
 struct UllageMotors {
@@ -71,6 +79,8 @@ struct UllageMotors {
   double cant_deg = 30.0;        // nozzle cant: the axial thrust is thrust * cos(cant)
   double propellant_kg = 156.0;  // burned from ignition to the first start-up step's end
   double case_mass_kg = 152.0;   // empty motors, dropped at their jettison
+
+  bool operator==(const UllageMotors&) const = default;
 };
 
 // One row of the drag-coefficient table: from `mach` on (inclusive) the
@@ -80,6 +90,8 @@ struct DragRow {
   double cd;
   double fall;       // change of the coefficient over `over_mach`, positive falling
   double over_mach;  // Mach numbers over which it falls by `fall`
+
+  bool operator==(const DragRow&) const = default;
 };
 
 struct Aerodynamics {
@@ -90,6 +102,8 @@ struct Aerodynamics {
   // stretches, constant from Mach 5 (the last row stays flat).
   std::vector<DragRow> drag_table;
   Aerodynamics();  // the default table
+
+  bool operator==(const Aerodynamics&) const = default;
 };
 
 struct Timeline {
@@ -103,6 +117,8 @@ struct Timeline {
   double first_startup_step_s = 0.29;         // the ullage motors burn out at its end
   double ullage_jettison_s = 8.32;            // after main-engine ignition
   double final_coast_s = 5.0;                 // after upper-stage cutoff
+
+  bool operator==(const Timeline&) const = default;
 };
 
 struct Guidance {
@@ -113,10 +129,14 @@ struct Guidance {
   double guided_speed_factor = 1.01;
   double vacuum_speed_factor = 1.001;
   double target_altitude_m = 200000.0;  // circular orbit aimed at
+
+  bool operator==(const Guidance&) const = default;
 };
 
 struct Loads {
   double carried_mass_kg = 309536.0;  // mass above the tracked load path at lift-off
+
+  bool operator==(const Loads&) const = default;
 };
 
 // Laws that re-size the upper stage from a flight's peak force and its
@@ -134,6 +154,8 @@ struct Resizing {
   double dry_mass_factor = 0.655535696224196;     // kg per kg^exponent of propellant
   double dry_mass_exponent = 0.848;
   double dry_mass_base_kg = 4944.0;
+
+  bool operator==(const Resizing&) const = default;
 };
 
 struct Vehicle {
@@ -151,10 +173,6 @@ struct Vehicle {
   static const Vehicle& defaults();
   bool operator==(const Vehicle&) const = default;
 };
-
-inline bool operator==(const DragRow& a, const DragRow& b) {
-  return a.mach == b.mach && a.cd == b.cd && a.fall == b.fall && a.over_mach == b.over_mach;
-}
 
 // What values a key takes.
 enum class KeyDomain {

@@ -130,13 +130,10 @@ outside the key's domain). Vehicle.keys() lists the keys in file order.)")
       .def("copy", [](const Vehicle& v) { return v; })
       .def("__copy__", [](const Vehicle& v) { return v; })
       .def("__deepcopy__", [](const Vehicle& v, py::dict) { return v; })
-      .def("__eq__",
-           [](const Vehicle& a, const Vehicle& b) {
-             for (const VehicleKey& row : vehicleKeys()) {
-               if (row.get(a) != row.get(b)) return false;
-             }
-             return a.aero.drag_table == b.aero.drag_table;
-           })
+      .def("__eq__", [](const Vehicle& a, const Vehicle& b) { return a == b; })
+      .def("hash", &vehicleHash,
+           "16 hex digits identifying the vehicle's values, whatever file described it (the "
+           "hash of the command line's JSON).")
       .def("__repr__", [](const Vehicle& v) {
         const std::vector<std::string> changed = changedVehicleKeys(v);
         if (changed.empty()) return std::string("Vehicle()");

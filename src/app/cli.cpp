@@ -9,6 +9,7 @@
 
 #include "app/commands.h"
 #include "app/run.h"
+#include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 #include "report/streams.h"
 
@@ -16,7 +17,7 @@ namespace ascent {
 
 namespace {
 
-int runDialogue(bool utf8) {
+int runDialogue(bool utf8, const Vehicle* vehicle) {
   FdInStream standardInput(STDIN_FILENO, "standard input", false);
   FdOutStream standardOutput(STDOUT_FILENO, "standard output", false);
   FdOutStream standardError(STDERR_FILENO, "standard error", false, 512);
@@ -28,6 +29,7 @@ int runDialogue(bool utf8) {
   if (options.inputIsTerminal) standardInput.echoesOn(standardOutput);
   options.standardError = &standardError;
   options.utf8 = utf8;
+  options.vehicle = vehicle;
   return runProgram(standardInput, standardOutput, files, options);
 }
 
@@ -54,6 +56,11 @@ void addThrust(CLI::App* app, std::string& file) {
       ->capture_default_str();
 }
 
+void addVehicle(CLI::App* app, std::string& file) {
+  app->add_option("--vehicle", file, "vehicle file (TOML; `ascent vehicle` prints the default one)")
+      ->type_name("FILE");
+}
+
 void addTargetSettings(CLI::App* app, TargetSettings& settings) {
   addReal(app, "--altitude", settings.altitude_km,
           "wanted average orbit altitude (km), default 200");
@@ -75,7 +82,7 @@ std::string turnTimeCheck(double turnTime_s) {
 int runCommandLine(int argc, char** argv) {
   const char* utf8Variable = std::getenv("ASCENT_UTF8");
   const bool utf8Environment = utf8Variable != nullptr && std::string(utf8Variable) == "1";
-  if (argc <= 1) return runDialogue(utf8Environment);
+  if (argc <= 1) return runDialogue(utf8Environment, nullptr);
 
   CLI::App app(
       "Simulates the ascent of a three-stage launch vehicle into orbit. Without a "
@@ -87,10 +94,21 @@ int runCommandLine(int argc, char** argv) {
   app.add_flag("--utf8", utf8,
                "dialogue: degree, plus-minus and squared signs in UTF-8 "
                "(also ASCENT_UTF8=1)");
+  std::string dialogueVehicle;
+  addVehicle(&app, dialogueVehicle);
+
+  VehicleCommand vehicle;
+  CLI::App* vehicleApp = app.add_subcommand(
+      "vehicle", "Print the default vehicle as a vehicle file, or check one (--check FILE)");
+  vehicleApp
+      ->add_option("--check", vehicle.checkFile,
+                   "validate FILE and list the keys that differ from the defaults")
+      ->type_name("FILE");
 
   FlyCommand fly;
   CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");
   addThrust(flyApp, fly.thrustFile);
+  addVehicle(flyApp, fly.vehicleFile);
   addReal(flyApp, "--turn-time", fly.turnTime_s, "turn time (s)")->required();
   addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")->required();
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
@@ -101,6 +119,7 @@ int runCommandLine(int argc, char** argv) {
   CLI::App* targetApp = app.add_subcommand(
       "target", "Find the limit whose mission has the wanted average altitude at one turn time");
   addThrust(targetApp, target.thrustFile);
+  addVehicle(targetApp, target.vehicleFile);
   addReal(targetApp, "--turn-time", target.turnTime_s, "turn time (s)")->required();
   addTargetSettings(targetApp, target.settings);
   targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
@@ -110,6 +129,7 @@ int runCommandLine(int argc, char** argv) {
   CLI::App* sweepApp = app.add_subcommand(
       "sweep", "Target every turn time of a range; one CSV row each and the best design");
   addThrust(sweepApp, sweep.thrustFile);
+  addVehicle(sweepApp, sweep.vehicleFile);
   sweepApp->add_option("--turn-time", sweep.range, "turn times FROM + k * STEP up to TO (s)")
       ->type_name("FROM:TO:STEP")
       ->required();
@@ -189,16 +209,26 @@ int runCommandLine(int argc, char** argv) {
   }
 
   try {
+    if (vehicleApp->parsed()) return runVehicleCommand(vehicle, std::cout);
     if (flyApp->parsed()) return runFlyCommand(fly, std::cout);
     if (targetApp->parsed()) return runTargetCommand(target, std::cout);
     if (sweepApp->parsed()) return runSweepCommand(sweep, std::cout, std::cerr);
     if (plotApp->parsed()) return runPlotCommand(plot, std::cout);
+    if (!dialogueVehicle.empty()) {
+      const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
+      std::cerr << vehicleLine(chosen);
+      return runDialogue(utf8 || utf8Environment, &chosen.vehicle);
+    }
+  } catch (const InputError& error) {
+    std::cout.flush();
+    for (const std::string& problem : error.problems()) std::cerr << "ascent: " << problem << '\n';
+    return exitStatus::usage;
   } catch (const Error& error) {
     std::cout.flush();
     std::cerr << "ascent: " << error.what() << '\n';
     return exitStatus::fileError;
   }
-  return runDialogue(utf8 || utf8Environment);
+  return runDialogue(utf8 || utf8Environment, nullptr);
 }
 
 }  // namespace ascent

@@ -22,8 +22,29 @@ constexpr int usage = 2;         // an unknown command or option, a bad value
 constexpr int fileError = 3;     // a file could not be read or written, gnuplot failed
 }  // namespace exitStatus
 
+// The vehicle of a command: the default one, or one read from --vehicle FILE.
+struct ChosenVehicle {
+  std::string path;  // empty: the default vehicle
+  Vehicle vehicle;
+  std::vector<std::string> changedKeys;
+};
+// Reads and validates FILE (empty: the default vehicle); throws InputError
+// with every problem of the file.
+ChosenVehicle chooseVehicle(const std::string& path);
+// "Vehicle: FILE (N changes)\n" for a vehicle file, nothing for the default vehicle.
+std::string vehicleLine(const ChosenVehicle& chosen);
+// A vehicle that cannot leave the pad on this thrust history: sea-level thrust
+// at the first record below the lift-off weight. Throws InputError naming both files.
+void checkLiftOff(const ChosenVehicle& chosen, const ThrustHistory& history);
+
+struct VehicleCommand {
+  std::string checkFile;  // --check FILE; empty: print the default description
+};
+int runVehicleCommand(const VehicleCommand& command, std::ostream& out);
+
 struct FlyCommand {
   std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
   double turnTime_s = 0;
   double limitDeg = 0;
   bool json = false;
@@ -33,6 +54,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out);
 
 struct TargetCommand {
   std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
   double turnTime_s = 0;
   TargetSettings settings;
   bool json = false;
@@ -41,6 +63,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out);
 
 struct SweepCommand {
   std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
   std::string range;  // FROM:TO:STEP, seconds
   TargetSettings settings;
   std::string csvFile;   // empty: standard output

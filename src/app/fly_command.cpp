@@ -15,8 +15,6 @@ namespace ascent {
 
 namespace {
 
-constexpr double degreesPerRadian = 180 / pi;
-
 // One CSV row per integration step, the pad row first. A failed write is
 // kept for close(): an exception from the observer would be taken for the
 // mission's own failure.
@@ -34,10 +32,9 @@ class TrajectoryWriter final : public MissionObserver {
   void padRow(const StepRow& row) override { step(row); }
   void step(const StepRow& row) override {
     line_.clear();
-    for (double value :
-         {row.t_s, row.vi_mps, row.h_m / 1000, row.range_m / 1000, row.a_mps2, row.q_Pa / 1000,
-          row.alpha_rad * degreesPerRadian, row.beta_rad * degreesPerRadian,
-          row.theta_rad * degreesPerRadian, row.mass_kg}) {
+    for (double value : {row.t_s, row.vi_mps, row.h_m / 1000, row.range_m / 1000, row.a_mps2,
+                         row.q_Pa / 1000, toDegrees(row.alpha_rad), toDegrees(row.beta_rad),
+                         toDegrees(row.theta_rad), row.mass_kg}) {
       if (!line_.empty()) line_ += ',';
       line_ += exactText(value);
     }
@@ -92,18 +89,23 @@ void printSummary(const MissionResult& r, std::ostream& out) {
 }  // namespace
 
 int runFlyCommand(const FlyCommand& command, std::ostream& out) {
+  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
+  checkLiftOff(chosen, history);
   std::unique_ptr<TrajectoryWriter> trajectory;
   if (!command.trajectoryFile.empty()) {
     trajectory = std::make_unique<TrajectoryWriter>(command.trajectoryFile);
   }
   RunRecord run;
-  const MissionResult result =
-      flyMission(history, command.turnTime_s, command.limitDeg, run, trajectory.get());
+  const MissionResult result = flyMission(history, chosen.vehicle, command.turnTime_s,
+                                          command.limitDeg, run, trajectory.get());
   if (trajectory) trajectory->close();
   if (command.json) {
-    out << jsonText(missionJson(result, command.thrustFile)) << '\n';
+    nlohmann::ordered_json json = missionJson(result, command.thrustFile);
+    json["vehicle"] = vehicleJson(chosen.vehicle);
+    out << jsonText(json) << '\n';
   } else {
+    out << vehicleLine(chosen);
     printSummary(result, out);
   }
   return exitStatus::ok;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "files/vehicle_file.h"
+
 namespace ascent {
 
 std::string exactText(double value) {
@@ -97,6 +99,19 @@ std::string outcomeText(const MissionResult& result) {
       break;
   }
   return "failed (" + std::to_string(result.failureCode) + "): " + result.failureReason;
+}
+
+nlohmann::ordered_json vehicleJson(const Vehicle& vehicle) {
+  nlohmann::ordered_json changes = nlohmann::ordered_json::object();
+  for (const std::string& key : changedVehicleKeys(vehicle)) {
+    const VehicleKey* k = findVehicleKey(key);
+    if (k == nullptr) {
+      changes[key] = "changed";  // the drag table
+      continue;
+    }
+    changes[key] = {{"default", k->get(Vehicle::defaults())}, {"value", k->get(vehicle)}};
+  }
+  return {{"changes", std::move(changes)}, {"hash", vehicleHash(vehicle)}};
 }
 
 nlohmann::ordered_json missionJson(const MissionResult& r, const std::string& thrustFile) {

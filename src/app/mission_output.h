@@ -25,6 +25,11 @@ std::string outcomeText(const MissionResult& result);
 // version; the keys are the MissionResult field names.
 nlohmann::ordered_json missionJson(const MissionResult& result, const std::string& thrustFile);
 
+// The vehicle flown: the keys that differ from the defaults, each with its
+// default and its value, and the hash of the whole description in canonical
+// form. The same for the default vehicle and a file that describes it.
+nlohmann::ordered_json vehicleJson(const Vehicle& vehicle);
+
 // The JSON text of a value: one line, numbers that read back exactly,
 // non-finite numbers as null.
 std::string jsonText(const nlohmann::ordered_json& value);

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "mission/booster_thrust_file.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
+#include "mission/thrust_records.h"
 
 namespace ascent {
 

@@ -9,10 +9,10 @@
 #include "app/interrupts.h"
 #include "app/output_files.h"
 #include "app/prompt.h"
-#include "mission/booster_thrust_file.h"
 #include "mission/mission.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
+#include "mission/thrust_records.h"
 
 namespace ascent {
 
@@ -140,6 +140,7 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
   run.inputIsTerminal = options.inputIsTerminal;
   run.utf8 = options.utf8;
   run.standardError = options.standardError;
+  run.vehicleFile = options.vehicle;
   if (options.handleSignals) installFaultHandlers(run);
   int status = 0;
   try {

@@ -13,6 +13,7 @@ struct RunOptions {
   bool inputIsTerminal = false;  // standard input is a terminal that echoes on standard output
   bool utf8 = false;             // degree, plus-minus and squared signs as UTF-8
   OutStream* standardError = nullptr;  // also takes the error line when standard output fails
+  const Vehicle* vehicle = nullptr;    // the vehicle flown; nullptr: the default vehicle
 };
 
 // Runs the whole program on the given streams and returns its exit status: 0

@@ -14,6 +14,7 @@
 #include "app/commands.h"
 #include "app/gnuplot.h"
 #include "app/mission_output.h"
+#include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 
 namespace ascent {
@@ -125,8 +126,10 @@ void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepC
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
   std::vector<double> all;
   std::string reason;
-  if (!parseTurnTimeRange(command.range, all, reason)) throw Error(exitStatus::usage, reason);
+  if (!parseTurnTimeRange(command.range, all, reason)) throw InputError({reason});
+  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
+  checkLiftOff(chosen, history);
 
   // Shard I of N takes the turn times k = I-1, I-1+N, I-1+2N, ...
   std::vector<double> turnTimes;
@@ -135,7 +138,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   }
   std::vector<SweepRow> rows;
   rows.reserve(turnTimes.size());
-  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, command.settings, command.jobs,
+  sweepTurnTimes(history, chosen.vehicle, turnTimes, command.settings, command.jobs,
                  [&rows](const SweepRow& row) { rows.push_back(row); });
 
   std::string csv = command.shardIndex == 1 ? csvHeader : "";
@@ -153,6 +156,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
     converged += row.verdict == Verdict::Converged;
     missions += row.missions;
   }
+  words << vehicleLine(chosen);
   words << format("Sweep: %zu turn times, %zu converged, %zu missions flown\n", rows.size(),
                   converged, missions);
   const std::size_t best = bestDesign(rows);

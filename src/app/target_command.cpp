@@ -75,9 +75,11 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
 }  // namespace
 
 int runTargetCommand(const TargetCommand& command, std::ostream& out) {
+  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
+  checkLiftOff(chosen, history);
   const TargetRun target =
-      targetTurnTime(history, Vehicle::defaults(), command.turnTime_s, command.settings);
+      targetTurnTime(history, chosen.vehicle, command.turnTime_s, command.settings);
   const int status =
       target.verdict == Verdict::Converged ? exitStatus::ok : exitStatus::notConverged;
   if (command.json) {
@@ -101,9 +103,11 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out) {
     for (const MissionResult& r : target.missions)
       flown.push_back(missionJson(r, command.thrustFile));
     json["flown"] = std::move(flown);
+    json["vehicle"] = vehicleJson(chosen.vehicle);
     out << jsonText(json) << '\n';
     return status;
   }
+  out << vehicleLine(chosen);
   out << format("Target: average altitude %g +- %g km at turn time %s s, at most %d missions\n",
                 command.settings.altitude_km, command.settings.tolerance_km,
                 exactText(command.turnTime_s).c_str(), command.settings.maxMissions);

@@ -1,9 +1,286 @@
 #include "files/vehicle_file.h"
 
+#include <fcntl.h>
+#include <toml++/toml.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "ascent/ascent.h"
+
 namespace ascent {
 
 InputError::InputError(std::vector<std::string> problems) : problems_(std::move(problems)) {
   for (const std::string& p : problems_) text_ += (text_.empty() ? "" : "\n") + p;
+}
+
+namespace {
+
+constexpr std::int64_t vehicleSchema = 1;
+// A vehicle file is a few kilobytes; anything far larger is not one.
+constexpr std::size_t maxVehicleFileSize = 1 << 20;
+
+std::string shortest(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
+}
+
+// A number as TOML writes it: always with a decimal point or exponent, so it
+// reads back as a float; the non-finite never occur in a valid vehicle.
+std::string tomlNumber(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  std::string text = shortest(value);
+  if (text.find_first_of(".eE") == std::string::npos) text += ".0";
+  return text;
+}
+
+std::string where(const std::string& name, const toml::node& node) {
+  const auto line = node.source().begin.line;
+  return name + ":" + std::to_string(line);
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string name) : name_(std::move(name)) {}
+
+  VehicleFile read(std::string_view text) {
+    VehicleFile file;
+    file.path = name_;
+    toml::table root;
+    try {
+      root = toml::parse(text, name_);
+    } catch (const toml::parse_error& error) {
+      throw InputError({name_ + ":" + std::to_string(error.source().begin.line) + ": " +
+                        std::string(error.description())});
+    }
+    Vehicle& v = file.vehicle;
+    v = Vehicle::defaults();
+    const toml::node* schema = root.get("schema");
+    if (schema == nullptr) {
+      problem(name_ + ":1: schema = 1 is missing (the format of this file)");
+    } else if (schema->value<std::int64_t>() != vehicleSchema) {
+      problem(where(name_, *schema) + ": schema must be 1, the format this program reads");
+    }
+    for (auto&& [part, node] : root) {
+      if (part.str() == "schema") continue;
+      const toml::table* table = node.as_table();
+      if (table == nullptr) {
+        problem(where(name_, node) + ": '" + std::string(part.str()) +
+                "' is not a table of the vehicle" + suggestion(std::string(part.str())));
+        continue;
+      }
+      for (auto&& [key, value] : *table) readKey(v, std::string(part.str()), key, value);
+    }
+    // Values outside their domain were reported above and left at their
+    // defaults; what remains are the rules between keys.
+    for (const std::string& p : vehicleProblems(v)) problems_.push_back(name_ + ": " + p);
+    if (!problems_.empty()) {
+      // In the order of the file's lines, whatever order the tables were read in.
+      std::stable_sort(
+          problems_.begin(), problems_.end(),
+          [this](const std::string& a, const std::string& b) { return lineOf(a) < lineOf(b); });
+      throw InputError(problems_);
+    }
+    file.changedKeys = changedVehicleKeys(v);
+    return file;
+  }
+
+ private:
+  void problem(std::string text) { problems_.push_back(std::move(text)); }
+
+  // The line of a problem "NAME:LINE: ..."; problems without one come last.
+  std::size_t lineOf(const std::string& problem) const {
+    if (problem.compare(0, name_.size() + 1, name_ + ":") != 0) return SIZE_MAX;
+    std::size_t line = 0;
+    const char* begin = problem.data() + name_.size() + 1;
+    const auto [end, error] = std::from_chars(begin, problem.data() + problem.size(), line);
+    return error == std::errc() && end != begin ? line : SIZE_MAX;
+  }
+
+  std::string suggestion(const std::string& key) {
+    const std::string near = nearestVehicleKey(key);
+    return near.empty() ? "" : " (did you mean " + near + "?)";
+  }
+
+  void readKey(Vehicle& v, const std::string& part, const toml::key& key, const toml::node& node) {
+    const std::string dotted = part + "." + std::string(key.str());
+    if (dotted == "aero.drag_table") {
+      readDragTable(v, node);
+      return;
+    }
+    const VehicleKey* known = findVehicleKey(dotted);
+    if (known == nullptr) {
+      problem(where(name_, node) + ": unknown key " + dotted + suggestion(dotted));
+      return;
+    }
+    const std::optional<double> value = node.value<double>();
+    if (!value || node.is_boolean()) {
+      problem(where(name_, node) + ": " + dotted + " must be a number (" +
+              std::string(known->unit) + ")");
+      return;
+    }
+    if (!inDomain(known->domain, *value)) {
+      problem(where(name_, node) + ": " + dotted + " = " + shortest(*value) + ": must be " +
+              std::string(domainText(known->domain)));
+      return;
+    }
+    known->set(v, *value);
+  }
+
+  void readDragTable(Vehicle& v, const toml::node& node) {
+    const toml::array* rows = node.as_array();
+    if (rows == nullptr || rows->empty()) {
+      problem(where(name_, node) +
+              ": aero.drag_table must be an array of rows { mach, cd, fall, over_mach }");
+      return;
+    }
+    std::vector<DragRow> table;
+    for (const toml::node& rowNode : *rows) {
+      const toml::table* row = rowNode.as_table();
+      if (row == nullptr) {
+        problem(where(name_, rowNode) +
+                ": aero.drag_table: each row is { mach = ..., cd = ..., fall = ..., over_mach = "
+                "... }");
+        return;
+      }
+      DragRow r{0, 0, 0, 1};
+      for (auto&& [key, value] : *row) {
+        const std::string name(key.str());
+        double* field = name == "mach"        ? &r.mach
+                        : name == "cd"        ? &r.cd
+                        : name == "fall"      ? &r.fall
+                        : name == "over_mach" ? &r.over_mach
+                                              : nullptr;
+        const std::optional<double> number = value.value<double>();
+        if (field == nullptr) {
+          problem(where(name_, value) + ": aero.drag_table: unknown column '" + name +
+                  "' (mach, cd, fall, over_mach)");
+        } else if (!number || value.is_boolean()) {
+          problem(where(name_, value) + ": aero.drag_table: " + name + " must be a number");
+        } else {
+          *field = *number;
+        }
+      }
+      if (row->get("mach") == nullptr || row->get("cd") == nullptr) {
+        problem(where(name_, rowNode) + ": aero.drag_table: a row needs mach and cd");
+      }
+      table.push_back(r);
+    }
+    v.aero.drag_table = std::move(table);
+  }
+
+  std::string name_;
+  std::vector<std::string> problems_;
+};
+
+std::string readWholeFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw Error(errno, "cannot open " + path + ": " + std::strerror(errno));
+  std::string text;
+  char buffer[1 << 14];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+      if (text.size() > maxVehicleFileSize) {
+        ::close(fd);
+        throw InputError({path + ": larger than 1 MiB: not a vehicle file"});
+      }
+      continue;
+    }
+    if (n == 0) break;
+    if (errno == EINTR) continue;
+    const int err = errno;
+    ::close(fd);
+    throw Error(err, "cannot read " + path + ": " + std::strerror(err));
+  }
+  ::close(fd);
+  return text;
+}
+
+// FNV-1a, 64 bits: small, fixed and the same on every machine.
+std::uint64_t fnv1a(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+VehicleFile parseVehicleText(std::string_view text, const std::string& name) {
+  return Reader(name).read(text);
+}
+
+VehicleFile readVehicleFile(const std::string& path) {
+  return parseVehicleText(readWholeFile(path), path);
+}
+
+std::string vehicleToml(const Vehicle& vehicle) {
+  std::string out =
+      "# A launch vehicle for ascent. Keep only the keys you change: every key\n"
+      "# left out takes the default value shown here. Units are in the key names.\n"
+      "schema = 1\n";
+  std::string_view part;
+  for (const VehicleKey& k : vehicleKeys()) {
+    const std::string_view keyPart = k.key.substr(0, k.key.find('.'));
+    if (keyPart != part) {
+      part = keyPart;
+      out += "\n[" + std::string(part) + "]\n";
+    }
+    out += "# " + std::string(k.comment) + " (" + std::string(k.unit) + "; " +
+           std::string(domainText(k.domain)) + ")\n";
+    // Counts as TOML integers, everything else as floats.
+    const double value = k.get(vehicle);
+    const std::string text = k.domain == KeyDomain::Count && inDomain(k.domain, value)
+                                 ? shortest(value)
+                                 : tomlNumber(value);
+    out += std::string(k.key.substr(k.key.find('.') + 1)) + " = " + text + "\n";
+    if (k.key == "aero.drag_scale") {
+      out +=
+          "# Drag coefficient over Mach number: from each row's Mach number on (inclusive),\n"
+          "# cd - (M - mach) * fall / over_mach, up to the next row; the last row is flat.\n"
+          "drag_table = [\n";
+      for (const DragRow& row : vehicle.aero.drag_table) {
+        out += "  { mach = " + tomlNumber(row.mach) + ", cd = " + tomlNumber(row.cd) +
+               ", fall = " + tomlNumber(row.fall) + ", over_mach = " + tomlNumber(row.over_mach) +
+               " },\n";
+      }
+      out += "]\n";
+    }
+  }
+  return out;
+}
+
+std::string canonicalVehicleText(const Vehicle& vehicle) {
+  std::string text;
+  for (const VehicleKey& k : vehicleKeys()) {
+    text += std::string(k.key) + "=" + tomlNumber(k.get(vehicle)) + "\n";
+  }
+  for (const DragRow& row : vehicle.aero.drag_table) {
+    text += "aero.drag_table=" + tomlNumber(row.mach) + "," + tomlNumber(row.cd) + "," +
+            tomlNumber(row.fall) + "," + tomlNumber(row.over_mach) + "\n";
+  }
+  return text;
+}
+
+std::string vehicleHash(const Vehicle& vehicle) {
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx",
+                static_cast<unsigned long long>(fnv1a(canonicalVehicleText(vehicle))));
+  return hex;
 }
 
 }  // namespace ascent

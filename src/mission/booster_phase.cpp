@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "mission/booster_thrust_file.h"
+#include "mission/booster_motor.h"
 #include "mission/mission_context.h"
 #include "mission/mission_step.h"
 #include "mission/timed_stepping.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mission/booster_thrust_file.h"
+#include "mission/booster_motor.h"
 #include "mission/mission_context.h"
 
 namespace ascent {

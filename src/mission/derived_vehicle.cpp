@@ -30,10 +30,16 @@ DerivedVehicle::DerivedVehicle(const Vehicle& v) {
   targetOrbitSpeed_mps = std::sqrt(earthMu / (earthRadius + v.guidance.target_altitude_m));
   propellantLoaded_kg = v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg;
 
-  drag.count = v.aero.drag_table.size();
-  for (std::size_t i = 0; i < drag.count && i < DragModel::maxSegments; ++i) {
-    const DragRow& row = v.aero.drag_table[i];
-    drag.segments[i] = {row.mach, row.cd, row.fall, row.over_mach};
+  // A table the drag model cannot take (vehicleProblems names it) keeps the
+  // standard one rather than read outside its rows.
+  const auto& table = v.aero.drag_table;
+  if (table.empty() || table.size() > DragModel::maxSegments || table.front().mach != 0) {
+    drag = standardDragModel();
+  } else {
+    drag.count = table.size();
+    for (std::size_t i = 0; i < drag.count; ++i) {
+      drag.segments[i] = {table[i].mach, table[i].cd, table[i].fall, table[i].over_mach};
+    }
   }
   drag.scale = v.aero.drag_scale;
 }

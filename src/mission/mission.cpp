@@ -29,7 +29,7 @@ void summarise(const Mission& m, MissionResult& result) {
                        m.vehicle.guidance.target_altitude_m);
   result.sizing = sizeUpperStage(m.vehicle, m.record.maxForce, s.Me);
   result.recommendedLimit_rad = m.run.recommendedLimit_rad;
-  result.recommendedLimitDeg = m.run.recommendedLimit_rad * 180 / pi;
+  result.recommendedLimitDeg = toDegrees(m.run.recommendedLimit_rad);
 }
 
 void recordFlight(const Mission& m, MissionResult& result) {
@@ -66,6 +66,7 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
   const DerivedVehicle ownDerived = defaultVehicle ? DerivedVehicle() : DerivedVehicle(vehicle);
   Mission m(state, tables, run, observer, vehicle,
             defaultVehicle ? defaultDerivedVehicle() : ownDerived);
+  m.historyName = records.name();
   m.turnTime = turnTime_s;
   m.limitDeg = limitDeg;
 

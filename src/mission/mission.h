@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ascent/ascent.h"
-#include "mission/booster_thrust_file.h"
+#include "mission/thrust_records.h"
 #include "physics/standard_atmosphere.h"
 
 namespace ascent {

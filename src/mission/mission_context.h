@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "ascent/ascent.h"
+#include "mission/thrust_records.h"
 #include "mission/vehicle.h"
 #include "physics/flight_state.h"
 #include "physics/standard_atmosphere.h"
@@ -43,6 +45,7 @@ struct Mission {
   const DerivedVehicle& derived;
   MissionRecord record;
 
+  std::string_view historyName = boosterThrustFileName;  // where the thrust records come from
   double turnTime = 0;  // s, how long the pitch-over offset is held
   double limitDeg = 0;  // deg, angle-of-attack limit as given
 

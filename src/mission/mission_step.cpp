@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "mission/booster_thrust_file.h"
+#include "mission/booster_motor.h"
 #include "mission/floating_point.h"
 #include "mission/run_error.h"
 #include "physics/constants.h"
@@ -71,7 +71,7 @@ void step(Mission& m) {
     if (!clockInRange) throw MissionAbandoned{AbandonReason::ClockRanOut};
   } else if (!clockInRange) {
     throw RunError(errorCode::cannotBeFlown,
-                   std::string(boosterThrustFileName) +
+                   std::string(m.historyName) +
                        " cannot be flown: the mission clock left -10000..10000 s before booster "
                        "separation");
   }

@@ -15,4 +15,10 @@ constexpr double siderealDay = 86164.09;              // s, one turn of the Eart
 // follow the one before it without a warning.
 constexpr double recordIntervalTolerance = 1e-6;
 
+// Radians to degrees as value * 180 / pi, evaluated left to right: a
+// precomputed 180 / pi differs in the last bit and can flip a printed digit.
+constexpr double toDegrees(double radians) {
+  return radians * 180 / pi;
+}
+
 }  // namespace ascent

@@ -28,11 +28,12 @@ double dragCoefficient(const DragModel& model, double mach) {
   // NaN and the result stays finite. +infinity falls in the last stretch,
   // whose coefficient is flat.
   if (std::isnan(mach) || mach < 0) return model.segments[0].cd * model.scale;
-  std::size_t i = model.count - 1;
-  while (i > 0 && mach < model.segments[i].mach) --i;
-  const DragSegment& segment = model.segments[i];
-  if (segment.fall == 0) return segment.cd * model.scale;
-  return (segment.cd - ((mach - segment.mach) * segment.fall) / segment.overMach) * model.scale;
+  // Down from the last stretch: most of an ascent's drag is at high Mach.
+  // The first stretch starts at Mach 0, so the search ends there at the latest.
+  const DragSegment* segment = &model.segments[model.count - 1];
+  while (mach < segment->mach) --segment;
+  if (segment->fall == 0) return segment->cd * model.scale;
+  return (segment->cd - ((mach - segment->mach) * segment->fall) / segment->overMach) * model.scale;
 }
 
 }  // namespace ascent

@@ -18,8 +18,10 @@ struct DragSegment {
 struct DragModel {
   static constexpr std::size_t maxSegments = 16;
   std::array<DragSegment, maxSegments> segments{};
-  std::size_t count = 0;  // 1 .. maxSegments, Mach numbers strictly increasing from 0
-  double scale = 1;       // multiplies the coefficient
+  // 1 .. maxSegments; the first stretch starts at Mach 0 and the Mach numbers
+  // increase strictly.
+  std::size_t count = 0;
+  double scale = 1;  // multiplies the coefficient
 };
 
 // The vehicle's own coefficient: flat subsonic up to and including Mach 1, a

@@ -7,10 +7,6 @@ namespace ascent {
 
 namespace {
 
-double degrees(double radians) {
-  return radians * 180 / pi;
-}
-
 // Builds the summary's lines one by one in a reused string.
 class SummaryWriter {
  public:
@@ -42,7 +38,7 @@ void writeResults(SummaryWriter& out, const MissionResult& r, const Signs& signs
   out.text("Turn Time = ")
       .fixed(r.turnTime_s, 5, 3)
       .text(" s, Maximum angle of attack = ")
-      .fixed(degrees(r.limit_rad), 7, 4)
+      .fixed(toDegrees(r.limit_rad), 7, 4)
       .text(signs.degree)
       .endLine();
   out.text("Upper Stage")
@@ -145,7 +141,7 @@ void writeUpperStageConstants(SummaryWriter& out, const MissionResult& r, const 
   out.text("  SC_M     =  ").fixed(z.SC_M, 6, 0).text("; {kg, Spacecraft mass}").endLine();
   out.endLine();
   out.text("Recommended maxa = ")
-      .fixed(degrees(r.recommendedLimit_rad), 7, 4)
+      .fixed(toDegrees(r.recommendedLimit_rad), 7, 4)
       .text(signs.degree)
       .endLine();
   out.endLine();

@@ -9,12 +9,6 @@ namespace ascent {
 
 namespace {
 
-// Degrees as value * 180 / pi, evaluated left to right as the summary does:
-// a precomputed 180 / pi differs in the last bit and can flip a printed digit.
-double degrees(double radians) {
-  return radians * 180 / pi;
-}
-
 // Room for a row or a data line: every field may take its longest form,
 // and a field may use the room after its end as scratch.
 constexpr int rowRoom = fixedFieldRoom(7, 2) + fixedFieldRoom(6, 1) + fixedFieldRoom(6, 0) +
@@ -58,10 +52,10 @@ void formatRow(const StepRow& row, RowText& out) {
   out.speedStart = p;
   p = writeTwoFields<6, 0, true, 8, 0, true>(p, row.vi_mps, nullptr, row.h_m, middle);
   out.speedEnd = middle;
-  p = writeTwoFields<10, 0, true, 7, 2, false>(p, row.range_m, nullptr, degrees(row.alpha_rad),
+  p = writeTwoFields<10, 0, true, 7, 2, false>(p, row.range_m, nullptr, toDegrees(row.alpha_rad),
                                                middle);
-  p = writeTwoFields<7, 2, false, 7, 2, false>(p, degrees(row.beta_rad), nullptr,
-                                               degrees(row.theta_rad), middle);
+  p = writeTwoFields<7, 2, false, 7, 2, false>(p, toDegrees(row.beta_rad), nullptr,
+                                               toDegrees(row.theta_rad), middle);
   p = writeTwoFields<9, 1, false, 10, 1, false>(p, row.q_Pa, nullptr, row.mass_kg, middle);
   *p++ = '\n';
   out.end = p;

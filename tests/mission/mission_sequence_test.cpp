@@ -9,10 +9,18 @@
 
 #include "app/run.h"
 #include "mission/mission_test_support.h"
+#include "physics/constants.h"
 #include "support/test_support.h"
 
 namespace ascent {
 namespace {
+
+// The vehicle flown; the ullage motors' flow burns their propellant from
+// ignition to the end of the first start-up step.
+const Vehicle& V = Vehicle::defaults();
+const double ullageFlow =
+    V.ullage.propellant_kg / (V.timeline.ullage_burn_to_separation_s +
+                              V.timeline.separation_coast_s + V.timeline.first_startup_step_s);
 
 using testing::fixed;
 using testing::interval;
@@ -95,13 +103,15 @@ struct Liftoff {
 };
 Liftoff liftoffOfOwnCurve() {
   const double g = 9.798200881516824;
-  const double exitArea = 3.14159265358979323846 * 2 * 15.01407504 / 4 + 16.68220083888478;
+  const double exitArea =
+      pi * V.boosters.count * V.boosters.exit_diameter_squared_m2 / 4 + V.core.exit_area_m2;
   const double boosterRate = 2 * 20e6 / interval;  // N/s, both boosters from zero
   auto mass = [&](double t) {
-    return 2955067.6 - 9115295.04 / 4436.5 * t - boosterRate / 2756.6 * t * t / 2;
+    return 2955067.6 - V.core.thrust_N / V.core.exhaust_velocity_mps * t -
+           boosterRate / V.boosters.exhaust_velocity_mps * t * t / 2;
   };
   auto excess = [&](double t) {
-    return 9115295.04 + boosterRate * t - exitArea * 101325 - mass(t) * g;
+    return V.core.thrust_N + boosterRate * t - exitArea * 101325 - mass(t) * g;
   };
   double low = 0, high = interval;
   for (int i = 0; i < 100; ++i) (excess((low + high) / 2) < 0 ? low : high) = (low + high) / 2;
@@ -173,8 +183,10 @@ TEST(MissionSequence, BoosterPhaseFromThePadToSeparation) {
   }
   const std::size_t separation = d.find("Booster seperation!", endTurn);
   EXPECT_EQ(d.lines[separation - 1].substr(0, 7), " 130.20");
-  EXPECT_EQ(d.lines[separation], "Booster seperation! Residual booster propellant = " +
-                                     fixed(680388.6 - impulse / 2756.6, 0) + " kg.");
+  EXPECT_EQ(d.lines[separation],
+            "Booster seperation! Residual booster propellant = " +
+                fixed(V.boosters.propellant_kg - impulse / V.boosters.exhaust_velocity_mps, 0) +
+                " kg.");
 }
 
 TEST(MissionSequence, CoreAndUpperStageEventsInOrderWithTheirTimes) {
@@ -220,17 +232,19 @@ TEST(MissionSequence, CoreAndUpperStageEventsInOrderWithTheirTimes) {
   // Depletion at the constant core flow, then the 1.2 s tail-off burning 1236 kg.
   const auto burn = d.rows(at[5], at[6]);
   ASSERT_GE(burn.size(), 4u);
-  EXPECT_NEAR(burn[0].mass - burn[1].mass, 9115295.04 / 4436.5, 0.1);
+  EXPECT_NEAR(burn[0].mass - burn[1].mass, V.core.thrust_N / V.core.exhaust_velocity_mps, 0.1);
   const Row& tailOffStart = burn[burn.size() - 3];
   EXPECT_NEAR(burn[burn.size() - 2].t - tailOffStart.t, 1.0, timeTolerance);
-  EXPECT_NEAR(burn.back().t - tailOffStart.t, 1236.0 * 8873.0 / 9115295.04, timeTolerance);
-  EXPECT_NEAR(tailOffStart.mass - burn.back().mass, 1236.0, 0.1);
+  EXPECT_NEAR(burn.back().t - tailOffStart.t,
+              V.core.tail_off_propellant_kg * (2 * V.core.exhaust_velocity_mps) / V.core.thrust_N,
+              timeTolerance);
+  EXPECT_NEAR(tailOffStart.mass - burn.back().mass, V.core.tail_off_propellant_kg, 0.1);
   // Coast 0.58 s, ullage motors 0.18 s: cutoff 0.76 s before separation.
   const auto coast = d.rows(at[6], at[7]);
   ASSERT_EQ(coast.size(), 2u);
   EXPECT_NEAR(coast[0].t - timeBefore(6), 0.58, timeTolerance);
   EXPECT_NEAR(timeBefore(7) - timeBefore(6), 0.76, timeTolerance);
-  EXPECT_NEAR(coast[0].mass - coast[1].mass, 0.18 * 40.310077519379846, 0.1);
+  EXPECT_NEAR(coast[0].mass - coast[1].mass, 0.18 * ullageFlow, 0.1);
 
   // Upper stage: 3.4 s coast, ignition, the 2.57 s ramp from a 0.29 s step,
   // mainstage, jettison 8.32 s after ignition.
@@ -239,11 +253,14 @@ TEST(MissionSequence, CoreAndUpperStageEventsInOrderWithTheirTimes) {
   ASSERT_EQ(upperCoast.size(), 4u);
   EXPECT_NEAR(ignition - timeBefore(7), 3.4, timeTolerance);
   // The separated stage carries its ullage propellant less 1.18 s of burn.
-  EXPECT_NEAR(upperCoast[0].mass, 293840.0 + 156.0 - 1.18 * 40.310077519379846, 0.06);
+  EXPECT_NEAR(upperCoast[0].mass, V.upper.mass_kg + V.ullage.propellant_kg - 1.18 * ullageFlow,
+              0.06);
   const auto ramp = times(8, 9);
   ASSERT_EQ(ramp.size(), 4u);
   EXPECT_NEAR(ramp[0] - ignition, 0.29, timeTolerance);
-  EXPECT_NEAR(ramp.back() - ignition, 2.573253906054853, timeTolerance);
+  EXPECT_NEAR(ramp.back() - ignition,
+              (2 * V.upper.startup_propellant_kg * V.upper.exhaust_velocity_mps / V.upper.thrust_N),
+              timeTolerance);
   EXPECT_EQ(times(9, 10).size(), 6u);
   EXPECT_NEAR(timeBefore(10) - ignition, 8.32, timeTolerance);
 
@@ -252,7 +269,8 @@ TEST(MissionSequence, CoreAndUpperStageEventsInOrderWithTheirTimes) {
   const auto ascent = d.rows(at[10], at[11]);
   EXPECT_EQ(ascent[0].t, std::ceil(timeBefore(10)));
   EXPECT_NEAR(ascent[0].mass,
-              d.rowBefore(at[10]).mass - 152 - (ascent[0].t - timeBefore(10)) * 2562176.0 / 4275.7,
+              d.rowBefore(at[10]).mass - 152 -
+                  (ascent[0].t - timeBefore(10)) * V.upper.thrust_N / V.upper.exhaust_velocity_mps,
               7);
   std::vector<int> stepClass;  // 0: 1 s, 1: 0.1 s, 2: 0.01 s
   for (std::size_t i = 1; i < ascent.size(); ++i) {
@@ -297,9 +315,12 @@ TEST(MissionSequence, SummaryAgreesWithTheModelAndTheTable) {
 
   // Lift-off values one record interval after the reset: vacuum thrust of the
   // core and both boosters less the sea-level loss, over the mass left then.
-  const double loss = (3.14159265358979323846 * 2 * 15.01407504 / 4 + 16.68220083888478) * 101325;
-  const double thrust = 9115295.04 + 2 * 20e6 - loss;
-  const double mass = 2955067.6 - 9115295.04 / 4436.5 * interval - 2 * 20e6 / 2756.6 * interval / 2;
+  const double loss =
+      (pi * V.boosters.count * V.boosters.exit_diameter_squared_m2 / 4 + V.core.exit_area_m2) *
+      101325;
+  const double thrust = V.core.thrust_N + 2 * 20e6 - loss;
+  const double mass = 2955067.6 - V.core.thrust_N / V.core.exhaust_velocity_mps * interval -
+                      2 * 20e6 / V.boosters.exhaust_velocity_mps * interval / 2;
   EXPECT_EQ(d.lines[summary + 7], "Liftoff thrust = " + fixed(thrust, 0) + " N at " +
                                       fixed(thrust / mass, 2) + " m/s\xb2 for 2955068 kg");
 
@@ -323,11 +344,15 @@ TEST(MissionSequence, SummaryAgreesWithTheModelAndTheTable) {
   const double reserve = numbers(17)[0], Ms = numbers(16)[0];
   EXPECT_EQ(d.lines[summary + 15].substr(0, 44), std::string(27, ' ') + "771 kg startup - ");
   EXPECT_EQ(numbers(15), (std::vector<double>{771, reserve}));
-  EXPECT_NEAR(Mi, std::nearbyint(force[0] * 0.0009254525098549929), 1);
-  EXPECT_NEAR(total, reserve + 148522 - numbers(3)[0], 1);  // less the propellant left
+  EXPECT_NEAR(Mi, std::nearbyint(force[0] * V.resizing.interstage_per_newton), 1);
+  EXPECT_NEAR(
+      total,
+      reserve + (V.upper.startup_propellant_kg + V.upper.mainstage_propellant_kg) - numbers(3)[0],
+      1);  // less the propellant left
   EXPECT_EQ(Mp2 + 771 + reserve, total);
   EXPECT_EQ(Ms, numbers(16)[1] + numbers(16)[2] + reserve);  // RCS + dry + reserve
-  EXPECT_NEAR(numbers(21)[0], 301222 - (numbers(18)[0] + Mi + numbers(19)[0] + 771 + Mp2 + Ms), 1);
+  EXPECT_NEAR(numbers(21)[0],
+              V.resizing.S3_Mt_kg - (numbers(18)[0] + Mi + numbers(19)[0] + 771 + Mp2 + Ms), 1);
 
   // First recommendation: the limit scaled by 200 km over the average.
   EXPECT_NEAR(numbers(23)[0], 3 * 200 / orbit[2], 2e-4);

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "mission/booster_thrust_file.h"
+#include "mission/booster_motor.h"
 #include "mission/mission_test_support.h"
 #include "physics/constants.h"
 #include "support/in_memory_run.h"
@@ -84,9 +84,10 @@ TEST_F(MissionTimedStepping, ThrustRecordsEndingOnARecordTimeLeaveNothingUnflown
   EXPECT_EQ(reader.currentTime, 2.0);
   EXPECT_EQ(s.dt, 0.0);
   EXPECT_EQ(s.thrustRate, (8000.0 - 4000.0) * 2 / 0.5);
-  EXPECT_EQ(s.mdotRate, -s.thrustRate / 2756.6);
+  EXPECT_EQ(s.mdotRate, -s.thrustRate / Vehicle::defaults().boosters.exhaust_velocity_mps);
   // Trapezoids of one booster up to the current record, in kg.
-  EXPECT_DOUBLE_EQ(reader.boosterPropellantUsed, (250 + 1000 + 1750 + 3000) / 2756.6);
+  EXPECT_DOUBLE_EQ(reader.boosterPropellantUsed,
+                   (250 + 1000 + 1750 + 3000) / Vehicle::defaults().boosters.exhaust_velocity_mps);
 }
 
 TEST_F(MissionTimedStepping, ThrustRecordsCutTheLastIntervalAtTheRequestedTime) {

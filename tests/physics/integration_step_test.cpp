@@ -22,6 +22,7 @@
 
 #include "app/interrupts.h"
 #include "app/run_context.h"
+#include "ascent/vehicle.h"
 #include "mission/mission_step.h"
 #include "physics/constants.h"
 #include "support/in_memory_run.h"
@@ -59,8 +60,9 @@ namespace {
 // States are written with designated initializers that name only what matters.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-// Eastward speed of a launch site at 28.45 degrees latitude, sidereal day 86164.09 s.
-const double padSpeed = std::cos(pi * 28.45 / 180) * 2 * pi * earthRadius / 86164.09;
+// Eastward speed of the default launch site.
+const double padSpeed =
+    std::cos(pi * Vehicle::defaults().site.latitude_deg / 180) * 2 * pi * earthRadius / siderealDay;
 constexpr double exitArea = 16.68220083888478;  // m^2
 constexpr double seaLevelPressure = 101325.0;   // Pa
 

@@ -1,41 +1,15 @@
-#include "mission/booster_thrust_file.h"
+#include "mission/booster_motor.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <string>
 
 #include "mission/mission_context.h"
 #include "mission/mission_step.h"
-#include "mission/number_reader.h"
 #include "mission/run_error.h"
 
 namespace ascent {
 
 namespace {
-
-// One field of a record; false when the text ends before it.
-bool readField(InStream& in, const std::string& name, int recordNumber, const char* field,
-               double& value) {
-  std::string token;
-  switch (readReal(in, value, token)) {
-    case ReadStatus::Number:
-      return true;
-    case ReadStatus::EndOfInput:
-      return false;
-    case ReadStatus::NotANumber:
-      break;
-  }
-  throw RunError(errorCode::notANumber, name + " record " + std::to_string(recordNumber) + ": " +
-                                            field + " is not a number: " + quoteToken(token));
-}
-
-std::string endedReason(const std::string& name, int recordNumber, const char* field) {
-  return name + " ends before record " + std::to_string(recordNumber) + " (a " + field +
-         " is needed)";
-}
 
 // Seconds in the fewest digits that read back as the same double.
 std::string seconds(double t) {
@@ -45,77 +19,6 @@ std::string seconds(double t) {
 }
 
 }  // namespace
-
-bool readThrustRecord(InStream& in, const std::string& name, int recordNumber,
-                      ThrustRecord& record) {
-  if (!readField(in, name, recordNumber, "time", record.time_s)) return false;
-  if (!readField(in, name, recordNumber, "thrust", record.thrust_N)) {
-    throw RunError(errorCode::notANumber, endedReason(name, recordNumber, "thrust"));
-  }
-  skipRestOfLine(in);
-  return true;
-}
-
-bool StreamRecordSource::next(ThrustRecord& record) {
-  if (!readThrustRecord(in_, name_, recordsRead_ + 1, record)) return false;
-  ++recordsRead_;
-  return true;
-}
-
-bool HistoryRecordSource::next(ThrustRecord& record) {
-  const auto& records = history_.records();
-  if (next_ < records.size()) {
-    record = records[next_++];
-    return true;
-  }
-  if (history_.faultCode() != 0) throw RunError(history_.faultCode(), history_.faultReason());
-  return false;
-}
-
-ThrustHistory ThrustHistory::fromText(std::string_view text, std::string name) {
-  ThrustHistory history;
-  history.name_ = std::move(name);
-  StringInStream in{std::string(text)};
-  try {
-    ThrustRecord record{};
-    while (readThrustRecord(in, history.name_, static_cast<int>(history.records_.size()) + 1,
-                            record)) {
-      history.records_.push_back(record);
-    }
-  } catch (const RunError& error) {
-    history.faultCode_ = error.code();
-    history.faultReason_ = error.what();
-  }
-  return history;
-}
-
-ThrustHistory ThrustHistory::fromRecords(std::vector<ThrustRecord> records, std::string name) {
-  ThrustHistory history;
-  history.records_ = std::move(records);
-  history.name_ = std::move(name);
-  return history;
-}
-
-ThrustHistory ThrustHistory::fromFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throwSystemError(errno, "cannot open", path);
-  std::string text;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      text.append(buffer, static_cast<std::size_t>(n));
-      continue;
-    }
-    if (n == 0) break;
-    if (errno == EINTR) continue;
-    const int err = errno;
-    ::close(fd);
-    throwSystemError(err, "cannot read", path);
-  }
-  ::close(fd);
-  return fromText(text, path);
-}
 
 void firstThrustRecord(Mission& m, BoosterThrustReader& reader) {
   FlightState& s = m.s;

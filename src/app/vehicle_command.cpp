@@ -1,0 +1,79 @@
+// ascent vehicle: the default vehicle as a vehicle file, or a file checked
+// against the defaults; and the --vehicle option of the other commands.
+#include <cmath>
+#include <ostream>
+
+#include "app/commands.h"
+#include "app/mission_output.h"
+#include "files/vehicle_file.h"
+#include "physics/constants.h"
+
+namespace ascent {
+
+ChosenVehicle chooseVehicle(const std::string& path) {
+  ChosenVehicle chosen;
+  chosen.vehicle = Vehicle::defaults();
+  if (path.empty()) return chosen;
+  VehicleFile file = readVehicleFile(path);
+  chosen.path = path;
+  chosen.vehicle = std::move(file.vehicle);
+  chosen.changedKeys = std::move(file.changedKeys);
+  return chosen;
+}
+
+std::string vehicleLine(const ChosenVehicle& chosen) {
+  if (chosen.path.empty()) return {};
+  const std::size_t n = chosen.changedKeys.size();
+  return format("Vehicle: %s (%zu change%s from the default vehicle)\n", chosen.path.c_str(), n,
+                n == 1 ? "" : "s");
+}
+
+void checkLiftOff(const ChosenVehicle& chosen, const ThrustHistory& history) {
+  if (chosen.path.empty() || history.records().empty()) return;
+  // At the first record the boosters give their first thrust and the core its
+  // own; the vehicle stands on the pad until their sea-level sum passes its
+  // weight. Propellant burned before then is neglected: a vehicle refused here
+  // could not lift off at the first record even with it.
+  const Vehicle& v = chosen.vehicle;
+  const ThrustRecord& first = history.records().front();
+  const double exitArea =
+      pi * v.boosters.count * v.boosters.exit_diameter_squared_m2 / 4 + v.core.exit_area_m2;
+  const double thrust_N = v.core.thrust_N +
+                          v.boosters.count * first.thrust_N * v.boosters.thrust_scale -
+                          exitArea * seaLevelPressure;
+  const double mass_kg = v.loads.carried_mass_kg + v.core.inert_mass_kg + v.core.propellant_kg +
+                         v.boosters.count * (v.boosters.inert_mass_kg + v.boosters.propellant_kg);
+  const double weight_N = mass_kg * surfaceGravity;
+  if (!(thrust_N > weight_N)) {
+    throw InputError(
+        {format("%s with %s cannot leave the pad: its sea-level thrust at the first "
+                "record (%.6g s) is %.0f N, below its weight of %.0f N",
+                chosen.path.c_str(), history.name().c_str(), first.time_s * v.boosters.time_scale,
+                thrust_N, weight_N)});
+  }
+}
+
+int runVehicleCommand(const VehicleCommand& command, std::ostream& out) {
+  if (command.checkFile.empty()) {
+    out << vehicleToml(Vehicle::defaults());
+    return exitStatus::ok;
+  }
+  const VehicleFile file = readVehicleFile(command.checkFile);
+  const std::size_t n = file.changedKeys.size();
+  out << format("%s: a valid vehicle, %zu key%s differ%s from the defaults\n",
+                command.checkFile.c_str(), n, n == 1 ? "" : "s", n == 1 ? "s" : "");
+  for (const std::string& key : file.changedKeys) {
+    const VehicleKey* k = findVehicleKey(key);
+    if (k == nullptr) {
+      out << "  " << key << ": changed\n";
+      continue;
+    }
+    out << format("  %s: %s -> %s %s\n", key.c_str(),
+                  exactText(k->get(Vehicle::defaults())).c_str(),
+                  exactText(k->get(file.vehicle)).c_str(), std::string(k->unit).c_str());
+  }
+  out << "hash " << vehicleHash(file.vehicle) << '\n';
+  return exitStatus::ok;
+}
+
+}  // namespace ascent
