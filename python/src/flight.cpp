@@ -1,14 +1,12 @@
 // ascent.fly and ascent.Flight: one mission, its summary and its trajectory.
 #include <array>
-#include <numbers>
 
 #include "bindings.h"
+#include "physics/constants.h"
 
 namespace ascent::python {
 
 namespace {
-
-constexpr double degreesPerRadian = 180 / std::numbers::pi;
 
 // The trajectory as the command line's CSV has it: the pad row, then every
 // integration step, in the same units.
@@ -36,9 +34,9 @@ class TrajectoryRecorder final : public MissionObserver {
                                            row.range_m / 1000,
                                            row.a_mps2,
                                            row.q_Pa / 1000,
-                                           row.alpha_rad * degreesPerRadian,
-                                           row.beta_rad * degreesPerRadian,
-                                           row.theta_rad * degreesPerRadian,
+                                           toDegrees(row.alpha_rad),
+                                           toDegrees(row.beta_rad),
+                                           toDegrees(row.theta_rad),
                                            row.mass_kg};
     for (std::size_t i = 0; i < values.size(); ++i) columns_[i].push_back(values[i]);
   }

@@ -4,6 +4,7 @@ and its threads."""
 import csv
 import io
 import math
+import os
 import threading
 
 import numpy as np
@@ -39,16 +40,23 @@ def dig(value, path, item):
     return value
 
 
+HEAVIER = os.path.join(os.path.dirname(S1_DAT), "..", "examples", "heavier.toml")
+
+
 @pytest.mark.parametrize("turn_time_s, limit_deg", [(18, 24.06), (5, 60), (18, 1), (1, 24)])
 @pytest.mark.parametrize("thrust", ["shipped", "file", "arrays"])
-def test_flight_equals_the_command_lines_json(turn_time_s, limit_deg, thrust):
+@pytest.mark.parametrize("vehicle_file", [None, HEAVIER])
+def test_flight_equals_the_command_lines_json(turn_time_s, limit_deg, thrust, vehicle_file):
     records = ascent.ThrustHistory.from_file(S1_DAT)
     history = {"shipped": None, "file": records,
                "arrays": ascent.ThrustHistory.from_arrays(records.times_s, records.thrust_N)}
-    flight = ascent.fly(turn_time_s, limit_deg, thrust=history[thrust])
-    expected = program_json("fly", "--turn-time", str(turn_time_s), "--limit", str(limit_deg))
+    vehicle = ascent.Vehicle.from_toml(vehicle_file) if vehicle_file else None
+    flight = ascent.fly(turn_time_s, limit_deg, vehicle=vehicle, thrust=history[thrust])
+    expected = program_json("fly", "--turn-time", str(turn_time_s), "--limit", str(limit_deg),
+                            *(["--vehicle", vehicle_file] if vehicle_file else []))
     for attribute, key in SUMMARY.items():
         assert dig(flight, attribute, getattr) == dig(expected, key, dict.get), attribute
+    assert (vehicle or ascent.Vehicle()).hash() == expected["vehicle"]["hash"]
 
 
 def test_trajectory_columns_equal_the_command_lines_csv(tmp_path):
@@ -93,7 +101,7 @@ def test_the_vehicle_by_key():
     assert v == ascent.Vehicle() and v.changed_keys() == [] and len(v.keys()) > 50
     changed = v.with_changes({"core.thrust_N": 9.2e6, "boosters.count": 2})
     assert changed["core.thrust_N"] == 9.2e6 and v["core.thrust_N"] == 9115295.04
-    assert changed.changed_keys() == ["core.thrust_N"]
+    assert changed.changed_keys() == ["core.thrust_N"] and changed.hash() != v.hash()
     assert ascent.Vehicle.describe("core.thrust_N")["unit"] == "N"
     assert ascent.fly(18, 24.06, vehicle=changed).perigee_m != ascent.fly(18, 24.06).perigee_m
 
