@@ -6,7 +6,7 @@ set -euo pipefail
 cmake=$1 build=$2 python=$3 package_dir=$4
 work=$(mktemp -d "${TMPDIR:-/tmp}/ascent-python-install.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-"$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" ||
+"$cmake" --install "$build" --component python --prefix "$work/prefix" >"$work/install.log" ||
   { cat "$work/install.log" >&2; exit 1; }
 cd "$work"
 PYTHONPATH="$work/prefix/$package_dir" "$python" -c '
