@@ -32,6 +32,11 @@ from ._ascent import (
     target,
 )
 
+# Shown as ascent.X in help and tracebacks, wherever they are defined.
+for _public in (Error, FlightFailed, ThrustFileError, UnknownKeyError, VehicleError, Flight, Peaks,
+                Sizing, Table, Target, ThrustHistory, Vehicle):
+    _public.__module__ = __name__
+
 # The booster thrust history shipped with the package (the program's s1.dat).
 SHIPPED_THRUST_FILE = _os.path.join(_os.path.dirname(__file__), "s1.dat")
 
