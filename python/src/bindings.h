@@ -59,6 +59,11 @@ py::object flightObject(MissionResult result, py::object trajectory = py::none()
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
                               double firstGuessDeg);
 
+// A path given as str or os.PathLike.
+inline std::string pathOf(const py::object& path) {
+  return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
+}
+
 // The problems of a turn time the program would not fly; empty when none.
 std::string turnTimeProblem(double turnTime_s);
 

@@ -56,7 +56,8 @@ linear between records. A record of a file that cannot be read is no error
 until a mission reaches it: that mission then fails (FlightFailed, code 106).)")
       .def_static(
           "from_file",
-          [](const std::string& path) {
+          [](const py::object& pathObject) {
+            const std::string path = pathOf(pathObject);
             try {
               return ThrustHistory::fromFile(path);
             } catch (const Error& error) {

@@ -67,8 +67,8 @@ outside the key's domain). Vehicle.keys() lists the keys in file order.)")
       .def(py::init([] { return Vehicle::defaults(); }), "The default vehicle.")
       .def_static(
           "from_toml",
-          [](const std::string& path) {
-            return readVehicle([&] { return readVehicleFile(path); });
+          [](const py::object& path) {
+            return readVehicle([&] { return readVehicleFile(pathOf(path)); });
           },
           py::arg("path"),
           "Reads a vehicle file (TOML, the keys that differ from the defaults); VehicleError "

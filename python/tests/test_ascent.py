@@ -110,7 +110,7 @@ def test_vehicle_files_read_back(tmp_path):
     changed = ascent.Vehicle().with_changes({"upper.thrust_N": 2.6e6})
     path = tmp_path / "v.toml"
     path.write_text(changed.to_toml())
-    assert ascent.Vehicle.from_toml(str(path)) == changed
+    assert ascent.Vehicle.from_toml(path) == changed
     assert ascent.Vehicle.parse_toml(changed.to_toml()) == changed
 
 
