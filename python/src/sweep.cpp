@@ -1,4 +1,6 @@
 // ascent.sweep: every turn time of a list targeted, one row each, on threads.
+#include <atomic>
+
 #include "bindings.h"
 
 namespace ascent::python {
@@ -24,11 +26,21 @@ py::object sweep(const Doubles& turnTimes, double altitude_km, double tolerance_
 
   std::vector<SweepRow> rows;
   rows.reserve(times.size());
+  // Rows are delivered on this thread: there, between rows, Python's signal
+  // handlers run (Ctrl-C ends the sweep with KeyboardInterrupt).
+  std::atomic<bool> interrupted{false};
   {
     py::gil_scoped_release unlocked;
-    sweepTurnTimes(records, flown, times, settings, jobs,
-                   [&rows](const SweepRow& row) { rows.push_back(row); });
+    sweepTurnTimes(
+        records, flown, times, settings, jobs,
+        [&rows, &interrupted](const SweepRow& row) {
+          rows.push_back(row);
+          py::gil_scoped_acquire locked;
+          if (PyErr_CheckSignals() != 0) interrupted = true;
+        },
+        [&interrupted] { return interrupted.load(); });
   }
+  if (interrupted) throw py::error_already_set();
   const std::size_t best = bestDesign(rows);
 
   // Rows without a mission (no orbit reached) have NaN in the mission's columns.
@@ -86,7 +98,8 @@ verdict, missions, perigee_m, apogee_m, average_altitude_m,
 remaining_propellant_kg, sc_m_kg, max_dynamic_pressure_Pa,
 max_acceleration_mps2, max_force_N (NaN where no orbit was reached), and
 .best: the row of the converged design with the largest spacecraft mass among
-those with propellant left, or None. The rows are the same for any `jobs`.)");
+those with propellant left, or None. The rows are the same for any `jobs`.
+Ctrl-C (KeyboardInterrupt) ends the sweep between rows.)");
 }
 
 }  // namespace ascent::python

@@ -1,11 +1,13 @@
 """The module against the command line's own numbers, its arrays, its errors
 and its threads."""
 
+import _thread
 import csv
 import io
 import math
 import os
 import threading
+import time
 
 import numpy as np
 import pytest
@@ -169,3 +171,11 @@ def test_to_pandas():
     frame = ascent.fly(18, 24.06, trajectory=True).trajectory.to_pandas()
     assert isinstance(frame, pandas.DataFrame) and frame.shape == (
         len(frame), 10) and frame["time_s"].iloc[0] == 0
+
+
+def test_an_interrupt_ends_a_sweep():
+    threading.Timer(0.2, _thread.interrupt_main).start()
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        ascent.sweep([5 + 0.1 * k for k in range(2000)], jobs=2)  # about 5 s uninterrupted
+    assert time.monotonic() - started < 2
