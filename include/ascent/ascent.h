@@ -113,6 +113,10 @@ struct UpperStageSizing {
   double S3_Mus = 0;           // total ullage motor empty mass
   double S3_Fu = 0;            // total ullage motor vacuum thrust, N
   double SC_M = 0;             // spacecraft mass
+  // The spacecraft mass by the same laws with no value rounded to whole kg:
+  // smooth in the peak force and the remaining propellant, for studies that
+  // differentiate or maximise it (the report prints SC_M).
+  double SC_M_unrounded = 0;
 };
 
 // Peaks of thrust acceleration and dynamic pressure.

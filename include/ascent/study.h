@@ -94,8 +94,11 @@ enum class Verdict {
   OutsideDesign,  // within the tolerance, but no spacecraft mass or not finite
   Unreachable,    // no limit reaches the target altitude
   NotConverged,   // the mission budget ran out
+  Suborbital,     // within the tolerance, but the perigee is below the minimum perigee
+  Escape,         // within the tolerance, but the trajectory does not close
 };
-// "converged", "outside-design", "unreachable", "not-converged".
+// "converged", "outside-design", "unreachable", "not-converged", "suborbital",
+// "escape".
 std::string_view verdictName(Verdict verdict);
 
 struct TargetSettings {
@@ -103,6 +106,7 @@ struct TargetSettings {
   double tolerance_km = 0.1;
   int maxMissions = 25;
   double firstGuessDeg = 25;
+  double minimumPerigee_km = defaultMinimumPerigee_m / 1000;  // below it: suborbital
 };
 
 // One turn time targeted: the search and the missions it flew.
@@ -144,6 +148,9 @@ std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
 // The converged turn time with the largest spacecraft mass among those with
 // propellant left; rows.size() when there is none.
 std::size_t bestDesign(const std::vector<SweepRow>& rows);
+// The same rule one row at a time, for rows that are not kept: whether `row`
+// is a better design than `best` (null: none yet).
+bool betterDesign(const SweepRow& row, const SweepRow* best);
 
 // The ordered thread pool. Runs work(i) for every i < count on `jobs`
 // threads (0: the machine's cores; 1: all on the calling thread) and calls

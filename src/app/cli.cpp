@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
+#include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/run.h"
+#include "app/trade_commands.h"
 #include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 #include "report/streams.h"
@@ -61,20 +64,58 @@ void addVehicle(CLI::App* app, std::string& file) {
       ->type_name("FILE");
 }
 
-void addTargetSettings(CLI::App* app, TargetSettings& settings) {
-  addReal(app, "--altitude", settings.altitude_km,
-          "wanted average orbit altitude (km), default 200");
-  addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1");
-  app->add_option("--max-missions", settings.maxMissions, "mission budget")
-      ->capture_default_str()
-      ->check(CLI::Range(1, 100000));
-  addReal(app, "--first-guess", settings.firstGuessDeg,
-          "limit of the first mission (deg), default 25");
+void addMinimumPerigee(CLI::App* app, double& minimumPerigee_km) {
+  addReal(app, "--min-perigee", minimumPerigee_km,
+          "an orbit's perigee is at least this (km), default 100")
+      ->check(realDomain(domain::lowestPerigee_km, domain::highestPerigee_km, "km"));
 }
 
-// A turn time the dialogue would fly.
+void addTargetSettings(CLI::App* app, TargetSettings& settings) {
+  addReal(app, "--altitude", settings.altitude_km,
+          "wanted average orbit altitude (km), default 200")
+      ->check(realDomain(domain::lowestAltitude_km, domain::highestAltitude_km, "km"));
+  addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1")
+      ->check(realDomain(0, domain::highestTolerance_km, "km"));
+  app->add_option("--max-missions", settings.maxMissions, "mission budget, default 25")
+      ->type_name("N")
+      ->check(decimalInteger(1, domain::highestMissions));
+  addReal(app, "--first-guess", settings.firstGuessDeg,
+          "limit of the first mission (deg), default 25")
+      ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
+  addMinimumPerigee(app, settings.minimumPerigee_km);
+}
+
+// A turn time the dialogue would fly, before the mission clock runs out.
 std::string turnTimeCheck(double turnTime_s) {
-  return turnTime_s >= 1 ? "" : "the turn time must be at least 1 s";
+  if (!(turnTime_s >= domain::lowestTurnTime_s)) return "the turn time must be at least 1 s";
+  if (!(turnTime_s <= domain::highestTurnTime_s)) return "the turn time must be at most 10000 s";
+  return "";
+}
+
+// The output of --help and --version, whose failed write is an error too.
+int printInformation(CLI::App& app, const CLI::ParseError& error) {
+  app.exit(error, std::cout, std::cerr);
+  try {
+    flushOut(std::cout);
+  } catch (const Error& failed) {
+    std::cerr << "ascent: " << failed.what() << '\n';
+    return exitStatus::fileError;
+  }
+  return exitStatus::ok;
+}
+
+// The dialogue's signs on the screen: UTF-8 when the screen is a terminal
+// whose locale speaks it, the code page's bytes everywhere else.
+bool utf8Terminal() {
+  if (::isatty(STDOUT_FILENO) != 1) return false;
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') continue;
+    std::string locale(value);
+    for (char& c : locale) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return locale.find("utf-8") != std::string::npos || locale.find("utf8") != std::string::npos;
+  }
+  return false;
 }
 
 }  // namespace
@@ -82,7 +123,7 @@ std::string turnTimeCheck(double turnTime_s) {
 int runCommandLine(int argc, char** argv) {
   const char* utf8Variable = std::getenv("ASCENT_UTF8");
   const bool utf8Environment = utf8Variable != nullptr && std::string(utf8Variable) == "1";
-  if (argc <= 1) return runDialogue(utf8Environment, nullptr);
+  if (argc <= 1) return runDialogue(utf8Environment || utf8Terminal(), nullptr);
 
   CLI::App app(
       "Simulates the ascent of a three-stage launch vehicle into orbit. Without a "
@@ -93,7 +134,10 @@ int runCommandLine(int argc, char** argv) {
   bool utf8 = false;
   app.add_flag("--utf8", utf8,
                "dialogue: degree, plus-minus and squared signs in UTF-8 "
-               "(also ASCENT_UTF8=1)");
+               "(also ASCENT_UTF8=1, and the default on a UTF-8 terminal)");
+  bool codepage = false;
+  app.add_flag("--codepage", codepage,
+               "dialogue: the signs in the code page's bytes, also on a UTF-8 terminal");
   std::string dialogueVehicle;
   addVehicle(&app, dialogueVehicle);
 
@@ -110,7 +154,10 @@ int runCommandLine(int argc, char** argv) {
   addThrust(flyApp, fly.thrustFile);
   addVehicle(flyApp, fly.vehicleFile);
   addReal(flyApp, "--turn-time", fly.turnTime_s, "turn time (s)")->required();
-  addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")->required();
+  addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")
+      ->required()
+      ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
+  addMinimumPerigee(flyApp, fly.minimumPerigee_km);
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
   flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
       ->type_name("FILE.csv");
@@ -139,7 +186,8 @@ int runCommandLine(int argc, char** argv) {
   sweepApp->add_option("--plot", sweep.plotFile, "chart SC_M and the limit against turn time")
       ->type_name("FILE.png");
   sweepApp->add_option("--jobs", sweep.jobs, "threads (default: the machine's cores)")
-      ->check(CLI::Range(1u, 1024u));
+      ->type_name("N")
+      ->check(decimalInteger(1, domain::highestJobs));
   sweepApp->add_option("--shard", shard, "fly every N-th turn time from the I-th (header in 1/N)")
       ->type_name("I/N");
 
@@ -149,6 +197,8 @@ int runCommandLine(int argc, char** argv) {
   plotApp->add_option("DIR", plot.dataDirectory, "directory of the run")->capture_default_str();
   plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
       ->type_name("DIR");
+
+  TradeCommands trades(app);
 
   // Checks that need the whole command line.
   app.final_callback([&] {
@@ -175,11 +225,12 @@ int runCommandLine(int argc, char** argv) {
       }
       if (!shard.empty()) {
         unsigned long index = 0, count = 0;
-        char slash = 0, extra = 0;
-        if (std::sscanf(shard.c_str(), "%lu%c%lu%c", &index, &slash, &count, &extra) != 3 ||
-            slash != '/' || index < 1 || index > count ||
-            shard.find_first_of("+- ") != std::string::npos) {
-          throw CLI::ValidationError("--shard", "'" + shard + "' is not I/N with 1 <= I <= N");
+        const std::size_t slash = shard.find('/');
+        if (slash == std::string::npos ||
+            !parseDecimal(shard.substr(slash + 1), 1, domain::highestSweepTurnTimes, count) ||
+            !parseDecimal(shard.substr(0, slash), 1, count, index)) {
+          throw CLI::ValidationError("--shard", "'" + shard + "' is not I/N with 1 <= I <= N <= " +
+                                                    std::to_string(domain::highestSweepTurnTimes));
         }
         sweep.shardIndex = index;
         sweep.shardCount = count;
@@ -190,10 +241,7 @@ int runCommandLine(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == 0) {  // --help, --version
-      app.exit(error, std::cout, std::cerr);
-      return exitStatus::ok;
-    }
+    if (error.get_exit_code() == 0) return printInformation(app, error);  // --help, --version
     // An argument nobody took is the reason, before any missing option.
     std::string reason = error.what();
     const std::vector<std::string> unknown = app.remaining(true);
@@ -208,27 +256,36 @@ int runCommandLine(int argc, char** argv) {
     return exitStatus::usage;
   }
 
+  if (!app.get_subcommands().empty()) installCommandSignalHandlers();
   try {
-    if (vehicleApp->parsed()) return runVehicleCommand(vehicle, std::cout);
-    if (flyApp->parsed()) return runFlyCommand(fly, std::cout);
-    if (targetApp->parsed()) return runTargetCommand(target, std::cout);
-    if (sweepApp->parsed()) return runSweepCommand(sweep, std::cout, std::cerr);
-    if (plotApp->parsed()) return runPlotCommand(plot, std::cout);
+    int status = -1;
+    if (vehicleApp->parsed()) status = runVehicleCommand(vehicle, std::cout);
+    if (flyApp->parsed()) status = runFlyCommand(fly, std::cout, std::cerr);
+    if (targetApp->parsed()) status = runTargetCommand(target, std::cout, std::cerr);
+    if (sweepApp->parsed()) status = runSweepCommand(sweep, std::cout, std::cerr);
+    if (plotApp->parsed()) status = runPlotCommand(plot, std::cout);
+    if (trades.parsed()) status = trades.run(std::cout, std::cerr);
+    if (status >= 0) {
+      flushOut(std::cout);
+      return status;
+    }
     if (!dialogueVehicle.empty()) {
       const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
       std::cerr << vehicleLine(chosen);
-      return runDialogue(utf8 || utf8Environment, &chosen.vehicle);
+      return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), &chosen.vehicle);
     }
   } catch (const InputError& error) {
-    std::cout.flush();
     for (const std::string& problem : error.problems()) std::cerr << "ascent: " << problem << '\n';
+    return exitStatus::usage;
+  } catch (const UsageError& error) {
+    std::cerr << "ascent: " << error.what() << '\n';
     return exitStatus::usage;
   } catch (const Error& error) {
     std::cout.flush();
     std::cerr << "ascent: " << error.what() << '\n';
     return exitStatus::fileError;
   }
-  return runDialogue(utf8 || utf8Environment, nullptr);
+  return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), nullptr);
 }
 
 }  // namespace ascent

@@ -18,6 +18,7 @@ namespace ascent {
 namespace exitStatus {
 constexpr int ok = 0;
 constexpr int notConverged = 1;  // target: no design at the wanted altitude
+constexpr int noOrbit = 1;       // fly: abandoned, failed, suborbital or escape
 constexpr int usage = 2;         // an unknown command or option, a bad value
 constexpr int fileError = 3;     // a file could not be read or written, gnuplot failed
 }  // namespace exitStatus
@@ -49,8 +50,9 @@ struct FlyCommand {
   double limitDeg = 0;
   bool json = false;
   std::string trajectoryFile;  // empty: none
+  double minimumPerigee_km = defaultMinimumPerigee_m / 1000;
 };
-int runFlyCommand(const FlyCommand& command, std::ostream& out);
+int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& err);
 
 struct TargetCommand {
   std::string thrustFile = "s1.dat";
@@ -59,7 +61,7 @@ struct TargetCommand {
   TargetSettings settings;
   bool json = false;
 };
-int runTargetCommand(const TargetCommand& command, std::ostream& out);
+int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err);
 
 struct SweepCommand {
   std::string thrustFile = "s1.dat";

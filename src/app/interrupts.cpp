@@ -8,7 +8,9 @@
 #include <new>
 #include <string_view>
 
+#include "app/gnuplot.h"
 #include "app/run.h"
+#include "files/output_set.h"
 #include "mission/run_error.h"
 
 namespace ascent {
@@ -17,6 +19,7 @@ namespace {
 
 // The floating-point trap and out-of-memory handlers reach the run only through this.
 RunContext* trappedRun = nullptr;
+bool commandsOutOfMemory = false;
 
 constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previousInterrupts[3];
@@ -61,6 +64,14 @@ bool writeFully(int fd, std::string_view text) noexcept {
 // with none left even the exception could not be built.
 void onOutOfMemory() {
   constexpr int code = 12;  // ENOMEM
+  if (commandsOutOfMemory) {
+    // A design command: the reason to standard error, never into a data stream.
+    constexpr std::string_view reason = "ascent: out of memory\n";
+    endGnuplot();
+    removeTemporaryFiles();
+    (void)writeFully(STDERR_FILENO, reason);
+    ::_exit(3);
+  }
   if (trappedRun != nullptr) ::_exit(stopRun(*trappedRun, code, "out of memory"));
   constexpr std::string_view message = "Runtime error 12: out of memory\n";
   if (!writeFully(STDOUT_FILENO, message)) (void)writeFully(STDERR_FILENO, message);
@@ -68,6 +79,10 @@ void onOutOfMemory() {
 }
 
 }  // namespace
+
+void reportOutOfMemoryAsCommand() {
+  commandsOutOfMemory = true;
+}
 
 void installOutOfMemoryHandler() {
   std::set_new_handler(onOutOfMemory);

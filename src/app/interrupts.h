@@ -19,6 +19,9 @@ struct RunContext;
 // installFaultHandlers has named the run, straight to the standard
 // descriptors before. Called first thing in main.
 void installOutOfMemoryHandler();
+// From now on a failed allocation is a design command's: "ascent: out of
+// memory" on standard error, temporary files removed, status 3.
+void reportOutOfMemoryAsCommand();
 
 // Installs the SIGINT/SIGTERM/SIGHUP/SIGFPE handlers (an interrupt that the
 // parent ignores stays ignored; SIGPIPE and SIGXFSZ are ignored) and enables

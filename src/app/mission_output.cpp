@@ -21,6 +21,10 @@ std::string exactText(double value) {
   return std::string(buffer, end);
 }
 
+std::string count(std::size_t number, const std::string& noun) {
+  return std::to_string(number) + " " + noun + (number == 1 ? "" : "s");
+}
+
 std::string format(const char* pattern, ...) {
   va_list arguments;
   va_start(arguments, pattern);
@@ -79,10 +83,10 @@ const char* abandonName(AbandonReason reason) {
 }
 
 nlohmann::ordered_json peaksJson(const Peaks& peaks) {
-  return {{"maxAccel_mps2", peaks.maxAccel_mps2},
-          {"maxAccelTime_s", peaks.maxAccelTime_s},
-          {"maxQ_Pa", peaks.maxQ_Pa},
-          {"maxQTime_s", peaks.maxQTime_s}};
+  return {{"max_acceleration_mps2", peaks.maxAccel_mps2},
+          {"max_acceleration_time_s", peaks.maxAccelTime_s},
+          {"max_dynamic_pressure_Pa", peaks.maxQ_Pa},
+          {"max_dynamic_pressure_time_s", peaks.maxQTime_s}};
 }
 
 }  // namespace
@@ -114,53 +118,74 @@ nlohmann::ordered_json vehicleJson(const Vehicle& vehicle) {
   return {{"changes", std::move(changes)}, {"hash", vehicleHash(vehicle)}};
 }
 
-nlohmann::ordered_json missionJson(const MissionResult& r, const std::string& thrustFile) {
+std::string flightText(const MissionResult& result, double minimumPerigee_m) {
+  switch (classifyFlight(result, minimumPerigee_m)) {
+    case FlightClass::Suborbital:
+      return format("suborbital: perigee %.1f km", result.perigee_m / 1000);
+    case FlightClass::Escape:
+      return "escape";
+    default:
+      return outcomeText(result);
+  }
+}
+
+nlohmann::ordered_json missionJson(const MissionResult& r, const std::string& thrustFile,
+                                   double minimumPerigee_m) {
+  using json = nlohmann::ordered_json;
+  const bool orbit = r.outcome == Outcome::Orbit;
+  // A value the mission never computed is null, not 0.
+  auto ifOrbit = [orbit](double value) { return orbit ? json(value) : json(nullptr); };
   const UpperStageSizing& z = r.sizing;
-  nlohmann::ordered_json json = {
+  json sizing = nullptr;
+  if (orbit) {
+    sizing = {{"S3_Mt_kg", z.S3_Mt},
+              {"S3_Mi_kg", z.S3_Mi},
+              {"S3_Mp1_kg", z.S3_Mp1},
+              {"S3_Mp2_kg", z.S3_Mp2},
+              {"propellant_total_kg", z.propellantTotal},
+              {"reserve_kg", z.reserve},
+              {"S3_Ms_kg", z.S3_Ms},
+              {"rcs_propellant_kg", z.rcsPropellant},
+              {"dry_mass_kg", z.dryMass},
+              {"S3_Mup_kg", z.S3_Mup},
+              {"S3_Mus_kg", z.S3_Mus},
+              {"S3_Fu_N", z.S3_Fu},
+              {"SC_M_kg", z.SC_M}};
+  }
+  const bool failed = r.outcome == Outcome::Failed;
+  return {
       {"program", "ascent"},
       {"version", std::string(version())},
-      {"thrustFile", thrustFile},
-      {"turnTime_s", r.turnTime_s},
-      {"limitDeg", r.limitDeg},
+      {"thrust_file", thrustFile},
+      {"turn_time_s", r.turnTime_s},
+      {"limit_deg", r.limitDeg},
       {"limit_rad", r.limit_rad},
       {"outcome", outcomeName(r.outcome)},
-      {"abandonReason", abandonName(r.abandonReason)},
-      {"failureCode", r.failureCode},
-      {"failureReason", r.failureReason},
-      {"outsideDesign", outsideDesign(r)},
-      {"perigee_m", r.perigee_m},
-      {"apogee_m", r.apogee_m},
-      {"averageAltitude_m", r.averageAltitude_m},
-      {"altitudeHalfRange_m", r.altitudeHalfRange_m},
-      {"remainingPropellant_kg", r.remainingPropellant_kg},
-      {"deltaV_mps", r.deltaV_mps},
-      {"maxForce_N", r.maxForce_N},
-      {"maxForceTime_s", r.maxForceTime_s},
-      {"liftoffThrust_N", r.liftoffThrust_N},
-      {"liftoffAcceleration_mps2", r.liftoffAcceleration_mps2},
-      {"liftoffMass_kg", r.liftoffMass_kg},
-      {"boosterResidual_kg", r.boosterResidual_kg},
-      {"missionPeaks", peaksJson(r.missionPeaks)},
-      {"runPeaks", peaksJson(r.runPeaks)},
-      {"sizing",
-       {{"S3_Mt", z.S3_Mt},
-        {"S3_Mi", z.S3_Mi},
-        {"S3_Mp1", z.S3_Mp1},
-        {"S3_Mp2", z.S3_Mp2},
-        {"propellantTotal", z.propellantTotal},
-        {"reserve", z.reserve},
-        {"S3_Ms", z.S3_Ms},
-        {"rcsPropellant", z.rcsPropellant},
-        {"dryMass", z.dryMass},
-        {"S3_Mup", z.S3_Mup},
-        {"S3_Mus", z.S3_Mus},
-        {"S3_Fu", z.S3_Fu},
-        {"SC_M", z.SC_M}}},
-      {"recommendedLimit_rad", r.recommendedLimit_rad},
-      {"recommendedLimitDeg", r.recommendedLimitDeg},
+      {"flight", std::string(flightClassName(classifyFlight(r, minimumPerigee_m)))},
+      {"abandon_reason",
+       r.outcome == Outcome::Abandoned ? json(abandonName(r.abandonReason)) : json(nullptr)},
+      {"failure_code", failed ? json(r.failureCode) : json(nullptr)},
+      {"failure_reason", failed ? json(r.failureReason) : json(nullptr)},
+      {"outside_design", outsideDesign(r)},
+      {"perigee_m", ifOrbit(r.perigee_m)},
+      {"apogee_m", ifOrbit(r.apogee_m)},
+      {"average_altitude_m", ifOrbit(r.averageAltitude_m)},
+      {"altitude_half_range_m", ifOrbit(r.altitudeHalfRange_m)},
+      {"remaining_propellant_kg", ifOrbit(r.remainingPropellant_kg)},
+      {"delta_v_mps", ifOrbit(r.deltaV_mps)},
+      {"max_force_N", r.maxForce_N},
+      {"max_force_time_s", r.maxForceTime_s},
+      {"liftoff_thrust_N", r.liftoffThrust_N},
+      {"liftoff_acceleration_mps2", r.liftoffAcceleration_mps2},
+      {"liftoff_mass_kg", r.liftoffMass_kg},
+      {"booster_residual_kg", r.boosterResidual_kg},
+      {"mission_peaks", peaksJson(r.missionPeaks)},
+      {"run_peaks", peaksJson(r.runPeaks)},
+      {"sizing", sizing},
+      {"recommended_limit_rad", ifOrbit(r.recommendedLimit_rad)},
+      {"recommended_limit_deg", ifOrbit(r.recommendedLimitDeg)},
       {"steps", r.steps},
   };
-  return json;
 }
 
 std::string jsonText(const nlohmann::ordered_json& value) {

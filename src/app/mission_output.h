@@ -15,15 +15,25 @@ namespace ascent {
 // "1e-05"); "nan", "inf", "-inf" for the non-finite.
 std::string exactText(double value);
 
+// "1 mission", "25 missions".
+std::string count(std::size_t number, const std::string& noun);
+
 // printf-style formatting into a std::string.
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 
 // "orbit", "abandoned: fell below the surface", "failed (106): reason", ...
 std::string outcomeText(const MissionResult& result);
 
+// outcomeText, or for an orbit that is not one: "suborbital: perigee
+// -205.9 km", "escape".
+std::string flightText(const MissionResult& result,
+                       double minimumPerigee_m = defaultMinimumPerigee_m);
+
 // Every number of a mission with full precision, its inputs and the program
-// version; the keys are the MissionResult field names.
-nlohmann::ordered_json missionJson(const MissionResult& result, const std::string& thrustFile);
+// version; keys in snake_case with unit suffixes, null for a value the
+// mission never computed.
+nlohmann::ordered_json missionJson(const MissionResult& result, const std::string& thrustFile,
+                                   double minimumPerigee_m = defaultMinimumPerigee_m);
 
 // The vehicle flown: the keys that differ from the defaults, each with its
 // default and its value, and the hash of the whole description in canonical

@@ -1,10 +1,10 @@
 // ascent plot: PNG charts of the data files of a dialogue run, one curve per
 // mission, drawn by gnuplot.
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <ostream>
-#include <sstream>
 
+#include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
 #include "app/mission_output.h"
@@ -33,17 +33,6 @@ constexpr Chart charts[] = {
 constexpr const char* chartSize = "800,500";
 constexpr const char* overviewSize = "1200,900";
 
-std::string readText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    errno = errno != 0 ? errno : 2;
-    throwFileError("cannot open", file.string());
-  }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 // The curves as a gnuplot data block: one index per mission.
 std::string dataBlock(const std::string& name, const std::vector<Curve>& curves) {
   std::string block = "$" + name + " << EOD\n";
@@ -68,18 +57,43 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   const std::filesystem::path data = command.dataDirectory;
   const std::filesystem::path outDir =
       command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);
+  std::vector<std::string> pngNames;
+  for (const Chart& chart : charts) pngNames.push_back((outDir / chart.png).string());
+  pngNames.push_back((outDir / "overview.png").string());
+  OutputSet files;
+  for (const Chart& chart : charts) files.input((data / chart.file).string(), "the data file");
+  for (const std::string& png : pngNames) files.output(png, "the chart");
+  files.standardOutput();
+  refuseClashes(files);
+  requireGnuplot();
+
   std::string blocks;
   std::vector<std::size_t> missions;
+  std::vector<double> firstTimes;  // every line's time in the first file
   for (const Chart& chart : charts) {
     const std::string name = (data / chart.file).string();
-    const std::vector<Curve> curves = readMissionCurves(readText(data / chart.file), name);
+    std::vector<double> times;
+    const std::vector<Curve> curves = readMissionCurves(readInputFile(name), name, &times);
     if (curves.empty()) throw Error(exitStatus::fileError, name + " holds no data");
+    // The four files of one run have the same lines at the same times.
+    if (firstTimes.empty()) {
+      firstTimes = times;
+    } else if (times != firstTimes) {
+      std::size_t line = 0;
+      while (line < times.size() && line < firstTimes.size() && times[line] == firstTimes[line])
+        ++line;
+      throw Error(exitStatus::fileError,
+                  name + " does not describe the missions of " + (data / charts[0].file).string() +
+                      " (they differ from data line " + std::to_string(line + 1) + " on)");
+    }
     std::string block = std::filesystem::path(chart.file).stem().string();
     blocks += dataBlock(block, curves);
     missions.push_back(curves.size());
   }
   std::error_code ignored;
   std::filesystem::create_directories(outDir, ignored);
+  std::vector<std::unique_ptr<OutputFile>> pngs;
+  for (const std::string& png : pngNames) pngs.push_back(std::make_unique<OutputFile>(png));
 
   std::string script = blocks;
   script += "set grid\nset xlabel 'mission time (s)'\n";
@@ -87,7 +101,7 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
     const Chart& chart = charts[c];
     const std::string name = std::filesystem::path(chart.file).stem().string();
     script += std::string("set terminal pngcairo size ") + chartSize + " font 'sans,10'\n";
-    script += "set output " + gnuplotString((outDir / chart.png).string()) + "\n";
+    script += "set output " + gnuplotString(chartName(c)) + "\n";
     script += "set title " + gnuplotString(chart.title) + "\n";
     script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
     script += std::string("set key ") + chart.key + "\n";
@@ -95,11 +109,12 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
     script += "unset output\n";
   }
   script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
-  script += "set output " + gnuplotString((outDir / "overview.png").string()) + "\n";
+  script += "set output " + gnuplotString(chartName(std::size(charts))) + "\n";
   script += "set multiplot layout 2,2 title " +
-            gnuplotString(data == "." ? format("Dialogue run: %zu missions", missions.front())
-                                      : format("Dialogue run in %s: %zu missions",
-                                               data.string().c_str(), missions.front())) +
+            gnuplotString(
+                data == "." ? format("Dialogue run: %s", count(missions.front(), "mission").c_str())
+                            : format("Dialogue run in %s: %s", data.string().c_str(),
+                                     count(missions.front(), "mission").c_str())) +
             "\n";
   for (std::size_t c = 0; c < std::size(charts); ++c) {
     const Chart& chart = charts[c];
@@ -109,9 +124,12 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
     script += plotLine(std::filesystem::path(chart.file).stem().string(), missions[c]);
   }
   script += "unset multiplot\nunset output\n";
-  runGnuplot(script);
-  for (const Chart& chart : charts) out << (outDir / chart.png).string() << '\n';
-  out << (outDir / "overview.png").string() << '\n';
+  const std::vector<std::string> bytes = runGnuplot(script, pngs.size());
+  for (std::size_t i = 0; i < pngs.size(); ++i) pngs[i]->write(bytes[i]);
+  for (auto& png : pngs) png->commit();
+  std::string written;
+  for (const std::string& png : pngNames) written += png + '\n';
+  writeOut(out, written);
   return exitStatus::ok;
 }
 

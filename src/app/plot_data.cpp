@@ -1,5 +1,6 @@
 #include "app/plot_data.h"
 
+#include "app/mission_output.h"
 #include "ascent/ascent.h"
 #include "mission/number_reader.h"
 
@@ -37,7 +38,13 @@ bool parseDataLine(std::string_view line, double& time_s, double& value) {
   return true;
 }
 
-std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name) {
+double longestStepBack_s() {
+  return Vehicle::defaults().boosters.record_interval_s + 0.01;
+}
+
+std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name,
+                                     std::vector<double>* lineTimes) {
+  const double stepBack_s = longestStepBack_s();
   std::vector<Curve> curves;
   std::size_t lineNumber = 0;
   while (!text.empty()) {
@@ -50,9 +57,14 @@ std::vector<Curve> readMissionCurves(std::string_view text, const std::string& n
     if (!parseDataLine(line, t, v)) {
       throw Error(106, name + " line " + std::to_string(lineNumber) + " is not two numbers");
     }
+    if (lineTimes != nullptr) lineTimes->push_back(t);
     if (curves.empty() ||
         (t < curves.back().time_s.back() && (t <= curves.back().time_s.front() || t < padTime_s))) {
       curves.emplace_back();
+    } else if (!(t >= curves.back().time_s.back() - stepBack_s)) {
+      throw Error(106, name + " line " + std::to_string(lineNumber) + ": time " + exactText(t) +
+                           " s goes back more than one record interval from " +
+                           exactText(curves.back().time_s.back()) + " s");
     }
     Curve& curve = curves.back();
     while (!curve.time_s.empty() && curve.time_s.back() >= t) {

@@ -22,8 +22,16 @@ bool parseDataLine(std::string_view line, double& time_s, double& value);
 // where the time drops back to the pad (to the first time of the mission
 // before, or below 1 s). Inside a mission the stepping goes back a few rows
 // while it searches for an event; the rows it then replaces are dropped, so
-// each curve runs forward in time. Throws Error (106) naming the file and
-// line that is not two numbers.
-std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name);
+// each curve runs forward in time. A search goes back at most one thrust
+// record interval: a time that goes back further inside a mission is a fault
+// of the file. Throws Error (106) naming the file and the line that is not
+// two numbers or whose time goes back too far. `lineTimes`, when given,
+// receives the time of every line.
+std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name,
+                                     std::vector<double>* lineTimes = nullptr);
+
+// The longest step back of a search, s: one thrust record interval, and the
+// rounding of two times to hundredths.
+double longestStepBack_s();
 
 }  // namespace ascent

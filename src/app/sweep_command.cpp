@@ -4,20 +4,37 @@
 // Each turn time is targeted from the same first guess as `ascent target`,
 // never from a neighbour's answer: a row depends only on its turn time, so
 // the rows are the same bytes whatever the threads and shards.
+#include <unistd.h>
+
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
+#include <memory>
 #include <ostream>
 
+#include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
 #include "app/mission_output.h"
-#include "files/vehicle_file.h"
 #include "mission/number_reader.h"
 
 namespace ascent {
+
+namespace {
+
+// The decimals a number is written with: "0.05" 2, "5" 0, "1e-3" 3.
+int decimalsOf(const std::string& text) {
+  const std::size_t exponent = text.find_first_of("eE");
+  const std::string mantissa = text.substr(0, exponent);
+  const std::size_t point = mantissa.find('.');
+  long decimals = point == std::string::npos ? 0 : static_cast<long>(mantissa.size() - point - 1);
+  if (exponent != std::string::npos)
+    decimals -= std::strtol(text.c_str() + exponent + 1, nullptr, 10);
+  return static_cast<int>(std::clamp(decimals, 0L, 17L));
+}
+
+}  // namespace
 
 bool parseTurnTimeRange(const std::string& text, std::vector<double>& turnTimes,
                         std::string& reason) {
@@ -34,17 +51,36 @@ bool parseTurnTimeRange(const std::string& text, std::vector<double>& turnTimes,
     reason = "the turn-time range needs STEP > 0 and FROM <= TO";
     return false;
   }
-  // Each turn time is computed, not accumulated, so every shard and thread
-  // gets the same bits. A TO within a millionth of a step of FROM + k * STEP
-  // still counts as reached (5:6:0.1 ends at 6).
-  const double count = std::floor((to - from) / step + 1e-6) + 1;
-  if (count > 1e7) {
-    reason = "the turn-time range holds more than ten million turn times";
+  if (!(from >= domain::lowestTurnTime_s) || !(to <= domain::highestTurnTime_s)) {
+    reason = "the turn times must lie from " + exactText(domain::lowestTurnTime_s) + " to " +
+             exactText(domain::highestTurnTime_s) + " s";
     return false;
   }
+  // A TO within a millionth of a step of FROM + k * STEP still counts as
+  // reached (5:6:0.1 ends at 6).
+  const double count = std::floor((to - from) / step + 1e-6) + 1;
+  if (!(count <= static_cast<double>(domain::highestSweepTurnTimes))) {
+    reason = "the turn-time range holds more than " +
+             std::to_string(domain::highestSweepTurnTimes) + " turn times";
+    return false;
+  }
+  // Each turn time is computed, not accumulated, so every shard and thread
+  // gets the same bits, and written with the decimals of FROM and STEP
+  // (18.15, not 18.150000000000002).
+  const int decimals =
+      std::max(decimalsOf(text.substr(0, first)), decimalsOf(text.substr(second + 1)));
   turnTimes.clear();
   for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
-    turnTimes.push_back(from + static_cast<double>(k) * step);
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.*f", decimals, from + static_cast<double>(k) * step);
+    double turnTime = 0;
+    parseReal(digits, turnTime);
+    if (!turnTimes.empty() && !(turnTime > turnTimes.back())) {
+      reason = "the step " + exactText(step) + " s repeats turn times (" + exactText(turnTime) +
+               " s); use a larger step";
+      return false;
+    }
+    turnTimes.push_back(turnTime);
   }
   return true;
 }
@@ -75,30 +111,31 @@ std::string csvRow(const SweepRow& row) {
   return line + '\n';
 }
 
-void writeFile(const std::string& name, const std::string& bytes) {
-  errno = 0;
-  std::FILE* file = std::fopen(name.c_str(), "wb");
-  if (file == nullptr) throwFileError("cannot create", name);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const int writeErrno = errno;
-  if (std::fclose(file) != 0 || !written) {
-    if (!written) errno = writeErrno;
-    throwFileError("cannot write", name);
-  }
-}
+// The converged designs as the chart draws them, and the best one.
+struct ChartData {
+  std::string points;  // "turn time, SC_M, limit" lines
+  bool hasBest = false;
+  SweepRow best;
+  double lowest_s = 0, highest_s = 0;  // the turn times charted
+};
 
-void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepCommand& command) {
-  std::string data;
-  for (const SweepRow& row : rows) {
-    if (row.verdict != Verdict::Converged) continue;
-    data += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) + ' ' +
-            exactText(row.mission.limitDeg) + '\n';
+void plotSweep(const ChartData& chart, const SweepCommand& command, OutputFile& png) {
+  std::string label;
+  if (chart.hasBest) {
+    // The label stays inside the plot: to the left of a best design in the
+    // right half, to the right of one in the left half, below the point.
+    const double middle = (chart.lowest_s + chart.highest_s) / 2;
+    const bool rightHalf = chart.best.turnTime_s > middle;
+    label = format("set label 1 'best: %s s, %.0f kg' at %s,%s %s point pt 6 ps 2 offset %s,-1.5\n",
+                   exactText(chart.best.turnTime_s).c_str(), chart.best.mission.sizing.SC_M,
+                   exactText(chart.best.turnTime_s).c_str(),
+                   exactText(chart.best.mission.sizing.SC_M).c_str(), rightHalf ? "right" : "left",
+                   rightHalf ? "-1.5" : "1.5");
   }
-  if (data.empty()) data = "nan nan nan\n";
   const std::string script =
       "set terminal pngcairo size 900,540 font 'sans,10'\n"
       "set output " +
-      gnuplotString(command.plotFile) +
+      gnuplotString(chartName(0)) +
       "\n"
       "set title " +
       gnuplotString(
@@ -107,70 +144,127 @@ void plotSweep(const std::vector<SweepRow>& rows, std::size_t best, const SweepC
       "set xlabel 'turn time (s)'\n"
       "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
       "set y2label 'angle-of-attack limit (deg)'\n"
-      "set ytics nomirror\nset y2tics\nset grid\nset key bottom center\n" +
-      (best < rows.size()
-           ? format("set label 1 'best: %s s, %.0f kg' at %s,%s point pt 6 ps 2 offset 1,-1.5\n",
-                    exactText(rows[best].turnTime_s).c_str(), rows[best].mission.sizing.SC_M,
-                    exactText(rows[best].turnTime_s).c_str(),
-                    exactText(rows[best].mission.sizing.SC_M).c_str())
-           : std::string()) +
-      "$sweep << EOD\n" + data +
+      "set ytics nomirror\nset y2tics\nset grid\nset key bottom center\n"
+      "set offsets graph 0.05, graph 0.05, graph 0.12, graph 0.12\n" +
+      label + "$sweep << EOD\n" + chart.points +
       "EOD\n"
       "plot $sweep using 1:2 axes x1y1 with linespoints pt 7 ps 0.6 title 'SC\\_M (kg)', "
-      "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 title 'limit (deg)'\n";
-  runGnuplot(script);
+      "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 title 'limit (deg)'\n"
+      "unset output\n";
+  png.write(runGnuplot(script, 1).front());
 }
+
+// "\rSweep: 12 of 400 turn times" on a terminal, rewritten as rows arrive.
+class Progress {
+ public:
+  Progress(std::ostream& err, std::size_t total)
+      : err_(err), total_(total), shown_(::isatty(STDERR_FILENO) == 1) {}
+  void row(std::size_t done) {
+    if (!shown_) return;
+    err_ << "\rSweep: " << done << " of " << count(total_, "turn time") << std::flush;
+  }
+  void clear() {
+    if (shown_) err_ << "\r\033[K" << std::flush;
+  }
+
+ private:
+  std::ostream& err_;
+  std::size_t total_;
+  bool shown_;
+};
 
 }  // namespace
 
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
   std::vector<double> all;
   std::string reason;
-  if (!parseTurnTimeRange(command.range, all, reason)) throw InputError({reason});
+  if (!parseTurnTimeRange(command.range, all, reason)) throw UsageError(reason);
+  OutputSet files;
+  files.input(command.thrustFile, "the thrust file");
+  if (!command.vehicleFile.empty()) files.input(command.vehicleFile, "the vehicle file");
+  if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
+  if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
+  files.standardOutput();
+  refuseClashes(files);
+  if (!command.plotFile.empty()) requireGnuplot();
   const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
-  const ThrustHistory history = ThrustHistory::fromFile(command.thrustFile);
+  const ThrustHistory history = readThrustFile(command.thrustFile);
   checkLiftOff(chosen, history);
+  std::unique_ptr<OutputFile> csvFile, pngFile;
+  if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);
+  if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
 
   // Shard I of N takes the turn times k = I-1, I-1+N, I-1+2N, ...
   std::vector<double> turnTimes;
   for (std::size_t k = command.shardIndex - 1; k < all.size(); k += command.shardCount) {
     turnTimes.push_back(all[k]);
   }
-  std::vector<SweepRow> rows;
-  rows.reserve(turnTimes.size());
-  sweepTurnTimes(history, chosen.vehicle, turnTimes, command.settings, command.jobs,
-                 [&rows](const SweepRow& row) { rows.push_back(row); });
+  if (!turnTimes.empty()) checkThrustFile(history, chosen.vehicle, turnTimes.back(), err);
 
-  std::string csv = command.shardIndex == 1 ? csvHeader : "";
-  for (const SweepRow& row : rows) csv += csvRow(row);
+  // Rows are written as they arrive, in order.
+  auto emit = [&](const std::string& text) {
+    if (csvFile) {
+      csvFile->write(text);
+    } else {
+      writeOut(out, text);
+    }
+  };
+  if (command.shardIndex == 1) emit(csvHeader);
+  std::size_t delivered = 0, converged = 0, missions = 0;
+  ChartData chart;
+  Progress progress(err, turnTimes.size());
+  sweepTurnTimes(
+      history, chosen.vehicle, turnTimes, command.settings, command.jobs, [&](const SweepRow& row) {
+        emit(csvRow(row));
+        ++delivered;
+        missions += row.missions;
+        if (row.verdict == Verdict::Converged) {
+          ++converged;
+          if (pngFile) {
+            chart.points += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) +
+                            ' ' + exactText(row.mission.limitDeg) + '\n';
+          }
+          if (converged == 1) chart.lowest_s = row.turnTime_s;
+          chart.highest_s = row.turnTime_s;
+          if (betterDesign(row, chart.hasBest ? &chart.best : nullptr)) {
+            chart.hasBest = true;
+            chart.best = row;
+          }
+        }
+        progress.row(delivered);
+      });
+  progress.clear();
+
   // Without --csv the rows go to standard output and the words to standard error.
-  std::ostream& words = command.csvFile.empty() ? err : out;
-  if (command.csvFile.empty()) {
-    out << csv;
-    out.flush();
+  std::string words = vehicleLine(chosen);
+  words += format("Sweep: %s, %zu converged, %s flown\n", count(delivered, "turn time").c_str(),
+                  converged, count(missions, "mission").c_str());
+  if (!chart.hasBest) {
+    words += "Best design: none (no converged turn time with propellant left)\n";
   } else {
-    writeFile(command.csvFile, csv);
-  }
-  std::size_t converged = 0, missions = 0;
-  for (const SweepRow& row : rows) {
-    converged += row.verdict == Verdict::Converged;
-    missions += row.missions;
-  }
-  words << vehicleLine(chosen);
-  words << format("Sweep: %zu turn times, %zu converged, %zu missions flown\n", rows.size(),
-                  converged, missions);
-  const std::size_t best = bestDesign(rows);
-  if (best == rows.size()) {
-    words << "Best design: none (no converged turn time with propellant left)\n";
-  } else {
-    const MissionResult& r = rows[best].mission;
-    words << format(
+    const MissionResult& r = chart.best.mission;
+    words += format(
         "Best design: turn time %s s, limit %s deg: SC_M %.0f kg, remaining propellant %.0f kg, "
         "%.1f x %.1f km\n",
-        exactText(rows[best].turnTime_s).c_str(), exactText(r.limitDeg).c_str(), r.sizing.SC_M,
+        exactText(chart.best.turnTime_s).c_str(), exactText(r.limitDeg).c_str(), r.sizing.SC_M,
         r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
   }
-  if (!command.plotFile.empty()) plotSweep(rows, best, command);
+  if (pngFile) {
+    if (converged == 0) {
+      words += "Chart: none written (no converged turn time to draw)\n";
+      pngFile.reset();
+    } else {
+      plotSweep(chart, command, *pngFile);
+    }
+  }
+  // Complete: every output is renamed into place.
+  if (csvFile) csvFile->commit();
+  if (pngFile) pngFile->commit();
+  if (csvFile) {
+    writeOut(out, words);
+  } else {
+    err << words;
+  }
   return exitStatus::ok;
 }
 

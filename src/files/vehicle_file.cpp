@@ -184,7 +184,7 @@ class Reader {
 };
 
 std::string readWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw Error(errno, "cannot open " + path + ": " + std::strerror(errno));
   std::string text;
   char buffer[1 << 14];

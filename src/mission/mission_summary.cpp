@@ -49,6 +49,23 @@ UpperStageSizing sizeUpperStage(const Vehicle& vehicle, double maxForce_N,
   z.S3_Mp2 = z.propellantTotal - startupPropellant - z.reserve;
   z.S3_Ms = z.dryMass + z.rcsPropellant + z.reserve;
   z.SC_M = z.S3_Mt - (z.S3_Mup + z.S3_Mi + z.S3_Mus + startupPropellant + z.S3_Mp2 + z.S3_Ms);
+
+  // The same laws, nothing rounded.
+  const double interstage = maxForce_N * law.interstage_per_newton;
+  const double stage = z.S3_Mt - interstage;
+  const double rcs = stage * law.rcs_fraction;
+  const double ullageThrust = power(stage, law.ullage_thrust_exponent) * law.ullage_thrust_factor;
+  const double ullagePropellant = ullageThrust * law.ullage_propellant_per_newton;
+  const double ullageCases =
+      power(ullagePropellant, law.ullage_case_exponent) * law.ullage_case_factor;
+  const double reserve = propellantUsed * law.reserve_fraction;
+  const double total = reserve + propellantUsed;
+  const double dry =
+      power(total, law.dry_mass_exponent) * law.dry_mass_factor + law.dry_mass_base_kg;
+  const double mainstage = total - startupPropellant - reserve;
+  const double cutoff = dry + rcs + reserve;
+  z.SC_M_unrounded = z.S3_Mt - (ullagePropellant + interstage + ullageCases + startupPropellant +
+                                mainstage + cutoff);
   return z;
 }
 

@@ -31,12 +31,15 @@ std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
       stop);
 }
 
+bool betterDesign(const SweepRow& row, const SweepRow* best) {
+  if (row.verdict != Verdict::Converged || !(row.mission.remainingPropellant_kg >= 0)) return false;
+  return best == nullptr || row.mission.sizing.SC_M > best->mission.sizing.SC_M;
+}
+
 std::size_t bestDesign(const std::vector<SweepRow>& rows) {
   std::size_t best = rows.size();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const SweepRow& row = rows[i];
-    if (row.verdict != Verdict::Converged || !(row.mission.remainingPropellant_kg >= 0)) continue;
-    if (best == rows.size() || row.mission.sizing.SC_M > rows[best].mission.sizing.SC_M) best = i;
+    if (betterDesign(rows[i], best == rows.size() ? nullptr : &rows[best])) best = i;
   }
   return best;
 }

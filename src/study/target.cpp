@@ -67,6 +67,10 @@ std::string_view verdictName(Verdict verdict) {
       return "unreachable";
     case Verdict::NotConverged:
       break;
+    case Verdict::Suborbital:
+      return "suborbital";
+    case Verdict::Escape:
+      return "escape";
   }
   return "not-converged";
 }
@@ -93,8 +97,19 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
       options);
   switch (target.search.verdict) {
     case LimitVerdict::Converged:
-      target.verdict =
-          outsideDesign(*target.answer()) ? Verdict::OutsideDesign : Verdict::Converged;
+      // Only an orbit that stays above the minimum perigee is an answer.
+      switch (classifyFlight(*target.answer(), settings.minimumPerigee_km * 1000)) {
+        case FlightClass::Suborbital:
+          target.verdict = Verdict::Suborbital;
+          break;
+        case FlightClass::Escape:
+          target.verdict = Verdict::Escape;
+          break;
+        default:
+          target.verdict =
+              outsideDesign(*target.answer()) ? Verdict::OutsideDesign : Verdict::Converged;
+          break;
+      }
       break;
     case LimitVerdict::Unreachable:
       target.verdict = Verdict::Unreachable;

@@ -16,6 +16,11 @@ program=$work/prefix/bin/ascent
 [ -x "$program" ] || fail "no program at bin/ascent"
 cmp -s "$work/prefix/share/ascent/s1.dat" "$shipped" || fail "share/ascent/s1.dat is not the shipped thrust file"
 [ -s "$work/prefix/share/doc/ascent/README.md" ] || fail "no share/doc/ascent/README.md"
+# Every relative link of the installed README reaches an installed file.
+doc=$work/prefix/share/doc/ascent
+for link in $(grep -o '](\([^)#:]*\))' "$doc/README.md" | sed 's/^](//; s/)$//'); do
+  [ -e "$doc/$link" ] || fail "the installed README links to $link, which is not installed"
+done
 
 mkdir "$work/run"
 cp "$work/prefix/share/ascent/s1.dat" "$work/run/s1.dat"

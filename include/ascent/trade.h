@@ -1,0 +1,110 @@
+// Trades on the vehicle: the turn time that gives the heaviest spacecraft,
+// and what one unit of each vehicle value is worth in spacecraft mass.
+//
+// Both target the orbit with the same search as a single turn time
+// (targetTurnTime) and run on the ordered thread pool: their results depend
+// only on their inputs, never on the number of threads.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ascent/study.h"
+
+namespace ascent {
+
+// Called on the calling thread as work is done: done of total.
+using Progress = std::function<void(std::size_t done, std::size_t total)>;
+
+struct OptimizeSettings {
+  double from_s = 5;  // the turn times searched
+  double to_s = 120;
+  // Turn times of the coarse scan, evenly spaced from from_s to to_s.
+  int scanPoints = 10;
+  // The search ends when the bracket around the best is narrower than this.
+  double turnTimeTolerance_s = 1;
+  // A design must have upper-stage propellant left (false: the re-sized stage
+  // takes the propellant it used, whatever was loaded).
+  bool propellantLeft = true;
+  TargetSettings target;
+};
+
+// A turn time that can carry a spacecraft: converged with a finite spacecraft
+// mass and, when asked, propellant left.
+bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
+
+struct OptimizeResult {
+  // Every turn time targeted: the scan in turn-time order, then the search's
+  // in the order flown.
+  std::vector<SweepRow> candidates;
+  std::size_t scanned = 0;   // the first `scanned` candidates are the scan
+  std::size_t best = 0;      // candidates.size() when none is feasible
+  std::size_t missions = 0;  // flown by all the searches together
+  // The flat top: the feasible candidates whose SC_M is within 1 kg of the
+  // best's span these turn times (both the best's when it stands alone).
+  double flatFrom_s = 0, flatTo_s = 0;
+  std::size_t flatCount = 0;
+  bool found() const { return best < candidates.size(); }
+  const SweepRow& optimum() const { return candidates[best]; }
+};
+
+// The turn time within [from_s, to_s] that gives the largest spacecraft
+// mass. A coarse scan on `jobs` threads brackets the best turn time, then a
+// golden-section search closes in on the spacecraft mass computed without
+// rounding (SC_M_unrounded); a turn time that is not a feasible design counts
+// as the lightest. The optimum is the candidate with the largest SC_M, the
+// unrounded mass deciding between equals.
+OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
+                                const OptimizeSettings& settings, unsigned jobs,
+                                const Progress& progress = {});
+
+enum class TradeStatus {
+  Ok,
+  Invalid,    // a changed value makes the vehicle invalid (vehicleProblems)
+  Unflyable,  // the changed vehicle reaches no design at the turn time
+};
+// "ok", "invalid", "unflyable".
+std::string_view tradeStatusName(TradeStatus status);
+
+struct TradeSettings {
+  double turnTime_s = 50;   // the turn time held fixed
+  bool reoptimize = false;  // true: the best turn time of every changed vehicle instead
+  OptimizeSettings optimize;
+  double relativeStep = 0.01;  // the smaller step, a fraction of the value; the larger is twice it
+};
+
+struct TradeRow {
+  std::string key;
+  std::string unit;
+  double value = 0;  // in the vehicle traded
+  double step = 0;   // the smaller step, in the key's unit
+  TradeStatus status = TradeStatus::Ok;
+  std::string reason;  // Invalid, Unflyable: why
+  // d SC_M / d key by central differences with the smaller step (kg per
+  // unit), and the difference from the larger step's.
+  double ratio = 0;
+  double error = 0;  // NaN when the larger steps could not be flown
+  // SC_M with the key one step below and one step above, minus the base's (kg).
+  double below_kg = 0, above_kg = 0;
+  // The effect of a 1 % change: ratio * value / 100 (kg).
+  double effect_kg = 0;
+};
+
+struct TradeResult {
+  bool baseFeasible = false;
+  std::string baseReason;
+  SweepRow base;               // the vehicle as given
+  std::vector<TradeRow> rows;  // by |effect| descending; Ok rows first
+  std::size_t missions = 0;
+};
+
+// Exchange ratios of spacecraft mass against the keys (all of vehicleKeys()
+// when empty; the names must be keys), the orbit targeted again for every
+// changed vehicle.
+TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
+                        const std::vector<std::string>& keys, const TradeSettings& settings,
+                        unsigned jobs, const Progress& progress = {});
+
+}  // namespace ascent

@@ -1,0 +1,118 @@
+#include "app/command_safety.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
+#include "app/gnuplot.h"
+#include "app/interrupts.h"
+#include "app/mission_output.h"
+#include "mission/number_reader.h"
+#include "report/number_format.h"
+#include "study/thrust_check.h"
+
+namespace ascent {
+
+namespace {
+
+void onCommandSignal(int signal) {
+  endGnuplot();
+  removeTemporaryFiles();
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+}  // namespace
+
+CLI::Validator realDomain(double lowest, double highest, const std::string& unit) {
+  const std::string range = format("%.15g to %.15g %s", lowest, highest, unit.c_str());
+  return CLI::Validator(
+      [lowest, highest, range](std::string& text) -> std::string {
+        double value = 0;
+        if (!parseReal(text, value)) return "'" + text + "' is not a number";
+        if (!(value >= lowest && value <= highest)) {
+          return "'" + text + "' is outside " + range;
+        }
+        return "";
+      },
+      "");
+}
+
+bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long highest,
+                  unsigned long& value) {
+  if (text.empty() || text.size() > 12 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  value = std::stoul(text);
+  return value >= lowest && value <= highest;
+}
+
+CLI::Validator decimalInteger(long lowest, long highest) {
+  const std::string range = std::to_string(lowest) + " to " + std::to_string(highest);
+  return CLI::Validator(
+      [lowest, highest, range](std::string& text) -> std::string {
+        unsigned long value = 0;
+        if (!parseDecimal(text, static_cast<unsigned long>(lowest),
+                          static_cast<unsigned long>(highest), value)) {
+          return "'" + text + "' is not a whole number from " + range;
+        }
+        return "";
+      },
+      "");
+}
+
+void installCommandSignalHandlers() {
+  reportOutOfMemoryAsCommand();
+  struct sigaction action {};
+  action.sa_handler = onCommandSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction previous {};
+    sigaction(signal, nullptr, &previous);
+    // A signal that the parent ignores (nohup, a background job) stays ignored.
+    if (previous.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+ThrustHistory readThrustFile(const std::string& name) {
+  return ThrustHistory::fromText(readInputFile(name), name);
+}
+
+void refuseClashes(const OutputSet& outputs) {
+  const std::string clash = outputs.clash();
+  if (!clash.empty()) throw UsageError(clash);
+}
+
+void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                     std::ostream& err) {
+  const ThrustCheck check = checkThrustHistory(history, vehicle, turnTime_s);
+  if (check.longRecordInterval) {
+    std::string line = "Error! Booster time increments must be at most ";
+    appendFixed(line, check.recordInterval_s, 14, 12);
+    err << line << " seconds\n";
+  }
+  if (!check.problem.empty()) {
+    throw Error(exitStatus::fileError, "cannot fly the thrust file: " + check.problem);
+  }
+}
+
+void writeOut(std::ostream& out, std::string_view text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  flushOut(out);
+}
+
+void flushOut(std::ostream& out) {
+  errno = 0;
+  out.flush();
+  if (!out) {
+    const int err = errno != 0 ? errno : EIO;
+    throw Error(exitStatus::fileError,
+                std::string("cannot write standard output: ") + std::strerror(err));
+  }
+}
+
+}  // namespace ascent

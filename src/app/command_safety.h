@@ -1,0 +1,67 @@
+// The rules every design command follows: options inside their domains,
+// inputs read whole up to a size limit and checked before any mission,
+// outputs that are files of their own, signals that leave no temporary file
+// and no gnuplot behind, and standard output whose failed write is an error.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "app/commands.h"
+#include "files/output_set.h"
+
+namespace ascent {
+
+// A value or a combination of files the command refuses: status 2.
+struct UsageError : Error {
+  explicit UsageError(std::string reason) : Error(exitStatus::usage, std::move(reason)) {}
+};
+
+// A number option inside [lowest, highest] (`unit` for the message).
+CLI::Validator realDomain(double lowest, double highest, const std::string& unit);
+// A decimal integer inside [lowest, highest]: no sign, exponent or base prefix.
+CLI::Validator decimalInteger(long lowest, long highest);
+// Reads `text` as a decimal integer in [lowest, highest]; false when it is not.
+bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long highest,
+                  unsigned long& value);
+
+// The domains of the design commands' numbers.
+namespace domain {
+constexpr double lowestTurnTime_s = 1, highestTurnTime_s = 10000;  // the mission clock's end
+constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
+constexpr double lowestAltitude_km = 1, highestAltitude_km = 100000;
+constexpr double lowestTolerance_km = 1e-6, highestTolerance_km = 1000;
+constexpr double lowestPerigee_km = 0, highestPerigee_km = 100000;
+constexpr long highestMissions = 100000;
+constexpr long highestJobs = 1024;
+constexpr unsigned long highestSweepTurnTimes = 1000000;
+}  // namespace domain
+
+// From now on SIGINT, SIGTERM and SIGHUP end gnuplot, remove every temporary
+// file and directory, and then end the program as the signal would; a failed
+// allocation is reported on standard error.
+void installCommandSignalHandlers();
+
+// The thrust file read whole (at most maxInputBytes); throws Error.
+ThrustHistory readThrustFile(const std::string& name);
+
+// The first clash of the set, refused as UsageError.
+void refuseClashes(const OutputSet& outputs);
+
+// The thrust file flown through the booster phase at `turnTime_s` before a
+// study: a fault of the file is Error (status 3) naming the file, the record
+// and the reason; a record interval longer than the flight assumes is a
+// warning on `err`, as the dialogue writes it.
+void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                     std::ostream& err);
+
+// Writes and flushes `text` to standard output `out`; throws Error when the
+// write fails.
+void writeOut(std::ostream& out, std::string_view text);
+
+// Flushes standard output; throws Error "cannot write standard output".
+void flushOut(std::ostream& out);
+
+}  // namespace ascent

@@ -1,0 +1,262 @@
+#include "files/output_set.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "mission/run_error.h"
+
+namespace ascent {
+
+namespace {
+
+int openRetrying(const char* name, int flags, mode_t mode = 0) {
+  for (;;) {
+    const int fd = ::open(name, flags | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EINTR) return fd;
+  }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// The registry of temporaries that a signal handler removes: fixed storage,
+// no allocation, each slot claimed and released with an atomic flag.
+constexpr int slots = 64;
+constexpr std::size_t slotBytes = 4096;
+struct Slot {
+  std::atomic<int> state{0};  // 0 free, 1 being filled, 2 a file, 3 a directory
+  char path[slotBytes];
+};
+Slot registry[slots];
+
+}  // namespace
+
+std::string readInputFile(const std::string& name) {
+  const int fd = openRetrying(name.c_str(), O_RDONLY);
+  if (fd < 0) throwSystemError(errno, "cannot open", name);
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    throwSystemError(EISDIR, "cannot read", name);
+  }
+  std::string text;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      throwSystemError(err, "cannot read", name);
+    }
+    if (n == 0) break;
+    if (text.size() + static_cast<std::size_t>(n) > maxInputBytes) {
+      ::close(fd);
+      throw Error(EFBIG, "cannot read " + name + ": larger than " +
+                             std::to_string(maxInputBytes >> 20) + " MiB");
+    }
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return text;
+}
+
+std::string resolvedPath(const std::string& name) {
+  std::vector<std::string> pending;  // components still to walk, the next one last
+  auto prepend = [&pending](std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t end = path.find('/', start);
+      if (end == std::string_view::npos) end = path.size();
+      parts.emplace_back(path.substr(start, end - start));
+      start = end + 1;
+    }
+    pending.insert(pending.end(), parts.rbegin(), parts.rend());
+  };
+  prepend(name);
+  std::error_code error;
+  if (name.empty() || name[0] != '/') prepend(std::filesystem::current_path(error).string());
+  std::string resolved;  // "" is the root
+  int linksLeft = 40;    // as the kernel's limit, so that a loop of links ends
+  while (!pending.empty()) {
+    std::string part = std::move(pending.back());
+    pending.pop_back();
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      const std::size_t slash = resolved.rfind('/');
+      resolved.erase(slash == std::string::npos ? 0 : slash);
+      continue;
+    }
+    std::string candidate = resolved + "/" + part;
+    struct stat info {};
+    if (linksLeft > 0 && ::lstat(candidate.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+      const std::filesystem::path target = std::filesystem::read_symlink(candidate, error);
+      if (!error) {
+        --linksLeft;
+        if (target.is_absolute()) resolved.clear();
+        prepend(target.string());
+        continue;
+      }
+    }
+    resolved = std::move(candidate);
+  }
+  return resolved.empty() ? "/" : resolved;
+}
+
+void OutputSet::input(const std::string& name, const std::string& role) {
+  entries_.push_back({name, role, false, false});
+}
+
+void OutputSet::output(const std::string& name, const std::string& role) {
+  entries_.push_back({name, role, true, false});
+}
+
+void OutputSet::standardOutput() {
+  struct stat info {};
+  // Only a file can be another input or output; a terminal or a pipe cannot.
+  if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode)) {
+    entries_.push_back({"", "standard output", true, true});
+  }
+}
+
+bool OutputSet::same(const Entry& a, const Entry& b) {
+  struct stat first {
+  }, second{};
+  if (a.standardOutput || b.standardOutput) {
+    const Entry& named = a.standardOutput ? b : a;
+    return ::fstat(STDOUT_FILENO, &first) == 0 && ::stat(named.name.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  }
+  if (resolvedPath(a.name) == resolvedPath(b.name)) return true;
+  return ::stat(a.name.c_str(), &first) == 0 && ::stat(b.name.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string OutputSet::clash() const {
+  auto describe = [](const Entry& e) { return e.standardOutput ? e.role : e.role + " " + e.name; };
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    for (std::size_t j = 0; j < entries_.size(); ++j) {
+      if (j == i || !entries_[j].output || (entries_[i].output && j < i)) continue;
+      if (entries_[i].standardOutput && entries_[j].standardOutput) continue;
+      if (same(entries_[i], entries_[j])) {
+        return describe(entries_[j]) + " is " + describe(entries_[i]);
+      }
+    }
+  }
+  return "";
+}
+
+OutputFile::OutputFile(const std::string& name) : name_(name), target_(resolvedPath(name)) {
+  struct stat info {};
+  if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (S_ISDIR(info.st_mode)) throwSystemError(EISDIR, "cannot create", name_);
+    fd_ = openRetrying(target_.c_str(), O_WRONLY);
+    if (fd_ < 0) throwSystemError(errno, "cannot create", name_);
+    return;
+  }
+  const std::size_t slash = target_.rfind('/');
+  temporary_ = target_.substr(0, slash + 1) + ".ascent-XXXXXX";
+  fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    const int err = errno;
+    temporary_.clear();
+    throwSystemError(err, "cannot create", name_);
+  }
+  slot_ = rememberTemporary(temporary_, false);
+  // The permissions of the file replaced, or those a new file gets.
+  if (::stat(target_.c_str(), &info) == 0) {
+    ::fchmod(fd_, info.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+  }
+}
+
+OutputFile::~OutputFile() {
+  discard();
+}
+
+void OutputFile::discard() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
+  forgetTemporary(slot_);
+  slot_ = -1;
+}
+
+void OutputFile::write(std::string_view bytes) {
+  if (fd_ < 0 || !writeAll(fd_, bytes)) {
+    const int err = fd_ < 0 ? EBADF : errno;
+    discard();
+    throwSystemError(err, "cannot write", name_);
+  }
+}
+
+void OutputFile::commit() {
+  if (fd_ < 0) throwSystemError(EBADF, "cannot write", name_);
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 && errno != EINTR) {
+    const int err = errno;
+    discard();
+    throwSystemError(err, "cannot write", name_);
+  }
+  if (temporary_.empty()) return;
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    const int err = errno;
+    discard();
+    throwSystemError(err, "cannot write", name_);
+  }
+  temporary_.clear();
+  forgetTemporary(slot_);
+  slot_ = -1;
+}
+
+int rememberTemporary(const std::string& path, bool directory) {
+  if (path.size() >= slotBytes) return -1;
+  for (int i = 0; i < slots; ++i) {
+    int expected = 0;
+    if (!registry[i].state.compare_exchange_strong(expected, 1)) continue;
+    std::memcpy(registry[i].path, path.c_str(), path.size() + 1);
+    registry[i].state.store(directory ? 3 : 2);
+    return i;
+  }
+  return -1;
+}
+
+void forgetTemporary(int slot) noexcept {
+  if (slot >= 0 && slot < slots) registry[slot].state.store(0);
+}
+
+void removeTemporaryFiles() noexcept {
+  for (int pass = 2; pass <= 3; ++pass) {
+    for (Slot& slot : registry) {
+      if (slot.state.load() != pass) continue;
+      if (pass == 2) {
+        ::unlink(slot.path);
+      } else {
+        ::rmdir(slot.path);
+      }
+    }
+  }
+}
+
+}  // namespace ascent

@@ -1,0 +1,91 @@
+// The files of a command, inputs and outputs, handled by one discipline:
+//  - every output is compared, as a file, with every input and every other
+//    output (the path after links, also for names that do not exist yet;
+//    device and inode; standard output when it is redirected onto a file),
+//    before any work is done;
+//  - an output is written to a temporary file in its own directory, created
+//    before any work is done, and renamed into place when complete, so a
+//    failed, interrupted or concurrent run leaves the old file or the new
+//    one, never a mix or a cut;
+//  - an input is read whole, up to a size limit.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ascent {
+
+// The largest input file read (thrust file, data files).
+constexpr std::size_t maxInputBytes = std::size_t{64} << 20;
+
+// The whole of an input file; throws Error (the operating system's number,
+// EFBIG beyond maxInputBytes) naming it. A FIFO is read as the dialogue reads
+// it: opening waits for a writer.
+std::string readInputFile(const std::string& name);
+
+// The file that opening `name` would reach: an absolute path with every
+// symbolic link followed, the last one too even when its target does not
+// exist yet.
+std::string resolvedPath(const std::string& name);
+
+class OutputSet {
+ public:
+  // `role` is how a refusal names the file: "the thrust file", "the CSV file".
+  void input(const std::string& name, const std::string& role);
+  void output(const std::string& name, const std::string& role);
+  // Standard output, compared when it is redirected onto a file.
+  void standardOutput();
+
+  // The first clash, "the CSV file x.csv is the thrust file s1.dat"; empty
+  // when every output is a file of its own.
+  std::string clash() const;
+
+ private:
+  struct Entry {
+    std::string name;
+    std::string role;
+    bool output = false;
+    bool standardOutput = false;
+  };
+  static bool same(const Entry& a, const Entry& b);
+  std::vector<Entry> entries_;
+};
+
+// An output file written through a temporary file in its directory. The
+// temporary file is created by the constructor (so an output that cannot be
+// created is found before any work), removed by the destructor unless
+// commit() renamed it into place, and removed by removeTemporaryFiles() when
+// a signal ends the program. A name that exists and is not a regular file
+// (a device, a FIFO) is written directly.
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& name);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  const std::string& name() const { return name_; }
+  // Throws Error "cannot write NAME" with the operating system's reason.
+  void write(std::string_view bytes);
+  // Flushes, closes and renames the temporary file into place; throws Error.
+  void commit();
+
+ private:
+  void discard() noexcept;
+  std::string name_;       // as given
+  std::string target_;     // the file replaced: the name after its links
+  std::string temporary_;  // empty: written directly
+  int fd_ = -1;
+  int slot_ = -1;  // in the registry of temporary files
+};
+
+// Remembers a temporary file or directory (a directory is removed after the
+// files) for removeTemporaryFiles(); returns its slot, -1 when full.
+int rememberTemporary(const std::string& path, bool directory);
+void forgetTemporary(int slot) noexcept;
+// Removes every remembered temporary; async-signal-safe.
+void removeTemporaryFiles() noexcept;
+
+}  // namespace ascent

@@ -1,0 +1,159 @@
+// The best turn time: a coarse scan brackets it, a golden-section search
+// closes in.
+//
+// The spacecraft mass is not smooth in the turn time. The re-sizing rounds
+// every mass to whole kilograms, and the upper stage's burn ends on an
+// integration step, so the propellant left moves in steps of a few
+// kilograms. The search follows the unrounded mass, which removes the first
+// and leaves the second as a ragged top a few kilograms deep; the flat top
+// reported is the span of the turn times within 1 kg of the best.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "ascent/trade.h"
+
+namespace ascent {
+
+namespace {
+
+// 2 - golden ratio: the fraction of the larger interval at which the next
+// turn time is tried.
+constexpr double goldenFraction = 0.3819660112501051;
+
+double objective(const SweepRow& row, bool propellantLeft) {
+  return feasibleDesign(row, propellantLeft) ? row.mission.sizing.SC_M_unrounded
+                                             : -std::numeric_limits<double>::infinity();
+}
+
+SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                   const TargetSettings& settings) {
+  SweepRow row;
+  row.turnTime_s = turnTime_s;
+  const TargetRun target = targetTurnTime(history, vehicle, turnTime_s, settings);
+  row.verdict = target.verdict;
+  row.missions = target.missions.size();
+  if (const MissionResult* answer = target.answer()) {
+    row.hasMission = true;
+    row.mission = *answer;
+  }
+  return row;
+}
+
+}  // namespace
+
+bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
+  return row.verdict == Verdict::Converged && row.hasMission &&
+         (!propellantLeft || row.mission.remainingPropellant_kg >= 0) &&
+         std::isfinite(row.mission.sizing.SC_M_unrounded);
+}
+
+OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
+                                const OptimizeSettings& settings, unsigned jobs,
+                                const Progress& progress) {
+  OptimizeResult result;
+  const double from = settings.from_s, to = settings.to_s;
+  const std::size_t points =
+      from < to ? static_cast<std::size_t>(std::max(settings.scanPoints, 3)) : 1;
+  // Golden-section steps to narrow two scan intervals to the tolerance.
+  const double width = points > 1 ? 2 * (to - from) / static_cast<double>(points - 1) : 0;
+  const std::size_t searchSteps =
+      width > settings.turnTimeTolerance_s
+          ? static_cast<std::size_t>(
+                std::ceil(std::log(width / settings.turnTimeTolerance_s) / std::log(1.618034))) +
+                1
+          : 0;
+  const std::size_t expected = points + searchSteps;
+
+  // The scan: each turn time computed, not accumulated.
+  std::vector<double> scan;
+  for (std::size_t k = 0; k < points; ++k) {
+    scan.push_back(k + 1 == points && points > 1
+                       ? to
+                       : from + (to - from) * static_cast<double>(k) /
+                                    static_cast<double>(std::max<std::size_t>(points - 1, 1)));
+  }
+  sweepTurnTimes(history, vehicle, scan, settings.target, jobs, [&](const SweepRow& row) {
+    result.candidates.push_back(row);
+    if (progress) progress(result.candidates.size(), expected);
+  });
+  result.scanned = result.candidates.size();
+
+  auto fly = [&](double turnTime_s) -> const SweepRow& {
+    result.candidates.push_back(targetRow(history, vehicle, turnTime_s, settings.target));
+    if (progress) progress(result.candidates.size(), std::max(expected, result.candidates.size()));
+    return result.candidates.back();
+  };
+
+  // The best scan point and its neighbours bracket the search.
+  std::size_t i = 0;
+  for (std::size_t k = 1; k < scan.size(); ++k) {
+    if (objective(result.candidates[k], settings.propellantLeft) >
+        objective(result.candidates[i], settings.propellantLeft))
+      i = k;
+  }
+  if (feasibleDesign(result.candidates[i], settings.propellantLeft) && scan.size() > 1) {
+    double a = scan[i > 0 ? i - 1 : 0], b = scan[i], c = scan[std::min(i + 1, scan.size() - 1)];
+    double fb = objective(result.candidates[i], settings.propellantLeft);
+    // A best point at an end of the range: the other point of the bracket
+    // goes inside the end interval first.
+    if (a == b || c == b) {
+      const double x = a == b ? b + goldenFraction * (c - b) : b - goldenFraction * (b - a);
+      const double fx = objective(fly(x), settings.propellantLeft);
+      if (fx > fb) {
+        (a == b ? a : c) = b;
+        b = x;
+        fb = fx;
+      } else {
+        (a == b ? c : a) = x;
+      }
+    }
+    while (c - a > settings.turnTimeTolerance_s) {
+      const bool right = c - b > b - a;
+      const double x = right ? b + goldenFraction * (c - b) : b - goldenFraction * (b - a);
+      if (x <= a || x >= c || x == b) break;
+      const double fx = objective(fly(x), settings.propellantLeft);
+      if (fx > fb) {
+        (right ? a : c) = b;
+        b = x;
+        fb = fx;
+      } else {
+        (right ? c : a) = x;
+      }
+    }
+  }
+
+  result.best = result.candidates.size();
+  for (std::size_t k = 0; k < result.candidates.size(); ++k) {
+    const SweepRow& row = result.candidates[k];
+    result.missions += row.missions;
+    if (!feasibleDesign(row, settings.propellantLeft)) continue;
+    // The heaviest as reported (SC_M), the unrounded mass between equals.
+    if (result.best == result.candidates.size()) {
+      result.best = k;
+      continue;
+    }
+    const MissionResult& held = result.candidates[result.best].mission;
+    if (row.mission.sizing.SC_M > held.sizing.SC_M ||
+        (row.mission.sizing.SC_M == held.sizing.SC_M &&
+         row.mission.sizing.SC_M_unrounded > held.sizing.SC_M_unrounded)) {
+      result.best = k;
+    }
+  }
+  if (result.found()) {
+    const SweepRow& best = result.optimum();
+    result.flatFrom_s = result.flatTo_s = best.turnTime_s;
+    for (const SweepRow& row : result.candidates) {
+      if (!feasibleDesign(row, settings.propellantLeft) ||
+          !(row.mission.sizing.SC_M >= best.mission.sizing.SC_M - 1)) {
+        continue;
+      }
+      ++result.flatCount;
+      result.flatFrom_s = std::min(result.flatFrom_s, row.turnTime_s);
+      result.flatTo_s = std::max(result.flatTo_s, row.turnTime_s);
+    }
+  }
+  return result;
+}
+
+}  // namespace ascent

@@ -1,0 +1,174 @@
+// Exchange ratios: the spacecraft mass bought by one unit of each vehicle
+// value, by central differences with the orbit targeted again.
+//
+// The spacecraft mass moves in steps of a few kilograms with the integration
+// step on which the upper stage's burn ends, so the steps are large (1 % and
+// 2 % of the value by default): the mass changes by far more than the
+// unevenness on most keys, and the difference between the two steps'
+// ratios shows where it does not.
+#include "ascent/trade.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace ascent {
+
+namespace {
+
+// One vehicle flown: its design, or why there is none.
+struct Evaluation {
+  TradeStatus status = TradeStatus::Ok;
+  std::string reason;
+  SweepRow row;
+  std::size_t missions = 0;
+};
+
+Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
+                    const TradeSettings& settings) {
+  Evaluation e;
+  const std::vector<std::string> problems = vehicleProblems(vehicle);
+  if (!problems.empty()) {
+    e.status = TradeStatus::Invalid;
+    e.reason = problems.front();
+    return e;
+  }
+  if (settings.reoptimize) {
+    // Like the fixed turn time, a design that overdraws its propellant counts:
+    // the re-sized stage carries what it used.
+    OptimizeSettings optimize = settings.optimize;
+    optimize.propellantLeft = false;
+    const OptimizeResult optimum = optimizeTurnTime(history, vehicle, optimize, 1);
+    e.missions = optimum.missions;
+    if (!optimum.found()) {
+      e.status = TradeStatus::Unflyable;
+      e.reason = "no turn time gives a design";
+      return e;
+    }
+    e.row = optimum.optimum();
+    return e;
+  }
+  const TargetRun target =
+      targetTurnTime(history, vehicle, settings.turnTime_s, settings.optimize.target);
+  e.missions = target.missions.size();
+  e.row.turnTime_s = settings.turnTime_s;
+  e.row.verdict = target.verdict;
+  e.row.missions = target.missions.size();
+  if (const MissionResult* answer = target.answer()) {
+    e.row.hasMission = true;
+    e.row.mission = *answer;
+  }
+  if (target.verdict != Verdict::Converged || !e.row.hasMission ||
+      !std::isfinite(e.row.mission.sizing.SC_M_unrounded)) {
+    e.status = TradeStatus::Unflyable;
+    e.reason = "targeting the orbit gives " + std::string(verdictName(target.verdict));
+  }
+  return e;
+}
+
+double mass(const Evaluation& e) {
+  return e.row.mission.sizing.SC_M_unrounded;
+}
+
+}  // namespace
+
+std::string_view tradeStatusName(TradeStatus status) {
+  switch (status) {
+    case TradeStatus::Ok:
+      return "ok";
+    case TradeStatus::Invalid:
+      return "invalid";
+    case TradeStatus::Unflyable:
+      break;
+  }
+  return "unflyable";
+}
+
+TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
+                        const std::vector<std::string>& keys, const TradeSettings& settings,
+                        unsigned jobs, const Progress& progress) {
+  std::vector<const VehicleKey*> traded;
+  if (keys.empty()) {
+    for (const VehicleKey& key : vehicleKeys()) traded.push_back(&key);
+  } else {
+    for (const std::string& name : keys) {
+      const VehicleKey* key = findVehicleKey(name);
+      if (key == nullptr) throw Error(2, "'" + name + "' is not a vehicle key");
+      traded.push_back(key);
+    }
+  }
+
+  // Index 0 is the vehicle as given; then for every key the value moved by
+  // -2, -1, +1 and +2 steps.
+  constexpr double multiples[] = {-2, -1, 1, 2};
+  const std::size_t count = 1 + 4 * traded.size();
+  std::vector<double> values(count, 0);
+  for (std::size_t k = 0; k < traded.size(); ++k) {
+    const double x = traded[k]->get(vehicle);
+    const double h = x != 0 ? settings.relativeStep * std::fabs(x) : settings.relativeStep;
+    for (std::size_t j = 0; j < 4; ++j) values[1 + 4 * k + j] = x + multiples[j] * h;
+  }
+  std::vector<std::unique_ptr<Evaluation>> pending(count);
+  std::vector<Evaluation> done(count);
+  std::size_t delivered = 0;
+  runInOrder(
+      count, jobs,
+      [&](std::size_t i) {
+        Vehicle changed = vehicle;
+        if (i > 0) traded[(i - 1) / 4]->set(changed, values[i]);
+        pending[i] = std::make_unique<Evaluation>(evaluate(history, changed, settings));
+      },
+      [&](std::size_t i) {
+        done[i] = std::move(*pending[i]);
+        pending[i].reset();
+        if (progress) progress(++delivered, count);
+      });
+
+  TradeResult result;
+  for (const Evaluation& e : done) result.missions += e.missions;
+  const Evaluation& base = done[0];
+  result.base = base.row;
+  result.baseFeasible = base.status == TradeStatus::Ok;
+  result.baseReason = base.reason;
+  if (!result.baseFeasible) return result;
+
+  for (std::size_t k = 0; k < traded.size(); ++k) {
+    const VehicleKey& key = *traded[k];
+    TradeRow row;
+    row.key = key.key;
+    row.unit = key.unit;
+    row.value = key.get(vehicle);
+    const std::size_t at = 1 + 4 * k;
+    const Evaluation &far0 = done[at], &near0 = done[at + 1], &near1 = done[at + 2],
+                     &far1 = done[at + 3];
+    row.step = values[at + 2] - row.value;
+    for (const Evaluation* e : {&near0, &near1}) {
+      if (e->status != TradeStatus::Ok && row.status == TradeStatus::Ok) {
+        row.status = e->status;
+        row.reason =
+            std::string(e == &near0 ? "one step lower: " : "one step higher: ") + e->reason;
+      }
+    }
+    if (row.status == TradeStatus::Ok) {
+      row.below_kg = mass(near0) - mass(base);
+      row.above_kg = mass(near1) - mass(base);
+      row.ratio = (mass(near1) - mass(near0)) / (values[at + 2] - values[at + 1]);
+      row.error =
+          far0.status == TradeStatus::Ok && far1.status == TradeStatus::Ok
+              ? std::fabs(row.ratio - (mass(far1) - mass(far0)) / (values[at + 3] - values[at]))
+              : std::numeric_limits<double>::quiet_NaN();
+      row.effect_kg = row.ratio * row.value / 100;
+    }
+    result.rows.push_back(std::move(row));
+  }
+  std::stable_sort(
+      result.rows.begin(), result.rows.end(), [](const TradeRow& a, const TradeRow& b) {
+        const bool okA = a.status == TradeStatus::Ok, okB = b.status == TradeStatus::Ok;
+        if (okA != okB) return okA;
+        return std::fabs(a.effect_kg) > std::fabs(b.effect_kg);
+      });
+  return result;
+}
+
+}  // namespace ascent

@@ -1,0 +1,104 @@
+// The trades on the shipped thrust history: the exchange ratios of the
+// re-sizing laws against their derivatives worked out by hand, and the
+// optimum turn time against a sweep of every whole second.
+#include "ascent/trade.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace ascent {
+namespace {
+
+ThrustHistory shippedHistory() {
+  return ThrustHistory::fromFile(std::string(ASCENT_SHIPPED_DATA_DIR) + "/s1.dat");
+}
+
+// The re-sizing laws do not change the flight: the peak force F and the
+// propellant left stay, and SC_M = S3_Mt - Mi - rcs - Mup - Mus - total - dry
+// with the stage S = S3_Mt - Mi, Mi = k F, rcs = r S, Mup = p c S^e,
+// Mus = u Mup^g, total = (1 + q) used and dry = d total^h + base.
+TEST(Trade, RatiosOfTheResizingLawsAreTheirDerivativesByHand) {
+  const ThrustHistory history = shippedHistory();
+  const Vehicle& v = Vehicle::defaults();
+  const Resizing& law = v.resizing;
+  TradeSettings settings;
+  settings.turnTime_s = 50;
+  const TargetRun base = targetTurnTime(history, v, 50, settings.optimize.target);
+  ASSERT_EQ(base.verdict, Verdict::Converged);
+  const MissionResult& m = *base.answer();
+  const double F = m.maxForce_N;
+  const double S = law.S3_Mt_kg - F * law.interstage_per_newton;
+  const double Mup = law.ullage_propellant_per_newton * law.ullage_thrust_factor *
+                     std::pow(S, law.ullage_thrust_exponent);
+  const double Mus = law.ullage_case_factor * std::pow(Mup, law.ullage_case_exponent);
+  // dSC/dS: the stage mass carries the RCS propellant and, through the
+  // ullage thrust, the ullage propellant and its cases.
+  const double perStage = 1 - law.rcs_fraction -
+                          law.ullage_thrust_exponent * (Mup + law.ullage_case_exponent * Mus) / S;
+  const double used =
+      v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg - m.remainingPropellant_kg;
+  const double total = (1 + law.reserve_fraction) * used;
+  const double dryPerTotal =
+      law.dry_mass_exponent * law.dry_mass_factor * std::pow(total, law.dry_mass_exponent - 1);
+  const struct {
+    const char* key;
+    double expected;
+  } cases[] = {
+      {"resizing.S3_Mt_kg", perStage},
+      {"resizing.interstage_per_newton", -F * perStage},
+      {"resizing.reserve_fraction", -used * (1 + dryPerTotal)},
+      {"resizing.dry_mass_base_kg", -1},
+      {"resizing.dry_mass_factor", -std::pow(total, law.dry_mass_exponent)},
+  };
+  std::vector<std::string> keys;
+  for (const auto& c : cases) keys.push_back(c.key);
+  const TradeResult result = tradeRatios(history, v, keys, settings, 2);
+  ASSERT_TRUE(result.baseFeasible);
+  ASSERT_EQ(result.rows.size(), std::size(cases));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    const auto row = std::find_if(result.rows.begin(), result.rows.end(),
+                                  [&](const TradeRow& r) { return r.key == c.key; });
+    ASSERT_NE(row, result.rows.end());
+    EXPECT_EQ(row->status, TradeStatus::Ok);
+    EXPECT_NEAR(row->ratio, c.expected, 1e-6 * std::fabs(c.expected));
+    EXPECT_LT(row->error, 1e-6 * std::fabs(c.expected));
+    const double value = findVehicleKey(c.key)->get(v);
+    EXPECT_NEAR(row->effect_kg, c.expected * value / 100, 1e-5 * std::fabs(c.expected * value));
+  }
+}
+
+// The optimum comes within 1 kg of the best of a 1 s sweep over the same
+// range with at most a fifth of its missions.
+TEST(Trade, OptimumMatchesTheBestOfASweepOfEverySecondWithAFifthOfItsMissions) {
+  const ThrustHistory history = shippedHistory();
+  const struct { double from_s, to_s; } ranges[] = {{5, 120}, {10, 100}};
+  for (const auto& range : ranges) {
+    SCOPED_TRACE(range.from_s);
+    std::vector<double> turnTimes;
+    for (double t = range.from_s; t <= range.to_s; t += 1) turnTimes.push_back(t);
+    std::vector<SweepRow> rows;
+    sweepTurnTimes(history, Vehicle::defaults(), turnTimes, TargetSettings{}, 2,
+                   [&](const SweepRow& row) { rows.push_back(row); });
+    std::size_t sweepMissions = 0;
+    for (const SweepRow& row : rows) sweepMissions += row.missions;
+    const std::size_t best = bestDesign(rows);
+    ASSERT_LT(best, rows.size());
+
+    OptimizeSettings settings;
+    settings.from_s = range.from_s;
+    settings.to_s = range.to_s;
+    const OptimizeResult optimum = optimizeTurnTime(history, Vehicle::defaults(), settings, 2);
+    ASSERT_TRUE(optimum.found());
+    EXPECT_GE(optimum.optimum().mission.sizing.SC_M, rows[best].mission.sizing.SC_M - 1);
+    EXPECT_LE(optimum.missions * 5, sweepMissions);
+    EXPECT_LE(optimum.flatFrom_s, optimum.optimum().turnTime_s);
+    EXPECT_GE(optimum.flatTo_s, optimum.optimum().turnTime_s);
+  }
+}
+
+}  // namespace
+}  // namespace ascent
