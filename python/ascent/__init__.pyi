@@ -114,17 +114,17 @@ class Flight:
     limit_deg: float
     limit_rad: float
     outcome: str  # "orbit" or "abandoned" ("failed" only in Target.flown)
-    abandon_reason: str
+    abandon_reason: Optional[str]  # None unless abandoned
     flight_class: str
     outside_design: bool
-    failure_code: int
-    failure_reason: str
-    perigee_m: float
-    apogee_m: float
-    average_altitude_m: float
-    altitude_half_range_m: float
-    remaining_propellant_kg: float
-    delta_v_mps: float
+    failure_code: Optional[int]  # None unless failed
+    failure_reason: Optional[str]
+    perigee_m: Optional[float]  # None unless the outcome is an orbit
+    apogee_m: Optional[float]  # None unless the outcome is an orbit
+    average_altitude_m: Optional[float]  # None unless the outcome is an orbit
+    altitude_half_range_m: Optional[float]  # None unless the outcome is an orbit
+    remaining_propellant_kg: Optional[float]  # None unless the outcome is an orbit
+    delta_v_mps: Optional[float]  # None unless the outcome is an orbit
     max_force_N: float
     max_force_time_s: float
     liftoff_thrust_N: float
@@ -132,10 +132,10 @@ class Flight:
     liftoff_mass_kg: float
     booster_residual_kg: float
     peaks: Peaks
-    sizing: Sizing
-    sc_m_kg: float
-    recommended_limit_rad: float
-    recommended_limit_deg: float
+    sizing: Optional[Sizing]
+    sc_m_kg: Optional[float]  # None unless the outcome is an orbit
+    recommended_limit_rad: Optional[float]  # None unless the outcome is an orbit
+    recommended_limit_deg: Optional[float]  # None unless the outcome is an orbit
     steps: int
     trajectory: Optional[Table]
 
@@ -144,6 +144,7 @@ class Target:
     turn_time_s: float
     target_altitude_m: float
     tolerance_m: float
+    minimum_perigee_m: float
     missions: int
     limit_deg: Optional[float]
     highest_altitude_m: float
@@ -160,6 +161,8 @@ def fly(
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
     trajectory: bool = ...,
+    *,
+    min_perigee_km: float = ...,
 ) -> Flight: ...
 def target(
     turn_time_s: float,
@@ -168,6 +171,7 @@ def target(
     tolerance_km: float = ...,
     max_missions: int = ...,
     first_guess_deg: float = ...,
+    min_perigee_km: float = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
 ) -> Target: ...
@@ -178,6 +182,7 @@ def sweep(
     tolerance_km: float = ...,
     max_missions: int = ...,
     first_guess_deg: float = ...,
+    min_perigee_km: float = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
     jobs: int = ...,

@@ -51,13 +51,15 @@ struct Table {
   std::size_t rows = 0;
 };
 
-// A flown mission as the module's Flight; `trajectory` is None or a Table.
-py::object flightObject(MissionResult result, py::object trajectory = py::none());
+// A flown mission as the module's Flight, classified against the minimum
+// perigee of an orbit; `trajectory` is None or a Table.
+py::object flightObject(MissionResult result, double minimumPerigee_m,
+                        py::object trajectory = py::none());
 
 // Target settings from the keyword arguments of target and sweep; ValueError
 // for settings no search can use.
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
-                              double firstGuessDeg);
+                              double firstGuessDeg, double minimumPerigee_km);
 
 // A path given as str or os.PathLike.
 inline std::string pathOf(const py::object& path) {

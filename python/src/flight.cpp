@@ -1,5 +1,6 @@
 // ascent.fly and ascent.Flight: one mission, its summary and its trajectory.
 #include <array>
+#include <cmath>
 
 #include "bindings.h"
 #include "physics/constants.h"
@@ -55,6 +56,7 @@ class TrajectoryRecorder final : public MissionObserver {
 
 struct Flight {
   MissionResult r;
+  double minimumPerigee_m;
   py::object trajectory;
 };
 
@@ -85,10 +87,11 @@ const char* abandonName(AbandonReason reason) {
 }
 
 py::object fly(double turnTime_s, double limitDeg, const Vehicle* vehicle, py::object thrust,
-               bool trajectory) {
+               bool trajectory, double minimumPerigee_km) {
   if (const std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) {
     throw py::value_error(problem);
   }
+  if (!std::isfinite(minimumPerigee_km)) throw py::value_error("min_perigee_km must be finite");
   // A copy: another thread may change the caller's vehicle while this one flies.
   const Vehicle flown = vehicleToFly(vehicle);
   const py::object history = thrustToFly(std::move(thrust));
@@ -107,13 +110,14 @@ py::object fly(double turnTime_s, double limitDeg, const Vehicle* vehicle, py::o
           py::dict(py::arg("code") = result.failureCode, py::arg("reason") = result.failureReason,
                    py::arg("turn_time_s") = turnTime_s, py::arg("limit_deg") = limitDeg));
   }
-  return flightObject(std::move(result), trajectory ? recorder.table() : py::none());
+  return flightObject(std::move(result), minimumPerigee_km * 1000,
+                      trajectory ? recorder.table() : py::none());
 }
 
 }  // namespace
 
-py::object flightObject(MissionResult result, py::object trajectory) {
-  return py::cast(Flight{std::move(result), std::move(trajectory)});
+py::object flightObject(MissionResult result, double minimumPerigee_m, py::object trajectory) {
+  return py::cast(Flight{std::move(result), minimumPerigee_m, std::move(trajectory)});
 }
 
 void bindFlight(py::module_& m) {
@@ -143,36 +147,58 @@ void bindFlight(py::module_& m) {
 
   using R = MissionResult;
   auto value = [](double R::*member) { return [member](const Flight& f) { return f.r.*member; }; };
+  // A value the mission never computed is None, not 0 (as in the command line's JSON).
+  auto ifOrbit = [](double R::*member) {
+    return [member](const Flight& f) -> py::object {
+      if (f.r.outcome != Outcome::Orbit) return py::none();
+      return py::float_(f.r.*member);
+    };
+  };
   py::class_<Flight>(m, "Flight",
                      R"(One mission flown: its summary and, when asked for, its trajectory.
 
 outcome is "orbit" or "abandoned" (abandon_reason says why); flight_class
 also tells a suborbital or escape trajectory from an orbit. Altitudes are
-above the spherical Earth.)")
+above the spherical Earth. The names and values are those of the command
+line's JSON; values a mission did not compute (the orbit of an abandoned
+mission) are None.)")
       .def_property_readonly("turn_time_s", value(&R::turnTime_s))
       .def_property_readonly("limit_deg", value(&R::limitDeg), "maximum angle of attack as given")
       .def_property_readonly("limit_rad", value(&R::limit_rad))
       .def_property_readonly("outcome", [](const Flight& f) { return outcomeName(f.r.outcome); })
       .def_property_readonly("abandon_reason",
-                             [](const Flight& f) { return abandonName(f.r.abandonReason); })
+                             [](const Flight& f) -> py::object {
+                               if (f.r.outcome != Outcome::Abandoned) return py::none();
+                               return py::str(abandonName(f.r.abandonReason));
+                             })
       .def_property_readonly(
           "flight_class",
-          [](const Flight& f) { return std::string(flightClassName(classifyFlight(f.r))); },
-          "orbit, suborbital (perigee below 100 km), escape, abandoned or failed")
+          [](const Flight& f) {
+            return std::string(flightClassName(classifyFlight(f.r, f.minimumPerigee_m)));
+          },
+          "orbit, suborbital (perigee below min_perigee_km), escape, abandoned or failed")
       .def_property_readonly(
           "outside_design", [](const Flight& f) { return outsideDesign(f.r); },
           "an orbit whose re-sized upper stage leaves no spacecraft mass")
       .def_property_readonly(
-          "failure_code", [](const Flight& f) { return f.r.failureCode; },
-          "the run-time error number of a failed mission (targeting)")
-      .def_property_readonly("failure_reason", [](const Flight& f) { return f.r.failureReason; })
-      .def_property_readonly("perigee_m", value(&R::perigee_m))
-      .def_property_readonly("apogee_m", value(&R::apogee_m))
-      .def_property_readonly("average_altitude_m", value(&R::averageAltitude_m))
-      .def_property_readonly("altitude_half_range_m", value(&R::altitudeHalfRange_m))
-      .def_property_readonly("remaining_propellant_kg", value(&R::remainingPropellant_kg),
+          "failure_code",
+          [](const Flight& f) -> py::object {
+            if (f.r.outcome != Outcome::Failed) return py::none();
+            return py::int_(f.r.failureCode);
+          },
+          "the run-time error number of a failed mission (in Target.flown), else None")
+      .def_property_readonly("failure_reason",
+                             [](const Flight& f) -> py::object {
+                               if (f.r.outcome != Outcome::Failed) return py::none();
+                               return py::str(f.r.failureReason);
+                             })
+      .def_property_readonly("perigee_m", ifOrbit(&R::perigee_m))
+      .def_property_readonly("apogee_m", ifOrbit(&R::apogee_m))
+      .def_property_readonly("average_altitude_m", ifOrbit(&R::averageAltitude_m))
+      .def_property_readonly("altitude_half_range_m", ifOrbit(&R::altitudeHalfRange_m))
+      .def_property_readonly("remaining_propellant_kg", ifOrbit(&R::remainingPropellant_kg),
                              "upper-stage propellant left (negative: overdrawn)")
-      .def_property_readonly("delta_v_mps", value(&R::deltaV_mps))
+      .def_property_readonly("delta_v_mps", ifOrbit(&R::deltaV_mps))
       .def_property_readonly("max_force_N", value(&R::maxForce_N))
       .def_property_readonly("max_force_time_s", value(&R::maxForceTime_s))
       .def_property_readonly("liftoff_thrust_N", value(&R::liftoffThrust_N))
@@ -180,12 +206,22 @@ above the spherical Earth.)")
       .def_property_readonly("liftoff_mass_kg", value(&R::liftoffMass_kg))
       .def_property_readonly("booster_residual_kg", value(&R::boosterResidual_kg))
       .def_property_readonly("peaks", [](const Flight& f) { return f.r.missionPeaks; })
-      .def_property_readonly("sizing", [](const Flight& f) { return f.r.sizing; })
       .def_property_readonly(
-          "sc_m_kg", [](const Flight& f) { return f.r.sizing.SC_M; },
-          "spacecraft mass of the re-sized upper stage")
-      .def_property_readonly("recommended_limit_rad", value(&R::recommendedLimit_rad))
-      .def_property_readonly("recommended_limit_deg", value(&R::recommendedLimitDeg))
+          "sizing",
+          [](const Flight& f) -> py::object {
+            if (f.r.outcome != Outcome::Orbit) return py::none();
+            return py::cast(f.r.sizing);
+          },
+          "the re-sized upper stage (orbit only)")
+      .def_property_readonly(
+          "sc_m_kg",
+          [](const Flight& f) -> py::object {
+            if (f.r.outcome != Outcome::Orbit) return py::none();
+            return py::float_(f.r.sizing.SC_M);
+          },
+          "spacecraft mass of the re-sized upper stage (orbit only)")
+      .def_property_readonly("recommended_limit_rad", ifOrbit(&R::recommendedLimit_rad))
+      .def_property_readonly("recommended_limit_deg", ifOrbit(&R::recommendedLimitDeg))
       .def_property_readonly("steps", [](const Flight& f) { return f.r.steps; })
       .def_readonly("trajectory", &Flight::trajectory,
                     "a Table of every integration step (fly(..., trajectory=True)), else None")
@@ -202,13 +238,15 @@ above the spherical Earth.)")
       });
 
   m.def("fly", &fly, py::arg("turn_time_s"), py::arg("limit_deg"), py::arg("vehicle") = nullptr,
-        py::arg("thrust") = py::none(), py::arg("trajectory") = false,
+        py::arg("thrust") = py::none(), py::arg("trajectory") = false, py::kw_only(),
+        py::arg("min_perigee_km") = 100.0,
         R"(Flies one mission: the gravity turn held for turn_time_s (at least 1 s), the
 core and upper stages steered under limit_deg (the maximum angle of attack).
 
 vehicle: a Vehicle (None: the default vehicle); thrust: a ThrustHistory (None:
 the one shipped with the package). With trajectory=True the Flight's
-trajectory holds every integration step. The interpreter lock is released
+trajectory holds every integration step. An orbit whose perigee is below
+min_perigee_km is "suborbital" in flight_class. The interpreter lock is released
 while flying. Raises FlightFailed (with the run-time error number as code) when
 the mission cannot be flown, VehicleError when the vehicle cannot.)");
 }

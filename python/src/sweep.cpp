@@ -10,7 +10,8 @@ namespace {
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 py::object sweep(const Doubles& turnTimes, double altitude_km, double tolerance_km, int maxMissions,
-                 double firstGuessDeg, const Vehicle* vehicle, py::object thrust, unsigned jobs) {
+                 double firstGuessDeg, double minimumPerigee_km, const Vehicle* vehicle,
+                 py::object thrust, unsigned jobs) {
   if (turnTimes.ndim() != 1) throw py::value_error("turn_times must be one-dimensional");
   const std::vector<double> times(turnTimes.data(), turnTimes.data() + turnTimes.size());
   for (double t : times) {
@@ -19,7 +20,7 @@ py::object sweep(const Doubles& turnTimes, double altitude_km, double tolerance_
     }
   }
   const TargetSettings settings =
-      targetSettings(altitude_km, tolerance_km, maxMissions, firstGuessDeg);
+      targetSettings(altitude_km, tolerance_km, maxMissions, firstGuessDeg, minimumPerigee_km);
   const Vehicle flown = vehicleToFly(vehicle);
   const py::object history = thrustToFly(std::move(thrust));
   const ThrustHistory& records = historyOf(history);
@@ -89,8 +90,8 @@ py::object sweep(const Doubles& turnTimes, double altitude_km, double tolerance_
 void bindSweep(py::module_& m) {
   m.def("sweep", &sweep, py::arg("turn_times"), py::kw_only(), py::arg("altitude_km") = 200.0,
         py::arg("tolerance_km") = 0.1, py::arg("max_missions") = 25,
-        py::arg("first_guess_deg") = 25.0, py::arg("vehicle") = nullptr,
-        py::arg("thrust") = py::none(), py::arg("jobs") = 0u,
+        py::arg("first_guess_deg") = 25.0, py::arg("min_perigee_km") = 100.0,
+        py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(), py::arg("jobs") = 0u,
         R"(Targets every turn time of turn_times (each from the same first guess, as
 target() does) on `jobs` threads (0: the machine's cores), with the interpreter
 lock released. Returns a Table, one row per turn time: turn_time_s, limit_deg,

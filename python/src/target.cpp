@@ -13,6 +13,7 @@ struct Target {
   double turnTime_s = 0;
   double targetAltitude_m = 0;
   double tolerance_m = 0;
+  double minimumPerigee_m = 0;
   py::object limitDeg;  // None when no mission reached an orbit
   double highestAltitude_m = 0;
   double highestAtDeg = 0;
@@ -28,12 +29,13 @@ py::object optional(bool present, double value) {
 }
 
 Target target(double turnTime_s, double altitude_km, double tolerance_km, int maxMissions,
-              double firstGuessDeg, const Vehicle* vehicle, py::object thrust) {
+              double firstGuessDeg, double minimumPerigee_km, const Vehicle* vehicle,
+              py::object thrust) {
   if (const std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) {
     throw py::value_error(problem);
   }
   const TargetSettings settings =
-      targetSettings(altitude_km, tolerance_km, maxMissions, firstGuessDeg);
+      targetSettings(altitude_km, tolerance_km, maxMissions, firstGuessDeg, minimumPerigee_km);
   const Vehicle flown = vehicleToFly(vehicle);
   const py::object history = thrustToFly(std::move(thrust));
   const ThrustHistory& records = historyOf(history);
@@ -47,6 +49,7 @@ Target target(double turnTime_s, double altitude_km, double tolerance_km, int ma
   t.turnTime_s = turnTime_s;
   t.targetAltitude_m = settings.altitude_km * 1000;
   t.tolerance_m = settings.tolerance_km * 1000;
+  t.minimumPerigee_m = settings.minimumPerigee_km * 1000;
   t.highestAltitude_m = run.search.highestAltitude_m;
   t.highestAtDeg = run.search.highestAtDeg;
   t.flatAltitude_m = optional(run.search.flatTop, run.search.flatAltitude_m);
@@ -56,7 +59,7 @@ Target target(double turnTime_s, double altitude_km, double tolerance_km, int ma
   t.limitDeg = optional(answer != nullptr, answer != nullptr ? answer->limitDeg : 0);
   t.mission = py::none();
   for (const MissionResult& mission : run.missions) {
-    t.flown.append(flightObject(mission));
+    t.flown.append(flightObject(mission, t.minimumPerigee_m));
     if (&mission == answer) t.mission = t.flown[t.flown.size() - 1];
   }
   return t;
@@ -65,15 +68,16 @@ Target target(double turnTime_s, double altitude_km, double tolerance_km, int ma
 }  // namespace
 
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
-                              double firstGuessDeg) {
+                              double firstGuessDeg, double minimumPerigee_km) {
   if (!(tolerance_km > 0) || !std::isfinite(tolerance_km)) {
     throw py::value_error("the tolerance must be positive");
   }
   if (maxMissions < 1) throw py::value_error("the mission budget must be at least 1");
-  if (!std::isfinite(altitude_km) || !std::isfinite(firstGuessDeg)) {
-    throw py::value_error("the altitude and the first guess must be finite");
+  if (!std::isfinite(altitude_km) || !std::isfinite(firstGuessDeg) ||
+      !std::isfinite(minimumPerigee_km)) {
+    throw py::value_error("the altitude, the first guess and the minimum perigee must be finite");
   }
-  return TargetSettings{altitude_km, tolerance_km, maxMissions, firstGuessDeg};
+  return TargetSettings{altitude_km, tolerance_km, maxMissions, firstGuessDeg, minimumPerigee_km};
 }
 
 void bindTarget(py::module_& m) {
@@ -87,6 +91,7 @@ when no mission reached an orbit); flown holds every mission in the order flown.
       .def_readonly("turn_time_s", &Target::turnTime_s)
       .def_readonly("target_altitude_m", &Target::targetAltitude_m)
       .def_readonly("tolerance_m", &Target::tolerance_m)
+      .def_readonly("minimum_perigee_m", &Target::minimumPerigee_m)
       .def_property_readonly(
           "missions", [](const Target& t) { return t.flown.size(); },
           "the number of missions flown")
@@ -108,11 +113,12 @@ when no mission reached an orbit); flown holds every mission in the order flown.
 
   m.def("target", &target, py::arg("turn_time_s"), py::kw_only(), py::arg("altitude_km") = 200.0,
         py::arg("tolerance_km") = 0.1, py::arg("max_missions") = 25,
-        py::arg("first_guess_deg") = 25.0, py::arg("vehicle") = nullptr,
-        py::arg("thrust") = py::none(),
+        py::arg("first_guess_deg") = 25.0, py::arg("min_perigee_km") = 100.0,
+        py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(),
         R"(Finds the angle-of-attack limit whose mission has the wanted average
 altitude (altitude_km within tolerance_km) at one turn time, flying at most
-max_missions missions from first_guess_deg. Every mission is the first of a
+max_missions missions from first_guess_deg; an orbit whose perigee is below
+min_perigee_km does not count. Every mission is the first of a
 run of its own. The interpreter lock is released while searching.)");
 }
 
