@@ -10,6 +10,7 @@
 
 #include "app/command_safety.h"
 #include "app/commands.h"
+#include "app/dispersions_command.h"
 #include "app/run.h"
 #include "app/trade_commands.h"
 #include "files/vehicle_file.h"
@@ -199,6 +200,7 @@ int runCommandLine(int argc, char** argv) {
       ->type_name("DIR");
 
   TradeCommands trades(app);
+  DispersionsCli dispersions(app);
 
   // Checks that need the whole command line.
   app.final_callback([&] {
@@ -265,6 +267,7 @@ int runCommandLine(int argc, char** argv) {
     if (sweepApp->parsed()) status = runSweepCommand(sweep, std::cout, std::cerr);
     if (plotApp->parsed()) status = runPlotCommand(plot, std::cout);
     if (trades.parsed()) status = trades.run(std::cout, std::cerr);
+    if (dispersions.parsed()) status = dispersions.run(std::cout, std::cerr);
     if (status >= 0) {
       flushOut(std::cout);
       return status;

@@ -1,0 +1,562 @@
+#include "files/dispersion_file.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace ascent {
+
+namespace {
+
+std::string numberText(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string readWholeFile(const std::string& path) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int code = errno != 0 ? errno : ENOENT;
+    throw Error(code, path + ": cannot be read: " + std::strerror(code));
+  }
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Error(EIO, path + ": cannot be read");
+  return text;
+}
+
+// Problems of one file, each with its FILE:LINE.
+struct Problems {
+  std::string name;
+  std::vector<std::string> list;
+  std::vector<std::pair<std::uint32_t, std::size_t>> order;  // line, position
+  void add(const toml::node& node, const std::string& what) { add(node.source().begin.line, what); }
+  void add(std::uint32_t line, const std::string& what) {
+    order.emplace_back(line, list.size());
+    list.push_back(name + ':' + std::to_string(line) + ": " + what);
+  }
+  // The problems in the order of their lines.
+  std::vector<std::string> byLine() const {
+    std::vector<std::pair<std::uint32_t, std::size_t>> sorted = order;
+    std::stable_sort(sorted.begin(), sorted.end());
+    std::vector<std::string> lines;
+    for (const auto& entry : sorted) lines.push_back(list[entry.second]);
+    return lines;
+  }
+};
+
+std::string shown(const toml::node& node) {
+  std::ostringstream text;
+  node.visit([&text](const auto& value) { text << value; });
+  return text.str();
+}
+
+// A finite number, or a problem.
+bool readNumber(const toml::node& node, const std::string& field, Problems& problems,
+                double& value) {
+  if (!node.is_number()) {
+    problems.add(node, field + " = " + shown(node) + " is not a number");
+    return false;
+  }
+  value = node.value<double>().value_or(0);
+  if (!std::isfinite(value)) {
+    problems.add(node, field + " = " + shown(node) + " is not a finite number");
+    return false;
+  }
+  return true;
+}
+
+Distribution distributionOf(std::string_view name, bool& known) {
+  known = true;
+  if (name == "normal") return Distribution::Normal;
+  if (name == "uniform") return Distribution::Uniform;
+  if (name == "truncated_normal") return Distribution::TruncatedNormal;
+  known = false;
+  return Distribution::Normal;
+}
+
+std::string canonicalText(const DispersionFile& file) {
+  std::string text;
+  for (const Dispersion& d : file.dispersions) {
+    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' +
+            numberText(d.sigma) + ' ' + numberText(d.lower) + ' ' + numberText(d.upper) +
+            (d.relative ? " relative\n" : " absolute\n");
+  }
+  for (const Correlation& c : file.correlations) {
+    text += "correlation " + file.dispersions[c.first].key + ' ' + file.dispersions[c.second].key +
+            ' ' + numberText(c.coefficient) + '\n';
+  }
+  return text;
+}
+
+void readDispersion(const toml::table& entry, Problems& problems, const Vehicle& nominal,
+                    std::map<std::string, std::size_t>& index, DispersionFile& file) {
+  Dispersion d;
+  bool complete = true;
+  const toml::node* keyNode = entry.get("key");
+  if (keyNode == nullptr || !keyNode->is_string()) {
+    problems.add(entry, "a dispersion needs key = \"part.name\" (a vehicle key)");
+    complete = false;
+  } else {
+    d.key = keyNode->value<std::string>().value_or("");
+    const VehicleKey* key = findVehicleKey(d.key);
+    if (key == nullptr) {
+      const std::string nearest = nearestVehicleKey(d.key);
+      problems.add(*keyNode, "unknown vehicle key '" + d.key + "'" +
+                                 (nearest.empty() ? "" : " (did you mean " + nearest + "?)"));
+      complete = false;
+    } else if (key->domain == KeyDomain::Count) {
+      problems.add(*keyNode, d.key + " is a whole number and cannot be dispersed");
+      complete = false;
+    } else if (index.count(d.key) != 0) {
+      problems.add(*keyNode, d.key + " is dispersed twice");
+      complete = false;
+    }
+  }
+  const toml::node* distributionNode = entry.get("distribution");
+  bool known = false;
+  if (distributionNode == nullptr || !distributionNode->is_string()) {
+    problems.add(entry,
+                 "a dispersion needs distribution = \"normal\", \"uniform\" or "
+                 "\"truncated_normal\"");
+    complete = false;
+  } else {
+    const std::string name = distributionNode->value<std::string>().value_or("");
+    d.distribution = distributionOf(name, known);
+    if (!known) {
+      problems.add(*distributionNode,
+                   "distribution '" + name + "' is not one of normal, uniform, truncated_normal");
+      complete = false;
+    }
+  }
+  for (const auto& [field, node] : entry) {
+    const std::string_view name = field.str();
+    if (name != "key" && name != "distribution" && name != "sigma" && name != "bounds" &&
+        name != "relative") {
+      problems.add(node, "unknown field '" + std::string(name) +
+                             "' in a dispersion (key, distribution, sigma, bounds, relative)");
+      complete = false;
+    }
+  }
+  const bool usesSigma = known && d.distribution != Distribution::Uniform;
+  const bool usesBounds = known && d.distribution != Distribution::Normal;
+  const std::string kind = known ? std::string(distributionName(d.distribution)) : "";
+  if (const toml::node* sigma = entry.get("sigma")) {
+    if (known && !usesSigma) {
+      problems.add(*sigma, "sigma is not used by a uniform distribution (bounds are)");
+      complete = false;
+    } else if (readNumber(*sigma, "sigma", problems, d.sigma) && !(d.sigma > 0)) {
+      problems.add(*sigma, "sigma = " + shown(*sigma) + " must be > 0");
+      complete = false;
+    }
+  } else if (usesSigma) {
+    problems.add(entry, "a " + kind + " dispersion needs sigma");
+    complete = false;
+  }
+  if (const toml::node* bounds = entry.get("bounds")) {
+    const toml::array* pair = bounds->as_array();
+    if (known && !usesBounds) {
+      problems.add(*bounds, "bounds are not used by a normal distribution (use truncated_normal)");
+      complete = false;
+    } else if (pair == nullptr || pair->size() != 2) {
+      problems.add(*bounds, "bounds = " + shown(*bounds) + " must be two numbers [lower, upper]");
+      complete = false;
+    } else if (readNumber(*pair->get(0), "bounds", problems, d.lower) &&
+               readNumber(*pair->get(1), "bounds", problems, d.upper)) {
+      if (!(d.lower < d.upper)) {
+        problems.add(*bounds, "bounds = " + shown(*bounds) + " are out of order (lower < upper)");
+        complete = false;
+      }
+    } else {
+      complete = false;
+    }
+  } else if (usesBounds) {
+    problems.add(entry, "a " + kind + " dispersion needs bounds = [lower, upper]");
+    complete = false;
+  }
+  if (const toml::node* relative = entry.get("relative")) {
+    if (!relative->is_boolean()) {
+      problems.add(*relative, "relative = " + shown(*relative) + " must be true or false");
+      complete = false;
+    } else {
+      d.relative = relative->value<bool>().value_or(false);
+    }
+  }
+  if (complete && d.relative && findVehicleKey(d.key)->get(nominal) == 0) {
+    problems.add(*keyNode, d.key + " is 0 in the nominal vehicle: give an absolute dispersion");
+    complete = false;
+  }
+  if (!d.key.empty() && index.count(d.key) == 0) index[d.key] = file.dispersions.size();
+  if (complete) file.dispersions.push_back(d);
+}
+
+}  // namespace
+
+DispersionFile parseDispersionText(std::string_view text, const std::string& name,
+                                   const Vehicle& nominal) {
+  Problems problems{name, {}, {}};
+  toml::table root;
+  try {
+    root = toml::parse(text, name);
+  } catch (const toml::parse_error& error) {
+    problems.add(error.source().begin.line, std::string(error.description()));
+    throw InputError(problems.byLine());
+  }
+  DispersionFile file;
+  file.path = name;
+  const toml::node* schema = root.get("schema");
+  if (schema == nullptr) {
+    problems.add(1, "schema = 1 is missing");
+  } else if (schema->value<std::int64_t>().value_or(0) != 1 || !schema->is_integer()) {
+    problems.add(*schema, "schema = " + shown(*schema) + " is not 1");
+  }
+  for (const auto& [field, node] : root) {
+    const std::string_view key = field.str();
+    if (key != "schema" && key != "dispersion" && key != "correlation") {
+      problems.add(node, "unknown field '" + std::string(key) +
+                             "' (schema, [[dispersion]], [[correlation]])");
+    }
+  }
+  std::map<std::string, std::size_t> index;  // key -> position among the dispersions read
+  std::size_t entries = 0;
+  if (const toml::node* list = root.get("dispersion")) {
+    const toml::array* array = list->as_array();
+    if (array == nullptr || !array->is_array_of_tables()) {
+      problems.add(*list, "dispersion must be a list of tables: [[dispersion]]");
+    } else {
+      for (const toml::node& entry : *array) {
+        ++entries;
+        readDispersion(*entry.as_table(), problems, nominal, index, file);
+      }
+    }
+  }
+  if (entries == 0 && problems.list.empty()) problems.add(1, "no [[dispersion]] is given");
+
+  std::set<std::pair<std::size_t, std::size_t>> pairs;
+  std::vector<std::uint32_t> correlationLines;
+  if (const toml::node* list = root.get("correlation")) {
+    const toml::array* array = list->as_array();
+    if (array == nullptr || !array->is_array_of_tables()) {
+      problems.add(*list, "correlation must be a list of tables: [[correlation]]");
+    } else {
+      for (const toml::node& node : *array) {
+        const toml::table& entry = *node.as_table();
+        for (const auto& [field, value] : entry) {
+          if (field.str() != "keys" && field.str() != "coefficient") {
+            problems.add(value, "unknown field '" + std::string(field.str()) +
+                                    "' in a correlation (keys, coefficient)");
+          }
+        }
+        const toml::array* keys = entry.get_as<toml::array>("keys");
+        const toml::node* coefficient = entry.get("coefficient");
+        if (keys == nullptr || keys->size() != 2 || !keys->is_homogeneous<std::string>()) {
+          problems.add(entry, "a correlation needs keys = [\"first.key\", \"second.key\"]");
+          continue;
+        }
+        std::size_t ends[2] = {};
+        bool found = true;
+        for (std::size_t k = 0; k < 2; ++k) {
+          const std::string key = keys->get(k)->value<std::string>().value_or("");
+          const auto at = index.find(key);
+          if (at == index.end()) {
+            problems.add(*keys, "'" + key + "' is not a dispersed key");
+            found = false;
+          } else {
+            ends[k] = at->second;
+          }
+        }
+        double value = 0;
+        if (coefficient == nullptr) {
+          problems.add(entry, "a correlation needs a coefficient");
+          continue;
+        }
+        if (!readNumber(*coefficient, "coefficient", problems, value) || !found) continue;
+        if (ends[0] == ends[1]) {
+          problems.add(*keys, "a correlation needs two different keys");
+        } else if (!(std::fabs(value) < 1)) {
+          problems.add(*coefficient,
+                       "coefficient = " + shown(*coefficient) + " must lie strictly within -1..1");
+        } else if (!pairs.insert(std::minmax(ends[0], ends[1])).second) {
+          problems.add(*keys, "the correlation of these keys is given twice");
+        } else {
+          file.correlations.push_back({ends[0], ends[1], value});
+          correlationLines.push_back(entry.source().begin.line);
+        }
+      }
+    }
+  }
+  if (!problems.list.empty()) throw InputError(problems.byLine());
+
+  // The correlation matrix must have a Cholesky factor.
+  const std::size_t n = file.dispersions.size();
+  std::vector<double> matrix(n * n, 0.0), lower;
+  for (std::size_t i = 0; i < n; ++i) matrix[i * n + i] = 1;
+  for (const Correlation& c : file.correlations) {
+    matrix[c.first * n + c.second] = matrix[c.second * n + c.first] = c.coefficient;
+  }
+  std::size_t failedRow = 0;
+  if (!choleskyFactor(matrix, n, lower, failedRow)) {
+    std::uint32_t line = 1;
+    for (std::size_t j = 0; j < file.correlations.size(); ++j) {
+      const Correlation& c = file.correlations[j];
+      if (c.first == failedRow || c.second == failedRow) line = correlationLines[j];
+    }
+    problems.add(line,
+                 "the correlations are not positive definite (no set of draws has "
+                 "them; the matrix fails at " +
+                     file.dispersions[failedRow].key + ")");
+    throw InputError(problems.byLine());
+  }
+  file.hash = hashText(fnv1a(canonicalText(file)));
+  return file;
+}
+
+DispersionFile readDispersionFile(const std::string& path, const Vehicle& nominal) {
+  return parseDispersionText(readWholeFile(path), path, nominal);
+}
+
+std::string hashText(std::uint64_t hash) {
+  char buffer[17];
+  static const char digits[] = "0123456789abcdef";
+  for (int i = 15; i >= 0; --i) {
+    buffer[i] = digits[hash & 15];
+    hash >>= 4;
+  }
+  buffer[16] = 0;
+  return buffer;
+}
+
+std::string thrustHistoryHash(const ThrustHistory& history) {
+  std::uint64_t hash = fnv1a("");
+  for (const ThrustRecord& record : history.records()) {
+    hash = fnv1a(numberText(record.time_s) + ' ' + numberText(record.thrust_N) + '\n', hash);
+  }
+  hash = fnv1a(std::to_string(history.faultCode()) + ' ' + history.faultReason(), hash);
+  return hashText(hash);
+}
+
+std::string campaignCsvHeader(const std::vector<Dispersion>& dispersions) {
+  std::string header = "run";
+  for (const Dispersion& d : dispersions) header += ',' + d.key;
+  header += ",outcome,reason";
+  for (std::size_t k = 0; k < campaignOutputCount; ++k) {
+    header += ',';
+    header += campaignOutputName(static_cast<CampaignOutput>(k));
+  }
+  return header + '\n';
+}
+
+std::string campaignCsvRow(const CampaignRow& row) {
+  std::string line = std::to_string(row.run);
+  for (double value : row.values) line += ',' + numberText(value);
+  line += ',';
+  line += flightClassName(row.flightClass);
+  line += ',';
+  if (row.reason.find_first_of(",\"\n\r") != std::string::npos) {
+    line += '"';
+    for (char c : row.reason) {
+      if (c == '"') line += '"';
+      line += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    line += '"';
+  } else {
+    line += row.reason;
+  }
+  for (double value : row.outputs) {
+    line += ',';
+    if (!std::isnan(value)) line += numberText(value);
+  }
+  return line + '\n';
+}
+
+bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
+                         std::string& reason) {
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"' && field.empty()) {
+      quoted = true;
+    } else if (c == ',') {
+      fields.push_back(std::move(field));
+      field.clear();
+    } else {
+      field += c;
+    }
+  }
+  fields.push_back(std::move(field));
+  const std::size_t expected = 1 + keyCount + 2 + campaignOutputCount;
+  if (quoted || fields.size() != expected) {
+    reason =
+        "a row has " + std::to_string(fields.size()) + " fields, not " + std::to_string(expected);
+    return false;
+  }
+  auto number = [&reason](const std::string& text, double& value, bool emptyIsNan) {
+    if (text.empty() && emptyIsNan) {
+      value = std::nan("");
+      return true;
+    }
+    if (text == "inf" || text == "-inf") {
+      value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+      return true;
+    }
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || text.empty()) {
+      reason = "'" + text + "' is not a number";
+      return false;
+    }
+    return true;
+  };
+  const std::string& run = fields[0];
+  const auto parsed = std::from_chars(run.data(), run.data() + run.size(), row.run);
+  if (parsed.ec != std::errc() || parsed.ptr != run.data() + run.size() || run.empty()) {
+    reason = "'" + run + "' is not a run index";
+    return false;
+  }
+  row.values.resize(keyCount);
+  for (std::size_t k = 0; k < keyCount; ++k) {
+    if (!number(fields[1 + k], row.values[k], false)) return false;
+  }
+  const std::string& outcome = fields[1 + keyCount];
+  bool knownClass = false;
+  for (FlightClass c : {FlightClass::Orbit, FlightClass::Suborbital, FlightClass::Escape,
+                        FlightClass::Abandoned, FlightClass::Failed}) {
+    if (outcome == flightClassName(c)) {
+      row.flightClass = c;
+      knownClass = true;
+    }
+  }
+  if (!knownClass) {
+    reason = "'" + outcome + "' is not an outcome";
+    return false;
+  }
+  row.reason = fields[2 + keyCount];
+  for (std::size_t k = 0; k < campaignOutputCount; ++k) {
+    if (!number(fields[3 + keyCount + k], row.outputs[k], true)) return false;
+  }
+  return true;
+}
+
+std::string manifestPathFor(const std::string& csvPath) {
+  std::string base = csvPath;
+  if (base.size() > 4 && base.compare(base.size() - 4, 4, ".csv") == 0)
+    base.resize(base.size() - 4);
+  return base + ".manifest.toml";
+}
+
+std::string manifestToml(const CampaignManifest& m) {
+  auto quoted = [](const std::string& text) {
+    std::ostringstream out;
+    out << toml::value<std::string>(text);
+    return out.str();
+  };
+  std::string text =
+      "# An ascent dispersion campaign: the rows of the CSV beside this file.\n"
+      "schema = 1\n";
+  text += "program = " + quoted(m.program) + '\n';
+  text += "seed = " + quoted(std::to_string(m.seed)) + '\n';
+  text += "dispersion_file = " + quoted(m.dispersionFile) + '\n';
+  text += "dispersion_hash = " + quoted(m.dispersionHash) + '\n';
+  text += "vehicle_file = " + quoted(m.vehicleFile) + '\n';
+  text += "vehicle_hash = " + quoted(m.vehicleHash) + '\n';
+  text += "thrust_file = " + quoted(m.thrustFile) + '\n';
+  text += "thrust_hash = " + quoted(m.thrustHash) + '\n';
+  text += "turn_time_s = " + quoted(m.turnTime_s) + '\n';
+  text += "guidance = " + quoted(m.guidance) + '\n';
+  text += "limit_deg = " + quoted(m.limitDeg) + '\n';
+  text += "target = " + quoted(m.target) + '\n';
+  text += "columns = " + quoted(m.columns) + '\n';
+  text += "first_run = " + quoted(std::to_string(m.firstRun)) + '\n';
+  text += "end_run = " + quoted(std::to_string(m.endRun)) + '\n';
+  return text;
+}
+
+CampaignManifest readManifest(const std::string& path) {
+  const std::string text = readWholeFile(path);
+  Problems problems{path, {}, {}};
+  toml::table root;
+  try {
+    root = toml::parse(text, path);
+  } catch (const toml::parse_error& error) {
+    problems.add(error.source().begin.line, std::string(error.description()));
+    throw InputError(problems.list);
+  }
+  CampaignManifest m;
+  auto string = [&](const char* key, std::string& value) {
+    const toml::node* node = root.get(key);
+    if (node == nullptr || !node->is_string()) {
+      problems.add(1, std::string("the manifest has no ") + key);
+      return;
+    }
+    value = node->value<std::string>().value_or("");
+  };
+  auto whole = [&](const char* key, std::uint64_t& value) {
+    std::string digits;
+    string(key, digits);
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (!digits.empty() &&
+        (result.ec != std::errc() || result.ptr != digits.data() + digits.size())) {
+      problems.add(1, std::string(key) + " = \"" + digits + "\" is not a whole number");
+    }
+  };
+  string("program", m.program);
+  whole("seed", m.seed);
+  string("dispersion_file", m.dispersionFile);
+  string("dispersion_hash", m.dispersionHash);
+  string("vehicle_file", m.vehicleFile);
+  string("vehicle_hash", m.vehicleHash);
+  string("thrust_file", m.thrustFile);
+  string("thrust_hash", m.thrustHash);
+  string("turn_time_s", m.turnTime_s);
+  string("guidance", m.guidance);
+  string("limit_deg", m.limitDeg);
+  string("target", m.target);
+  string("columns", m.columns);
+  whole("first_run", m.firstRun);
+  whole("end_run", m.endRun);
+  if (!problems.list.empty()) throw InputError(problems.list);
+  return m;
+}
+
+std::string manifestDifference(const CampaignManifest& a, const CampaignManifest& b) {
+  const std::pair<const char*, bool> fields[] = {
+      {"program version", a.program == b.program},
+      {"seed", a.seed == b.seed},
+      {"dispersion file", a.dispersionHash == b.dispersionHash},
+      {"vehicle", a.vehicleHash == b.vehicleHash},
+      {"thrust file", a.thrustHash == b.thrustHash},
+      {"turn time", a.turnTime_s == b.turnTime_s},
+      {"guidance", a.guidance == b.guidance},
+      {"limit", a.limitDeg == b.limitDeg},
+      {"targeting settings", a.target == b.target},
+      {"columns", a.columns == b.columns},
+  };
+  for (const auto& [name, same] : fields) {
+    if (!same) return name;
+  }
+  return "";
+}
+
+}  // namespace ascent
