@@ -51,6 +51,8 @@ class ThrustHistory {
   static ThrustHistory fromFile(const std::string& path);
   // Parses text held in memory; `name` is used in error reasons.
   static ThrustHistory fromText(std::string_view text, std::string name = "s1.dat");
+  // Records held in memory, as they are; `name` is used in error reasons.
+  static ThrustHistory fromRecords(std::vector<ThrustRecord> records, std::string name);
 
   const std::vector<ThrustRecord>& records() const { return records_; }
   const std::string& name() const { return name_; }

@@ -1,4 +1,4 @@
-// A thrust history read whole: from a file or from text in memory.
+// A thrust history read whole: from a file or from text in memory, or given as records.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,6 +24,13 @@ ThrustHistory ThrustHistory::fromText(std::string_view text, std::string name) {
     history.faultCode_ = error.code();
     history.faultReason_ = error.what();
   }
+  return history;
+}
+
+ThrustHistory ThrustHistory::fromRecords(std::vector<ThrustRecord> records, std::string name) {
+  ThrustHistory history;
+  history.records_ = std::move(records);
+  history.name_ = std::move(name);
   return history;
 }
 

@@ -1,0 +1,69 @@
+"""ascent: the flight of a three-stage launch vehicle into orbit, from Python.
+
+    import ascent
+    flight = ascent.fly(18.0, 24.06, trajectory=True)
+    print(flight.outcome, flight.perigee_m, flight.apogee_m)
+    flight.trajectory.to_pandas()              # needs pandas
+
+    v = ascent.Vehicle().with_changes({"core.thrust_N": 9.2e6})
+    ascent.target(18.0, vehicle=v).limit_deg
+    ascent.sweep([16, 17, 18, 19, 20], jobs=2).to_pandas()
+
+Missions are deterministic (the same inputs give the same bits as the command
+line) and fly with the interpreter lock released, so threads fly in parallel.
+Every error about inputs or flights is an ascent.Error.
+"""
+
+import functools as _functools
+import os as _os
+
+from ._errors import Error, FlightFailed, ThrustFileError, UnknownKeyError, VehicleError
+from ._ascent import (
+    Flight,
+    Peaks,
+    Sizing,
+    Table,
+    Target,
+    ThrustHistory,
+    Vehicle,
+    __version__,
+    fly,
+    sweep,
+    target,
+)
+
+# Shown as ascent.X in help and tracebacks, wherever they are defined.
+for _public in (Error, FlightFailed, ThrustFileError, UnknownKeyError, VehicleError, Flight, Peaks,
+                Sizing, Table, Target, ThrustHistory, Vehicle):
+    _public.__module__ = __name__
+
+# The booster thrust history shipped with the package (the program's s1.dat).
+SHIPPED_THRUST_FILE = _os.path.join(_os.path.dirname(__file__), "s1.dat")
+
+
+@_functools.lru_cache(maxsize=1)
+def shipped_thrust():
+    """The booster thrust history shipped with the package, read once."""
+    return ThrustHistory.from_file(SHIPPED_THRUST_FILE)
+
+
+__all__ = [
+    "Error",
+    "Flight",
+    "FlightFailed",
+    "Peaks",
+    "SHIPPED_THRUST_FILE",
+    "Sizing",
+    "Table",
+    "Target",
+    "ThrustFileError",
+    "ThrustHistory",
+    "UnknownKeyError",
+    "Vehicle",
+    "VehicleError",
+    "__version__",
+    "fly",
+    "shipped_thrust",
+    "sweep",
+    "target",
+]

@@ -1,0 +1,189 @@
+# Type stubs of the ascent package.
+import os
+from typing import Iterator, Mapping, Optional, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+
+__version__: str
+SHIPPED_THRUST_FILE: str
+
+class Error(Exception):
+    message: str
+    code: Optional[int]
+    def __init__(self, message: str, *, code: Optional[int] = ..., **attributes: object) -> None: ...
+
+class VehicleError(Error, ValueError):
+    problems: list[str]
+    key: Optional[str]
+
+class UnknownKeyError(VehicleError, KeyError): ...
+
+class ThrustFileError(Error):
+    path: Optional[str]
+
+class FlightFailed(Error):
+    reason: str
+    turn_time_s: Optional[float]
+    limit_deg: Optional[float]
+
+class Vehicle:
+    def __init__(self) -> None: ...
+    @staticmethod
+    def from_toml(path: Union[str, os.PathLike[str]]) -> Vehicle: ...
+    @staticmethod
+    def parse_toml(text: str, name: str = ...) -> Vehicle: ...
+    def to_toml(self) -> str: ...
+    def __getitem__(self, key: str) -> float: ...
+    def __setitem__(self, key: str, value: float) -> None: ...
+    def __contains__(self, key: str) -> bool: ...
+    def with_changes(self, changes: Mapping[str, float]) -> Vehicle: ...
+    def changed_keys(self) -> list[str]: ...
+    def problems(self) -> list[str]: ...
+    def to_dict(self) -> dict[str, float]: ...
+    @staticmethod
+    def keys() -> list[str]: ...
+    @staticmethod
+    def describe(key: str) -> dict[str, str]: ...
+    def copy(self) -> Vehicle: ...
+    def __eq__(self, other: object) -> bool: ...
+    def hash(self) -> str: ...
+
+class ThrustHistory:
+    @staticmethod
+    def from_file(path: Union[str, os.PathLike[str]]) -> ThrustHistory: ...
+    @staticmethod
+    def from_arrays(
+        times_s: npt.ArrayLike, thrust_N: npt.ArrayLike, name: str = ...
+    ) -> ThrustHistory: ...
+    @property
+    def name(self) -> str: ...
+    @property
+    def times_s(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def thrust_N(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def fault_code(self) -> int: ...
+    @property
+    def fault_reason(self) -> str: ...
+    def __len__(self) -> int: ...
+
+def shipped_thrust() -> ThrustHistory: ...
+
+class Table:
+    """Columns of equal length; sweep tables also have `best`."""
+    best: Optional[int]
+    def __len__(self) -> int: ...
+    def __getitem__(self, name: str) -> np.ndarray: ...
+    def __getattr__(self, name: str) -> np.ndarray: ...
+    def __contains__(self, name: str) -> bool: ...
+    def __iter__(self) -> Iterator[str]: ...
+    def keys(self) -> list[str]: ...
+    @property
+    def columns(self) -> list[str]: ...
+    def to_dict(self) -> dict[str, np.ndarray]: ...
+    def to_pandas(self) -> "pandas.DataFrame": ...  # type: ignore[name-defined]
+
+class Peaks:
+    @property
+    def max_acceleration_mps2(self) -> float: ...
+    @property
+    def max_acceleration_time_s(self) -> float: ...
+    @property
+    def max_dynamic_pressure_Pa(self) -> float: ...
+    @property
+    def max_dynamic_pressure_time_s(self) -> float: ...
+
+class Sizing:
+    S3_Mt_kg: float
+    S3_Mi_kg: float
+    S3_Mp1_kg: float
+    S3_Mp2_kg: float
+    propellant_total_kg: float
+    reserve_kg: float
+    S3_Ms_kg: float
+    rcs_propellant_kg: float
+    dry_mass_kg: float
+    S3_Mup_kg: float
+    S3_Mus_kg: float
+    S3_Fu_N: float
+    SC_M_kg: float
+
+class Flight:
+    turn_time_s: float
+    limit_deg: float
+    limit_rad: float
+    outcome: str  # "orbit" or "abandoned" ("failed" only in Target.flown)
+    abandon_reason: Optional[str]  # None unless abandoned
+    flight_class: str
+    outside_design: bool
+    failure_code: Optional[int]  # None unless failed
+    failure_reason: Optional[str]
+    perigee_m: Optional[float]  # None unless the outcome is an orbit
+    apogee_m: Optional[float]  # None unless the outcome is an orbit
+    average_altitude_m: Optional[float]  # None unless the outcome is an orbit
+    altitude_half_range_m: Optional[float]  # None unless the outcome is an orbit
+    remaining_propellant_kg: Optional[float]  # None unless the outcome is an orbit
+    delta_v_mps: Optional[float]  # None unless the outcome is an orbit
+    max_force_N: float
+    max_force_time_s: float
+    liftoff_thrust_N: float
+    liftoff_acceleration_mps2: float
+    liftoff_mass_kg: float
+    booster_residual_kg: float
+    peaks: Peaks
+    sizing: Optional[Sizing]
+    sc_m_kg: Optional[float]  # None unless the outcome is an orbit
+    recommended_limit_rad: Optional[float]  # None unless the outcome is an orbit
+    recommended_limit_deg: Optional[float]  # None unless the outcome is an orbit
+    steps: int
+    trajectory: Optional[Table]
+
+class Target:
+    verdict: str
+    turn_time_s: float
+    target_altitude_m: float
+    tolerance_m: float
+    minimum_perigee_m: float
+    missions: int
+    limit_deg: Optional[float]
+    highest_altitude_m: float
+    highest_at_deg: float
+    flat_altitude_m: Optional[float]
+    flat_from_deg: Optional[float]
+    jumps_across: bool
+    mission: Optional[Flight]
+    flown: list[Flight]
+
+def fly(
+    turn_time_s: float,
+    limit_deg: float,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+    trajectory: bool = ...,
+    *,
+    min_perigee_km: float = ...,
+) -> Flight: ...
+def target(
+    turn_time_s: float,
+    *,
+    altitude_km: float = ...,
+    tolerance_km: float = ...,
+    max_missions: int = ...,
+    first_guess_deg: float = ...,
+    min_perigee_km: float = ...,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+) -> Target: ...
+def sweep(
+    turn_times: Union[Sequence[float], npt.ArrayLike],
+    *,
+    altitude_km: float = ...,
+    tolerance_km: float = ...,
+    max_missions: int = ...,
+    first_guess_deg: float = ...,
+    min_perigee_km: float = ...,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+    jobs: int = ...,
+) -> Table: ...

@@ -1,0 +1,72 @@
+// The Python module ascent._ascent on the public API: one bind function per
+// part, each in its own file, called in order from module.cpp. A study added
+// to the module gets a file of its own and one line there.
+#pragma once
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ascent/ascent.h"
+#include "ascent/study.h"
+#include "ascent/vehicle.h"
+
+namespace ascent::python {
+
+namespace py = pybind11;
+
+void bindVehicle(py::module_& m);
+void bindThrust(py::module_& m);
+void bindTable(py::module_& m);
+void bindFlight(py::module_& m);
+void bindTarget(py::module_& m);
+void bindSweep(py::module_& m);
+
+// Raises the module's exception `type` (a class of ascent._errors) with its
+// message and keyword attributes; needs the interpreter lock.
+[[noreturn]] void raise(const char* type, const std::string& message, py::dict attributes = {});
+
+// The vehicle to fly: the defaults for None; raises VehicleError when it
+// cannot be flown as described.
+const Vehicle& vehicleToFly(const Vehicle* vehicle);
+// The thrust history to fly: the package's shipped one for None.
+py::object thrustToFly(py::object thrust);
+// The ThrustHistory held by `thrust`; TypeError when it holds none.
+const ThrustHistory& historyOf(const py::object& thrust);
+
+// A column handed to numpy without copying: the array owns the vector.
+template <class T>
+py::array_t<T> column(std::vector<T>&& values) {
+  auto* owned = new std::vector<T>(std::move(values));
+  py::capsule owner(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+  return py::array_t<T>(static_cast<py::ssize_t>(owned->size()), owned->data(), owner);
+}
+
+// Columns of equal length under unit-suffixed names, in order.
+struct Table {
+  py::dict columns;
+  std::size_t rows = 0;
+};
+
+// A flown mission as the module's Flight, classified against the minimum
+// perigee of an orbit; `trajectory` is None or a Table.
+py::object flightObject(MissionResult result, double minimumPerigee_m,
+                        py::object trajectory = py::none());
+
+// Target settings from the keyword arguments of target and sweep; ValueError
+// for settings no search can use.
+TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
+                              double firstGuessDeg, double minimumPerigee_km);
+
+// A path given as str or os.PathLike.
+inline std::string pathOf(const py::object& path) {
+  return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
+}
+
+// The problems of a turn time the program would not fly; empty when none.
+std::string turnTimeProblem(double turnTime_s);
+
+}  // namespace ascent::python

@@ -1,0 +1,30 @@
+// ascent._ascent: the compiled part of the Python package `ascent`.
+#include "bindings.h"
+
+namespace ascent::python {
+
+[[noreturn]] void raise(const char* type, const std::string& message, py::dict attributes) {
+  py::object errorType = py::module_::import("ascent._errors").attr(type);
+  py::object error = errorType(message, **attributes);
+  PyErr_SetObject(errorType.ptr(), error.ptr());
+  throw py::error_already_set();
+}
+
+std::string turnTimeProblem(double turnTime_s) {
+  return turnTime_s >= 1 ? "" : "the turn time must be at least 1 s";
+}
+
+}  // namespace ascent::python
+
+PYBIND11_MODULE(_ascent, m) {
+  using namespace ascent::python;
+  m.doc() = "The flight of a three-stage launch vehicle and the studies on it (compiled part).";
+  m.attr("__version__") = std::string(ascent::version());
+  bindVehicle(m);
+  bindThrust(m);
+  bindTable(m);
+  bindFlight(m);
+  bindTarget(m);
+  bindSweep(m);
+  // Studies still to come bind here, one function each: dispersions, optimize, trade.
+}

@@ -1,0 +1,173 @@
+"""The module against the command line's own numbers, its arrays, its errors
+and its threads."""
+
+import _thread
+import csv
+import io
+import math
+import os
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import ascent
+from conftest import S1_DAT, program_json, run_program
+
+# Keys of `ascent fly --json` that are not the flight's own, and those named otherwise.
+NOT_THE_FLIGHTS = {"program", "version", "thrust_file", "vehicle", "run_peaks"}
+RENAMED = {"flight": "flight_class", "mission_peaks": "peaks"}
+
+
+def assert_same_flight(flight, expected):
+    for key, value in expected.items():
+        if key in NOT_THE_FLIGHTS:
+            continue
+        actual = getattr(flight, RENAMED.get(key, key))
+        if isinstance(value, dict):
+            for name, number in value.items():
+                assert getattr(actual, name) == number, f"{key}.{name}"
+        else:
+            assert actual == value, key
+    assert flight.sc_m_kg == (expected["sizing"] or {}).get("SC_M_kg")
+
+
+HEAVIER = os.path.join(os.path.dirname(S1_DAT), "..", "examples", "heavier.toml")
+
+
+@pytest.mark.parametrize("turn_time_s, limit_deg", [(18, 24.06), (5, 60), (18, 1), (1, 24)])
+@pytest.mark.parametrize("thrust", ["shipped", "file", "arrays"])
+@pytest.mark.parametrize("vehicle_file", [None, HEAVIER])
+def test_flight_equals_the_command_lines_json(turn_time_s, limit_deg, thrust, vehicle_file):
+    records = ascent.ThrustHistory.from_file(S1_DAT)
+    history = {"shipped": None, "file": records,
+               "arrays": ascent.ThrustHistory.from_arrays(records.times_s, records.thrust_N)}
+    vehicle = ascent.Vehicle.from_toml(vehicle_file) if vehicle_file else None
+    flight = ascent.fly(turn_time_s, limit_deg, vehicle=vehicle, thrust=history[thrust])
+    expected = program_json("fly", "--turn-time", str(turn_time_s), "--limit", str(limit_deg),
+                            *(["--vehicle", vehicle_file] if vehicle_file else []))
+    assert_same_flight(flight, expected)
+    assert (vehicle or ascent.Vehicle()).hash() == expected["vehicle"]["hash"]
+
+
+def test_trajectory_columns_equal_the_command_lines_csv(tmp_path):
+    flight = ascent.fly(18, 24.06, trajectory=True)
+    run_program("fly", "--turn-time", "18", "--limit", "24.06",
+                "--trajectory", str(tmp_path / "t.csv"))
+    rows = list(csv.DictReader(open(tmp_path / "t.csv")))
+    table = flight.trajectory
+    assert table.columns == list(rows[0].keys())
+    assert len(table) == len(rows) > flight.steps  # the pad row, then every step
+    for name in table:
+        column = table[name]
+        assert column.dtype == np.float64 and column.shape == (len(rows),)
+        assert not column.flags.owndata  # handed over, not copied
+        assert column.tolist() == [float(row[name]) for row in rows], name
+    assert ascent.fly(18, 24.06).trajectory is None
+
+
+def test_target_and_sweep_equal_the_command_line():
+    target = ascent.target(18, tolerance_km=0.5)
+    expected = program_json("target", "--turn-time", "18", "--tolerance", "0.5")
+    for key, value in expected.items():
+        if key not in ("mission", "flown", "vehicle"):
+            assert getattr(target, key) == value, key
+    assert_same_flight(target.mission, expected["mission"])
+    assert len(target.flown) == len(expected["flown"])
+    for flight, flown in zip(target.flown, expected["flown"]):
+        assert_same_flight(flight, flown)
+
+    table = ascent.sweep([16, 17, 18], tolerance_km=0.5, jobs=2)
+    rows = list(csv.DictReader(io.StringIO(
+        run_program("sweep", "--turn-time", "16:18:1", "--tolerance", "0.5"))))
+    assert len(table) == len(rows) == 3 and table.best in range(3)
+    for name, key, scale in [("turn_time_s", "turn_time_s", 1), ("limit_deg", "limit_deg", 1),
+                             ("perigee_m", "perigee_km", 1000), ("sc_m_kg", "SC_M_kg", 1),
+                             ("max_force_N", "max_force_N", 1)]:
+        assert (table[name] / scale).tolist() == [float(row[key]) for row in rows], name
+    assert table.verdict.tolist() == [row["verdict"] for row in rows]
+    assert table.missions.tolist() == [int(row["missions"]) for row in rows]
+
+
+def test_the_vehicle_by_key():
+    v = ascent.Vehicle()
+    assert v == ascent.Vehicle() and v.changed_keys() == [] and len(v.keys()) > 50
+    changed = v.with_changes({"core.thrust_N": 9.2e6, "boosters.count": 2})
+    assert changed["core.thrust_N"] == 9.2e6 and v["core.thrust_N"] == 9115295.04
+    assert changed.changed_keys() == ["core.thrust_N"] and changed.hash() != v.hash()
+    assert ascent.Vehicle.describe("core.thrust_N")["unit"] == "N"
+    assert ascent.fly(18, 24.06, vehicle=changed).perigee_m != ascent.fly(18, 24.06).perigee_m
+
+
+def test_vehicle_files_read_back(tmp_path):
+    changed = ascent.Vehicle().with_changes({"upper.thrust_N": 2.6e6})
+    path = tmp_path / "v.toml"
+    path.write_text(changed.to_toml())
+    assert ascent.Vehicle.from_toml(path) == changed
+    assert ascent.Vehicle.parse_toml(changed.to_toml()) == changed
+
+
+def failing_vehicle():
+    v = ascent.Vehicle()
+    v["timeline.separation_time_s"] = 400  # after the jettison at 330 s
+    return ascent.fly(18, 24.06, vehicle=v)
+
+
+@pytest.mark.parametrize("action, error, code", [
+    (lambda: ascent.Vehicle()["core.thrust"], ascent.UnknownKeyError, None),
+    (lambda: ascent.Vehicle().__setitem__("core.thrust_N", -1), ascent.VehicleError, None),
+    (lambda: ascent.Vehicle().with_changes({"boosters.count": math.nan}), ValueError, None),
+    (failing_vehicle, ascent.VehicleError, None),
+    (lambda: ascent.Vehicle.from_toml("/nonexistent/v.toml"), ascent.VehicleError, 2),
+    (lambda: ascent.Vehicle.parse_toml("[core]\nthrust = 1\n"), ascent.VehicleError, None),
+    (lambda: ascent.ThrustHistory.from_file("/nonexistent/s1.dat"), ascent.ThrustFileError, 2),
+    (lambda: ascent.fly(200, 24), ascent.FlightFailed, 106),
+    (lambda: ascent.fly(18, 24, thrust=ascent.ThrustHistory.from_arrays([1, 0.5], [1e6, 1e6])),
+     ascent.FlightFailed, 106),
+    (lambda: ascent.ThrustHistory.from_arrays([1, 2], [1e6]), ValueError, None),
+    (lambda: ascent.fly(0.5, 24), ValueError, None),
+    (lambda: ascent.fly(18, 24, thrust="s1.dat"), TypeError, None),
+    (lambda: ascent.target(18, tolerance_km=0), ValueError, None),
+])
+def test_errors_are_typed(action, error, code):
+    with pytest.raises(error) as raised:
+        action()
+    if isinstance(raised.value, ascent.Error):
+        assert raised.value.code == code and str(raised.value)
+    if error is ascent.UnknownKeyError:
+        assert isinstance(raised.value, KeyError) and "core.thrust_N" in str(raised.value)
+    if error is ascent.FlightFailed:
+        assert raised.value.reason in str(raised.value)
+
+
+def test_two_threads_fly_the_same_numbers_as_one():
+    cases = [(t, 24.06) for t in (10, 12, 14, 16, 18, 20)]
+    alone = [ascent.fly(*case).perigee_m for case in cases]
+    together = [None] * len(cases)
+
+    def fly(indices):
+        for i in indices:
+            together[i] = ascent.fly(*cases[i], trajectory=True).perigee_m
+
+    threads = [threading.Thread(target=fly, args=(range(k, len(cases), 2),)) for k in (0, 1)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert together == alone
+
+
+def test_to_pandas():
+    pandas = pytest.importorskip("pandas")
+    frame = ascent.fly(18, 24.06, trajectory=True).trajectory.to_pandas()
+    assert isinstance(frame, pandas.DataFrame) and frame.shape == (
+        len(frame), 10) and frame["time_s"].iloc[0] == 0
+
+
+def test_an_interrupt_ends_a_sweep():
+    threading.Timer(0.2, _thread.interrupt_main).start()
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        ascent.sweep([5 + 0.1 * k for k in range(2000)], jobs=2)  # about 5 s uninterrupted
+    assert time.monotonic() - started < 2
