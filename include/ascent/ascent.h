@@ -97,6 +97,11 @@ enum class AbandonReason {
   ClockRanOut,   // mission time passed 10000 s (or is not a number)
 };
 
+// "orbit", "abandoned", "failed"; "below-surface", "no-mass-left",
+// "clock-ran-out", "none": the names the outputs use.
+std::string_view outcomeName(Outcome outcome);
+std::string_view abandonReasonName(AbandonReason reason);
+
 // Constants of an upper stage re-sized from a flight's peak force and its
 // remaining propellant (kg, N): the "S3_..." block of the report.
 struct UpperStageSizing {

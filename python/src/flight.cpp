@@ -60,32 +60,6 @@ struct Flight {
   py::object trajectory;
 };
 
-const char* outcomeName(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::Orbit:
-      return "orbit";
-    case Outcome::Abandoned:
-      return "abandoned";
-    case Outcome::Failed:
-      break;
-  }
-  return "failed";
-}
-
-const char* abandonName(AbandonReason reason) {
-  switch (reason) {
-    case AbandonReason::BelowSurface:
-      return "below-surface";
-    case AbandonReason::NoMassLeft:
-      return "no-mass-left";
-    case AbandonReason::ClockRanOut:
-      return "clock-ran-out";
-    case AbandonReason::None:
-      break;
-  }
-  return "none";
-}
-
 py::object fly(double turnTime_s, double limitDeg, const Vehicle* vehicle, py::object thrust,
                bool trajectory, double minimumPerigee_km) {
   if (const std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) {
@@ -165,11 +139,12 @@ mission) are None.)")
       .def_property_readonly("turn_time_s", value(&R::turnTime_s))
       .def_property_readonly("limit_deg", value(&R::limitDeg), "maximum angle of attack as given")
       .def_property_readonly("limit_rad", value(&R::limit_rad))
-      .def_property_readonly("outcome", [](const Flight& f) { return outcomeName(f.r.outcome); })
+      .def_property_readonly("outcome",
+                             [](const Flight& f) { return std::string(outcomeName(f.r.outcome)); })
       .def_property_readonly("abandon_reason",
                              [](const Flight& f) -> py::object {
                                if (f.r.outcome != Outcome::Abandoned) return py::none();
-                               return py::str(abandonName(f.r.abandonReason));
+                               return py::str(abandonReasonName(f.r.abandonReason));
                              })
       .def_property_readonly(
           "flight_class",
@@ -229,7 +204,7 @@ mission) are None.)")
         std::string text =
             "Flight(turn_time_s=" + py::repr(py::float_(f.r.turnTime_s)).cast<std::string>() +
             ", limit_deg=" + py::repr(py::float_(f.r.limitDeg)).cast<std::string>() +
-            ", outcome='" + outcomeName(f.r.outcome) + "'";
+            ", outcome='" + std::string(outcomeName(f.r.outcome)) + "'";
         if (f.r.outcome == Outcome::Orbit) {
           text += ", perigee_m=" + py::repr(py::float_(f.r.perigee_m)).cast<std::string>() +
                   ", apogee_m=" + py::repr(py::float_(f.r.apogee_m)).cast<std::string>();

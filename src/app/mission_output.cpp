@@ -56,32 +56,6 @@ const char* abandonText(AbandonReason reason) {
   return "no reason";
 }
 
-const char* outcomeName(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::Orbit:
-      return "orbit";
-    case Outcome::Abandoned:
-      return "abandoned";
-    case Outcome::Failed:
-      break;
-  }
-  return "failed";
-}
-
-const char* abandonName(AbandonReason reason) {
-  switch (reason) {
-    case AbandonReason::BelowSurface:
-      return "below-surface";
-    case AbandonReason::NoMassLeft:
-      return "no-mass-left";
-    case AbandonReason::ClockRanOut:
-      return "clock-ran-out";
-    case AbandonReason::None:
-      break;
-  }
-  return "none";
-}
-
 nlohmann::ordered_json peaksJson(const Peaks& peaks) {
   return {{"max_acceleration_mps2", peaks.maxAccel_mps2},
           {"max_acceleration_time_s", peaks.maxAccelTime_s},
@@ -163,7 +137,7 @@ nlohmann::ordered_json missionJson(const MissionResult& r, const std::string& th
       {"outcome", outcomeName(r.outcome)},
       {"flight", std::string(flightClassName(classifyFlight(r, minimumPerigee_m)))},
       {"abandon_reason",
-       r.outcome == Outcome::Abandoned ? json(abandonName(r.abandonReason)) : json(nullptr)},
+       r.outcome == Outcome::Abandoned ? json(abandonReasonName(r.abandonReason)) : json(nullptr)},
       {"failure_code", failed ? json(r.failureCode) : json(nullptr)},
       {"failure_reason", failed ? json(r.failureReason) : json(nullptr)},
       {"outside_design", outsideDesign(r)},

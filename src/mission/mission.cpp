@@ -49,6 +49,32 @@ void recordFlight(const Mission& m, MissionResult& result) {
 
 }  // namespace
 
+std::string_view outcomeName(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::Orbit:
+      return "orbit";
+    case Outcome::Abandoned:
+      return "abandoned";
+    case Outcome::Failed:
+      break;
+  }
+  return "failed";
+}
+
+std::string_view abandonReasonName(AbandonReason reason) {
+  switch (reason) {
+    case AbandonReason::BelowSurface:
+      return "below-surface";
+    case AbandonReason::NoMassLeft:
+      return "no-mass-left";
+    case AbandonReason::ClockRanOut:
+      return "clock-ran-out";
+    case AbandonReason::None:
+      break;
+  }
+  return "none";
+}
+
 const AtmosphereTables& sharedAtmosphereTables() {
   static const AtmosphereTables tables = [] {
     AtmosphereTables built;

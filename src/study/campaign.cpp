@@ -25,20 +25,6 @@ std::uint64_t mix(std::uint64_t z) {
   return z ^ (z >> 31);
 }
 
-const char* abandonName(AbandonReason reason) {
-  switch (reason) {
-    case AbandonReason::BelowSurface:
-      return "below-surface";
-    case AbandonReason::NoMassLeft:
-      return "no-mass-left";
-    case AbandonReason::ClockRanOut:
-      return "clock-ran-out";
-    case AbandonReason::None:
-      break;
-  }
-  return "none";
-}
-
 }  // namespace
 
 std::string_view distributionName(Distribution distribution) {
@@ -304,7 +290,7 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
       row.reason = "the trajectory does not close";
       break;
     case FlightClass::Abandoned:
-      row.reason = abandonName(m.abandonReason);
+      row.reason = abandonReasonName(m.abandonReason);
       break;
     case FlightClass::Failed:
       row.reason = std::to_string(m.failureCode) + ": " + m.failureReason;
