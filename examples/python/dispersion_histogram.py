@@ -34,12 +34,17 @@ dispersion_file = (sys.argv[3] if len(sys.argv) > 3
 
 campaign = ascent.dispersions(dispersion_file, runs, seed=1, turn_time_s=18)
 rows = campaign["rows"]  # one numpy array per CSV column
-sc_m = rows.SC_M_kg[rows.outcome == "orbit"]
+# SC_M of every run that reached a closed orbit (NaN for the others), as the
+# summary's statistics take it; the orbits and the suborbital ones stacked.
+closed = ~np.isnan(rows.SC_M_kg)
+sc_m = rows.SC_M_kg[closed]
+orbit = rows.outcome[closed] == "orbit"
 statistics = campaign["outputs"]["SC_M_kg"]
 success = campaign["success"]
 
 figure, axes = plt.subplots(figsize=(8, 5))
-axes.hist(sc_m, bins=min(40, max(5, len(sc_m) // 5)), color="tab:green", alpha=0.7)
+axes.hist([sc_m[orbit], sc_m[~orbit]], bins=min(40, max(5, len(sc_m) // 5)), stacked=True,
+          color=["tab:green", "tab:red"], alpha=0.7, label=["orbit", "suborbital"])
 for percent in (1.0, 99.0):
     axes.axvline(statistics["percentiles"][percent], color="black", linestyle="--",
                  label=f"{percent:g} %: {statistics['percentiles'][percent]:.0f} kg")
@@ -52,4 +57,5 @@ axes.legend()
 axes.grid(True)
 figure.tight_layout()
 figure.savefig(out, dpi=100)
-print(f"{out}: SC_M {np.mean(sc_m):.0f} +- {np.std(sc_m, ddof=1):.0f} kg over {len(sc_m)} orbits")
+print(f"{out}: SC_M {statistics['mean']:.0f} +- {statistics['standard_deviation']:.0f} kg "
+      f"over {statistics['count']} closed orbits")
