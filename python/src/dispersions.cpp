@@ -2,6 +2,7 @@
 // columns and its summary as Python values.
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <optional>
@@ -154,7 +155,7 @@ py::dict dispersions(const py::object& file, const py::object& runs, std::uint64
   const Sampler sampler(nominal, read.dispersions, read.correlations);
 
   std::vector<CampaignRow> rows;
-  rows.reserve(settings.endRun - settings.firstRun);
+  rows.reserve(std::min<std::uint64_t>(settings.endRun - settings.firstRun, 1 << 20));
   SummaryBuilder builder;
   CampaignSummary summary;
   // Rows are delivered on this thread: there, between runs, Python's signal

@@ -51,13 +51,14 @@ def assert_same_columns(table, rows, texts=()):
     (20, "20", {}, []),
     (range(5, 25), "5:25", {"limit_deg": 24.06, "vehicle": "heavier"},
      ["--limit", "24.06", "--vehicle", HEAVIER]),
-    (range(3, 6), "3:6", {"retarget": True}, ["--retarget"]),
+    (range(3, 6), "3:6", {"retarget": True, "jobs": 1}, ["--retarget"]),
 ])
 def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_text, keywords,
                                                           options):
     if keywords.get("vehicle"):
         keywords["vehicle"] = ascent.Vehicle.from_toml(HEAVIER)
-    campaign = ascent.dispersions(DISPERSIONS, runs, seed=7, turn_time_s=18, jobs=2, **keywords)
+    campaign = ascent.dispersions(DISPERSIONS, runs, seed=7, turn_time_s=18,
+                                  **{"jobs": 2, **keywords})
     expected = program_json("dispersions", DISPERSIONS, "--runs", run_text, "--seed", "7",
                             "--turn-time", "18", "--csv", str(tmp_path / "c.csv"), *options)
     with open(tmp_path / "c.csv", newline="") as rows:
@@ -82,12 +83,16 @@ def test_optimize_equals_the_command_lines_json():
     assert_same_columns(result["candidates"], expected["candidates"])
 
 
-@pytest.mark.parametrize("vehicle_file", [None, HEAVIER])
-def test_trade_equals_the_command_lines_json(vehicle_file):
+@pytest.mark.parametrize("vehicle_file, keywords, options", [
+    (None, {"turn_time_s": 18}, ["--turn-time", "18"]),
+    (HEAVIER, {"turn_time_s": 18}, ["--turn-time", "18"]),
+    (None, {"optimize": True}, ["--optimize"]),
+])
+def test_trade_equals_the_command_lines_json(vehicle_file, keywords, options):
     keys = ["core.thrust_N", "upper.exhaust_velocity_mps"]
     vehicle = ascent.Vehicle.from_toml(vehicle_file) if vehicle_file else None
-    result = ascent.trade(18, keys=keys, vehicle=vehicle, jobs=2)
-    expected = program_json("trade", "--turn-time", "18", "--keys", ",".join(keys),
+    result = ascent.trade(keys=keys, vehicle=vehicle, jobs=2, **keywords)
+    expected = program_json("trade", *options, "--keys", ",".join(keys),
                             *(["--vehicle", vehicle_file] if vehicle_file else []))
     for key, value in expected.items():
         if key not in NOT_THE_STUDYS:
