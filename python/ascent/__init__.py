@@ -8,6 +8,8 @@
     v = ascent.Vehicle().with_changes({"core.thrust_N": 9.2e6})
     ascent.target(18.0, vehicle=v).limit_deg
     ascent.sweep([16, 17, 18, 19, 20], jobs=2).to_pandas()
+    ascent.dispersions("data/dispersions.toml", 100, seed=1, turn_time_s=18)["rows"]
+    ascent.optimize(10, 30)["turn_time_s"]
 
 Missions are deterministic (the same inputs give the same bits as the command
 line) and fly with the interpreter lock released, so threads fly in parallel.
@@ -17,7 +19,15 @@ Every error about inputs or flights is an ascent.Error.
 import functools as _functools
 import os as _os
 
-from ._errors import Error, FlightFailed, ThrustFileError, UnknownKeyError, VehicleError
+from ._errors import (
+    DispersionFileError,
+    Error,
+    FlightFailed,
+    NoDesignError,
+    ThrustFileError,
+    UnknownKeyError,
+    VehicleError,
+)
 from ._ascent import (
     Flight,
     Peaks,
@@ -27,13 +37,16 @@ from ._ascent import (
     ThrustHistory,
     Vehicle,
     __version__,
+    dispersions,
     fly,
+    optimize,
     sweep,
     target,
+    trade,
 )
 
 # Shown as ascent.X in help and tracebacks, wherever they are defined.
-for _public in (Error, FlightFailed, ThrustFileError, UnknownKeyError, VehicleError, Flight, Peaks,
+for _public in (DispersionFileError, Error, FlightFailed, NoDesignError, ThrustFileError, UnknownKeyError, VehicleError, Flight, Peaks,
                 Sizing, Table, Target, ThrustHistory, Vehicle):
     _public.__module__ = __name__
 
@@ -48,9 +61,11 @@ def shipped_thrust():
 
 
 __all__ = [
+    "DispersionFileError",
     "Error",
     "Flight",
     "FlightFailed",
+    "NoDesignError",
     "Peaks",
     "SHIPPED_THRUST_FILE",
     "Sizing",
@@ -62,8 +77,11 @@ __all__ = [
     "Vehicle",
     "VehicleError",
     "__version__",
+    "dispersions",
     "fly",
+    "optimize",
     "shipped_thrust",
     "sweep",
     "target",
+    "trade",
 ]

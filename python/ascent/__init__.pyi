@@ -1,6 +1,6 @@
 # Type stubs of the ascent package.
 import os
-from typing import Iterator, Mapping, Optional, Sequence, Union
+from typing import Any, Iterator, Mapping, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -26,6 +26,16 @@ class FlightFailed(Error):
     reason: str
     turn_time_s: Optional[float]
     limit_deg: Optional[float]
+
+class DispersionFileError(Error, ValueError):
+    """A dispersion file that cannot be read or does not fit the vehicle."""
+    problems: list[str]
+    path: Optional[str]
+
+class NoDesignError(Error):
+    """No design orbit where a study needs one to start from."""
+    verdict: Optional[str]
+    turn_time_s: Optional[float]
 
 class Vehicle:
     def __init__(self) -> None: ...
@@ -187,3 +197,48 @@ def sweep(
     thrust: Optional[ThrustHistory] = ...,
     jobs: int = ...,
 ) -> Table: ...
+def dispersions(
+    file: Union[str, os.PathLike[str]],
+    runs: Union[int, range],
+    seed: int,
+    turn_time_s: float,
+    *,
+    limit_deg: Optional[float] = ...,
+    retarget: bool = ...,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+    jobs: int = ...,
+) -> dict[str, Any]:
+    """A dispersion campaign: runs 0 to runs-1 (or the range) of the dispersion
+    file from seed, at turn_time_s and limit_deg (None: targeted on the nominal
+    vehicle) or retargeted. Returns {"rows": Table (the CSV's columns), "runs",
+    "outcomes", "success" {probability, wilson95}, "outputs" {name: {count,
+    mean, standard_deviation, min, max, percentiles {0.1: ..., 99.9: ...}}},
+    "perigee_apogee" {mean_m, covariance_m2, ellipses}, "campaign" {seed,
+    first_run, end_run, dispersion_file, dispersion_hash, vehicle_hash,
+    turn_time_s, guidance, limit_deg}}. Raises DispersionFileError, NoDesignError."""
+
+def optimize(
+    turn_time_from_s: float = ...,
+    turn_time_to_s: float = ...,
+    *,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+    jobs: int = ...,
+) -> dict[str, Any]:
+    """The turn time of the largest spacecraft mass in the range: the keys of
+    `ascent optimize --json` (turn_time_s, limit_deg, SC_M_kg, flat_top, ...;
+    None when not found), mission: a Flight, candidates: a Table."""
+
+def trade(
+    turn_time_s: Optional[float] = ...,
+    *,
+    optimize: bool = ...,
+    keys: Optional[Sequence[str]] = ...,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+    jobs: int = ...,
+) -> dict[str, Any]:
+    """Spacecraft mass per unit of each key (None: every key) at turn_time_s or
+    (optimize=True) each vehicle's best turn time: the keys of `ascent trade
+    --json`, mission: the base's Flight, trades: a Table, largest effect first."""

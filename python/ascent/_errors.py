@@ -56,3 +56,29 @@ class FlightFailed(Error):
         self.reason = reason
         self.turn_time_s = turn_time_s
         self.limit_deg = limit_deg
+
+
+class DispersionFileError(Error, ValueError):
+    """A dispersion file that cannot be read or does not fit the vehicle.
+
+    problems: every problem found ("FILE:LINE: ..."); path: the file; code:
+    errno when the file could not be read.
+    """
+
+    def __init__(self, message, *, problems=None, path=None, **attributes):
+        super().__init__(message, **attributes)
+        self.problems = list(problems) if problems is not None else [message]
+        self.path = path
+
+
+class NoDesignError(Error):
+    """No design orbit where a study needs one to start from.
+
+    verdict: the search's verdict ("outside-design", "unreachable",
+    "not-converged"); turn_time_s: where it was searched.
+    """
+
+    def __init__(self, message, *, verdict=None, turn_time_s=None, **attributes):
+        super().__init__(message, **attributes)
+        self.verdict = verdict
+        self.turn_time_s = turn_time_s

@@ -12,6 +12,7 @@
 
 #include "ascent/ascent.h"
 #include "ascent/study.h"
+#include "ascent/trade.h"
 #include "ascent/vehicle.h"
 
 namespace ascent::python {
@@ -24,6 +25,9 @@ void bindTable(py::module_& m);
 void bindFlight(py::module_& m);
 void bindTarget(py::module_& m);
 void bindSweep(py::module_& m);
+void bindDispersions(py::module_& m);
+void bindOptimize(py::module_& m);
+void bindTrade(py::module_& m);
 
 // Raises the module's exception `type` (a class of ascent._errors) with its
 // message and keyword attributes; needs the interpreter lock.
@@ -64,6 +68,24 @@ TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMi
 // A path given as str or os.PathLike.
 inline std::string pathOf(const py::object& path) {
   return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
+}
+
+// Thrown on the calling thread of a study when Python's signal handlers
+// raised (Ctrl-C): the study ends, and the Python error stays set.
+struct Interrupted {};
+// A study's progress callback that runs Python's signal handlers between
+// steps; throws Interrupted when one raised. Called without the lock.
+Progress checkingSignals();
+// Runs `study` with the interpreter lock released; KeyboardInterrupt (or any
+// error of a signal handler) when it was interrupted.
+template <class Study>
+auto withoutLock(Study study) {
+  try {
+    py::gil_scoped_release unlocked;
+    return study();
+  } catch (const Interrupted&) {
+    throw py::error_already_set();
+  }
 }
 
 // The problems of a turn time the program would not fly; empty when none.

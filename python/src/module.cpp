@@ -14,6 +14,13 @@ std::string turnTimeProblem(double turnTime_s) {
   return turnTime_s >= 1 ? "" : "the turn time must be at least 1 s";
 }
 
+Progress checkingSignals() {
+  return [](std::size_t, std::size_t) {
+    py::gil_scoped_acquire locked;
+    if (PyErr_CheckSignals() != 0) throw Interrupted{};
+  };
+}
+
 }  // namespace ascent::python
 
 PYBIND11_MODULE(_ascent, m) {
@@ -26,5 +33,7 @@ PYBIND11_MODULE(_ascent, m) {
   bindFlight(m);
   bindTarget(m);
   bindSweep(m);
-  // Studies still to come bind here, one function each: dispersions, optimize, trade.
+  bindDispersions(m);
+  bindOptimize(m);
+  bindTrade(m);
 }

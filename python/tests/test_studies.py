@@ -1,0 +1,148 @@
+"""Dispersions, optimize and trade against the command line's own CSV and
+JSON for the same inputs, their errors and their interrupts."""
+
+import _thread
+import csv
+import math
+import os
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import ascent
+from conftest import S1_DAT, program_json
+from test_ascent import HEAVIER, assert_same_flight
+
+DISPERSIONS = os.path.join(os.path.dirname(S1_DAT), "dispersions.toml")
+# Keys of the command line's JSON that are not the study's own numbers.
+NOT_THE_STUDYS = {"program", "version", "thrust_file", "vehicle", "campaign", "mission",
+                  "candidates", "trades"}
+
+
+def plain(value):
+    """A value as its JSON reads back: tuples as lists, NaN as None, keys as numbers."""
+    if isinstance(value, dict):
+        return {number_or_text(k): plain(v) for k, v in value.items()}
+    if isinstance(value, (list, tuple)):
+        return [plain(v) for v in value]
+    return None if isinstance(value, float) and math.isnan(value) else value
+
+
+def number_or_text(key):
+    try:
+        return float(key)
+    except ValueError:
+        return key
+
+
+def assert_same_columns(table, rows, texts=()):
+    assert table.columns == list(rows[0].keys()) if rows else len(table) == 0
+    for name in table:
+        if name in texts or table[name].dtype.kind == "U":
+            assert table[name].tolist() == [row[name] for row in rows], name
+        else:
+            expected = [math.nan if row[name] in ("", None) else float(row[name]) for row in rows]
+            np.testing.assert_array_equal(table[name], expected, err_msg=name)
+
+
+@pytest.mark.parametrize("runs, run_text, keywords, options", [
+    (20, "20", {}, []),
+    (range(5, 25), "5:25", {"limit_deg": 24.06, "vehicle": "heavier"},
+     ["--limit", "24.06", "--vehicle", HEAVIER]),
+    (range(3, 6), "3:6", {"retarget": True, "jobs": 1}, ["--retarget"]),
+])
+def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_text, keywords,
+                                                          options):
+    if keywords.get("vehicle"):
+        keywords["vehicle"] = ascent.Vehicle.from_toml(HEAVIER)
+    campaign = ascent.dispersions(DISPERSIONS, runs, seed=7, turn_time_s=18,
+                                  **{"jobs": 2, **keywords})
+    expected = program_json("dispersions", DISPERSIONS, "--runs", run_text, "--seed", "7",
+                            "--turn-time", "18", "--csv", str(tmp_path / "c.csv"), *options)
+    with open(tmp_path / "c.csv", newline="") as rows:
+        assert_same_columns(campaign["rows"], list(csv.DictReader(rows)), texts=("reason",))
+    for key, value in expected.items():
+        if key not in NOT_THE_STUDYS:
+            assert plain(campaign[key]) == plain(value), key
+    ours, theirs = campaign["campaign"], expected["campaign"]
+    for key in ("dispersion_hash", "vehicle_hash", "guidance"):
+        assert ours[key] == theirs[key], key
+    assert ours["limit_deg"] == (float(theirs["limit_deg"]) if theirs["limit_deg"] else None)
+    assert f"{ours['first_run']}:{ours['end_run']}" == theirs["runs"]
+
+
+def test_optimize_equals_the_command_lines_json():
+    result = ascent.optimize(16, 20, jobs=2)
+    expected = program_json("optimize", "--turn-time", "16:20")
+    for key, value in expected.items():
+        if key not in NOT_THE_STUDYS:
+            assert plain(result[key]) == plain(value), key
+    assert_same_flight(result["mission"], expected["mission"])
+    assert_same_columns(result["candidates"], expected["candidates"])
+
+
+@pytest.mark.parametrize("vehicle_file, keywords, options", [
+    (None, {"turn_time_s": 18}, ["--turn-time", "18"]),
+    (HEAVIER, {"turn_time_s": 18}, ["--turn-time", "18"]),
+    (None, {"optimize": True}, ["--optimize"]),
+])
+def test_trade_equals_the_command_lines_json(vehicle_file, keywords, options):
+    keys = ["core.thrust_N", "upper.exhaust_velocity_mps"]
+    vehicle = ascent.Vehicle.from_toml(vehicle_file) if vehicle_file else None
+    result = ascent.trade(keys=keys, vehicle=vehicle, jobs=2, **keywords)
+    expected = program_json("trade", *options, "--keys", ",".join(keys),
+                            *(["--vehicle", vehicle_file] if vehicle_file else []))
+    for key, value in expected.items():
+        if key not in NOT_THE_STUDYS:
+            assert plain(result[key]) == plain(value), key
+    assert_same_columns(result["trades"], expected["trades"])
+    assert sorted(result["trades"].key) == sorted(keys)
+
+
+def unknown_key_file(tmp_path):
+    path = tmp_path / "d.toml"
+    path.write_text('schema = 1\n[[dispersion]]\nkey = "core.thrust"\ndistribution = "normal"\n'
+                    'sigma = 1\n')
+    return path
+
+
+@pytest.mark.parametrize("action, error, code", [
+    (lambda tmp: ascent.dispersions(tmp / "none.toml", 5, 1, 18), ascent.DispersionFileError, 2),
+    (lambda tmp: ascent.dispersions(unknown_key_file(tmp), 5, 1, 18), ascent.DispersionFileError,
+     None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 150), ascent.NoDesignError, None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 18, limit_deg=24, retarget=True),
+     ValueError, None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, 0, 1, 18), ValueError, None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, range(0, 9, 2), 1, 18), ValueError, None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, "5", 1, 18), TypeError, None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 0.5), ValueError, None),
+    (lambda tmp: ascent.optimize(30, 10), ValueError, None),
+    (lambda tmp: ascent.trade(), ValueError, None),
+    (lambda tmp: ascent.trade(18, optimize=True), ValueError, None),
+    (lambda tmp: ascent.trade(18, keys=["core.thrust"]), ascent.UnknownKeyError, None),
+    (lambda tmp: ascent.trade(18, keys=[]), ValueError, None),
+])
+def test_study_errors_are_typed(tmp_path, action, error, code):
+    with pytest.raises(error) as raised:
+        action(tmp_path)
+    if isinstance(raised.value, ascent.Error):
+        assert raised.value.code == code and str(raised.value)
+    if error is ascent.DispersionFileError and code is None:
+        assert raised.value.problems[0].startswith(f"{tmp_path / 'd.toml'}:3")
+    if error is ascent.NoDesignError:
+        assert raised.value.verdict != "converged" and raised.value.turn_time_s == 150
+
+
+@pytest.mark.parametrize("study", [
+    lambda: ascent.dispersions(DISPERSIONS, 50000, 1, 18, limit_deg=24.06, jobs=2),
+    lambda: ascent.trade(optimize=True, jobs=1),  # about 15 s uninterrupted
+])
+def test_an_interrupt_ends_a_study(study):
+    threading.Timer(0.3, _thread.interrupt_main).start()
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        study()
+    assert time.monotonic() - started < 3
