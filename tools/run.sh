@@ -40,7 +40,7 @@ if [ ! -e "$build/CMakeFiles/TargetDirectories.txt" ]; then
   (cd "$root" && cmake --preset release -DASCENT_TESTS=OFF -DASCENT_BENCH=OFF \
     ${ASCENT_WERROR:+-DASCENT_WERROR="$ASCENT_WERROR"} >/dev/null)
 fi
-echo "== building ascent in build/release (about 10 s the first time on 2 cores)" >&2
+echo "== building ascent in build/release (about 80 s the first time on 2 cores)" >&2
 log=$build/run-build.log
 if ! cmake --build "$build" -j"$(nproc)" --target ascent >"$log" 2>&1; then
   cat "$log" >&2
