@@ -37,23 +37,6 @@ int runDialogue(bool utf8, const Vehicle* vehicle) {
   return runProgram(standardInput, standardOutput, files, options);
 }
 
-// A number option read exactly as the dialogue reads an answer (correctly
-// rounded, no "nan", "inf" or hexadecimal), so a limit typed here and there
-// flies the same mission.
-CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
-                     const std::string& description) {
-  return app
-      ->add_option_function<std::string>(
-          name,
-          [&target, name](const std::string& text) {
-            if (!parseReal(text, target)) {
-              throw CLI::ValidationError(name, "'" + text + "' is not a number");
-            }
-          },
-          description)
-      ->type_name("NUMBER");
-}
-
 void addThrust(CLI::App* app, std::string& file) {
   app->add_option("--thrust", file, "booster thrust history, read once")
       ->type_name("FILE")

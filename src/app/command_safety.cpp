@@ -27,6 +27,20 @@ void onCommandSignal(int signal) {
 
 }  // namespace
 
+CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
+                     const std::string& description) {
+  return app
+      ->add_option_function<std::string>(
+          name,
+          [&target, name](const std::string& text) {
+            if (!parseReal(text, target)) {
+              throw CLI::ValidationError(name, "'" + text + "' is not a number");
+            }
+          },
+          description)
+      ->type_name("NUMBER");
+}
+
 CLI::Validator realDomain(double lowest, double highest, const std::string& unit) {
   const std::string range = format("%.15g to %.15g %s", lowest, highest, unit.c_str());
   return CLI::Validator(

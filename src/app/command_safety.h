@@ -21,6 +21,12 @@ struct UsageError : std::runtime_error {
   explicit UsageError(const std::string& reason) : std::runtime_error(reason) {}
 };
 
+// A number option read exactly as the dialogue reads an answer (correctly
+// rounded, no "nan", "inf" or hexadecimal), so a limit typed here and there
+// flies the same mission.
+CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
+                     const std::string& description);
+
 // A number option inside [lowest, highest] (`unit` for the message).
 CLI::Validator realDomain(double lowest, double highest, const std::string& unit);
 // A decimal integer inside [lowest, highest]: no sign, exponent or base prefix.

@@ -672,9 +672,12 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
             description)
         ->type_name("NUMBER");
   };
-  real("--turn-time", c.turnTime_s, c.turnTimeGiven, "turn time of every run (s)");
-  CLI::Option* limit = real("--limit", c.limitDeg, c.limitGiven,
-                            "limit of every run (deg); default: targeted on the nominal vehicle");
+  real("--turn-time", c.turnTime_s, c.turnTimeGiven, "turn time of every run (s)")
+      ->check(realDomain(domain::lowestTurnTime_s, domain::highestTurnTime_s, "s"));
+  CLI::Option* limit =
+      real("--limit", c.limitDeg, c.limitGiven,
+           "limit of every run (deg); default: targeted on the nominal vehicle")
+          ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
   app_->add_flag("--retarget", c.retarget, "target each run's orbit again at the turn time")
       ->excludes(limit);
   app_->add_option("--vehicle", c.vehicleFile, "the nominal vehicle (a vehicle file)")

@@ -34,8 +34,8 @@ bool parseRange(const std::string& text, double& from, double& to, std::string& 
     reason = "the turn times must be FROM:TO, two numbers (seconds)";
     return false;
   }
-  if (!(from >= 1) || !(from <= to)) {
-    reason = "the turn-time range needs 1 <= FROM <= TO";
+  if (!(from >= domain::lowestTurnTime_s) || !(from <= to) || !(to <= domain::highestTurnTime_s)) {
+    reason = "the turn-time range needs 1 <= FROM <= TO <= 10000 (s)";
     return false;
   }
   return true;
@@ -361,19 +361,6 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
 }
 
 TradeCommands::TradeCommands(CLI::App& app) {
-  auto addReal = [](CLI::App* sub, const std::string& name, double& target,
-                    const std::string& description) {
-    return sub
-        ->add_option_function<std::string>(
-            name,
-            [&target, name](const std::string& text) {
-              if (!parseReal(text, target)) {
-                throw CLI::ValidationError(name, "'" + text + "' is not a number");
-              }
-            },
-            description)
-        ->type_name("NUMBER");
-  };
   auto common = [](CLI::App* sub, std::string& thrust, std::string& vehicle, unsigned& jobs,
                    bool& json) {
     sub->add_option("--thrust", thrust, "booster thrust history, read once")
@@ -404,7 +391,8 @@ TradeCommands::TradeCommands(CLI::App& app) {
       "trade", "Spacecraft mass per unit of each vehicle value, sorted by the effect of 1 %");
   common(tradeApp_, trade_.thrustFile, trade_.vehicleFile, trade_.jobs, trade_.json);
   CLI::Option* turnTime =
-      addReal(tradeApp_, "--turn-time", trade_.settings.turnTime_s, "the turn time held (s)");
+      addReal(tradeApp_, "--turn-time", trade_.settings.turnTime_s, "the turn time held (s)")
+          ->check(realDomain(domain::lowestTurnTime_s, domain::highestTurnTime_s, "s"));
   CLI::Option* reoptimize =
       tradeApp_->add_flag("--optimize", trade_.settings.reoptimize,
                           "at the best turn time of each changed vehicle (5 to 120 s)");

@@ -46,7 +46,7 @@ TEST_F(TradeCommands, UsageErrorsExitTwo) {
       {"trade", "--turn-time or --optimize"},
       {"trade --turn-time 50 --optimize", "excludes"},
       {"trade --turn-time 50 --keys core.thrust", "did you mean core.thrust_N?"},
-      {"trade --turn-time 0.5", "at least 1 s"},
+      {"trade --turn-time 0.5", "outside 1 to 10000 s"},
       {"optimize --turn-time 80:30", "1 <= FROM <= TO"},
       {"optimize --turn-time 30", "FROM:TO"},
   };
