@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "files/output_set.h"
 #include "mission/run_error.h"
 #include "report/interrupt_flag.h"
 
@@ -44,53 +45,6 @@ bool writableOnExit(int fd, int timeoutMs) noexcept {
 // A run that stops for an interrupt waits this long for a reader that has
 // stopped reading, and then gives up its output rather than hang.
 constexpr int interruptedExitWaitMs = 1000;
-
-// The absolute path that `name` designates, with "." and ".." taken away and
-// every symbolic link followed, the last one too even when its target does not
-// exist yet: the file that opening `name` for writing would create.
-std::string resolvedPath(const std::string& name) {
-  std::vector<std::string> pending;  // components still to walk, the next one last
-  auto prepend = [&pending](std::string_view path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-      std::size_t end = path.find('/', start);
-      if (end == std::string_view::npos) end = path.size();
-      parts.emplace_back(path.substr(start, end - start));
-      start = end + 1;
-    }
-    pending.insert(pending.end(), parts.rbegin(), parts.rend());
-  };
-  prepend(name);
-  std::error_code error;
-  if (name.empty() || name[0] != '/') prepend(std::filesystem::current_path(error).string());
-
-  std::string resolved;  // "" is the root
-  int linksLeft = 40;    // as the kernel's limit, so that a loop of links ends
-  while (!pending.empty()) {
-    std::string part = std::move(pending.back());
-    pending.pop_back();
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      std::size_t slash = resolved.rfind('/');
-      resolved.erase(slash == std::string::npos ? 0 : slash);
-      continue;
-    }
-    std::string candidate = resolved + "/" + part;
-    struct stat info {};
-    if (linksLeft > 0 && ::lstat(candidate.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-      std::filesystem::path target = std::filesystem::read_symlink(candidate, error);
-      if (!error) {
-        --linksLeft;
-        if (target.is_absolute()) resolved.clear();
-        prepend(target.string());
-        continue;
-      }
-    }
-    resolved = std::move(candidate);
-  }
-  return resolved.empty() ? "/" : resolved;
-}
 
 }  // namespace
 
