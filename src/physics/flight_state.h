@@ -77,6 +77,14 @@ struct FlightState {
     double c = 0;    // m/s
   } atmosphereCache;
 
+  // |vy|^n of the vertical-acceleration law at the vy asked for last
+  struct PowerMemo {
+    bool valid = false;
+    double vy = 0;     // m/s
+    double n = 0;      // the law's exponent
+    double value = 0;  // (m/s)^n
+  } powerCache;
+
   // Load path: the structure whose peak force sizes the interstage
   double forceMass = 0;  // kg, mass carried through the tracked load path
   double forceArea = 0;  // m^2, area whose drag adds to the tracked force
