@@ -14,6 +14,8 @@
 
 namespace ascent {
 
+class OutputSet;
+
 // Exit statuses of the commands.
 namespace exitStatus {
 constexpr int ok = 0;
@@ -37,6 +39,19 @@ std::string vehicleLine(const ChosenVehicle& chosen);
 // A vehicle that cannot leave the pad on this thrust history: sea-level thrust
 // at the first record below the lift-off weight. Throws InputError naming both files.
 void checkLiftOff(const ChosenVehicle& chosen, const ThrustHistory& history);
+
+// The thrust file and, if given, the vehicle file of a command that flies, as
+// inputs that none of its outputs may be.
+void addFlightInputs(OutputSet& files, const std::string& thrustFile,
+                     const std::string& vehicleFile);
+// What a command flies: the vehicle first (its file's problems are reported
+// before the thrust file is read), then the thrust history, checked together
+// for lift-off.
+struct FlightInputs {
+  ChosenVehicle chosen;
+  ThrustHistory history;
+};
+FlightInputs readFlightInputs(const std::string& thrustFile, const std::string& vehicleFile);
 
 struct VehicleCommand {
   std::string checkFile;  // --check FILE; empty: print the default description

@@ -516,8 +516,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   // No output may land on an input, another output or standard output.
   OutputSet files;
   files.input(command.files.front(), "the dispersion file");
-  files.input(command.thrustFile, "the thrust file");
-  if (!command.vehicleFile.empty()) files.input(command.vehicleFile, "the vehicle file");
+  addFlightInputs(files, command.thrustFile, command.vehicleFile);
   if (!command.csvFile.empty()) {
     files.output(command.csvFile, "the CSV file");
     files.output(manifestPathFor(command.csvFile), "the manifest");

@@ -102,14 +102,13 @@ std::string summary(const MissionResult& r, double minimumPerigee_m) {
 
 int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& err) {
   OutputSet files;
-  files.input(command.thrustFile, "the thrust file");
-  if (!command.vehicleFile.empty()) files.input(command.vehicleFile, "the vehicle file");
+  addFlightInputs(files, command.thrustFile, command.vehicleFile);
   if (!command.trajectoryFile.empty()) files.output(command.trajectoryFile, "the trajectory file");
   files.standardOutput();
   refuseClashes(files);
-  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
-  const ThrustHistory history = readThrustFile(command.thrustFile);
-  checkLiftOff(chosen, history);
+  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const ChosenVehicle& chosen = inputs.chosen;
+  const ThrustHistory& history = inputs.history;
   std::unique_ptr<OutputFile> trajectory;
   if (!command.trajectoryFile.empty()) {
     trajectory = std::make_unique<OutputFile>(command.trajectoryFile);

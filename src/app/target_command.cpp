@@ -91,13 +91,12 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
 
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err) {
   OutputSet files;
-  files.input(command.thrustFile, "the thrust file");
-  if (!command.vehicleFile.empty()) files.input(command.vehicleFile, "the vehicle file");
+  addFlightInputs(files, command.thrustFile, command.vehicleFile);
   files.standardOutput();
   refuseClashes(files);
-  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
-  const ThrustHistory history = readThrustFile(command.thrustFile);
-  checkLiftOff(chosen, history);
+  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const ChosenVehicle& chosen = inputs.chosen;
+  const ThrustHistory& history = inputs.history;
   checkThrustFile(history, chosen.vehicle, command.turnTime_s, err);
   const TargetRun target =
       targetTurnTime(history, chosen.vehicle, command.turnTime_s, command.settings);

@@ -73,13 +73,6 @@ nlohmann::ordered_json candidateJson(const SweepRow& row) {
 }
 
 // The inputs of a command checked against standard output before any work.
-OutputSet commandFiles(const std::string& thrustFile, const std::string& vehicleFile) {
-  OutputSet files;
-  files.input(thrustFile, "the thrust file");
-  if (!vehicleFile.empty()) files.input(vehicleFile, "the vehicle file");
-  return files;
-}
-
 std::string designLine(const SweepRow& row) {
   const MissionResult& r = row.mission;
   return format(
@@ -101,12 +94,13 @@ std::string ratioUnit(const std::string& unit) {
 
 int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err) {
   const OptimizeSettings& settings = command.settings;
-  OutputSet files = commandFiles(command.thrustFile, command.vehicleFile);
+  OutputSet files;
+  addFlightInputs(files, command.thrustFile, command.vehicleFile);
   files.standardOutput();
   refuseClashes(files);
-  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
-  const ThrustHistory history = readThrustFile(command.thrustFile);
-  checkLiftOff(chosen, history);
+  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const ChosenVehicle& chosen = inputs.chosen;
+  const ThrustHistory& history = inputs.history;
   checkThrustFile(history, chosen.vehicle, settings.to_s, err);
   const OptimizeResult result = optimizeTurnTime(history, chosen.vehicle, settings, command.jobs,
                                                  terminalProgress("optimize"));
@@ -235,15 +229,16 @@ std::string plotTornado(const TradeResult& result, const std::string& title) {
 int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream& err) {
   TradeSettings settings = command.settings;
   settings.reoptimize = !command.fixedTurnTime;
-  OutputSet files = commandFiles(command.thrustFile, command.vehicleFile);
+  OutputSet files;
+  addFlightInputs(files, command.thrustFile, command.vehicleFile);
   if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
   if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotFile.empty()) requireGnuplot();
-  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
-  const ThrustHistory history = readThrustFile(command.thrustFile);
-  checkLiftOff(chosen, history);
+  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const ChosenVehicle& chosen = inputs.chosen;
+  const ThrustHistory& history = inputs.history;
   checkThrustFile(history, chosen.vehicle,
                   settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s, err);
   // Created before any mission is flown: an output that cannot be is found now.

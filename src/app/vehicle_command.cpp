@@ -3,8 +3,10 @@
 #include <cmath>
 #include <ostream>
 
+#include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/mission_output.h"
+#include "files/output_set.h"
 #include "files/vehicle_file.h"
 #include "physics/constants.h"
 
@@ -51,6 +53,18 @@ void checkLiftOff(const ChosenVehicle& chosen, const ThrustHistory& history) {
                 chosen.path.c_str(), history.name().c_str(), first.time_s * v.boosters.time_scale,
                 thrust_N, weight_N)});
   }
+}
+
+void addFlightInputs(OutputSet& files, const std::string& thrustFile,
+                     const std::string& vehicleFile) {
+  files.input(thrustFile, "the thrust file");
+  if (!vehicleFile.empty()) files.input(vehicleFile, "the vehicle file");
+}
+
+FlightInputs readFlightInputs(const std::string& thrustFile, const std::string& vehicleFile) {
+  FlightInputs inputs{chooseVehicle(vehicleFile), readThrustFile(thrustFile)};
+  checkLiftOff(inputs.chosen, inputs.history);
+  return inputs;
 }
 
 int runVehicleCommand(const VehicleCommand& command, std::ostream& out) {
