@@ -3,10 +3,7 @@
 // manifest, the summary as text or JSON, the charts. Merges shards.
 #include "app/dispersions_command.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,8 +15,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
+#include <string_view>
 
 #include "app/command_safety.h"
 #include "app/commands.h"
@@ -38,64 +38,40 @@ namespace {
 
 constexpr const char* classNames[] = {"orbit", "suborbital", "escape", "abandoned", "failed"};
 
-// A file written under a temporary name in its own directory and renamed
-// into place by commit(); removed when it is not committed.
-class TemporaryFile {
+// A campaign's CSV and its manifest, each written through a temporary file
+// created before any run and renamed into place together, the CSV first: a
+// program stopped between the two renames leaves the new rows beside the old
+// manifest or none, which --resume refuses, never a new manifest beside rows
+// of another campaign. Rows go out in blocks rather than a system call per
+// run. A CSV that is not a regular file (a FIFO, a device) cannot be resumed
+// and gets no manifest.
+class CampaignCsv {
  public:
-  explicit TemporaryFile(const std::string& target) : target_(target) {
-    const std::filesystem::path path(target);
-    const std::filesystem::path directory = path.has_parent_path() ? path.parent_path() : ".";
-    name_ = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
-    errno = 0;
-    const int fd = ::mkstemp(name_.data());
-    if (fd < 0) throwFileError("cannot create a file beside", target);
-    ::fchmod(fd, 0644 & ~currentUmask());
-    file_ = ::fdopen(fd, "wb");
-    if (file_ == nullptr) {
-      ::close(fd);
-      ::unlink(name_.c_str());
-      throwFileError("cannot create a file beside", target);
-    }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+  explicit CampaignCsv(const std::string& path) : csv_(path) {
+    if (!csv_.writtenInPlace()) manifest_.emplace(manifestPathFor(path));
   }
-  ~TemporaryFile() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!committed_) ::unlink(name_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  void write(const std::string& text) {
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-      throwFileError("cannot write", target_);
-    }
+  void write(std::string_view text) {
+    pending_ += text;
+    if (pending_.size() >= blockBytes) flush();
   }
-  void commit() {
-    errno = 0;
-    const int closed = std::fclose(file_);
-    file_ = nullptr;
-    if (closed != 0) throwFileError("cannot write", target_);
-    if (std::rename(name_.c_str(), target_.c_str()) != 0) throwFileError("cannot write", target_);
-    committed_ = true;
+  void commit(const CampaignManifest& manifest) {
+    flush();
+    if (manifest_) manifest_->write(manifestToml(manifest));
+    csv_.commit();
+    if (manifest_) manifest_->commit();
   }
 
  private:
-  static mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+  static constexpr std::size_t blockBytes = std::size_t{1} << 16;
+  void flush() {
+    csv_.write(pending_);
+    pending_.clear();
   }
-  std::string target_, name_;
-  std::FILE* file_ = nullptr;
-  bool committed_ = false;
+  OutputFile csv_;
+  std::optional<OutputFile> manifest_;
+  std::string pending_;
 };
-
-void writeWholeFile(const std::string& path, const std::string& text) {
-  TemporaryFile file(path);
-  file.write(text);
-  file.commit();
-}
 
 // SIGINT and SIGTERM only raise the flag while a campaign runs; the runs
 // already started finish and are written.
@@ -460,7 +436,7 @@ int runMerge(const DispersionsCommand& command, std::ostream& out, std::ostream&
   for (char c : merged.columns) keyCount += c == ',';
   keyCount -= 2 + campaignOutputCount;
 
-  TemporaryFile csv(command.mergeFile);
+  CampaignCsv csv(command.mergeFile);
   csv.write(merged.columns + '\n');
   SummaryBuilder builder;
   for (const Shard& shard : shards) {
@@ -483,8 +459,7 @@ int runMerge(const DispersionsCommand& command, std::ostream& out, std::ostream&
                         " (an interrupted shard: finish it with --resume)"});
     }
   }
-  writeWholeFile(manifestPathFor(command.mergeFile), manifestToml(merged));
-  csv.commit();
+  csv.commit(merged);
   std::ostream& words = command.json ? err : out;
   words << format("Merged %zu shards into %s\n", shards.size(), command.mergeFile.c_str());
   const double targetAltitude_m = Vehicle::defaults().guidance.target_altitude_m;
@@ -572,11 +547,11 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   manifest.endRun = settings.endRun;
 
   SummaryBuilder builder;
-  std::unique_ptr<TemporaryFile> csv;
+  std::unique_ptr<CampaignCsv> csv;
   std::uint64_t done = 0;
   if (!command.csvFile.empty()) {
     const std::string manifestPath = manifestPathFor(command.csvFile);
-    csv = std::make_unique<TemporaryFile>(command.csvFile);
+    csv = std::make_unique<CampaignCsv>(command.csvFile);
     csv->write(header);
     if (command.resume && std::filesystem::exists(command.csvFile)) {
       if (!std::filesystem::exists(manifestPath)) {
@@ -603,8 +578,6 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
                         builder.add(row);
                         ++done;
                       });
-    } else {
-      writeWholeFile(manifestPath, manifestToml(manifest));
     }
   } else if (rowsOnStandardOutput) {
     out << header;
@@ -632,7 +605,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
         [] { return pendingInterrupt() != 0; });
     progress.clear();
     if (rowsOnStandardOutput) out.flush();
-    if (csv) csv->commit();
+    if (csv) csv->commit(manifest);
     if (const int signal = pendingInterrupt(); signal != 0) {
       err << format("ascent: %s after %zu of %zu runs; %s\n", interruptReason(signal),
                     static_cast<std::size_t>(done + flown), total,

@@ -7,11 +7,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
+
+#include "files/output_set.h"
 
 namespace ascent {
 
@@ -23,18 +24,6 @@ std::string numberText(double value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
-}
-
-std::string readWholeFile(const std::string& path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int code = errno != 0 ? errno : ENOENT;
-    throw Error(code, path + ": cannot be read: " + std::strerror(code));
-  }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Error(EIO, path + ": cannot be read");
-  return text;
 }
 
 // Problems of one file, each with its FILE:LINE.
@@ -324,7 +313,7 @@ DispersionFile parseDispersionText(std::string_view text, const std::string& nam
 }
 
 DispersionFile readDispersionFile(const std::string& path, const Vehicle& nominal) {
-  return parseDispersionText(readWholeFile(path), path, nominal);
+  return parseDispersionText(readInputFile(path), path, nominal);
 }
 
 std::string hashText(std::uint64_t hash) {
@@ -494,7 +483,7 @@ std::string manifestToml(const CampaignManifest& m) {
 }
 
 CampaignManifest readManifest(const std::string& path) {
-  const std::string text = readWholeFile(path);
+  const std::string text = readInputFile(path);
   Problems problems{path, {}, {}};
   toml::table root;
   try {

@@ -67,6 +67,9 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   const std::string& name() const { return name_; }
+  // Before commit(): written straight into an existing file that is not a
+  // regular one (a FIFO, a device) rather than through a temporary file.
+  bool writtenInPlace() const { return temporary_.empty(); }
   // Throws Error "cannot write NAME" with the operating system's reason.
   void write(std::string_view bytes);
   // Flushes, closes and renames the temporary file into place; throws Error.

@@ -1,8 +1,6 @@
 #include "files/vehicle_file.h"
 
-#include <fcntl.h>
 #include <toml++/toml.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +13,7 @@
 #include <optional>
 
 #include "ascent/ascent.h"
+#include "files/output_set.h"
 
 namespace ascent {
 
@@ -183,28 +182,11 @@ class Reader {
   std::vector<std::string> problems_;
 };
 
-std::string readWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(errno, "cannot open " + path + ": " + std::strerror(errno));
-  std::string text;
-  char buffer[1 << 14];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      text.append(buffer, static_cast<std::size_t>(n));
-      if (text.size() > maxVehicleFileSize) {
-        ::close(fd);
-        throw InputError({path + ": larger than 1 MiB: not a vehicle file"});
-      }
-      continue;
-    }
-    if (n == 0) break;
-    if (errno == EINTR) continue;
-    const int err = errno;
-    ::close(fd);
-    throw Error(err, "cannot read " + path + ": " + std::strerror(err));
+std::string readVehicleText(const std::string& path) {
+  std::string text = readInputFile(path);
+  if (text.size() > maxVehicleFileSize) {
+    throw InputError({path + ": larger than 1 MiB: not a vehicle file"});
   }
-  ::close(fd);
   return text;
 }
 
@@ -225,7 +207,7 @@ VehicleFile parseVehicleText(std::string_view text, const std::string& name) {
 }
 
 VehicleFile readVehicleFile(const std::string& path) {
-  return parseVehicleText(readWholeFile(path), path);
+  return parseVehicleText(readVehicleText(path), path);
 }
 
 std::string vehicleToml(const Vehicle& vehicle) {

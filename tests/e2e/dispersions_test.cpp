@@ -120,6 +120,16 @@ TEST_F(Dispersions, ResumeEqualsAnUninterruptedCampaignAndAnInterruptLeavesCompl
   EXPECT_EQ(other.status, 2);
   EXPECT_NE(other.err.find("differs in the seed"), std::string::npos) << other.err;
   EXPECT_EQ(file("c.csv"), rows.substr(0, cut));
+  // Another campaign killed on the same CSV leaves the CSV and its manifest
+  // as they were: a new manifest never stands beside the old rows.
+  const std::string manifest = file("c.manifest.toml");
+  const std::string killed = "cd '" + dir.path().string() + "' && timeout -s KILL 0.6 '" +
+                             ASCENT_PROGRAM +
+                             "' dispersions d.toml --seed 6 --turn-time 18 --limit 24.06 "
+                             "--runs 200000 --csv c.csv 2> /dev/null";
+  ASSERT_NE(std::system(killed.c_str()), 0);
+  EXPECT_EQ(file("c.csv"), rows.substr(0, cut));
+  EXPECT_EQ(file("c.manifest.toml"), manifest);
 
   // SIGTERM in a long campaign: status 143, only complete rows.
   const std::string line = "cd '" + dir.path().string() +
@@ -203,6 +213,9 @@ TEST_F(Dispersions, ErrorsOfTheInputNameFileLineAndValue) {
     EXPECT_EQ(run.status, 2) << u.arguments;
     EXPECT_EQ(run.err.rfind(u.message, 0), 0u) << run.err;
   }
+  const CommandRun directory = dispersions("--runs 5", ".");
+  EXPECT_EQ(directory.status, 3);
+  EXPECT_EQ(directory.err, "ascent: cannot read .: Is a directory\n");
   // Shards that leave a gap, and shards of two campaigns.
   ASSERT_EQ(dispersions("--runs 0:5 --csv a.csv").status, 0);
   ASSERT_EQ(dispersions("--runs 6:9 --csv b.csv").status, 0);
