@@ -36,8 +36,6 @@ namespace ascent {
 
 namespace {
 
-constexpr const char* classNames[] = {"orbit", "suborbital", "escape", "abandoned", "failed"};
-
 // A campaign's CSV and its manifest, each written through a temporary file
 // created before any run and renamed into place together, the CSV first: a
 // program stopped between the two renames leaves the new rows beside the old
@@ -158,7 +156,9 @@ nlohmann::ordered_json statisticsJson(const OutputStatistics& s) {
 
 nlohmann::ordered_json summaryJson(const CampaignSummary& s, const CampaignManifest& m) {
   nlohmann::ordered_json outcomes = nlohmann::ordered_json::object();
-  for (std::size_t c = 0; c < std::size(classNames); ++c) outcomes[classNames[c]] = s.byClass[c];
+  for (std::size_t c = 0; c < std::size(s.byClass); ++c) {
+    outcomes[std::string(flightClassName(static_cast<FlightClass>(c)))] = s.byClass[c];
+  }
   nlohmann::ordered_json outputs = nlohmann::ordered_json::object();
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     outputs[std::string(campaignOutputName(static_cast<CampaignOutput>(k)))] =
@@ -202,8 +202,9 @@ std::string summaryText(const CampaignSummary& s, const CampaignManifest& m) {
                             std::to_string(m.seed).c_str(), m.turnTime_s.c_str());
   text += m.guidance == "retarget" ? "retargeted each run\n" : "limit " + m.limitDeg + " deg\n";
   text += "Outcomes:";
-  for (std::size_t c = 0; c < std::size(classNames); ++c) {
-    text += format(" %s %zu", classNames[c], s.byClass[c]);
+  for (std::size_t c = 0; c < std::size(s.byClass); ++c) {
+    text += format(" %s %zu", std::string(flightClassName(static_cast<FlightClass>(c))).c_str(),
+                   s.byClass[c]);
   }
   text += format("\nOrbit: %.4f (95 %% interval %.4f to %.4f)\n", s.successProbability, s.wilsonLow,
                  s.wilsonHigh);

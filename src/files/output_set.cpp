@@ -120,18 +120,18 @@ std::string resolvedPath(const std::string& name) {
 }
 
 void OutputSet::input(const std::string& name, const std::string& role) {
-  entries_.push_back({name, role, false, false});
+  entries_.push_back({name, resolvedPath(name), role, false, false});
 }
 
 void OutputSet::output(const std::string& name, const std::string& role) {
-  entries_.push_back({name, role, true, false});
+  entries_.push_back({name, resolvedPath(name), role, true, false});
 }
 
 void OutputSet::standardOutput() {
   struct stat info {};
   // Only a file can be another input or output; a terminal or a pipe cannot.
   if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode)) {
-    entries_.push_back({"", "standard output", true, true});
+    entries_.push_back({"", "", "standard output", true, true});
   }
 }
 
@@ -143,7 +143,7 @@ bool OutputSet::same(const Entry& a, const Entry& b) {
     return ::fstat(STDOUT_FILENO, &first) == 0 && ::stat(named.name.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
   }
-  if (resolvedPath(a.name) == resolvedPath(b.name)) return true;
+  if (a.resolved == b.resolved) return true;
   return ::stat(a.name.c_str(), &first) == 0 && ::stat(b.name.c_str(), &second) == 0 &&
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }

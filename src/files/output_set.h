@@ -45,6 +45,7 @@ class OutputSet {
  private:
   struct Entry {
     std::string name;
+    std::string resolved;  // resolvedPath(name), found once
     std::string role;
     bool output = false;
     bool standardOutput = false;
