@@ -12,6 +12,7 @@
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
 #include "report/number_format.h"
+#include "report/summary_text.h"
 #include "study/thrust_check.h"
 
 namespace ascent {
@@ -106,9 +107,9 @@ void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, doubl
                      std::ostream& err) {
   const ThrustCheck check = checkThrustHistory(history, vehicle, turnTime_s);
   if (check.longRecordInterval) {
-    std::string line = "Error! Booster time increments must be at most ";
-    appendFixed(line, check.recordInterval_s, 14, 12);
-    err << line << " seconds\n";
+    std::string line;
+    longRecordIntervalLine(line, check.recordInterval_s);
+    err << line;
   }
   if (!check.problem.empty()) {
     throw Error(errorCode::cannotBeFlown, "cannot fly the thrust file: " + check.problem);

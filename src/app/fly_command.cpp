@@ -14,6 +14,7 @@
 #include "mission/run_error.h"
 #include "physics/constants.h"
 #include "report/number_format.h"
+#include "report/summary_text.h"
 #include "study/thrust_check.h"
 
 namespace ascent {
@@ -49,9 +50,9 @@ class FlyObserver final : public MissionObserver {
   void event(Event event, double value) override {
     if (event != Event::LongRecordInterval || warned_) return;
     warned_ = true;
-    std::string line = "Error! Booster time increments must be at most ";
-    appendFixed(line, value, 14, 12);
-    err_ << line << " seconds\n";
+    std::string line;
+    longRecordIntervalLine(line, value);
+    err_ << line;
   }
   // Writes the rest and renames the file into place.
   void close() {

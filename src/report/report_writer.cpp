@@ -48,9 +48,7 @@ void ReportWriter::line(std::string_view text) {
 void ReportWriter::event(Event e, double value) {
   switch (e) {
     case Event::LongRecordInterval:
-      line_.assign("Error! Booster time increments must be at most ");
-      appendFixed(line_, value, 14, 12);
-      line_ += " seconds\n";
+      longRecordIntervalLine(line_, value);
       report_.write(line_);
       break;
     case Event::PitchOver:

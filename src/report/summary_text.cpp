@@ -159,6 +159,12 @@ Signs utf8Signs() {
   return {"\xC2\xB0", "\xC2\xB1", "\xC2\xB2"};
 }
 
+void longRecordIntervalLine(std::string& line, double recordInterval_s) {
+  line.assign("Error! Booster time increments must be at most ");
+  appendFixed(line, recordInterval_s, 14, 12);
+  line += " seconds\n";
+}
+
 void writeSummary(OutStream& report, const MissionResult& result, const Signs& signs,
                   bool withRunPeaks, std::string& line) {
   SummaryWriter out(report, line);

@@ -21,6 +21,10 @@ Signs fileSigns();
 Signs consoleSigns();
 Signs utf8Signs();
 
+// The warning that the thrust file's records are further apart than the
+// booster model allows, with its end of line, into `line`.
+void longRecordIntervalLine(std::string& line, double recordInterval_s);
+
 // `withRunPeaks`: a report file also shows the run's peak dynamic pressure
 // and acceleration. `line` is scratch space.
 void writeSummary(OutStream& report, const MissionResult& result, const Signs& signs,
