@@ -1,5 +1,6 @@
 """Shared pieces of the module's tests: the program to compare with, the
-shipped thrust file, and a time limit on every test."""
+shipped thrust file, a flight against the program's JSON, and a time limit
+on every test."""
 
 import json
 import os
@@ -39,3 +40,24 @@ def run_program(*arguments):
 
 def program_json(*arguments):
     return json.loads(run_program(*arguments, "--json"))
+
+
+# Keys of `ascent fly --json` that are not the flight's own, and those named otherwise.
+NOT_THE_FLIGHTS = {"program", "version", "thrust_file", "vehicle", "run_peaks"}
+RENAMED = {"flight": "flight_class", "mission_peaks": "peaks"}
+
+
+def assert_same_flight(flight, expected):
+    for key, value in expected.items():
+        if key in NOT_THE_FLIGHTS:
+            continue
+        actual = getattr(flight, RENAMED.get(key, key))
+        if isinstance(value, dict):
+            for name, number in value.items():
+                assert getattr(actual, name) == number, f"{key}.{name}"
+        else:
+            assert actual == value, key
+    assert flight.sc_m_kg == (expected["sizing"] or {}).get("SC_M_kg")
+
+
+HEAVIER = os.path.join(os.path.dirname(S1_DAT), "..", "examples", "heavier.toml")

@@ -12,8 +12,7 @@ import numpy as np
 import pytest
 
 import ascent
-from conftest import S1_DAT, program_json
-from test_ascent import HEAVIER, assert_same_flight
+from conftest import HEAVIER, S1_DAT, assert_same_flight, program_json
 
 DISPERSIONS = os.path.join(os.path.dirname(S1_DAT), "dispersions.toml")
 # Keys of the command line's JSON that are not the study's own numbers.

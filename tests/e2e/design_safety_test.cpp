@@ -127,7 +127,8 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
       {"$A fly --turn-time 18 --limit 2 --json > f.json", 1, "",
        "grep -q '\"perigee_m\":null' f.json && grep -q '\"abandon_reason\":\"below-surface\"' "
        "f.json"},
-      {"$A fly --turn-time 18 --limit 24 --min-perigee 250", 1, "", ""},
+      {"$A fly --turn-time 18 --limit 24 --min-perigee 250 > f.txt", 1, "",
+       "grep -q ': suborbital: perigee 199.0 km$' f.txt"},
       {"$A fly --turn-time 40 --limit 20 > f.txt", 1, "",
        "grep -q ': escape$' f.txt && ! grep -q Perigee f.txt"},
       {": > e.dat; $A sweep --turn-time 5:6:1 --thrust e.dat", 3,

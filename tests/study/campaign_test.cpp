@@ -62,10 +62,12 @@ TEST(CampaignDraws, SampleStatisticsOfEachDistributionMatchTheDistribution) {
        2000 * truncatedSd,
        thrust - 3000,
        thrust + 3000},
-      // Bounds on one side of the mean: the tail from +1 to +2 sigma.
+      // Bounds on one side of the mean: the tail from +1 to +2 sigma. With
+      // Z = Phi(2) - Phi(1): mean (phi(1) - phi(2)) / Z = 1.3831690466 and
+      // variance 1 + (phi(1) - 2 phi(2)) / Z - mean^2 = 0.2697088914^2.
       {{"core.thrust_N", Distribution::TruncatedNormal, 1000, 1000, 2000, false},
-       thrust + 1000 * (phi(1) - phi(2)) / (normalCdf(2) - normalCdf(1)),
-       0,
+       thrust + 1383.1690466,
+       269.7088914,
        thrust + 1000,
        thrust + 2000},
   };
@@ -83,14 +85,13 @@ TEST(CampaignDraws, SampleStatisticsOfEachDistributionMatchTheDistribution) {
     }
     const double mean = sum / runs;
     const double sd = std::sqrt(squares / runs - mean * mean);
-    const double expectedSd = row.sd > 0 ? row.sd : sd;
     const std::string name(distributionName(row.dispersion.distribution));
     // Four standard errors of the mean, 3 % of the standard deviation.
-    EXPECT_NEAR(mean, row.mean, 4 * expectedSd / std::sqrt(double(runs))) << name;
-    EXPECT_NEAR(sd, expectedSd, 0.03 * expectedSd) << name;
+    EXPECT_NEAR(mean, row.mean, 4 * row.sd / std::sqrt(double(runs))) << name;
+    EXPECT_NEAR(sd, row.sd, 0.03 * row.sd) << name;
     EXPECT_GE(low, row.low) << name;
     EXPECT_LE(high, row.high) << name;
-    EXPECT_LT(low, row.mean - expectedSd) << name;  // the draws do spread
+    EXPECT_LT(low, row.mean - row.sd) << name;  // the draws do spread
   }
 }
 
@@ -144,8 +145,11 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
   const CampaignSummary s = builder.finish();
   EXPECT_EQ(s.runs, 105u);
   EXPECT_EQ(s.byClass[0], 95u);
-  // Wilson 95 % for 95 of 105, by the formula's published worked values.
   EXPECT_NEAR(s.successProbability, 95.0 / 105, 1e-15);
+  // Wilson 95 % for 95 of 105: the roots of (p - x)^2 = z^2 x (1 - x) / 105.
+  EXPECT_NEAR(s.wilsonLow, 0.83350872377796, 1e-12);
+  EXPECT_NEAR(s.wilsonHigh, 0.94744369013657, 1e-12);
+  // And for 95 of 100 with z = 1.96, by the formula's published worked values.
   double low = 0, high = 0;
   wilsonInterval(95, 100, 1.96, low, high);
   EXPECT_NEAR(low, 0.88825, 1e-5);
