@@ -15,6 +15,8 @@
 #include <optional>
 
 #include "ascent/ascent.h"
+#include "ascent/campaign.h"
+#include "files/dispersion_file.h"
 
 namespace ascent {
 
@@ -208,16 +210,6 @@ std::string readWholeFile(const std::string& path) {
   return text;
 }
 
-// FNV-1a, 64 bits: small, fixed and the same on every machine.
-std::uint64_t fnv1a(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 }  // namespace
 
 VehicleFile parseVehicleText(std::string_view text, const std::string& name) {
@@ -277,10 +269,7 @@ std::string canonicalVehicleText(const Vehicle& vehicle) {
 }
 
 std::string vehicleHash(const Vehicle& vehicle) {
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx",
-                static_cast<unsigned long long>(fnv1a(canonicalVehicleText(vehicle))));
-  return hex;
+  return hashText(fnv1a(canonicalVehicleText(vehicle)));
 }
 
 }  // namespace ascent
