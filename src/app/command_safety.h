@@ -37,7 +37,8 @@ bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long h
 
 // The domains of the design commands' numbers.
 namespace domain {
-constexpr double lowestTurnTime_s = 1, highestTurnTime_s = 10000;  // the mission clock's end
+constexpr double lowestTurnTime_s = ascent::lowestTurnTime_s;
+constexpr double highestTurnTime_s = ascent::highestTurnTime_s;
 constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
 constexpr double lowestAltitude_km = 1, highestAltitude_km = 100000;
 constexpr double lowestTolerance_km = 1e-6, highestTolerance_km = 1000;

@@ -54,17 +54,9 @@ void endProgress() {
   if (::isatty(STDERR_FILENO) == 1) std::cerr << "\r\033[K" << std::flush;
 }
 
-std::string verdictOf(const SweepRow& row) {
-  if (row.verdict == Verdict::Converged && row.hasMission &&
-      !(row.mission.remainingPropellant_kg >= 0)) {
-    return "no-propellant-left";
-  }
-  return std::string(verdictName(row.verdict));
-}
-
 nlohmann::ordered_json candidateJson(const SweepRow& row) {
   return {{"turn_time_s", row.turnTime_s},
-          {"verdict", verdictOf(row)},
+          {"verdict", candidateVerdict(row)},
           {"missions", row.missions},
           {"limit_deg", row.hasMission ? nlohmann::ordered_json(row.mission.limitDeg) : nullptr},
           {"SC_M_kg", row.hasMission ? nlohmann::ordered_json(row.mission.sizing.SC_M) : nullptr},
@@ -79,15 +71,6 @@ std::string designLine(const SweepRow& row) {
       "turn time %s s, limit %s deg: SC_M %.0f kg, remaining propellant %.0f kg, %.1f x %.1f km",
       exactText(row.turnTime_s).c_str(), exactText(r.limitDeg).c_str(), r.sizing.SC_M,
       r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
-}
-
-// "kg/N", "kg/(m/s)", "kg/kg", "kg" for a key without a unit.
-std::string ratioUnit(const std::string& unit) {
-  if (unit == "-") return "kg";
-  if (unit.find('/') != std::string::npos || unit.find('^') != std::string::npos) {
-    return "kg/(" + unit + ")";
-  }
-  return "kg/" + unit;
 }
 
 }  // namespace
