@@ -1,6 +1,7 @@
 #include "app/command_safety.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -77,6 +78,16 @@ CLI::Validator decimalInteger(long lowest, long highest) {
         return "";
       },
       "");
+}
+
+ProgressLine::ProgressLine(std::ostream& err) : err_(err), shown_(::isatty(STDERR_FILENO) == 1) {}
+
+void ProgressLine::show(std::string_view text) {
+  if (shown_) err_ << '\r' << text << std::flush;
+}
+
+void ProgressLine::clear() {
+  if (shown_) err_ << "\r\033[K" << std::flush;
 }
 
 void installCommandSignalHandlers() {

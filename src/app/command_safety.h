@@ -48,6 +48,24 @@ constexpr long highestJobs = 1024;
 constexpr unsigned long highestSweepTurnTimes = 1000000;
 }  // namespace domain
 
+// The line a long command rewrites on standard error as its work is done.
+// Only a terminal shows it: a file or a pipe would keep every rewrite.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream& err);
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  bool shown() const { return shown_; }
+  // Replaces the line with `text`.
+  void show(std::string_view text);
+  // Leaves the line empty for what the command writes next.
+  void clear();
+
+ private:
+  std::ostream& err_;
+  bool shown_;
+};
+
 // From now on SIGINT, SIGTERM and SIGHUP end gnuplot, remove every temporary
 // file and directory, and then end the program as the signal would; a failed
 // allocation is reported on standard error.

@@ -123,35 +123,27 @@ class InterruptScope {
   struct sigaction previous_[2];
 };
 
-// Runs done, runs per second and time left, on one line of a terminal.
+// Runs done, runs per second and time left on the progress line, at most
+// four times a second: a campaign delivers runs far faster than anyone reads.
 class Progress {
  public:
   Progress(std::ostream& err, std::size_t total, std::size_t done)
-      : err_(err),
-        shown_(::isatty(STDERR_FILENO) == 1),
-        total_(total),
-        first_(done),
-        start_(Clock::now()),
-        last_(start_) {}
+      : line_(err), total_(total), first_(done), start_(Clock::now()), last_(start_) {}
   void update(std::size_t done) {
-    if (!shown_) return;
+    if (!line_.shown()) return;
     const Clock::time_point now = Clock::now();
     if (done < total_ && now - last_ < std::chrono::milliseconds(250)) return;
     last_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(done - first_) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(total_ - done) / rate : 0;
-    err_ << format("\r%zu/%zu runs, %.0f runs/s, %.0f s left  ", done, total_, rate, left)
-         << std::flush;
+    line_.show(format("%zu/%zu runs, %.0f runs/s, %.0f s left  ", done, total_, rate, left));
   }
-  void clear() {
-    if (shown_) err_ << "\r\033[K" << std::flush;
-  }
+  void clear() { line_.clear(); }
 
  private:
   using Clock = std::chrono::steady_clock;
-  std::ostream& err_;
-  bool shown_;
+  ProgressLine line_;
   std::size_t total_, first_;
   Clock::time_point start_, last_;
 };

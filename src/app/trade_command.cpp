@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -41,17 +39,12 @@ bool parseRange(const std::string& text, double& from, double& to, std::string& 
   return true;
 }
 
-// A progress line on standard error when it is a terminal; nothing otherwise.
-Progress terminalProgress(const char* what) {
-  if (::isatty(STDERR_FILENO) != 1) return {};
-  return [what](std::size_t done, std::size_t total) {
-    std::cerr << format("\r%s: %zu of %zu", what, done, total) << std::flush;
+// "what: done of total" on the progress line, when it is shown.
+Progress progressOn(ProgressLine& line, const char* what) {
+  if (!line.shown()) return {};
+  return [&line, what](std::size_t done, std::size_t total) {
+    line.show(format("%s: %zu of %zu", what, done, total));
   };
-}
-
-// Clears the progress line, when there is one.
-void endProgress() {
-  if (::isatty(STDERR_FILENO) == 1) std::cerr << "\r\033[K" << std::flush;
 }
 
 nlohmann::ordered_json candidateJson(const SweepRow& row) {
@@ -85,9 +78,10 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   const ChosenVehicle& chosen = inputs.chosen;
   const ThrustHistory& history = inputs.history;
   checkThrustFile(history, chosen.vehicle, settings.to_s, err);
+  ProgressLine progress(err);
   const OptimizeResult result = optimizeTurnTime(history, chosen.vehicle, settings, command.jobs,
-                                                 terminalProgress("optimize"));
-  endProgress();
+                                                 progressOn(progress, "optimize"));
+  progress.clear();
   const int status = result.found() ? exitStatus::ok : exitStatus::notConverged;
 
   if (command.json) {
@@ -228,9 +222,10 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
   std::unique_ptr<OutputFile> csvFile, pngFile;
   if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);
   if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
+  ProgressLine progress(err);
   const TradeResult result = tradeRatios(history, chosen.vehicle, command.keys, settings,
-                                         command.jobs, terminalProgress("trade"));
-  endProgress();
+                                         command.jobs, progressOn(progress, "trade"));
+  progress.clear();
   if (!result.baseFeasible && command.json) {
     writeOut(out, jsonText({{"program", "ascent"},
                             {"version", std::string(version())},
