@@ -336,14 +336,9 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
 TradeCommands::TradeCommands(CLI::App& app) {
   auto common = [](CLI::App* sub, std::string& thrust, std::string& vehicle, unsigned& jobs,
                    bool& json) {
-    sub->add_option("--thrust", thrust, "booster thrust history, read once")
-        ->type_name("FILE")
-        ->capture_default_str();
-    sub->add_option("--vehicle", vehicle,
-                    "vehicle file (TOML; `ascent vehicle` prints the default one)")
-        ->type_name("FILE");
-    sub->add_option("--jobs", jobs, "threads (default: the machine's cores)")
-        ->check(CLI::Range(1u, 1024u));
+    addThrust(sub, thrust);
+    addVehicle(sub, vehicle);
+    addJobs(sub, jobs);
     sub->add_flag("--json", json, "print the result as one JSON object");
   };
 
@@ -392,9 +387,6 @@ TradeCommands::TradeCommands(CLI::App& app) {
       }
       trade_.keys.push_back(key);
       start = comma + 1;
-    }
-    if (trade_.fixedTurnTime && !(trade_.settings.turnTime_s >= 1)) {
-      throw CLI::ValidationError("--turn-time", "the turn time must be at least 1 s");
     }
   });
 }
