@@ -144,12 +144,12 @@ int runCommandLine(int argc, char** argv) {
   targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
 
   SweepCommand sweep;
-  std::string shard;
+  std::string sweepRange, shard;
   CLI::App* sweepApp = app.add_subcommand(
       "sweep", "Target every turn time of a range; one CSV row each and the best design");
   addThrust(sweepApp, sweep.thrustFile);
   addVehicle(sweepApp, sweep.vehicleFile);
-  sweepApp->add_option("--turn-time", sweep.range, "turn times FROM + k * STEP up to TO (s)")
+  sweepApp->add_option("--turn-time", sweepRange, "turn times FROM + k * STEP up to TO (s)")
       ->type_name("FROM:TO:STEP")
       ->required();
   addTargetSettings(sweepApp, sweep.settings);
@@ -174,9 +174,8 @@ int runCommandLine(int argc, char** argv) {
   // Checks that need the whole command line.
   app.final_callback([&] {
     if (sweepApp->parsed()) {
-      std::vector<double> turnTimes;
       std::string reason;
-      if (!parseTurnTimeRange(sweep.range, turnTimes, reason)) {
+      if (!parseTurnTimeRange(sweepRange, sweep.turnTimes, reason)) {
         throw CLI::ValidationError("--turn-time", reason);
       }
       if (!shard.empty()) {

@@ -155,9 +155,6 @@ void plotSweep(const ChartData& chart, const SweepCommand& command, OutputFile& 
 }  // namespace
 
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
-  std::vector<double> all;
-  std::string reason;
-  if (!parseTurnTimeRange(command.range, all, reason)) throw UsageError(reason);
   OutputSet files;
   addFlightInputs(files, command.thrustFile, command.vehicleFile);
   if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
@@ -174,8 +171,9 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
 
   // Shard I of N takes the turn times k = I-1, I-1+N, I-1+2N, ...
   std::vector<double> turnTimes;
-  for (std::size_t k = command.shardIndex - 1; k < all.size(); k += command.shardCount) {
-    turnTimes.push_back(all[k]);
+  for (std::size_t k = command.shardIndex - 1; k < command.turnTimes.size();
+       k += command.shardCount) {
+    turnTimes.push_back(command.turnTimes[k]);
   }
   if (!turnTimes.empty()) checkThrustFile(history, chosen.vehicle, turnTimes.back(), err);
 
