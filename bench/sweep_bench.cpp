@@ -29,7 +29,8 @@ BENCHMARK(targetOneTurnTime)->Unit(benchmark::kMillisecond);
 void sweepFiveToForty(benchmark::State& state) {
   SweepCommand sweep;
   sweep.thrustFile = thrustFile;
-  sweep.range = "5:40:1";
+  std::string reason;
+  parseTurnTimeRange("5:40:1", sweep.turnTimes, reason);
   sweep.jobs = static_cast<unsigned>(state.range(0));
   for (auto _ : state) {
     std::ostringstream out, err;

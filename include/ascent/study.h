@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -100,6 +101,13 @@ enum class Verdict {
 // "converged", "outside-design", "unreachable", "not-converged", "suborbital",
 // "escape".
 std::string_view verdictName(Verdict verdict);
+
+// The turn times a mission is flown at: from 1 s to the end of the mission
+// clock.
+constexpr double lowestTurnTime_s = 1, highestTurnTime_s = 10000;
+// Why no mission is flown at `turnTime_s` (outside those, or not a number);
+// empty when one is.
+std::string turnTimeProblem(double turnTime_s);
 
 struct TargetSettings {
   double altitude_km = 200;

@@ -35,6 +35,11 @@ struct OptimizeSettings {
 // mass and, when asked, propellant left.
 bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
 
+// A targeted turn time's verdict as written: its verdictName, or
+// "no-propellant-left" for a converged one that left no upper-stage
+// propellant (no design).
+std::string candidateVerdict(const SweepRow& row);
+
 struct OptimizeResult {
   // Every turn time targeted: the scan in turn-time order, then the search's
   // in the order flown.
@@ -67,6 +72,10 @@ enum class TradeStatus {
 };
 // "ok", "invalid", "unflyable".
 std::string_view tradeStatusName(TradeStatus status);
+
+// The unit of a ratio of spacecraft mass to a key of `unit`: "kg/N",
+// "kg/(m/s)" (a compound unit), "kg" for a key without a unit ("-").
+std::string ratioUnit(const std::string& unit);
 
 struct TradeSettings {
   double turnTime_s = 50;   // the turn time held fixed

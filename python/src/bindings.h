@@ -88,7 +88,4 @@ auto withoutLock(Study study) {
   }
 }
 
-// The problems of a turn time the program would not fly; empty when none.
-std::string turnTimeProblem(double turnTime_s);
-
 }  // namespace ascent::python

@@ -10,10 +10,6 @@ namespace ascent::python {
   throw py::error_already_set();
 }
 
-std::string turnTimeProblem(double turnTime_s) {
-  return turnTime_s >= 1 ? "" : "the turn time must be at least 1 s";
-}
-
 Progress checkingSignals() {
   return [](std::size_t, std::size_t) {
     py::gil_scoped_acquire locked;

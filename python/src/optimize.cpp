@@ -8,15 +8,6 @@ namespace ascent::python {
 
 namespace {
 
-// A converged turn time without propellant left is no design.
-std::string verdictOf(const SweepRow& row) {
-  if (row.verdict == Verdict::Converged && row.hasMission &&
-      !(row.mission.remainingPropellant_kg >= 0)) {
-    return "no-propellant-left";
-  }
-  return std::string(verdictName(row.verdict));
-}
-
 // Every turn time targeted, in the order targeted.
 Table candidateTable(const std::vector<SweepRow>& rows) {
   const double none = std::numeric_limits<double>::quiet_NaN();
@@ -26,7 +17,7 @@ Table candidateTable(const std::vector<SweepRow>& rows) {
   for (const SweepRow& row : rows) {
     const bool has = row.hasMission;
     turnTime.push_back(row.turnTime_s);
-    verdicts.append(py::str(verdictOf(row)));
+    verdicts.append(py::str(candidateVerdict(row)));
     missions.push_back(static_cast<std::int64_t>(row.missions));
     limit.push_back(has ? row.mission.limitDeg : none);
     scm.push_back(has ? row.mission.sizing.SC_M : none);

@@ -11,15 +11,6 @@ namespace ascent::python {
 
 namespace {
 
-// "kg/N", "kg/(m/s)", "kg" for a key without a unit.
-std::string ratioUnit(const std::string& unit) {
-  if (unit == "-") return "kg";
-  if (unit.find('/') != std::string::npos || unit.find('^') != std::string::npos) {
-    return "kg/(" + unit + ")";
-  }
-  return "kg/" + unit;
-}
-
 // The rows, largest effect first; NaN where a row has no number.
 Table tradeTable(const std::vector<TradeRow>& rows) {
   const double none = std::numeric_limits<double>::quiet_NaN();

@@ -115,6 +115,7 @@ def failing_vehicle():
      ascent.FlightFailed, 106),
     (lambda: ascent.ThrustHistory.from_arrays([1, 2], [1e6]), ValueError, None),
     (lambda: ascent.fly(0.5, 24), ValueError, None),
+    (lambda: ascent.fly(10001, 24), ValueError, None),
     (lambda: ascent.fly(18, 24, thrust="s1.dat"), TypeError, None),
     (lambda: ascent.target(18, tolerance_km=0), ValueError, None),
 ])

@@ -37,17 +37,6 @@ int runDialogue(bool utf8, const Vehicle* vehicle) {
   return runProgram(standardInput, standardOutput, files, options);
 }
 
-void addThrust(CLI::App* app, std::string& file) {
-  app->add_option("--thrust", file, "booster thrust history, read once")
-      ->type_name("FILE")
-      ->capture_default_str();
-}
-
-void addVehicle(CLI::App* app, std::string& file) {
-  app->add_option("--vehicle", file, "vehicle file (TOML; `ascent vehicle` prints the default one)")
-      ->type_name("FILE");
-}
-
 void addMinimumPerigee(CLI::App* app, double& minimumPerigee_km) {
   addReal(app, "--min-perigee", minimumPerigee_km,
           "an orbit's perigee is at least this (km), default 100")
@@ -59,7 +48,7 @@ void addTargetSettings(CLI::App* app, TargetSettings& settings) {
           "wanted average orbit altitude (km), default 200")
       ->check(realDomain(domain::lowestAltitude_km, domain::highestAltitude_km, "km"));
   addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1")
-      ->check(realDomain(0, domain::highestTolerance_km, "km"));
+      ->check(realDomain(domain::toleranceAbove_km, domain::highestTolerance_km, "km", false));
   app->add_option("--max-missions", settings.maxMissions, "mission budget, default 25")
       ->type_name("N")
       ->check(decimalInteger(1, domain::highestMissions));
@@ -69,11 +58,10 @@ void addTargetSettings(CLI::App* app, TargetSettings& settings) {
   addMinimumPerigee(app, settings.minimumPerigee_km);
 }
 
-// A turn time the dialogue would fly, before the mission clock runs out.
-std::string turnTimeCheck(double turnTime_s) {
-  if (!(turnTime_s >= domain::lowestTurnTime_s)) return "the turn time must be at least 1 s";
-  if (!(turnTime_s <= domain::highestTurnTime_s)) return "the turn time must be at most 10000 s";
-  return "";
+CLI::Option* addTurnTime(CLI::App* app, double& turnTime_s) {
+  return addReal(app, "--turn-time", turnTime_s, "turn time (s)")
+      ->required()
+      ->check(realDomain(domain::lowestTurnTime_s, domain::highestTurnTime_s, "s"));
 }
 
 // The output of --help and --version, whose failed write is an error too.
@@ -137,7 +125,7 @@ int runCommandLine(int argc, char** argv) {
   CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");
   addThrust(flyApp, fly.thrustFile);
   addVehicle(flyApp, fly.vehicleFile);
-  addReal(flyApp, "--turn-time", fly.turnTime_s, "turn time (s)")->required();
+  addTurnTime(flyApp, fly.turnTime_s);
   addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")
       ->required()
       ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
@@ -151,17 +139,17 @@ int runCommandLine(int argc, char** argv) {
       "target", "Find the limit whose mission has the wanted average altitude at one turn time");
   addThrust(targetApp, target.thrustFile);
   addVehicle(targetApp, target.vehicleFile);
-  addReal(targetApp, "--turn-time", target.turnTime_s, "turn time (s)")->required();
+  addTurnTime(targetApp, target.turnTime_s);
   addTargetSettings(targetApp, target.settings);
   targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
 
   SweepCommand sweep;
-  std::string shard;
+  std::string sweepRange, shard;
   CLI::App* sweepApp = app.add_subcommand(
       "sweep", "Target every turn time of a range; one CSV row each and the best design");
   addThrust(sweepApp, sweep.thrustFile);
   addVehicle(sweepApp, sweep.vehicleFile);
-  sweepApp->add_option("--turn-time", sweep.range, "turn times FROM + k * STEP up to TO (s)")
+  sweepApp->add_option("--turn-time", sweepRange, "turn times FROM + k * STEP up to TO (s)")
       ->type_name("FROM:TO:STEP")
       ->required();
   addTargetSettings(sweepApp, sweep.settings);
@@ -169,9 +157,7 @@ int runCommandLine(int argc, char** argv) {
       ->type_name("FILE");
   sweepApp->add_option("--plot", sweep.plotFile, "chart SC_M and the limit against turn time")
       ->type_name("FILE.png");
-  sweepApp->add_option("--jobs", sweep.jobs, "threads (default: the machine's cores)")
-      ->type_name("N")
-      ->check(decimalInteger(1, domain::highestJobs));
+  addJobs(sweepApp, sweep.jobs);
   sweepApp->add_option("--shard", shard, "fly every N-th turn time from the I-th (header in 1/N)")
       ->type_name("I/N");
 
@@ -187,26 +173,10 @@ int runCommandLine(int argc, char** argv) {
 
   // Checks that need the whole command line.
   app.final_callback([&] {
-    for (const TargetSettings* settings : {targetApp->parsed() ? &target.settings : nullptr,
-                                           sweepApp->parsed() ? &sweep.settings : nullptr}) {
-      if (settings != nullptr && !(settings->tolerance_km > 0)) {
-        throw CLI::ValidationError("--tolerance", "the tolerance must be positive");
-      }
-    }
-    if (flyApp->parsed() && !turnTimeCheck(fly.turnTime_s).empty()) {
-      throw CLI::ValidationError("--turn-time", turnTimeCheck(fly.turnTime_s));
-    }
-    if (targetApp->parsed() && !turnTimeCheck(target.turnTime_s).empty()) {
-      throw CLI::ValidationError("--turn-time", turnTimeCheck(target.turnTime_s));
-    }
     if (sweepApp->parsed()) {
-      std::vector<double> turnTimes;
       std::string reason;
-      if (!parseTurnTimeRange(sweep.range, turnTimes, reason)) {
+      if (!parseTurnTimeRange(sweepRange, sweep.turnTimes, reason)) {
         throw CLI::ValidationError("--turn-time", reason);
-      }
-      if (!turnTimeCheck(turnTimes.front()).empty()) {
-        throw CLI::ValidationError("--turn-time", turnTimeCheck(turnTimes.front()));
       }
       if (!shard.empty()) {
         unsigned long index = 0, count = 0;

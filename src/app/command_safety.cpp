@@ -1,6 +1,7 @@
 #include "app/command_safety.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -42,13 +43,16 @@ CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
       ->type_name("NUMBER");
 }
 
-CLI::Validator realDomain(double lowest, double highest, const std::string& unit) {
-  const std::string range = format("%.15g to %.15g %s", lowest, highest, unit.c_str());
+CLI::Validator realDomain(double lowest, double highest, const std::string& unit,
+                          bool lowestIncluded) {
+  std::string range = format("%.15g to %.15g %s", lowest, highest, unit.c_str());
+  if (!lowestIncluded) range += format(", %.15g excluded", lowest);
   return CLI::Validator(
-      [lowest, highest, range](std::string& text) -> std::string {
+      [lowest, highest, lowestIncluded, range](std::string& text) -> std::string {
         double value = 0;
         if (!parseReal(text, value)) return "'" + text + "' is not a number";
-        if (!(value >= lowest && value <= highest)) {
+        const bool aboveLowest = lowestIncluded ? value >= lowest : value > lowest;
+        if (!(aboveLowest && value <= highest)) {
           return "'" + text + "' is outside " + range;
         }
         return "";
@@ -78,6 +82,32 @@ CLI::Validator decimalInteger(long lowest, long highest) {
         return "";
       },
       "");
+}
+
+void addThrust(CLI::App* app, std::string& file) {
+  app->add_option("--thrust", file, "booster thrust history, read once")
+      ->type_name("FILE")
+      ->capture_default_str();
+}
+
+void addVehicle(CLI::App* app, std::string& file, const std::string& description) {
+  app->add_option("--vehicle", file, description)->type_name("FILE");
+}
+
+void addJobs(CLI::App* app, unsigned& jobs) {
+  app->add_option("--jobs", jobs, "threads (default: the machine's cores)")
+      ->type_name("N")
+      ->check(decimalInteger(1, domain::highestJobs));
+}
+
+ProgressLine::ProgressLine(std::ostream& err) : err_(err), shown_(::isatty(STDERR_FILENO) == 1) {}
+
+void ProgressLine::show(std::string_view text) {
+  if (shown_) err_ << '\r' << text << std::flush;
+}
+
+void ProgressLine::clear() {
+  if (shown_) err_ << "\r\033[K" << std::flush;
 }
 
 void installCommandSignalHandlers() {

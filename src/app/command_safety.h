@@ -27,8 +27,10 @@ struct UsageError : std::runtime_error {
 CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
                      const std::string& description);
 
-// A number option inside [lowest, highest] (`unit` for the message).
-CLI::Validator realDomain(double lowest, double highest, const std::string& unit);
+// A number option inside [lowest, highest] (`unit` for the message); with
+// `lowestIncluded` false, inside (lowest, highest].
+CLI::Validator realDomain(double lowest, double highest, const std::string& unit,
+                          bool lowestIncluded = true);
 // A decimal integer inside [lowest, highest]: no sign, exponent or base prefix.
 CLI::Validator decimalInteger(long lowest, long highest);
 // Reads `text` as a decimal integer in [lowest, highest]; false when it is not.
@@ -37,15 +39,41 @@ bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long h
 
 // The domains of the design commands' numbers.
 namespace domain {
-constexpr double lowestTurnTime_s = 1, highestTurnTime_s = 10000;  // the mission clock's end
+constexpr double lowestTurnTime_s = ascent::lowestTurnTime_s;
+constexpr double highestTurnTime_s = ascent::highestTurnTime_s;
 constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
 constexpr double lowestAltitude_km = 1, highestAltitude_km = 100000;
-constexpr double lowestTolerance_km = 1e-6, highestTolerance_km = 1000;
+constexpr double toleranceAbove_km = 0, highestTolerance_km = 1000;
 constexpr double lowestPerigee_km = 0, highestPerigee_km = 100000;
 constexpr long highestMissions = 100000;
 constexpr long highestJobs = 1024;
 constexpr unsigned long highestSweepTurnTimes = 1000000;
 }  // namespace domain
+
+// The options every command that flies shares, spelt and checked alike.
+void addThrust(CLI::App* app, std::string& file);
+void addVehicle(CLI::App* app, std::string& file,
+                const std::string& description =
+                    "vehicle file (TOML; `ascent vehicle` prints the default one)");
+void addJobs(CLI::App* app, unsigned& jobs);
+
+// The line a long command rewrites on standard error as its work is done.
+// Only a terminal shows it: a file or a pipe would keep every rewrite.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream& err);
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  bool shown() const { return shown_; }
+  // Replaces the line with `text`.
+  void show(std::string_view text);
+  // Leaves the line empty for what the command writes next.
+  void clear();
+
+ private:
+  std::ostream& err_;
+  bool shown_;
+};
 
 // From now on SIGINT, SIGTERM and SIGHUP end gnuplot, remove every temporary
 // file and directory, and then end the program as the signal would; a failed

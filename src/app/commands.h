@@ -81,7 +81,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
 struct SweepCommand {
   std::string thrustFile = "s1.dat";
   std::string vehicleFile;
-  std::string range;  // FROM:TO:STEP, seconds
+  std::vector<double> turnTimes;  // every one of the range, as parseTurnTimeRange gives them
   TargetSettings settings;
   std::string csvFile;   // empty: standard output
   std::string plotFile;  // empty: none

@@ -97,35 +97,27 @@ class InterruptScope {
   struct sigaction previous_[2];
 };
 
-// Runs done, runs per second and time left, on one line of a terminal.
+// Runs done, runs per second and time left on the progress line, at most
+// four times a second: a campaign delivers runs far faster than anyone reads.
 class Progress {
  public:
   Progress(std::ostream& err, std::size_t total, std::size_t done)
-      : err_(err),
-        shown_(::isatty(STDERR_FILENO) == 1),
-        total_(total),
-        first_(done),
-        start_(Clock::now()),
-        last_(start_) {}
+      : line_(err), total_(total), first_(done), start_(Clock::now()), last_(start_) {}
   void update(std::size_t done) {
-    if (!shown_) return;
+    if (!line_.shown()) return;
     const Clock::time_point now = Clock::now();
     if (done < total_ && now - last_ < std::chrono::milliseconds(250)) return;
     last_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(done - first_) / seconds : 0;
     const double left = rate > 0 ? static_cast<double>(total_ - done) / rate : 0;
-    err_ << format("\r%zu/%zu runs, %.0f runs/s, %.0f s left  ", done, total_, rate, left)
-         << std::flush;
+    line_.show(format("%zu/%zu runs, %.0f runs/s, %.0f s left  ", done, total_, rate, left));
   }
-  void clear() {
-    if (shown_) err_ << "\r\033[K" << std::flush;
-  }
+  void clear() { line_.clear(); }
 
  private:
   using Clock = std::chrono::steady_clock;
-  std::ostream& err_;
-  bool shown_;
+  ProgressLine line_;
   std::size_t total_, first_;
   Clock::time_point start_, last_;
 };
@@ -628,51 +620,35 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
                    "the dispersion file (TOML); with --merge the shards' CSV files")
       ->type_name("FILE");
   app_->add_option("--runs", c.runs, "runs 0 to N-1, or A to B-1")->type_name("N|A:B");
-  app_->add_option_function<std::uint64_t>(
-          "--seed", [&c](std::uint64_t seed) { c.seed = seed, c.seedGiven = true; },
-          "the campaign's seed: the same seed draws the same values")
-      ->type_name("S");
-  auto real = [this](const char* name, double& value, bool& given, const char* description) {
-    return app_
-        ->add_option_function<std::string>(
-            name,
-            [&value, &given, name](const std::string& text) {
-              if (!parseReal(text, value)) {
-                throw CLI::ValidationError(name, "'" + text + "' is not a number");
-              }
-              given = true;
-            },
-            description)
-        ->type_name("NUMBER");
-  };
-  real("--turn-time", c.turnTime_s, c.turnTimeGiven, "turn time of every run (s)")
-      ->check(realDomain(domain::lowestTurnTime_s, domain::highestTurnTime_s, "s"));
+  CLI::Option* seed =
+      app_->add_option("--seed", c.seed, "the campaign's seed: the same seed draws the same values")
+          ->type_name("S");
+  CLI::Option* turnTime =
+      addReal(app_, "--turn-time", c.turnTime_s, "turn time of every run (s)")
+          ->check(realDomain(domain::lowestTurnTime_s, domain::highestTurnTime_s, "s"));
   CLI::Option* limit =
-      real("--limit", c.limitDeg, c.limitGiven,
-           "limit of every run (deg); default: targeted on the nominal vehicle")
+      addReal(app_, "--limit", c.limitDeg,
+              "limit of every run (deg); default: targeted on the nominal vehicle")
           ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
   app_->add_flag("--retarget", c.retarget, "target each run's orbit again at the turn time")
       ->excludes(limit);
-  app_->add_option("--vehicle", c.vehicleFile, "the nominal vehicle (a vehicle file)")
-      ->type_name("FILE");
-  app_->add_option("--thrust", c.thrustFile, "booster thrust history")
-      ->type_name("FILE")
-      ->capture_default_str();
+  addVehicle(app_, c.vehicleFile, "the nominal vehicle (a vehicle file)");
+  addThrust(app_, c.thrustFile);
   app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it")
       ->type_name("FILE.csv");
   app_->add_flag("--json", c.json, "print the summary as JSON");
-  app_->add_option("--jobs", c.jobs, "threads (default: the machine's cores)")
-      ->check(CLI::Range(1u, 1024u));
+  addJobs(app_, c.jobs);
   app_->add_flag("--resume", c.resume, "fly only the runs missing from the --csv file");
   app_->add_option("--plot", c.plotDirectory, "draw the charts into DIR")->type_name("DIR");
   app_->add_option("--merge", c.mergeFile, "merge the shards' CSV files (FILE...) into OUT.csv")
       ->type_name("OUT.csv");
-  app_->callback([this] {
-    const DispersionsCommand& c = command_;
+  app_->callback([this, seed, turnTime, limit] {
+    DispersionsCommand& c = command_;
+    c.limitGiven = limit->count() > 0;
     if (!c.mergeFile.empty()) {
       if (c.files.empty()) throw CLI::ValidationError("--merge", "name the shards' CSV files");
-      if (!c.runs.empty() || c.seedGiven || c.turnTimeGiven || c.limitGiven || c.retarget ||
-          c.resume || !c.csvFile.empty() || !c.vehicleFile.empty()) {
+      if (!c.runs.empty() || seed->count() > 0 || turnTime->count() > 0 || c.limitGiven ||
+          c.retarget || c.resume || !c.csvFile.empty() || !c.vehicleFile.empty()) {
         throw CLI::ValidationError("--merge",
                                    "takes only the shards, --json and --plot: the campaign is "
                                    "in their manifests");
@@ -683,11 +659,8 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
       throw CLI::ValidationError("FILE", "name one dispersion file");
     }
     if (c.runs.empty()) throw CLI::RequiredError("--runs");
-    if (!c.seedGiven) throw CLI::RequiredError("--seed");
-    if (!c.turnTimeGiven) throw CLI::RequiredError("--turn-time");
-    if (!(c.turnTime_s >= 1)) {
-      throw CLI::ValidationError("--turn-time", "the turn time must be at least 1 s");
-    }
+    if (seed->count() == 0) throw CLI::RequiredError("--seed");
+    if (turnTime->count() == 0) throw CLI::RequiredError("--turn-time");
     if (c.resume && c.csvFile.empty()) {
       throw CLI::ValidationError("--resume", "needs the --csv file to resume");
     }

@@ -15,11 +15,9 @@ struct DispersionsCommand {
   std::vector<std::string> files;  // the dispersion file; with --merge the shards
   std::string runs;                // N or A:B
   std::uint64_t seed = 0;
-  bool seedGiven = false;
   double turnTime_s = 0;
-  bool turnTimeGiven = false;
   double limitDeg = 0;
-  bool limitGiven = false;
+  bool limitGiven = false;  // false: targeted on the nominal vehicle
   bool retarget = false;
   std::string vehicleFile;
   std::string thrustFile = "s1.dat";

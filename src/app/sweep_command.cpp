@@ -4,8 +4,6 @@
 // Each turn time is targeted from the same first guess as `ascent target`,
 // never from a neighbour's answer: a row depends only on its turn time, so
 // the rows are the same bytes whatever the threads and shards.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -154,31 +152,9 @@ void plotSweep(const ChartData& chart, const SweepCommand& command, OutputFile& 
   png.write(runGnuplot(script, 1).front());
 }
 
-// "\rSweep: 12 of 400 turn times" on a terminal, rewritten as rows arrive.
-class Progress {
- public:
-  Progress(std::ostream& err, std::size_t total)
-      : err_(err), total_(total), shown_(::isatty(STDERR_FILENO) == 1) {}
-  void row(std::size_t done) {
-    if (!shown_) return;
-    err_ << "\rSweep: " << done << " of " << count(total_, "turn time") << std::flush;
-  }
-  void clear() {
-    if (shown_) err_ << "\r\033[K" << std::flush;
-  }
-
- private:
-  std::ostream& err_;
-  std::size_t total_;
-  bool shown_;
-};
-
 }  // namespace
 
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
-  std::vector<double> all;
-  std::string reason;
-  if (!parseTurnTimeRange(command.range, all, reason)) throw UsageError(reason);
   OutputSet files;
   addFlightInputs(files, command.thrustFile, command.vehicleFile);
   if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
@@ -195,8 +171,9 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
 
   // Shard I of N takes the turn times k = I-1, I-1+N, I-1+2N, ...
   std::vector<double> turnTimes;
-  for (std::size_t k = command.shardIndex - 1; k < all.size(); k += command.shardCount) {
-    turnTimes.push_back(all[k]);
+  for (std::size_t k = command.shardIndex - 1; k < command.turnTimes.size();
+       k += command.shardCount) {
+    turnTimes.push_back(command.turnTimes[k]);
   }
   if (!turnTimes.empty()) checkThrustFile(history, chosen.vehicle, turnTimes.back(), err);
 
@@ -211,7 +188,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   if (command.shardIndex == 1) emit(csvHeader);
   std::size_t delivered = 0, converged = 0, missions = 0;
   ChartData chart;
-  Progress progress(err, turnTimes.size());
+  ProgressLine progress(err);
   sweepTurnTimes(
       history, chosen.vehicle, turnTimes, command.settings, command.jobs, [&](const SweepRow& row) {
         emit(csvRow(row));
@@ -230,7 +207,10 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
             chart.best = row;
           }
         }
-        progress.row(delivered);
+        if (progress.shown()) {
+          progress.show("Sweep: " + std::to_string(delivered) + " of " +
+                        count(turnTimes.size(), "turn time"));
+        }
       });
   progress.clear();
 

@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -41,30 +39,17 @@ bool parseRange(const std::string& text, double& from, double& to, std::string& 
   return true;
 }
 
-// A progress line on standard error when it is a terminal; nothing otherwise.
-Progress terminalProgress(const char* what) {
-  if (::isatty(STDERR_FILENO) != 1) return {};
-  return [what](std::size_t done, std::size_t total) {
-    std::cerr << format("\r%s: %zu of %zu", what, done, total) << std::flush;
+// "what: done of total" on the progress line, when it is shown.
+Progress progressOn(ProgressLine& line, const char* what) {
+  if (!line.shown()) return {};
+  return [&line, what](std::size_t done, std::size_t total) {
+    line.show(format("%s: %zu of %zu", what, done, total));
   };
-}
-
-// Clears the progress line, when there is one.
-void endProgress() {
-  if (::isatty(STDERR_FILENO) == 1) std::cerr << "\r\033[K" << std::flush;
-}
-
-std::string verdictOf(const SweepRow& row) {
-  if (row.verdict == Verdict::Converged && row.hasMission &&
-      !(row.mission.remainingPropellant_kg >= 0)) {
-    return "no-propellant-left";
-  }
-  return std::string(verdictName(row.verdict));
 }
 
 nlohmann::ordered_json candidateJson(const SweepRow& row) {
   return {{"turn_time_s", row.turnTime_s},
-          {"verdict", verdictOf(row)},
+          {"verdict", candidateVerdict(row)},
           {"missions", row.missions},
           {"limit_deg", row.hasMission ? nlohmann::ordered_json(row.mission.limitDeg) : nullptr},
           {"SC_M_kg", row.hasMission ? nlohmann::ordered_json(row.mission.sizing.SC_M) : nullptr},
@@ -81,15 +66,6 @@ std::string designLine(const SweepRow& row) {
       r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
 }
 
-// "kg/N", "kg/(m/s)", "kg/kg", "kg" for a key without a unit.
-std::string ratioUnit(const std::string& unit) {
-  if (unit == "-") return "kg";
-  if (unit.find('/') != std::string::npos || unit.find('^') != std::string::npos) {
-    return "kg/(" + unit + ")";
-  }
-  return "kg/" + unit;
-}
-
 }  // namespace
 
 int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err) {
@@ -102,9 +78,10 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   const ChosenVehicle& chosen = inputs.chosen;
   const ThrustHistory& history = inputs.history;
   checkThrustFile(history, chosen.vehicle, settings.to_s, err);
+  ProgressLine progress(err);
   const OptimizeResult result = optimizeTurnTime(history, chosen.vehicle, settings, command.jobs,
-                                                 terminalProgress("optimize"));
-  endProgress();
+                                                 progressOn(progress, "optimize"));
+  progress.clear();
   const int status = result.found() ? exitStatus::ok : exitStatus::notConverged;
 
   if (command.json) {
@@ -245,9 +222,10 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
   std::unique_ptr<OutputFile> csvFile, pngFile;
   if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);
   if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
+  ProgressLine progress(err);
   const TradeResult result = tradeRatios(history, chosen.vehicle, command.keys, settings,
-                                         command.jobs, terminalProgress("trade"));
-  endProgress();
+                                         command.jobs, progressOn(progress, "trade"));
+  progress.clear();
   if (!result.baseFeasible && command.json) {
     writeOut(out, jsonText({{"program", "ascent"},
                             {"version", std::string(version())},
@@ -358,14 +336,9 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
 TradeCommands::TradeCommands(CLI::App& app) {
   auto common = [](CLI::App* sub, std::string& thrust, std::string& vehicle, unsigned& jobs,
                    bool& json) {
-    sub->add_option("--thrust", thrust, "booster thrust history, read once")
-        ->type_name("FILE")
-        ->capture_default_str();
-    sub->add_option("--vehicle", vehicle,
-                    "vehicle file (TOML; `ascent vehicle` prints the default one)")
-        ->type_name("FILE");
-    sub->add_option("--jobs", jobs, "threads (default: the machine's cores)")
-        ->check(CLI::Range(1u, 1024u));
+    addThrust(sub, thrust);
+    addVehicle(sub, vehicle);
+    addJobs(sub, jobs);
     sub->add_flag("--json", json, "print the result as one JSON object");
   };
 
@@ -414,9 +387,6 @@ TradeCommands::TradeCommands(CLI::App& app) {
       }
       trade_.keys.push_back(key);
       start = comma + 1;
-    }
-    if (trade_.fixedTurnTime && !(trade_.settings.turnTime_s >= 1)) {
-      throw CLI::ValidationError("--turn-time", "the turn time must be at least 1 s");
     }
   });
 }

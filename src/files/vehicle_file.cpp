@@ -13,6 +13,8 @@
 #include <optional>
 
 #include "ascent/ascent.h"
+#include "ascent/campaign.h"
+#include "files/dispersion_file.h"
 #include "files/output_set.h"
 
 namespace ascent {
@@ -190,16 +192,6 @@ std::string readVehicleText(const std::string& path) {
   return text;
 }
 
-// FNV-1a, 64 bits: small, fixed and the same on every machine.
-std::uint64_t fnv1a(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 }  // namespace
 
 VehicleFile parseVehicleText(std::string_view text, const std::string& name) {
@@ -259,10 +251,7 @@ std::string canonicalVehicleText(const Vehicle& vehicle) {
 }
 
 std::string vehicleHash(const Vehicle& vehicle) {
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx",
-                static_cast<unsigned long long>(fnv1a(canonicalVehicleText(vehicle))));
-  return hex;
+  return hashText(fnv1a(canonicalVehicleText(vehicle)));
 }
 
 }  // namespace ascent

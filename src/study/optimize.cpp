@@ -42,6 +42,14 @@ SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double 
 
 }  // namespace
 
+std::string candidateVerdict(const SweepRow& row) {
+  if (row.verdict == Verdict::Converged && row.hasMission &&
+      !(row.mission.remainingPropellant_kg >= 0)) {
+    return "no-propellant-left";
+  }
+  return std::string(verdictName(row.verdict));
+}
+
 bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
   return row.verdict == Verdict::Converged && row.hasMission &&
          (!propellantLeft || row.mission.remainingPropellant_kg >= 0) &&

@@ -75,6 +75,12 @@ std::string_view verdictName(Verdict verdict) {
   return "not-converged";
 }
 
+std::string turnTimeProblem(double turnTime_s) {
+  if (!(turnTime_s >= lowestTurnTime_s)) return "the turn time must be at least 1 s";
+  if (!(turnTime_s <= highestTurnTime_s)) return "the turn time must be at most 10000 s";
+  return "";
+}
+
 const MissionResult* TargetRun::answer() const {
   return search.best < missions.size() ? &missions[search.best] : nullptr;
 }

@@ -73,6 +73,14 @@ double mass(const Evaluation& e) {
 
 }  // namespace
 
+std::string ratioUnit(const std::string& unit) {
+  if (unit == "-") return "kg";
+  if (unit.find('/') != std::string::npos || unit.find('^') != std::string::npos) {
+    return "kg/(" + unit + ")";
+  }
+  return "kg/" + unit;
+}
+
 std::string_view tradeStatusName(TradeStatus status) {
   switch (status) {
     case TradeStatus::Ok:

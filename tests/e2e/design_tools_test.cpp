@@ -47,7 +47,7 @@ TEST_F(DesignTools, HelpAndVersionExitZeroAndUsageErrorsExitTwoWithTheUsageOnSta
       {"fly --turn-time 18 --limit 24 extra", "ascent: unexpected argument 'extra'"},
       {"fly --limit 24", "ascent: --turn-time is required"},
       {"fly --turn-time 18 --limit nan", "ascent: --limit: 'nan' is not a number"},
-      {"fly --turn-time 0.5 --limit 24", "ascent: --turn-time: the turn time must be at least 1 s"},
+      {"fly --turn-time 0.5 --limit 24", "ascent: --turn-time: '0.5' is outside 1 to 10000 s"},
       {"target --turn-time 18 --max-missions 0", "ascent: --max-missions"},
       {"target --turn-time 18 --tolerance 0", "ascent: --tolerance"},
       {"sweep --turn-time 5:4:1", "ascent: --turn-time: the turn-time range needs"},
