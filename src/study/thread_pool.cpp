@@ -16,13 +16,26 @@ unsigned resolveJobs(unsigned jobs) {
   return jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
 }
 
+namespace {
+
+// No more threads than indices.
+unsigned poolThreads(std::size_t count, unsigned jobs) {
+  return static_cast<unsigned>(
+      std::min<std::size_t>(resolveJobs(jobs), std::max<std::size_t>(count, 1)));
+}
+
+}  // namespace
+
+std::size_t runWindow(std::size_t count, unsigned jobs, std::size_t window) {
+  return std::max<std::size_t>(window, poolThreads(count, jobs));
+}
+
 std::size_t runInOrder(std::size_t count, unsigned jobs,
                        const std::function<void(std::size_t)>& work,
                        const std::function<void(std::size_t)>& deliver,
                        const std::function<bool()>& stop, std::size_t window) {
-  jobs = static_cast<unsigned>(
-      std::min<std::size_t>(resolveJobs(jobs), std::max<std::size_t>(count, 1)));
-  window = std::max<std::size_t>(window, jobs);
+  window = runWindow(count, jobs, window);
+  jobs = poolThreads(count, jobs);
   if (jobs == 1) {
     std::size_t i = 0;
     for (; i < count && !(stop && stop()); ++i) {
