@@ -13,6 +13,8 @@
 #include <limits>
 #include <memory>
 
+#include "study/target_row.h"
+
 namespace ascent {
 
 namespace {
@@ -49,20 +51,11 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
     e.row = optimum.optimum();
     return e;
   }
-  const TargetRun target =
-      targetTurnTime(history, vehicle, settings.turnTime_s, settings.optimize.target);
-  e.missions = target.missions.size();
-  e.row.turnTime_s = settings.turnTime_s;
-  e.row.verdict = target.verdict;
-  e.row.missions = target.missions.size();
-  if (const MissionResult* answer = target.answer()) {
-    e.row.hasMission = true;
-    e.row.mission = *answer;
-  }
-  if (target.verdict != Verdict::Converged || !e.row.hasMission ||
-      !std::isfinite(e.row.mission.sizing.SC_M_unrounded)) {
+  e.row = targetRow(history, vehicle, settings.turnTime_s, settings.optimize.target);
+  e.missions = e.row.missions;
+  if (!feasibleDesign(e.row, false)) {
     e.status = TradeStatus::Unflyable;
-    e.reason = "targeting the orbit gives " + std::string(verdictName(target.verdict));
+    e.reason = "targeting the orbit gives " + std::string(verdictName(e.row.verdict));
   }
   return e;
 }
