@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 
 #include "study/target_row.h"
 
@@ -102,7 +101,8 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
     const double h = x != 0 ? settings.relativeStep * std::fabs(x) : settings.relativeStep;
     for (std::size_t j = 0; j < 4; ++j) values[1 + 4 * k + j] = x + multiples[j] * h;
   }
-  std::vector<std::unique_ptr<Evaluation>> pending(count);
+  // Every evaluation is kept, so each thread writes its own element of a
+  // vector sized up front; the pool's delivery orders only the progress.
   std::vector<Evaluation> done(count);
   std::size_t delivered = 0;
   runInOrder(
@@ -110,11 +110,9 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
       [&](std::size_t i) {
         Vehicle changed = vehicle;
         if (i > 0) traded[(i - 1) / 4]->set(changed, values[i]);
-        pending[i] = std::make_unique<Evaluation>(evaluate(history, changed, settings));
+        done[i] = evaluate(history, changed, settings);
       },
-      [&](std::size_t i) {
-        done[i] = std::move(*pending[i]);
-        pending[i].reset();
+      [&](std::size_t) {
         if (progress) progress(++delivered, count);
       });
 
