@@ -167,8 +167,6 @@ bool inDomain(KeyDomain domain, double value) {
       return value >= -90 && value <= 90;
     case KeyDomain::Angle:
       return value >= 0 && value < 90;
-    case KeyDomain::Fraction:
-      return value >= 0 && value <= 1;
   }
   return false;
 }
@@ -185,8 +183,6 @@ std::string_view domainText(KeyDomain domain) {
       return "from -90 to 90";
     case KeyDomain::Angle:
       return "from 0 up to (not including) 90";
-    case KeyDomain::Fraction:
-      return "from 0 to 1";
   }
   return "";
 }
