@@ -28,7 +28,6 @@ DerivedVehicle::DerivedVehicle(const Vehicle& v) {
   startupTime_s =
       2 * v.upper.startup_propellant_kg * v.upper.exhaust_velocity_mps / v.upper.thrust_N;
   targetOrbitSpeed_mps = std::sqrt(earthMu / (earthRadius + v.guidance.target_altitude_m));
-  propellantLoaded_kg = v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg;
 
   // A table the drag model cannot take (vehicleProblems names it) keeps the
   // standard one rather than read outside its rows.

@@ -35,7 +35,6 @@ struct DerivedVehicle {
   double mainExitArea_m2 = 0;
   double startupTime_s = 0;  // a linear ramp to full thrust that burns the start-up propellant
   double targetOrbitSpeed_mps = 0;
-  double propellantLoaded_kg = 0;  // start-up + mainstage, for the re-sizing
 
   DragModel drag;
 };
