@@ -42,4 +42,9 @@ struct DerivedVehicle {
 // The default vehicle's derived values, computed once.
 const DerivedVehicle& defaultDerivedVehicle();
 
+// The main engines' start-up time (DerivedVehicle::startupTime_s). The checks
+// of a vehicle file use it too, so that what they reject is what would be
+// flown, to the bit.
+double upperStartupTime_s(const Vehicle& v);
+
 }  // namespace ascent
