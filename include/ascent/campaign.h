@@ -81,8 +81,6 @@ class Sampler {
           std::vector<Correlation> correlations = {});
 
   const std::vector<Dispersion>& dispersions() const { return dispersions_; }
-  const std::vector<Correlation>& correlations() const { return correlations_; }
-  const Vehicle& nominal() const { return nominal_; }
   // The value of every dispersion for run `run`, in the key's own unit.
   void draw(std::uint64_t seed, std::uint64_t run, std::span<double> values) const;
   // The nominal vehicle with these values put in.

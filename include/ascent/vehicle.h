@@ -181,7 +181,6 @@ enum class KeyDomain {
   Count,        // a whole number >= 1
   Latitude,     // -90 .. 90
   Angle,        // 0 .. 90 (degrees)
-  Fraction,     // 0 .. 1
 };
 
 // One scalar field of the vehicle under its dotted key.

@@ -15,8 +15,6 @@ namespace ascent::python {
 
 namespace {
 
-constexpr const char* classNames[] = {"orbit", "suborbital", "escape", "abandoned", "failed"};
-
 // Runs first <= i < end from an int N (0 to N-1) or a range with step 1.
 void runsOf(const py::object& runs, std::uint64_t& first, std::uint64_t& end) {
   if (py::isinstance<py::int_>(runs) && !py::isinstance<py::bool_>(runs)) {
@@ -61,7 +59,9 @@ py::dict statistics(const OutputStatistics& s) {
 
 py::dict summaryObject(const CampaignSummary& s) {
   py::dict outcomes, outputs;
-  for (std::size_t c = 0; c < std::size(classNames); ++c) outcomes[classNames[c]] = s.byClass[c];
+  for (std::size_t c = 0; c < std::size(s.byClass); ++c) {
+    outcomes[py::str(std::string(flightClassName(static_cast<FlightClass>(c))))] = s.byClass[c];
+  }
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     outputs[py::str(std::string(campaignOutputName(static_cast<CampaignOutput>(k))))] =
         statistics(s.outputs[k]);

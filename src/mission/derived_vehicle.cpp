@@ -25,10 +25,8 @@ DerivedVehicle::DerivedVehicle(const Vehicle& v) {
                                                   t.separation_coast_s + t.first_startup_step_s);
   upperRefArea_m2 = pi * v.upper.diameter_squared_m2 / 4;
   mainExitArea_m2 = v.upper.engine_count * pi * v.upper.exit_diameter_squared_m2 / 4;
-  startupTime_s =
-      2 * v.upper.startup_propellant_kg * v.upper.exhaust_velocity_mps / v.upper.thrust_N;
+  startupTime_s = upperStartupTime_s(v);
   targetOrbitSpeed_mps = std::sqrt(earthMu / (earthRadius + v.guidance.target_altitude_m));
-  propellantLoaded_kg = v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg;
 
   // A table the drag model cannot take (vehicleProblems names it) keeps the
   // standard one rather than read outside its rows.
@@ -42,6 +40,10 @@ DerivedVehicle::DerivedVehicle(const Vehicle& v) {
     }
   }
   drag.scale = v.aero.drag_scale;
+}
+
+double upperStartupTime_s(const Vehicle& v) {
+  return 2 * v.upper.startup_propellant_kg * v.upper.exhaust_velocity_mps / v.upper.thrust_N;
 }
 
 const DerivedVehicle& defaultDerivedVehicle() {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "mission/vehicle.h"
 #include "physics/drag.h"
 
 namespace ascent {
@@ -167,8 +168,6 @@ bool inDomain(KeyDomain domain, double value) {
       return value >= -90 && value <= 90;
     case KeyDomain::Angle:
       return value >= 0 && value < 90;
-    case KeyDomain::Fraction:
-      return value >= 0 && value <= 1;
   }
   return false;
 }
@@ -185,8 +184,6 @@ std::string_view domainText(KeyDomain domain) {
       return "from -90 to 90";
     case KeyDomain::Angle:
       return "from 0 up to (not including) 90";
-    case KeyDomain::Fraction:
-      return "from 0 to 1";
   }
   return "";
 }
@@ -224,8 +221,7 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
         "timeline.first_startup_step_s = " + number(t.first_startup_step_s) +
         " must be shorter than timeline.ullage_jettison_s = " + number(t.ullage_jettison_s));
   }
-  const double startupTime =
-      2 * v.upper.startup_propellant_kg * v.upper.exhaust_velocity_mps / v.upper.thrust_N;
+  const double startupTime = upperStartupTime_s(v);
   if (std::isfinite(startupTime) && !(t.first_startup_step_s < startupTime)) {
     problems.push_back("timeline.first_startup_step_s = " + number(t.first_startup_step_s) +
                        " must be shorter than the main-engine start-up, " + number(startupTime) +
@@ -260,8 +256,9 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
   }
   // The drag table: Mach numbers from 0, strictly increasing, finite values.
   const auto& table = v.aero.drag_table;
-  if (table.empty() || table.size() > 16) {
-    problems.push_back("aero.drag_table must have from 1 to 16 rows");
+  if (table.empty() || table.size() > DragModel::maxSegments) {
+    problems.push_back("aero.drag_table must have from 1 to " +
+                       std::to_string(DragModel::maxSegments) + " rows");
   } else {
     if (table.front().mach != 0) {
       problems.push_back("aero.drag_table row 1: mach = " + number(table.front().mach) +

@@ -35,12 +35,16 @@ struct DerivedVehicle {
   double mainExitArea_m2 = 0;
   double startupTime_s = 0;  // a linear ramp to full thrust that burns the start-up propellant
   double targetOrbitSpeed_mps = 0;
-  double propellantLoaded_kg = 0;  // start-up + mainstage, for the re-sizing
 
   DragModel drag;
 };
 
 // The default vehicle's derived values, computed once.
 const DerivedVehicle& defaultDerivedVehicle();
+
+// The main engines' start-up time (DerivedVehicle::startupTime_s). The checks
+// of a vehicle file use it too, so that what they reject is what would be
+// flown, to the bit.
+double upperStartupTime_s(const Vehicle& v);
 
 }  // namespace ascent

@@ -306,15 +306,17 @@ std::size_t runCampaign(const ThrustHistory& history, const Sampler& sampler,
   const std::size_t count =
       settings.endRun > settings.firstRun ? settings.endRun - settings.firstRun : 0;
   // Runs in flight wait in a ring: the pool never starts run i before run
-  // i - window is delivered, so its slot is free.
+  // i - slots is delivered, so its slot is free. The pool widens the window
+  // asked for to its thread count, and the ring follows.
   constexpr std::size_t window = 1024;
-  std::vector<CampaignRow> ring(std::min(count, window));
+  const std::size_t slots = runWindow(count, settings.jobs, window);
+  std::vector<CampaignRow> ring(std::min(count, slots));
   return runInOrder(
       count, settings.jobs,
       [&](std::size_t i) {
-        ring[i % window] = flyCampaignRun(history, sampler, settings, settings.firstRun + i);
+        ring[i % slots] = flyCampaignRun(history, sampler, settings, settings.firstRun + i);
       },
-      [&](std::size_t i) { onRow(ring[i % window]); }, stop, window);
+      [&](std::size_t i) { onRow(ring[i % slots]); }, stop, window);
 }
 
 void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double& high) {

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "ascent/trade.h"
+#include "study/target_row.h"
 
 namespace ascent {
 
@@ -24,20 +25,6 @@ constexpr double goldenFraction = 0.3819660112501051;
 double objective(const SweepRow& row, bool propellantLeft) {
   return feasibleDesign(row, propellantLeft) ? row.mission.sizing.SC_M_unrounded
                                              : -std::numeric_limits<double>::infinity();
-}
-
-SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                   const TargetSettings& settings) {
-  SweepRow row;
-  row.turnTime_s = turnTime_s;
-  const TargetRun target = targetTurnTime(history, vehicle, turnTime_s, settings);
-  row.verdict = target.verdict;
-  row.missions = target.missions.size();
-  if (const MissionResult* answer = target.answer()) {
-    row.hasMission = true;
-    row.mission = *answer;
-  }
-  return row;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "ascent/study.h"
+#include "study/target_row.h"
 
 namespace ascent {
 
@@ -13,16 +14,7 @@ std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
   return runInOrder(
       turnTimes.size(), jobs,
       [&](std::size_t i) {
-        auto row = std::make_unique<SweepRow>();
-        row->turnTime_s = turnTimes[i];
-        const TargetRun target = targetTurnTime(history, vehicle, turnTimes[i], settings);
-        row->verdict = target.verdict;
-        row->missions = target.missions.size();
-        if (const MissionResult* answer = target.answer()) {
-          row->hasMission = true;
-          row->mission = *answer;
-        }
-        rows[i] = std::move(row);
+        rows[i] = std::make_unique<SweepRow>(targetRow(history, vehicle, turnTimes[i], settings));
       },
       [&](std::size_t i) {
         onRow(*rows[i]);

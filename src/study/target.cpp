@@ -2,6 +2,7 @@
 
 #include "ascent/study.h"
 #include "study/limit_search.h"
+#include "study/target_row.h"
 
 namespace ascent {
 
@@ -125,6 +126,20 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
       break;
   }
   return target;
+}
+
+SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                   const TargetSettings& settings) {
+  SweepRow row;
+  row.turnTime_s = turnTime_s;
+  const TargetRun target = targetTurnTime(history, vehicle, turnTime_s, settings);
+  row.verdict = target.verdict;
+  row.missions = target.missions.size();
+  if (const MissionResult* answer = target.answer()) {
+    row.hasMission = true;
+    row.mission = *answer;
+  }
+  return row;
 }
 
 }  // namespace ascent

@@ -16,13 +16,26 @@ unsigned resolveJobs(unsigned jobs) {
   return jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
 }
 
+namespace {
+
+// No more threads than indices.
+unsigned poolThreads(std::size_t count, unsigned jobs) {
+  return static_cast<unsigned>(
+      std::min<std::size_t>(resolveJobs(jobs), std::max<std::size_t>(count, 1)));
+}
+
+}  // namespace
+
+std::size_t runWindow(std::size_t count, unsigned jobs, std::size_t window) {
+  return std::max<std::size_t>(window, poolThreads(count, jobs));
+}
+
 std::size_t runInOrder(std::size_t count, unsigned jobs,
                        const std::function<void(std::size_t)>& work,
                        const std::function<void(std::size_t)>& deliver,
                        const std::function<bool()>& stop, std::size_t window) {
-  jobs = static_cast<unsigned>(
-      std::min<std::size_t>(resolveJobs(jobs), std::max<std::size_t>(count, 1)));
-  window = std::max<std::size_t>(window, jobs);
+  window = runWindow(count, jobs, window);
+  jobs = poolThreads(count, jobs);
   if (jobs == 1) {
     std::size_t i = 0;
     for (; i < count && !(stop && stop()); ++i) {
@@ -34,7 +47,11 @@ std::size_t runInOrder(std::size_t count, unsigned jobs,
 
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<char> done(count, 0);
+  // Index i is done when done[i % window] is set. Only indices below
+  // delivered + window are ever started, so the indices in flight hold
+  // different slots, and a slot is cleared before the index that reuses it
+  // can start.
+  std::vector<char> done(std::min(count, window), 0);
   std::size_t next = 0;       // the next index to start
   std::size_t delivered = 0;  // indices below this are delivered
   std::size_t running = 0;
@@ -66,7 +83,7 @@ std::size_t runInOrder(std::size_t count, unsigned jobs,
         break;
       }
       lock.lock();
-      done[i] = 1;
+      done[i % window] = 1;
       --running;
       changed.notify_all();
     }
@@ -81,11 +98,11 @@ std::size_t runInOrder(std::size_t count, unsigned jobs,
     std::unique_lock lock(mutex);
     for (;;) {
       changed.wait(lock, [&] {
-        return (delivered < count && done[delivered]) || failure ||
+        return (delivered < count && done[delivered % window]) || failure ||
                ((stopped || next >= count) && running == 0);
       });
       if (failure) break;
-      if (delivered < count && done[delivered]) {
+      if (delivered < count && done[delivered % window]) {
         const std::size_t i = delivered;
         lock.unlock();
         try {
@@ -98,6 +115,7 @@ std::size_t runInOrder(std::size_t count, unsigned jobs,
           break;
         }
         lock.lock();
+        done[i % window] = 0;
         ++delivered;
         changed.notify_all();
         continue;

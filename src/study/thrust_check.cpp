@@ -1,10 +1,10 @@
 #include "study/thrust_check.h"
 
+#include "mission/run_error.h"
+
 namespace ascent {
 
 namespace {
-
-constexpr int thrustFileFault = 106;  // records that cannot be read or flown
 
 // Notes the warning and ends the mission once the boosters are gone: the
 // rest of the flight reads no thrust record.
@@ -24,7 +24,7 @@ class BoosterPhaseObserver final : public MissionObserver {
 }  // namespace
 
 bool failedForThrustFile(const MissionResult& result) {
-  return result.outcome == Outcome::Failed && result.failureCode == thrustFileFault;
+  return result.outcome == Outcome::Failed && result.failureCode == errorCode::cannotBeFlown;
 }
 
 ThrustCheck checkThrustHistory(const ThrustHistory& history, const Vehicle& vehicle,
@@ -37,7 +37,7 @@ ThrustCheck checkThrustHistory(const ThrustHistory& history, const Vehicle& vehi
     flyMission(history, vehicle, turnTime_s, 0, run, &observer, options);
   } catch (const BoosterPhaseObserver::Done&) {
   } catch (const Error& error) {
-    if (error.code() == thrustFileFault) observer.check.problem = error.what();
+    if (error.code() == errorCode::cannotBeFlown) observer.check.problem = error.what();
   }
   return observer.check;
 }

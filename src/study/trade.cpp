@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
+
+#include "study/target_row.h"
 
 namespace ascent {
 
@@ -49,20 +50,11 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
     e.row = optimum.optimum();
     return e;
   }
-  const TargetRun target =
-      targetTurnTime(history, vehicle, settings.turnTime_s, settings.optimize.target);
-  e.missions = target.missions.size();
-  e.row.turnTime_s = settings.turnTime_s;
-  e.row.verdict = target.verdict;
-  e.row.missions = target.missions.size();
-  if (const MissionResult* answer = target.answer()) {
-    e.row.hasMission = true;
-    e.row.mission = *answer;
-  }
-  if (target.verdict != Verdict::Converged || !e.row.hasMission ||
-      !std::isfinite(e.row.mission.sizing.SC_M_unrounded)) {
+  e.row = targetRow(history, vehicle, settings.turnTime_s, settings.optimize.target);
+  e.missions = e.row.missions;
+  if (!feasibleDesign(e.row, false)) {
     e.status = TradeStatus::Unflyable;
-    e.reason = "targeting the orbit gives " + std::string(verdictName(target.verdict));
+    e.reason = "targeting the orbit gives " + std::string(verdictName(e.row.verdict));
   }
   return e;
 }
@@ -117,7 +109,8 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
     const double h = x != 0 ? settings.relativeStep * std::fabs(x) : settings.relativeStep;
     for (std::size_t j = 0; j < 4; ++j) values[1 + 4 * k + j] = x + multiples[j] * h;
   }
-  std::vector<std::unique_ptr<Evaluation>> pending(count);
+  // Every evaluation is kept, so each thread writes its own element of a
+  // vector sized up front; the pool's delivery orders only the progress.
   std::vector<Evaluation> done(count);
   std::size_t delivered = 0;
   runInOrder(
@@ -125,11 +118,9 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
       [&](std::size_t i) {
         Vehicle changed = vehicle;
         if (i > 0) traded[(i - 1) / 4]->set(changed, values[i]);
-        pending[i] = std::make_unique<Evaluation>(evaluate(history, changed, settings));
+        done[i] = evaluate(history, changed, settings);
       },
-      [&](std::size_t i) {
-        done[i] = std::move(*pending[i]);
-        pending[i].reset();
+      [&](std::size_t) {
         if (progress) progress(++delivered, count);
       });
 
