@@ -99,9 +99,9 @@ class InterruptScope {
 
 // Runs done, runs per second and time left on the progress line, at most
 // four times a second: a campaign delivers runs far faster than anyone reads.
-class Progress {
+class CampaignProgress {
  public:
-  Progress(std::ostream& err, std::size_t total, std::size_t done)
+  CampaignProgress(std::ostream& err, std::size_t total, std::size_t done)
       : line_(err), total_(total), first_(done), start_(Clock::now()), last_(start_) {}
   void update(std::size_t done) {
     if (!line_.shown()) return;
@@ -473,9 +473,8 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   InterruptScope interrupts;
 
   CampaignSettings settings;
-  if (!parseRuns(command.runs, settings.firstRun, settings.endRun)) {
-    throw InputError({"--runs: '" + command.runs + "' is not N or A:B with A < B"});
-  }
+  settings.firstRun = command.firstRun;
+  settings.endRun = command.endRun;
   settings.seed = command.seed;
   settings.turnTime_s = command.turnTime_s;
   settings.retarget = command.retarget;
@@ -579,7 +578,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   CampaignSettings rest = settings;
   rest.firstRun = settings.firstRun + done;
   const std::size_t total = settings.endRun - settings.firstRun;
-  Progress progress(err, total, done);
+  CampaignProgress progress(err, total, done);
   std::size_t flown = 0;
   {
     runCampaign(
@@ -664,8 +663,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
     if (c.resume && c.csvFile.empty()) {
       throw CLI::ValidationError("--resume", "needs the --csv file to resume");
     }
-    std::uint64_t first = 0, end = 0;
-    if (!parseRuns(c.runs, first, end)) {
+    if (!parseRuns(c.runs, c.firstRun, c.endRun)) {
       throw CLI::ValidationError("--runs", "'" + c.runs + "' is not N or A:B with A < B");
     }
   });

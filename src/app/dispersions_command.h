@@ -14,6 +14,8 @@ namespace ascent {
 struct DispersionsCommand {
   std::vector<std::string> files;  // the dispersion file; with --merge the shards
   std::string runs;                // N or A:B
+  std::uint64_t firstRun = 0;      // the runs, A to B-1 (0 to N-1), from `runs`
+  std::uint64_t endRun = 0;
   std::uint64_t seed = 0;
   double turnTime_s = 0;
   double limitDeg = 0;
