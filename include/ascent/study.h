@@ -9,11 +9,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ascent/ascent.h"
+#include "ascent/schema.h"
 
 namespace ascent {
 
@@ -109,13 +111,22 @@ constexpr double lowestTurnTime_s = 1, highestTurnTime_s = 10000;
 // empty when one is.
 std::string turnTimeProblem(double turnTime_s);
 
+// The angle-of-attack limits a mission is flown with, deg.
+constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
+
 struct TargetSettings {
-  double altitude_km = 200;
-  double tolerance_km = 0.1;
-  int maxMissions = 25;
-  double firstGuessDeg = 25;
-  double minimumPerigee_km = defaultMinimumPerigee_m / 1000;  // below it: suborbital
+  double altitude_m = 200e3;                          // the wanted average orbit altitude
+  double tolerance_m = 100;                           // converged within this of it
+  int maxMissions = 25;                               // the mission budget
+  double firstGuessDeg = 25;                          // the limit of the first mission
+  double minimumPerigee_m = defaultMinimumPerigee_m;  // below it: suborbital
 };
+// The domain of every number of TargetSettings.
+std::span<const SettingDomain<TargetSettings>> targetSettingsDomain();
+// The first number of `settings` outside its domain ("the target altitude
+// 0.5 km is outside 1 to 100000 km"); empty when every one is inside. Every
+// study that targets refuses such settings with std::invalid_argument.
+std::string settingsProblem(const TargetSettings& settings);
 
 // One turn time targeted: the search and the missions it flew.
 struct TargetRun {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ascent/ascent.h"
+#include "ascent/schema.h"
 #include "ascent/study.h"
 #include "ascent/trade.h"
 #include "ascent/vehicle.h"
@@ -54,6 +55,30 @@ struct Table {
   py::dict columns;
   std::size_t rows = 0;
 };
+
+// A result's value tree as Python objects: dict (keys in order), list, str,
+// int, float, bool, None (also for a real that is not finite), so that
+// to_dict() equals json.loads of the command line's --json.
+py::object toPython(const Value& value);
+
+// One column of tableOf.
+py::object columnOf(FieldType type, const std::vector<Value>& cells);
+
+// The rows of a result as a Table, one column per field of its schema with
+// the CSV's names in the CSV's order: reals as float64 (NaN for null), whole
+// numbers as int64, texts and flags as object arrays (None for null).
+template <class Row>
+Table tableOf(Schema<Row> schema, const std::vector<Row>& rows) {
+  Table table;
+  table.rows = rows.size();
+  for (const Field<Row>& field : schema) {
+    std::vector<Value> cells;
+    cells.reserve(rows.size());
+    for (const Row& row : rows) cells.push_back(field.get(row));
+    table.columns[py::str(std::string(field.info.name))] = columnOf(field.info.type, cells);
+  }
+  return table;
+}
 
 // A flown mission as the module's Flight, classified against the minimum
 // perigee of an orbit; `trajectory` is None or a Table.

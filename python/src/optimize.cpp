@@ -71,7 +71,7 @@ py::dict optimize(double from_s, double to_s, const Vehicle* vehicle, py::object
     out["flat_top"] =
         py::dict(py::arg("from_s") = result.flatFrom_s, py::arg("to_s") = result.flatTo_s,
                  py::arg("turn_times") = result.flatCount);
-    out["mission"] = flightObject(best.mission, settings.target.minimumPerigee_km * 1000);
+    out["mission"] = flightObject(best.mission, settings.target.minimumPerigee_m);
   }
   out["candidates"] = py::cast(candidateTable(result.candidates));
   return out;

@@ -47,9 +47,9 @@ Target target(double turnTime_s, double altitude_km, double tolerance_km, int ma
   Target t;
   t.verdict = verdictName(run.verdict);
   t.turnTime_s = turnTime_s;
-  t.targetAltitude_m = settings.altitude_km * 1000;
-  t.tolerance_m = settings.tolerance_km * 1000;
-  t.minimumPerigee_m = settings.minimumPerigee_km * 1000;
+  t.targetAltitude_m = settings.altitude_m;
+  t.tolerance_m = settings.tolerance_m;
+  t.minimumPerigee_m = settings.minimumPerigee_m;
   t.highestAltitude_m = run.search.highestAltitude_m;
   t.highestAtDeg = run.search.highestAtDeg;
   t.flatAltitude_m = optional(run.search.flatTop, run.search.flatAltitude_m);
@@ -77,7 +77,8 @@ TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMi
       !std::isfinite(minimumPerigee_km)) {
     throw py::value_error("the altitude, the first guess and the minimum perigee must be finite");
   }
-  return TargetSettings{altitude_km, tolerance_km, maxMissions, firstGuessDeg, minimumPerigee_km};
+  return TargetSettings{altitude_km * 1000, tolerance_km * 1000, maxMissions, firstGuessDeg,
+                        minimumPerigee_km * 1000};
 }
 
 void bindTarget(py::module_& m) {

@@ -94,7 +94,7 @@ py::dict trade(std::optional<double> turnTime_s, bool reoptimize,
     out["turn_time_s"] = result.base.turnTime_s;
     out["SC_M_kg"] = base.sizing.SC_M;
     out["SC_M_unrounded_kg"] = base.sizing.SC_M_unrounded;
-    out["mission"] = flightObject(base, settings.optimize.target.minimumPerigee_km * 1000);
+    out["mission"] = flightObject(base, settings.optimize.target.minimumPerigee_m);
   }
   out["relative_step"] = settings.relativeStep;
   out["missions"] = result.missions;

@@ -37,25 +37,21 @@ int runDialogue(bool utf8, const Vehicle* vehicle) {
   return runProgram(standardInput, standardOutput, files, options);
 }
 
-void addMinimumPerigee(CLI::App* app, double& minimumPerigee_km) {
-  addReal(app, "--min-perigee", minimumPerigee_km,
-          "an orbit's perigee is at least this (km), default 100")
-      ->check(realDomain(domain::lowestPerigee_km, domain::highestPerigee_km, "km"));
+void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
+  addSetting(app, "--min-perigee", targetSettingsDomain(), "min_perigee_m", minimumPerigee_m,
+             "an orbit's perigee is at least this (km), default 100");
 }
 
 void addTargetSettings(CLI::App* app, TargetSettings& settings) {
-  addReal(app, "--altitude", settings.altitude_km,
-          "wanted average orbit altitude (km), default 200")
-      ->check(realDomain(domain::lowestAltitude_km, domain::highestAltitude_km, "km"));
-  addReal(app, "--tolerance", settings.tolerance_km, "converged within this (km), default 0.1")
-      ->check(realDomain(domain::toleranceAbove_km, domain::highestTolerance_km, "km", false));
-  app->add_option("--max-missions", settings.maxMissions, "mission budget, default 25")
-      ->type_name("N")
-      ->check(decimalInteger(1, domain::highestMissions));
-  addReal(app, "--first-guess", settings.firstGuessDeg,
-          "limit of the first mission (deg), default 25")
-      ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
-  addMinimumPerigee(app, settings.minimumPerigee_km);
+  addSetting(app, "--altitude", targetSettingsDomain(), "altitude_m", settings.altitude_m,
+             "wanted average orbit altitude (km), default 200");
+  addSetting(app, "--tolerance", targetSettingsDomain(), "tolerance_m", settings.tolerance_m,
+             "converged within this (km), default 0.1");
+  addSetting(app, "--max-missions", targetSettingsDomain(), "max_missions", settings.maxMissions,
+             "mission budget, default 25");
+  addSetting(app, "--first-guess", targetSettingsDomain(), "first_guess_deg",
+             settings.firstGuessDeg, "limit of the first mission (deg), default 25");
+  addMinimumPerigee(app, settings.minimumPerigee_m);
 }
 
 CLI::Option* addTurnTime(CLI::App* app, double& turnTime_s) {
@@ -129,7 +125,7 @@ int runCommandLine(int argc, char** argv) {
   addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")
       ->required()
       ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
-  addMinimumPerigee(flyApp, fly.minimumPerigee_km);
+  addMinimumPerigee(flyApp, fly.minimumPerigee_m);
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
   flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
       ->type_name("FILE.csv");

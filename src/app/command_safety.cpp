@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 
@@ -41,6 +42,26 @@ CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
           },
           description)
       ->type_name("NUMBER");
+}
+
+double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
+                         double lowest, double highest, bool lowestIncluded, bool whole,
+                         std::string_view unit) {
+  double value = 0;
+  if (whole) {
+    // Decimal digits only: no sign, exponent, fraction or base prefix. Too
+    // many digits are a number out of range, not a number that is not one.
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+      throw CLI::ValidationError(option, "'" + text + "' is not a whole number");
+    }
+    value = std::strtod(text.c_str(), nullptr);
+  } else if (!parseReal(text, value)) {
+    throw CLI::ValidationError(option, "'" + text + "' is not a number");
+  }
+  const std::string problem =
+      domainProblem(what, value, lowest, highest, lowestIncluded, whole, unit);
+  if (!problem.empty()) throw CLI::ValidationError(option, problem);
+  return value;
 }
 
 CLI::Validator realDomain(double lowest, double highest, const std::string& unit,

@@ -6,11 +6,13 @@
 
 #include <CLI/CLI.hpp>
 #include <iosfwd>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "app/commands.h"
+#include "ascent/schema.h"
 #include "files/output_set.h"
 
 namespace ascent {
@@ -27,6 +29,36 @@ struct UsageError : std::runtime_error {
 CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
                      const std::string& description);
 
+// Reads the text of a number option of a study's settings in the unit its
+// domain shows (km for a value held in m); throws CLI::ValidationError naming
+// `option` when it is not a number (a whole number: decimal digits) or lies
+// outside the domain, in the words of the study's own check. Returns the
+// value as shown; the caller converts it to SI.
+double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
+                         double lowest, double highest, bool lowestIncluded, bool whole,
+                         std::string_view unit);
+
+// A number option of a study's settings, stored in SI into `field`: the
+// domain named `name` of `table` checks it.
+template <class Settings, class Number>
+CLI::Option* addSetting(CLI::App* app, const std::string& option,
+                        std::span<const SettingDomain<Settings>> table, std::string_view name,
+                        Number& field, const std::string& description) {
+  const SettingDomain<Settings>* d = findDomain(table, name);
+  if (d == nullptr) throw std::logic_error("no domain " + std::string(name));
+  return app
+      ->add_option_function<std::string>(
+          option,
+          [&field, option, d](const std::string& text) {
+            field = static_cast<Number>(
+                shownSettingValue(option, text, d->what, d->lowest / d->siPerUnit,
+                                  d->highest / d->siPerUnit, d->lowestIncluded, d->whole, d->unit) *
+                d->siPerUnit);
+          },
+          description)
+      ->type_name(d->whole ? "N" : "NUMBER");
+}
+
 // A number option inside [lowest, highest] (`unit` for the message); with
 // `lowestIncluded` false, inside (lowest, highest].
 CLI::Validator realDomain(double lowest, double highest, const std::string& unit,
@@ -41,11 +73,8 @@ bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long h
 namespace domain {
 constexpr double lowestTurnTime_s = ascent::lowestTurnTime_s;
 constexpr double highestTurnTime_s = ascent::highestTurnTime_s;
-constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
-constexpr double lowestAltitude_km = 1, highestAltitude_km = 100000;
-constexpr double toleranceAbove_km = 0, highestTolerance_km = 1000;
-constexpr double lowestPerigee_km = 0, highestPerigee_km = 100000;
-constexpr long highestMissions = 100000;
+constexpr double lowestLimitDeg = ascent::lowestLimitDeg;
+constexpr double highestLimitDeg = ascent::highestLimitDeg;
 constexpr long highestJobs = 1024;
 constexpr unsigned long highestSweepTurnTimes = 1000000;
 }  // namespace domain

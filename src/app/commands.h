@@ -65,7 +65,7 @@ struct FlyCommand {
   double limitDeg = 0;
   bool json = false;
   std::string trajectoryFile;  // empty: none
-  double minimumPerigee_km = defaultMinimumPerigee_m / 1000;
+  double minimumPerigee_m = defaultMinimumPerigee_m;
 };
 int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& err);
 

@@ -460,9 +460,9 @@ int runMerge(const DispersionsCommand& command, std::ostream& out, std::ostream&
 }
 
 std::string targetSettingsText(const TargetSettings& t) {
-  return "altitude " + exactText(t.altitude_km) + " km, tolerance " + exactText(t.tolerance_km) +
-         " km, " + std::to_string(t.maxMissions) + " missions, first guess " +
-         exactText(t.firstGuessDeg) + " deg";
+  return "altitude " + exactText(t.altitude_m / 1000) + " km, tolerance " +
+         exactText(t.tolerance_m / 1000) + " km, " + std::to_string(t.maxMissions) +
+         " missions, first guess " + exactText(t.firstGuessDeg) + " deg";
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
     throw Error(errorCode::cannotBeFlown, "cannot fly the thrust file: " + result.failureReason);
   }
   observer.close();
-  const double minimumPerigee_m = command.minimumPerigee_km * 1000;
+  const double minimumPerigee_m = command.minimumPerigee_m;
   if (command.json) {
     nlohmann::ordered_json json = missionJson(result, command.thrustFile, minimumPerigee_m);
     json["vehicle"] = vehicleJson(chosen.vehicle);

@@ -12,15 +12,6 @@
 
 namespace ascent {
 
-std::string exactText(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  char buffer[32];
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  (void)error;  // 32 characters hold every double
-  return std::string(buffer, end);
-}
-
 std::string count(std::size_t number, const std::string& noun) {
   return std::to_string(number) + " " + noun + (number == 1 ? "" : "s");
 }

@@ -8,12 +8,9 @@
 
 #include "ascent/ascent.h"
 #include "ascent/study.h"
+#include "ascent/text.h"
 
 namespace ascent {
-
-// The shortest decimal text that reads back as the same double ("24.06",
-// "1e-05"); "nan", "inf", "-inf" for the non-finite.
-std::string exactText(double value);
 
 // "1 mission", "25 missions".
 std::string count(std::size_t number, const std::string& noun);

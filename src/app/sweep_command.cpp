@@ -136,8 +136,8 @@ void plotSweep(const ChartData& chart, const SweepCommand& command, OutputFile& 
       gnuplotString(chartName(0)) +
       "\n"
       "set title " +
-      gnuplotString(
-          format("Converged designs at %g km average altitude", command.settings.altitude_km)) +
+      gnuplotString(format("Converged designs at %g km average altitude",
+                           command.settings.altitude_m / 1000)) +
       "\n"
       "set xlabel 'turn time (s)'\n"
       "set ylabel 'spacecraft mass SC\\_M (kg)'\n"

@@ -38,7 +38,8 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
         "Suborbital: limit %s deg gives the average altitude %.3f km, but its perigee %.1f km is "
         "below the minimum perigee %g km (%s)\n",
         exactText(answer->limitDeg).c_str(), answer->averageAltitude_m / 1000,
-        answer->perigee_m / 1000, settings.minimumPerigee_km, count(flown, "mission").c_str());
+        answer->perigee_m / 1000, settings.minimumPerigee_m / 1000,
+        count(flown, "mission").c_str());
   } else if (target.verdict == Verdict::Escape) {
     out << format("Escape: limit %s deg gives a trajectory that does not close (%s)\n",
                   exactText(answer->limitDeg).c_str(), count(flown, "mission").c_str());
@@ -83,7 +84,7 @@ void printVerdict(const TargetRun& target, const TargetSettings& settings, std::
         notConverged.c_str(),
         search.jumpsAcross ? " (the average altitude jumps across the target)" : "",
         exactText(answer->limitDeg).c_str(), answer->averageAltitude_m / 1000,
-        answer->averageAltitude_m / 1000 - settings.altitude_km, settings.tolerance_km);
+        answer->averageAltitude_m / 1000 - settings.altitude_m / 1000, settings.tolerance_m / 1000);
   }
 }
 
@@ -102,7 +103,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
       targetTurnTime(history, chosen.vehicle, command.turnTime_s, command.settings);
   const int status =
       target.verdict == Verdict::Converged ? exitStatus::ok : exitStatus::notConverged;
-  const double minimumPerigee_m = command.settings.minimumPerigee_km * 1000;
+  const double minimumPerigee_m = command.settings.minimumPerigee_m;
   if (command.json) {
     using json = nlohmann::ordered_json;
     const LimitSearchResult& search = target.search;
@@ -111,8 +112,8 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
     json result = {
         {"verdict", verdictName(target.verdict)},
         {"turn_time_s", command.turnTime_s},
-        {"target_altitude_m", command.settings.altitude_km * 1000},
-        {"tolerance_m", command.settings.tolerance_km * 1000},
+        {"target_altitude_m", command.settings.altitude_m},
+        {"tolerance_m", command.settings.tolerance_m},
         {"minimum_perigee_m", minimumPerigee_m},
         {"missions", target.missions.size()},
         {"limit_deg", reached ? json(answer->limitDeg) : json(nullptr)},
@@ -133,7 +134,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
   }
   std::string text = vehicleLine(chosen);
   text += format("Target: average altitude %g +- %g km at turn time %s s, at most %s\n",
-                 command.settings.altitude_km, command.settings.tolerance_km,
+                 command.settings.altitude_m / 1000, command.settings.tolerance_m / 1000,
                  exactText(command.turnTime_s).c_str(),
                  count(static_cast<std::size_t>(command.settings.maxMissions), "mission").c_str());
   text += "mission     limit (deg)  average (km)  perigee (km)   apogee (km)  propellant (kg)\n";

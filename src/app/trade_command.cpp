@@ -119,7 +119,7 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   text << vehicleLine(chosen);
   text << format("Optimize: turn times %s to %s s, average altitude %g +- %g km\n",
                  exactText(settings.from_s).c_str(), exactText(settings.to_s).c_str(),
-                 settings.target.altitude_km, settings.target.tolerance_km);
+                 settings.target.altitude_m / 1000, settings.target.tolerance_m / 1000);
   if (!result.found()) {
     text << "Optimum: none (no turn time converged with propellant left)\n";
   } else {

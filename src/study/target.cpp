@@ -1,4 +1,5 @@
 #include <cmath>
+#include <stdexcept>
 
 #include "ascent/study.h"
 #include "study/limit_search.h"
@@ -77,9 +78,36 @@ std::string_view verdictName(Verdict verdict) {
 }
 
 std::string turnTimeProblem(double turnTime_s) {
-  if (!(turnTime_s >= lowestTurnTime_s)) return "the turn time must be at least 1 s";
-  if (!(turnTime_s <= highestTurnTime_s)) return "the turn time must be at most 10000 s";
-  return "";
+  return domainProblem("the turn time", turnTime_s, lowestTurnTime_s, highestTurnTime_s, true,
+                       false, "s");
+}
+
+namespace {
+
+// clang-format off
+constexpr SettingDomain<TargetSettings> targetDomain[] = {
+    {"altitude_m", "the target altitude", [](const TargetSettings& s) { return s.altitude_m; },
+     1e3, 1e8, true, false, "km", 1e3},
+    {"tolerance_m", "the altitude tolerance", [](const TargetSettings& s) { return s.tolerance_m; },
+     0, 1e6, false, false, "km", 1e3},
+    {"max_missions", "the mission budget",
+     [](const TargetSettings& s) { return static_cast<double>(s.maxMissions); },
+     1, 100000, true, true, "", 1},
+    {"first_guess_deg", "the first guess", [](const TargetSettings& s) { return s.firstGuessDeg; },
+     lowestLimitDeg, highestLimitDeg, true, false, "deg", 1},
+    {"min_perigee_m", "the minimum perigee",
+     [](const TargetSettings& s) { return s.minimumPerigee_m; }, 0, 1e8, true, false, "km", 1e3},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const SettingDomain<TargetSettings>> targetSettingsDomain() {
+  return targetDomain;
+}
+
+std::string settingsProblem(const TargetSettings& settings) {
+  return settingsProblem(targetSettingsDomain(), settings);
 }
 
 const MissionResult* TargetRun::answer() const {
@@ -88,11 +116,17 @@ const MissionResult* TargetRun::answer() const {
 
 TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
                          const TargetSettings& settings) {
+  if (std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
+  if (std::string problem = settingsProblem(settings); !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
   TargetRun target;
   target.turnTime_s = turnTime_s;
   LimitSearchOptions options;
-  options.targetAltitude_m = settings.altitude_km * 1000;
-  options.tolerance_m = settings.tolerance_km * 1000;
+  options.targetAltitude_m = settings.altitude_m;
+  options.tolerance_m = settings.tolerance_m;
   options.maxMissions = settings.maxMissions;
   options.firstGuessDeg = settings.firstGuessDeg;
   target.search = searchLimit(
@@ -105,7 +139,7 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
   switch (target.search.verdict) {
     case LimitVerdict::Converged:
       // Only an orbit that stays above the minimum perigee is an answer.
-      switch (classifyFlight(*target.answer(), settings.minimumPerigee_km * 1000)) {
+      switch (classifyFlight(*target.answer(), settings.minimumPerigee_m)) {
         case FlightClass::Suborbital:
           target.verdict = Verdict::Suborbital;
           break;

@@ -150,14 +150,14 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
 TEST_F(DesignSafety, NumbersOutsideTheirDomainsAreRefused) {
   runTable({
       {"$A target --turn-time 18 --altitude 1e308", 2,
-       "--altitude: '1e308' is outside 1 to 100000 km", ""},
+       "--altitude: the target altitude 1e+308 km is outside 1 to 100000 km", ""},
       {"$A fly --turn-time 18 --limit -1000", 2, "--limit: '-1000' is outside 0 to 90 deg", ""},
       {"$A fly --turn-time 18 --limit 1e9", 2, "outside 0 to 90 deg", ""},
       {"$A fly --turn-time 1e6 --limit 24", 2, "'1e6' is outside 1 to 10000 s", ""},
       {"$A target --turn-time 18 --tolerance 5000", 2, "--tolerance", ""},
       {"$A target --turn-time 18 --first-guess 91", 2, "--first-guess", ""},
       {"$A target --turn-time 18 --min-perigee -5", 2, "--min-perigee", ""},
-      {"$A target --turn-time 18 --max-missions 1e3", 2, "'1e3' is not a whole number from 1", ""},
+      {"$A target --turn-time 18 --max-missions 1e3", 2, "--max-missions: '1e3' is not a whole number", ""},
       {"$A target --turn-time 18 --max-missions 0x10", 2, "not a whole number", ""},
       {"$A sweep --turn-time 5:6:1 --jobs +2", 2, "not a whole number", ""},
       {"$A optimize --jobs +4", 2, "--jobs: '+4' is not a whole number", ""},
