@@ -31,6 +31,7 @@ from ._errors import (
 from ._ascent import (
     Flight,
     Peaks,
+    Result,
     Sizing,
     Table,
     Target,
@@ -47,7 +48,7 @@ from ._ascent import (
 
 # Shown as ascent.X in help and tracebacks, wherever they are defined.
 for _public in (DispersionFileError, Error, FlightFailed, NoDesignError, ThrustFileError, UnknownKeyError, VehicleError, Flight, Peaks,
-                Sizing, Table, Target, ThrustHistory, Vehicle):
+                Result, Sizing, Table, Target, ThrustHistory, Vehicle):
     _public.__module__ = __name__
 
 # The booster thrust history shipped with the package (the program's s1.dat).
@@ -67,6 +68,7 @@ __all__ = [
     "FlightFailed",
     "NoDesignError",
     "Peaks",
+    "Result",
     "SHIPPED_THRUST_FILE",
     "Sizing",
     "Table",

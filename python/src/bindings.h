@@ -23,6 +23,7 @@ namespace py = pybind11;
 void bindVehicle(py::module_& m);
 void bindThrust(py::module_& m);
 void bindTable(py::module_& m);
+void bindResult(py::module_& m);
 void bindFlight(py::module_& m);
 void bindTarget(py::module_& m);
 void bindSweep(py::module_& m);
@@ -60,6 +61,13 @@ struct Table {
 // int, float, bool, None (also for a real that is not finite), so that
 // to_dict() equals json.loads of the command line's --json.
 py::object toPython(const Value& value);
+
+// A study's result as the command line's --json has it: item access as a
+// dict's (result["turn_time_s"]) and to_dict(). Results with attributes of
+// their own (Flight, Target) keep their Value beside them for to_dict().
+struct Result {
+  Value value;
+};
 
 // One column of tableOf.
 py::object columnOf(FieldType type, const std::vector<Value>& cells);

@@ -85,6 +85,7 @@ PYBIND11_MODULE(_ascent, m) {
   bindVehicle(m);
   bindThrust(m);
   bindTable(m);
+  bindResult(m);
   bindFlight(m);
   bindTarget(m);
   bindSweep(m);

@@ -51,4 +51,33 @@ must be installed).)")
       });
 }
 
+void bindResult(py::module_& m) {
+  py::class_<Result>(m, "Result",
+                     R"(A study's result: the object the command line prints with --json.
+
+result["key"] reads a member as a dict would; to_dict() gives the whole
+result as dicts and lists, equal to json.loads of the command's --json output
+for the same inputs.)")
+      .def("to_dict", [](const Result& r) { return toPython(r.value); })
+      .def("__getitem__",
+           [](const Result& r, const std::string& key) {
+             const Value* member = r.value.find(key);
+             if (member == nullptr) throw py::key_error(key);
+             return toPython(*member);
+           })
+      .def("__contains__",
+           [](const Result& r, const std::string& key) { return r.value.find(key) != nullptr; })
+      .def("keys",
+           [](const Result& r) {
+             py::list keys;
+             for (const auto& member : r.value.members()) keys.append(member.first);
+             return keys;
+           })
+      .def("__iter__", [](const Result& r) { return py::iter(toPython(r.value)); })
+      .def("__len__", [](const Result& r) { return r.value.members().size(); })
+      .def("__repr__", [](const Result& r) {
+        return "Result(" + py::repr(toPython(r.value)).cast<std::string>() + ")";
+      });
+}
+
 }  // namespace ascent::python
