@@ -1,0 +1,75 @@
+// Requirements verified by order statistics, the way launch-vehicle Monte
+// Carlo campaigns state them: "OUTPUT >= VALUE in at least P of the flights,
+// with confidence C" (for example P = 99.865 %, one-sided 3 sigma, at
+// C = 90 %).
+//
+// Over N runs the number of runs that fall on the wrong side of the true
+// P-quantile is Binomial(N, 1 - P). The m-th smallest value is a lower bound
+// of that quantile with confidence C when P(Binomial(N, 1 - P) >= m) >= C;
+// the largest such m gives the tightest bound. The requirement is met when
+// that bound satisfies it, which is the same as fewer than m runs failing
+// it. With no such m even for m = 1 (1 - P^N < C) there are too few runs:
+// N must reach ln(1 - C) / ln(P), 59 runs for 95 % at 95 %, 1705 for
+// 99.865 % at 90 %.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ascent/schema.h"
+
+namespace ascent {
+
+// The default probability (one-sided 3 sigma) and confidence.
+constexpr double defaultRequirementProbability = 0.99865;
+constexpr double defaultRequirementConfidence = 0.90;
+
+// The largest m with P(Binomial(runs, 1 - probability) >= m) >= confidence;
+// 0 when even m = 1 does not reach it.
+std::size_t orderStatisticRank(std::size_t runs, double probability, double confidence);
+// The fewest runs, all of them passing, that verify a requirement: the
+// smallest N with 1 - probability^N >= confidence.
+std::size_t runsNeeded(double probability, double confidence);
+
+// "OUTPUT>=VALUE" or "OUTPUT<=VALUE".
+struct Requirement {
+  std::string text;     // as given
+  std::string output;   // a column name
+  bool atLeast = true;  // >=; false: <=
+  double value = 0;
+};
+// Reads a requirement; the output must be one of `outputs`. Throws
+// std::invalid_argument naming what is wrong (with the nearest output name).
+Requirement parseRequirement(std::string_view text, std::span<const std::string_view> outputs);
+
+enum class RequirementVerdict { Met, NotMet, TooFewRuns };
+// "met", "not_met", "too_few_runs".
+std::string_view requirementVerdictName(RequirementVerdict verdict);
+
+struct RequirementResult {
+  std::string requirement;  // the text as given
+  double probability = defaultRequirementProbability;
+  double confidence = defaultRequirementConfidence;
+  std::size_t runs = 0;
+  std::size_t failures = 0;     // runs on the wrong side of the value (unsuccessful runs included)
+  std::size_t order = 0;        // m; 0 when there are too few runs
+  std::optional<double> bound;  // the m-th smallest (>=) or largest (<=) value, when finite
+  RequirementVerdict verdict = RequirementVerdict::TooFewRuns;
+  std::size_t runsNeeded = 0;
+};
+
+// Verifies `requirement` on one value per run; a run that is not a success
+// holds NaN and counts as failing (-inf for >=, +inf for <=). `values` is
+// reordered (a partial sort).
+RequirementResult verifyRequirement(const Requirement& requirement, std::vector<double>& values,
+                                    double probability, double confidence);
+
+// The result as its JSON object: requirement, probability, confidence, runs,
+// failures, order, bound (null when none or infinite), verdict, runs_needed.
+Value requirementValue(const RequirementResult& result);
+
+}  // namespace ascent
