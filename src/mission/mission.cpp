@@ -115,6 +115,7 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
       result.outcome = Outcome::Orbit;
       recordFlight(m, result);
       summarise(m, result);
+      checkFaultFlags(m);
     } catch (const MissionAbandoned& abandoned) {
       // Nothing more of this mission is flown or summarised.
       result.outcome = Outcome::Abandoned;

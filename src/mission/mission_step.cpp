@@ -25,15 +25,18 @@ void trackPeaks(Peaks& peaks, double t, double a, double q) {
   }
 }
 
-// The first fault the sticky flags show, as the trap would have numbered it.
-[[noreturn]] void throwFault(int flags) {
+}  // namespace
+
+void checkFaultFlags(const Mission& m) {
+  if (!m.checkFlags) return;
+  const int flags = std::fetestexcept(faultExceptions);
+  if (flags == 0) return;
+  // The first fault the sticky flags show, as the trap would have numbered it.
   if (flags & FE_DIVBYZERO)
     throw RunError(errorCode::divisionByZero, "floating-point division by zero");
   if (flags & FE_OVERFLOW) throw RunError(errorCode::overflow, "floating-point overflow");
   throw RunError(errorCode::invalidOperation, "floating-point invalid operation");
 }
-
-}  // namespace
 
 void step(Mission& m) {
   FlightState& s = m.s;
@@ -59,9 +62,7 @@ void step(Mission& m) {
   }
   updateOsculatingOrbit(s);
 
-  if (m.checkFlags) {
-    if (const int flags = std::fetestexcept(faultExceptions)) throwFault(flags);
-  }
+  checkFaultFlags(m);
 
   // Written so that a NaN fails them too.
   const bool clockInRange = std::fabs(s.t) <= latestMissionTime;

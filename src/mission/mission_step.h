@@ -29,6 +29,12 @@ constexpr double latestMissionTime = 10000.0;
 // run-time error.
 void step(Mission& m);
 
+// A mission flown as data (the traps off) fails where the dialogue's trap
+// would have ended the run: with the first fault its sticky flags show, as
+// run-time error 200, 205 or 207. Called after every step and after the
+// summary, whose re-sizing laws can fault too (x^p at x = 0).
+void checkFaultFlags(const Mission& m);
+
 // Tells the observer, if any, of an event.
 inline void event(Mission& m, Event e, double value = 0) {
   if (m.observer != nullptr) m.observer->event(e, value);

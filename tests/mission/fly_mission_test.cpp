@@ -98,6 +98,18 @@ TEST(FlyMission, FloatingPointFaultIsAnOutcomeAndTheCallerGoesOn) {
   // The caller's floating-point flags are as they were.
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
   EXPECT_EQ(flyMission(history, 10, 3, run).outcome, Outcome::Orbit);
+
+  // The re-sizing laws fault too: no ullage thrust makes x^p at x = 0, where
+  // the dialogue's trap stops the run with 200; flown as data, the mission fails alike.
+  for (auto change : {+[](Vehicle& v) { v.resizing.ullage_thrust_factor = 0; },
+                      +[](Vehicle& v) { v.resizing.ullage_propellant_per_newton = 1e-9; }}) {
+    Vehicle vehicle = Vehicle::defaults();
+    change(vehicle);
+    RunRecord fresh;
+    const MissionResult result = flyMission(history, vehicle, 10, 3, fresh);
+    EXPECT_EQ(result.outcome, Outcome::Failed);
+    EXPECT_EQ(result.failureCode, 200) << result.failureReason;
+  }
 }
 
 // The dialogue in memory: its report's summary is the text of the result of
