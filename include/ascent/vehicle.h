@@ -53,10 +53,12 @@ struct CoreStage {
   double exit_area_m2 = 16.68220083888478;   // nozzle exits of the core engines together
   double diameter_squared_m2 = 70.68437476;  // the load path and the core's reference area
   double propellant_kg = 964825.0;           // loaded at lift-off
-  double inert_mass_kg = 126699.0;           // the core stage without its propellant
-  double tail_off_propellant_kg = 1236.0;    // burned while the thrust falls to zero
-  double saj_mass_kg = 920.0;                // jettisoned at timeline.jettison_time_s
-  double las_mass_kg = 7394.0;               // jettisoned with the SAJ
+  // The core stage without its propellant loaded: its dry mass and the
+  // tail-off propellant, which is burned while the thrust falls to zero.
+  double inert_mass_kg = 126699.0;
+  double tail_off_propellant_kg = 1236.0;
+  double saj_mass_kg = 920.0;   // jettisoned at timeline.jettison_time_s
+  double las_mass_kg = 7394.0;  // jettisoned with the SAJ
 
   bool operator==(const CoreStage&) const = default;
 };

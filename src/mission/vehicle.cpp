@@ -50,8 +50,8 @@ constexpr VehicleKey keys[] = {
     ASCENT_KEY(core, exit_area_m2, "m2", NonNegative, "nozzle exit area of the core engines together"),
     ASCENT_KEY(core, diameter_squared_m2, "m2", Positive, "diameter squared of the core stage: load path and reference area"),
     ASCENT_KEY(core, propellant_kg, "kg", Positive, "core propellant loaded at lift-off"),
-    ASCENT_KEY(core, inert_mass_kg, "kg", NonNegative, "core stage without its propellant"),
-    ASCENT_KEY(core, tail_off_propellant_kg, "kg", Positive, "burned while the core thrust falls linearly to zero"),
+    ASCENT_KEY(core, inert_mass_kg, "kg", NonNegative, "core stage without its propellant loaded: its dry mass and the tail-off propellant"),
+    ASCENT_KEY(core, tail_off_propellant_kg, "kg", Positive, "part of core.inert_mass_kg burned while the core thrust falls linearly to zero (more of it is less dry mass)"),
     ASCENT_KEY(core, saj_mass_kg, "kg", NonNegative, "SAJ mass, jettisoned at timeline.jettison_time_s"),
     ASCENT_KEY(core, las_mass_kg, "kg", NonNegative, "LAS mass, jettisoned with the SAJ"),
     ASCENT_KEY(upper, mass_kg, "kg", Positive, "separated upper stage with the spacecraft, propellant included"),
@@ -244,9 +244,12 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
                v.ullage.propellant_kg + v.ullage.case_mass_kg) +
         " kg) must weigh less than upper.mass_kg = " + number(v.upper.mass_kg));
   }
-  if (!(v.core.tail_off_propellant_kg < v.core.propellant_kg)) {
+  // The tail-off burns propellant that the inert mass holds, not the loaded
+  // propellant: it must leave the stage some dry mass.
+  if (!(v.core.tail_off_propellant_kg < v.core.inert_mass_kg)) {
     problems.push_back("core.tail_off_propellant_kg = " + number(v.core.tail_off_propellant_kg) +
-                       " must be less than core.propellant_kg = " + number(v.core.propellant_kg));
+                       " must be less than core.inert_mass_kg = " + number(v.core.inert_mass_kg) +
+                       ", which holds it and the stage's dry mass");
   }
   if (!(v.core.saj_mass_kg + v.core.las_mass_kg < v.loads.carried_mass_kg)) {
     problems.push_back(
@@ -277,6 +280,17 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
         problems.push_back(where + ": fall = " + number(row.fall) +
                            ": the last row holds its coefficient to any Mach number, so its "
                            "fall must be 0");
+      }
+      // Each stretch is linear up to the next row: its lowest value is where
+      // it ends, and a coefficient below zero there would push the vehicle.
+      if (i + 1 < table.size() && row.over_mach > 0 && std::isfinite(row.cd) &&
+          std::isfinite(row.fall)) {
+        const double end = row.cd - ((table[i + 1].mach - row.mach) * row.fall) / row.over_mach;
+        if (!(end >= 0)) {
+          problems.push_back(where + ": the coefficient falls to " + number(end) + " by Mach " +
+                             number(table[i + 1].mach) + " (row " + std::to_string(i + 2) +
+                             "): it must stay at least 0");
+        }
       }
       if (i > 0 && !(row.mach > table[i - 1].mach)) {
         problems.push_back(where + ": mach = " + number(row.mach) +
