@@ -49,8 +49,10 @@ def blocks(path):
     found = []
     for i, line in enumerate(lines[:-1]):
         marked = RUNNABLE.match(line)
-        if not marked or lines[i + 1].strip() != "```console":
+        if not marked:
             continue
+        if lines[i + 1] != "```console":
+            raise SystemExit(f"{path}:{i + 1}: a runnable mark not followed by a ```console fence")
         end = lines.index("```", i + 2)
         found.append((i + 3, marked.group(1), lines[i + 2 : end]))
     return found
