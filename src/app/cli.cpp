@@ -116,6 +116,11 @@ int runCommandLine(int argc, char** argv) {
       ->add_option("--check", vehicle.checkFile,
                    "validate FILE and list the keys that differ from the defaults")
       ->type_name("FILE");
+  vehicleApp
+      ->add_flag("--reference", vehicle.reference,
+                 "print every key with its unit, allowed values, default and meaning as "
+                 "Markdown tables")
+      ->excludes("--check");
 
   FlyCommand fly;
   CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");

@@ -54,9 +54,14 @@ struct FlightInputs {
 FlightInputs readFlightInputs(const std::string& thrustFile, const std::string& vehicleFile);
 
 struct VehicleCommand {
-  std::string checkFile;  // --check FILE; empty: print the default description
+  std::string checkFile;   // --check FILE; empty: print the default description
+  bool reference = false;  // --reference: the key table in Markdown
 };
 int runVehicleCommand(const VehicleCommand& command, std::ostream& out);
+// Every key of the vehicle file with its unit, allowed values, default and
+// meaning, one Markdown table per part, then the default drag table: the
+// manual's reference, printed by `ascent vehicle --reference`.
+std::string vehicleReference();
 
 struct FlyCommand {
   std::string thrustFile = "s1.dat";

@@ -2,10 +2,13 @@
 // against the defaults; and the --vehicle option of the other commands.
 #include <cmath>
 #include <ostream>
+#include <string_view>
 
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/mission_output.h"
+#include "ascent/text.h"
+#include "ascent/vehicle.h"
 #include "files/output_set.h"
 #include "files/vehicle_file.h"
 #include "physics/constants.h"
@@ -67,7 +70,61 @@ FlightInputs readFlightInputs(const std::string& thrustFile, const std::string& 
   return inputs;
 }
 
+namespace {
+
+// A table cell: a pipe would end the cell, a star could start emphasis.
+std::string markdownCell(std::string_view text) {
+  std::string cell;
+  for (const char c : text) {
+    if (c == '|' || c == '*') cell += '\\';
+    cell += c;
+  }
+  return cell;
+}
+
+// The drag table is a list, not a key: its own table under the aero keys.
+std::string dragTableReference(const Vehicle& defaults) {
+  std::string out =
+      "\n#### `aero.drag_table`\n\n"
+      "The drag coefficient over Mach number, a list of rows `{ mach, cd, fall, over_mach }`: "
+      "from each row's Mach number on (inclusive) the coefficient is "
+      "cd - (M - mach) \\* fall / over_mach, up to the next row; the last row is flat. "
+      "The Mach numbers start at 0 and increase. The default table:\n\n"
+      "| mach | cd | fall | over_mach |\n|---|---|---|---|\n";
+  for (const DragRow& row : defaults.aero.drag_table) {
+    out += format("| %s | %s | %s | %s |\n", readableText(row.mach).c_str(),
+                  readableText(row.cd).c_str(), readableText(row.fall).c_str(),
+                  readableText(row.over_mach).c_str());
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string vehicleReference() {
+  const Vehicle& defaults = Vehicle::defaults();
+  std::string out;
+  std::string_view part;
+  for (const VehicleKey& k : vehicleKeys()) {
+    const std::string_view keyPart = k.key.substr(0, k.key.find('.'));
+    if (keyPart != part) {
+      if (part == "aero") out += dragTableReference(defaults);
+      part = keyPart;
+      out += format("%s### `[%s]`\n\n", out.empty() ? "" : "\n", std::string(part).c_str());
+      out += "| key | unit | allowed values | default | meaning |\n|---|---|---|---|---|\n";
+    }
+    out += format("| `%s` | %s | %s | %s | %s |\n", std::string(k.key).c_str(),
+                  markdownCell(k.unit).c_str(), markdownCell(domainText(k.domain)).c_str(),
+                  readableText(k.get(defaults)).c_str(), markdownCell(k.comment).c_str());
+  }
+  return out;
+}
+
 int runVehicleCommand(const VehicleCommand& command, std::ostream& out) {
+  if (command.reference) {
+    out << vehicleReference();
+    return exitStatus::ok;
+  }
   if (command.checkFile.empty()) {
     out << vehicleToml(Vehicle::defaults());
     return exitStatus::ok;

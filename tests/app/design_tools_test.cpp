@@ -1,5 +1,6 @@
 // The pieces of the design commands that are not missions: the turn-time
-// range of a sweep and the data files of a dialogue run read back as curves.
+// range of a sweep, the data files of a dialogue run read back as curves and
+// the vehicle key reference of the manual.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "app/commands.h"
 #include "app/mission_output.h"
 #include "app/plot_data.h"
+#include "ascent/vehicle.h"
 
 namespace ascent {
 namespace {
@@ -115,6 +117,30 @@ TEST(MissionVerdict, OnlyAFiniteOrbitCountsAndOnlyWithSpacecraftMassIsADesign) {
   for (const auto& c : cases) {
     EXPECT_EQ(probeOf(c.result).reached, c.reached) << c.name;
     EXPECT_EQ(outsideDesign(c.result), c.outside) << c.name;
+  }
+}
+
+// The manual's key reference is read as Markdown: one row per key, each with
+// exactly five cells (an unescaped pipe in a comment would add one), the
+// default shown reading back as the default.
+TEST(VehicleReference, HasOneRowOfFiveCellsPerKeyWithItsDefault) {
+  const std::string reference = vehicleReference();
+  for (const VehicleKey& k : vehicleKeys()) {
+    const std::string start = "| `" + std::string(k.key) + "` |";
+    const std::size_t row = reference.find(start);
+    ASSERT_NE(row, std::string::npos) << k.key;
+    EXPECT_EQ(reference.find(start, row + 1), std::string::npos) << k.key;
+    const std::string line = reference.substr(row, reference.find('\n', row) - row);
+    std::vector<std::string> cells(1);
+    for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+      if (line[i] == '|' && line[i - 1] != '\\') {
+        cells.emplace_back();
+      } else {
+        cells.back() += line[i];
+      }
+    }
+    ASSERT_EQ(cells.size(), 5u) << line;
+    EXPECT_EQ(std::stod(cells[3]), k.get(Vehicle::defaults())) << line;
   }
 }
 
