@@ -28,14 +28,14 @@ flight = ascent.fly(turn_time_s, limit_deg, trajectory=True)
 t = flight.trajectory  # one numpy array per column, units in the names
 
 figure, (top, bottom) = plt.subplots(2, 1, sharex=True, figsize=(9, 7))
-top.plot(t.time_s, t.altitude_km, label="altitude (km)")
+top.plot(t.time_s, t.altitude_m / 1000, label="altitude (km)")
 top.set_ylabel("altitude (km)")
 speed = top.twinx()
 speed.plot(t.time_s, t.speed_mps / 1000, color="tab:orange", label="inertial speed (km/s)")
 speed.set_ylabel("inertial speed (km/s)")
 top.set_title(f"Turn time {turn_time_s:g} s, limit {limit_deg:g} deg: {flight.outcome}, "
               f"{flight.perigee_m / 1000:.1f} x {flight.apogee_m / 1000:.1f} km")
-bottom.plot(t.time_s, t.dynamic_pressure_kPa, label="dynamic pressure (kPa)")
+bottom.plot(t.time_s, t.dynamic_pressure_Pa / 1000, label="dynamic pressure (kPa)")
 bottom.plot(t.time_s, t.angle_of_attack_deg, label="angle of attack (deg)")
 bottom.set_xlabel("mission time (s)")
 bottom.legend()
@@ -43,4 +43,4 @@ for axes in (top, bottom):
     axes.grid(True)
 figure.tight_layout()
 figure.savefig(out, dpi=100)
-print(f"{out}: {len(t)} steps, SC_M {flight.sc_m_kg:.0f} kg")
+print(f"{out}: {len(t)} steps, SC_M {flight.sizing.SC_M_kg:.0f} kg")

@@ -65,8 +65,6 @@ bool choleskyFactor(const std::vector<double>& a, std::size_t n, std::vector<dou
 double normalCdf(double z);
 double normalQuantile(double p);
 
-// FNV-1a, 64 bits: the hash of a key's name in its draws, and of files.
-std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash = 0xcbf29ce484222325ULL);
 // The counter-based generator: a uniform number in (0, 1), never 0 or 1,
 // from (seed, run, key hash) alone.
 double uniformDraw(std::uint64_t seed, std::uint64_t run, std::uint64_t keyHash);

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -214,5 +215,15 @@ std::vector<std::string> changedVehicleKeys(const Vehicle& vehicle);
 // whose Mach numbers do not increase, propellant heavier than its stage. Empty
 // when it can be flown.
 std::vector<std::string> vehicleProblems(const Vehicle& vehicle);
+
+// The vehicle's description in canonical form (every key in table order,
+// numbers in their shortest exact form) and its FNV-1a 64-bit hash as 16 hex
+// digits: the same vehicle has the same hash whatever file described it.
+std::string canonicalVehicleText(const Vehicle& vehicle);
+std::string vehicleHash(const Vehicle& vehicle);
+
+// FNV-1a, 64 bits: the hash of a vehicle, of a dispersed key's name in its
+// draws, and of files.
+std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash = 0xcbf29ce484222325ULL);
 
 }  // namespace ascent

@@ -112,6 +112,7 @@ class Peaks:
     def max_dynamic_pressure_Pa(self) -> float: ...
     @property
     def max_dynamic_pressure_time_s(self) -> float: ...
+    def to_dict(self) -> Dict[str, float]: ...
 
 class Sizing:
     S3_Mt_kg: float
@@ -127,52 +128,63 @@ class Sizing:
     S3_Mus_kg: float
     S3_Fu_N: float
     SC_M_kg: float
+    def to_dict(self) -> Dict[str, float]: ...
 
 class Flight:
+    """One mission: the fields of `ascent fly --json` as attributes."""
+    program: str
+    version: str
+    thrust_file: str  # the thrust history's name ("" for the missions of optimize and trade)
     turn_time_s: float
     limit_deg: float
     limit_rad: float
-    outcome: str  # "orbit" or "abandoned" ("failed" only in Target.flown)
+    outcome: str  # "orbit", "suborbital", "escape", "abandoned" or "failed"
     abandon_reason: Optional[str]  # None unless abandoned
-    flight_class: str
-    outside_design: bool
     failure_code: Optional[int]  # None unless failed
-    failure_reason: Optional[str]
-    perigee_m: Optional[float]  # None unless the outcome is an orbit
-    apogee_m: Optional[float]  # None unless the outcome is an orbit
-    average_altitude_m: Optional[float]  # None unless the outcome is an orbit
-    altitude_half_range_m: Optional[float]  # None unless the outcome is an orbit
-    remaining_propellant_kg: Optional[float]  # None unless the outcome is an orbit
-    delta_v_mps: Optional[float]  # None unless the outcome is an orbit
+    failure_reason: Optional[str]  # None unless failed
+    outside_design: bool
+    perigee_m: Optional[float]  # None when the mission did not reach orbit
+    apogee_m: Optional[float]  # None when the mission did not reach orbit
+    average_altitude_m: Optional[float]  # None when the mission did not reach orbit
+    altitude_half_range_m: Optional[float]  # None when the mission did not reach orbit
+    remaining_propellant_kg: Optional[float]  # None when the mission did not reach orbit
+    delta_v_mps: Optional[float]  # None when the mission did not reach orbit
     max_force_N: float
     max_force_time_s: float
     liftoff_thrust_N: float
     liftoff_acceleration_mps2: float
     liftoff_mass_kg: float
     booster_residual_kg: float
-    peaks: Peaks
-    sizing: Optional[Sizing]
-    sc_m_kg: Optional[float]  # None unless the outcome is an orbit
-    recommended_limit_rad: Optional[float]  # None unless the outcome is an orbit
-    recommended_limit_deg: Optional[float]  # None unless the outcome is an orbit
+    mission_peaks: Peaks
+    run_peaks: Peaks
+    sizing: Optional[Sizing]  # None when the mission did not reach orbit
+    recommended_limit_rad: Optional[float]  # None when the mission did not reach orbit
+    recommended_limit_deg: Optional[float]  # None when the mission did not reach orbit
     steps: int
+    vehicle: Optional[Dict[str, Any]]  # {changes, hash} (fly); None for a study's mission
     trajectory: Optional[Table]
+    def to_dict(self) -> Dict[str, Any]:
+        """json.loads of `ascent fly --json` for the same inputs."""
 
 class Target:
+    """One targeted turn time: the fields of `ascent target --json` as attributes."""
     verdict: str
     turn_time_s: float
     target_altitude_m: float
     tolerance_m: float
     minimum_perigee_m: float
     missions: int
-    limit_deg: Optional[float]
-    highest_altitude_m: float
-    highest_at_deg: float
+    limit_deg: Optional[float]  # None when no mission reached an orbit
+    highest_altitude_m: Optional[float]  # None when no mission reached an orbit
+    highest_at_deg: Optional[float]  # None when no mission reached an orbit
     flat_altitude_m: Optional[float]
     flat_from_deg: Optional[float]
     jumps_across: bool
     mission: Optional[Flight]
     flown: list[Flight]
+    vehicle: Dict[str, Any]
+    def to_dict(self) -> Dict[str, Any]:
+        """json.loads of `ascent target --json` for the same inputs."""
 
 def fly(
     turn_time_s: float,
@@ -181,16 +193,16 @@ def fly(
     thrust: Optional[ThrustHistory] = ...,
     trajectory: bool = ...,
     *,
-    min_perigee_km: float = ...,
+    min_perigee_m: float = ...,
 ) -> Flight: ...
 def target(
     turn_time_s: float,
     *,
-    altitude_km: float = ...,
-    tolerance_km: float = ...,
+    altitude_m: float = ...,
+    tolerance_m: float = ...,
     max_missions: int = ...,
     first_guess_deg: float = ...,
-    min_perigee_km: float = ...,
+    min_perigee_m: float = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
 ) -> Target: ...

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ascent/ascent.h"
+#include "ascent/results.h"
 #include "ascent/schema.h"
 #include "ascent/study.h"
 #include "ascent/trade.h"
@@ -88,13 +89,17 @@ Table tableOf(Schema<Row> schema, const std::vector<Row>& rows) {
   return table;
 }
 
-// A flown mission as the module's Flight, classified against the minimum
-// perigee of an orbit; `trajectory` is None or a Table.
+// A flown mission as the module's Flight: its attributes and to_dict() are
+// missionValue's, with "vehicle" when `vehicle` is not null (fly's own
+// flights); `trajectory` is None or a Table.
+py::object flightObject(FlownMission flight, Value vehicle = Value(),
+                        py::object trajectory = py::none());
+// The same for a study's mission without a thrust file's name.
 py::object flightObject(MissionResult result, double minimumPerigee_m,
                         py::object trajectory = py::none());
 
-// Target settings from the keyword arguments of target and sweep; ValueError
-// for settings no search can use.
+// Target settings from kilometre keyword arguments; ValueError, in the
+// command line's words, for settings outside their domain.
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
                               double firstGuessDeg, double minimumPerigee_km);
 

@@ -1,97 +1,80 @@
-// ascent.fly and ascent.Flight: one mission, its summary and its trajectory.
-#include <array>
-#include <cmath>
+// ascent.fly and ascent.Flight: one mission, its summary and its trajectory,
+// under the names of `ascent fly --json` and its trajectory CSV.
+#include <vector>
 
 #include "bindings.h"
-#include "physics/constants.h"
 
 namespace ascent::python {
 
 namespace {
 
-// The trajectory as the command line's CSV has it: the pad row, then every
-// integration step, in the same units.
-constexpr std::array<const char*, 10> trajectoryColumns = {"time_s",
-                                                           "speed_mps",
-                                                           "altitude_km",
-                                                           "downrange_km",
-                                                           "thrust_acceleration_mps2",
-                                                           "dynamic_pressure_kPa",
-                                                           "angle_of_attack_deg",
-                                                           "inertial_flight_path_deg",
-                                                           "air_flight_path_deg",
-                                                           "mass_kg"};
-
+// Every step as the command line's trajectory CSV has it, the pad row first.
 class TrajectoryRecorder final : public MissionObserver {
  public:
-  TrajectoryRecorder() {
-    for (auto& values : columns_) values.reserve(1024);
-  }
-  void padRow(const StepRow& row) override { step(row); }
-  void step(const StepRow& row) override {
-    const std::array<double, 10> values = {row.t_s,
-                                           row.vi_mps,
-                                           row.h_m / 1000,
-                                           row.range_m / 1000,
-                                           row.a_mps2,
-                                           row.q_Pa / 1000,
-                                           toDegrees(row.alpha_rad),
-                                           toDegrees(row.beta_rad),
-                                           toDegrees(row.theta_rad),
-                                           row.mass_kg};
-    for (std::size_t i = 0; i < values.size(); ++i) columns_[i].push_back(values[i]);
-  }
-  py::object table() {
-    Table t;
-    t.rows = columns_[0].size();
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      t.columns[trajectoryColumns[i]] = column(std::move(columns_[i]));
-    }
-    return py::cast(std::move(t));
-  }
+  TrajectoryRecorder() { rows_.reserve(1024); }
+  void padRow(const StepRow& row) override { rows_.push_back(row); }
+  void step(const StepRow& row) override { rows_.push_back(row); }
+  py::object table() const { return py::cast(tableOf(trajectorySchema(), rows_)); }
 
  private:
-  std::array<std::vector<double>, 10> columns_;
+  std::vector<StepRow> rows_;
 };
 
 struct Flight {
-  MissionResult r;
-  double minimumPerigee_m;
+  FlownMission flight;
+  Value vehicle;  // null for a mission of a study: its result names the vehicle once
   py::object trajectory;
 };
 
+Value valueOf(const Flight& f) {
+  Value value = missionValue(f.flight);
+  if (!f.vehicle.isNull()) value.add("vehicle", f.vehicle);
+  return value;
+}
+
 py::object fly(double turnTime_s, double limitDeg, const Vehicle* vehicle, py::object thrust,
-               bool trajectory, double minimumPerigee_km) {
-  if (const std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) {
+               bool trajectory, double minimumPerigee_m) {
+  const FlySettings settings{turnTime_s, limitDeg, minimumPerigee_m};
+  if (const std::string problem = settingsProblem(settings); !problem.empty()) {
     throw py::value_error(problem);
   }
-  if (!std::isfinite(minimumPerigee_km)) throw py::value_error("min_perigee_km must be finite");
   // A copy: another thread may change the caller's vehicle while this one flies.
   const Vehicle flown = vehicleToFly(vehicle);
   const py::object history = thrustToFly(std::move(thrust));
   const ThrustHistory& records = historyOf(history);
   TrajectoryRecorder recorder;
-  MissionResult result;
+  FlownMission flight;
   {
     py::gil_scoped_release unlocked;
-    RunRecord run;
-    result =
-        flyMission(records, flown, turnTime_s, limitDeg, run, trajectory ? &recorder : nullptr);
+    flight = flyFlight(records, flown, settings, trajectory ? &recorder : nullptr);
   }
+  const MissionResult& result = flight.result;
   if (result.outcome == Outcome::Failed) {
     raise("FlightFailed",
           "failed (" + std::to_string(result.failureCode) + "): " + result.failureReason,
           py::dict(py::arg("code") = result.failureCode, py::arg("reason") = result.failureReason,
                    py::arg("turn_time_s") = turnTime_s, py::arg("limit_deg") = limitDeg));
   }
-  return flightObject(std::move(result), minimumPerigee_km * 1000,
+  return flightObject(std::move(flight), vehicleValue(flown),
                       trajectory ? recorder.table() : py::none());
+}
+
+std::string describe(const FieldInfo& info) {
+  std::string doc(info.meaning);
+  if (!info.unit.empty()) doc += " (" + std::string(info.unit) + ")";
+  if (!info.nullWhen.empty()) doc += "; None when " + std::string(info.nullWhen);
+  return doc;
 }
 
 }  // namespace
 
+py::object flightObject(FlownMission flight, Value vehicle, py::object trajectory) {
+  return py::cast(Flight{std::move(flight), std::move(vehicle), std::move(trajectory)});
+}
+
 py::object flightObject(MissionResult result, double minimumPerigee_m, py::object trajectory) {
-  return py::cast(Flight{std::move(result), minimumPerigee_m, std::move(trajectory)});
+  return flightObject(FlownMission{std::move(result), std::string(), minimumPerigee_m}, Value(),
+                      std::move(trajectory));
 }
 
 void bindFlight(py::module_& m) {
@@ -99,7 +82,8 @@ void bindFlight(py::module_& m) {
       .def_readonly("max_acceleration_mps2", &Peaks::maxAccel_mps2)
       .def_readonly("max_acceleration_time_s", &Peaks::maxAccelTime_s)
       .def_readonly("max_dynamic_pressure_Pa", &Peaks::maxQ_Pa)
-      .def_readonly("max_dynamic_pressure_time_s", &Peaks::maxQTime_s);
+      .def_readonly("max_dynamic_pressure_time_s", &Peaks::maxQTime_s)
+      .def("to_dict", [](const Peaks& p) { return toPython(toValue(peaksSchema(), p)); });
 
   py::class_<UpperStageSizing>(
       m, "Sizing",
@@ -117,113 +101,73 @@ void bindFlight(py::module_& m) {
       .def_readonly("S3_Mup_kg", &UpperStageSizing::S3_Mup, "ullage motor propellant")
       .def_readonly("S3_Mus_kg", &UpperStageSizing::S3_Mus, "ullage motor empty mass")
       .def_readonly("S3_Fu_N", &UpperStageSizing::S3_Fu, "ullage motor vacuum thrust")
-      .def_readonly("SC_M_kg", &UpperStageSizing::SC_M, "spacecraft mass");
+      .def_readonly("SC_M_kg", &UpperStageSizing::SC_M, "spacecraft mass")
+      .def("to_dict",
+           [](const UpperStageSizing& z) { return toPython(toValue(sizingSchema(), z)); });
 
-  using R = MissionResult;
-  auto value = [](double R::*member) { return [member](const Flight& f) { return f.r.*member; }; };
-  // A value the mission never computed is None, not 0 (as in the command line's JSON).
-  auto ifOrbit = [](double R::*member) {
-    return [member](const Flight& f) -> py::object {
-      if (f.r.outcome != Outcome::Orbit) return py::none();
-      return py::float_(f.r.*member);
-    };
-  };
-  py::class_<Flight>(m, "Flight",
-                     R"(One mission flown: its summary and, when asked for, its trajectory.
+  py::class_<Flight> flightClass(
+      m, "Flight",
+      R"(One mission flown: its summary and, when asked for, its trajectory.
 
-outcome is "orbit" or "abandoned" (abandon_reason says why); flight_class
-also tells a suborbital or escape trajectory from an orbit. Altitudes are
-above the spherical Earth. The names and values are those of the command
-line's JSON; values a mission did not compute (the orbit of an abandoned
-mission) are None.)")
-      .def_property_readonly("turn_time_s", value(&R::turnTime_s))
-      .def_property_readonly("limit_deg", value(&R::limitDeg), "maximum angle of attack as given")
-      .def_property_readonly("limit_rad", value(&R::limit_rad))
-      .def_property_readonly("outcome",
-                             [](const Flight& f) { return std::string(outcomeName(f.r.outcome)); })
-      .def_property_readonly("abandon_reason",
-                             [](const Flight& f) -> py::object {
-                               if (f.r.outcome != Outcome::Abandoned) return py::none();
-                               return py::str(abandonReasonName(f.r.abandonReason));
-                             })
-      .def_property_readonly(
-          "flight_class",
-          [](const Flight& f) {
-            return std::string(flightClassName(classifyFlight(f.r, f.minimumPerigee_m)));
-          },
-          "orbit, suborbital (perigee below min_perigee_km), escape, abandoned or failed")
-      .def_property_readonly(
-          "outside_design", [](const Flight& f) { return outsideDesign(f.r); },
-          "an orbit whose re-sized upper stage leaves no spacecraft mass")
-      .def_property_readonly(
-          "failure_code",
-          [](const Flight& f) -> py::object {
-            if (f.r.outcome != Outcome::Failed) return py::none();
-            return py::int_(f.r.failureCode);
-          },
-          "the run-time error number of a failed mission (in Target.flown), else None")
-      .def_property_readonly("failure_reason",
-                             [](const Flight& f) -> py::object {
-                               if (f.r.outcome != Outcome::Failed) return py::none();
-                               return py::str(f.r.failureReason);
-                             })
-      .def_property_readonly("perigee_m", ifOrbit(&R::perigee_m))
-      .def_property_readonly("apogee_m", ifOrbit(&R::apogee_m))
-      .def_property_readonly("average_altitude_m", ifOrbit(&R::averageAltitude_m))
-      .def_property_readonly("altitude_half_range_m", ifOrbit(&R::altitudeHalfRange_m))
-      .def_property_readonly("remaining_propellant_kg", ifOrbit(&R::remainingPropellant_kg),
-                             "upper-stage propellant left (negative: overdrawn)")
-      .def_property_readonly("delta_v_mps", ifOrbit(&R::deltaV_mps))
-      .def_property_readonly("max_force_N", value(&R::maxForce_N))
-      .def_property_readonly("max_force_time_s", value(&R::maxForceTime_s))
-      .def_property_readonly("liftoff_thrust_N", value(&R::liftoffThrust_N))
-      .def_property_readonly("liftoff_acceleration_mps2", value(&R::liftoffAcceleration_mps2))
-      .def_property_readonly("liftoff_mass_kg", value(&R::liftoffMass_kg))
-      .def_property_readonly("booster_residual_kg", value(&R::boosterResidual_kg))
-      .def_property_readonly("peaks", [](const Flight& f) { return f.r.missionPeaks; })
+The attributes are the fields of `ascent fly --json`, under the same names:
+outcome is the flight class ("orbit", "suborbital", "escape", "abandoned" or
+"failed"; abandon_reason and failure_code say why), altitudes are above the
+spherical Earth, values a mission did not compute (the orbit of an abandoned
+mission) are None. to_dict() equals json.loads of `ascent fly --json` for the
+same inputs (the missions of a study have no "vehicle").)");
+  // One attribute per field, in the JSON's order; the peaks and the sizing
+  // keep attribute access of their own.
+  for (const Field<FlownMission>& field : flightSchema()) {
+    if (field.info.type == FieldType::Object) continue;
+    flightClass.def_property_readonly(
+        std::string(field.info.name).c_str(),
+        [get = field.get](const Flight& f) { return toPython(get(f.flight)); },
+        describe(field.info).c_str());
+  }
+  flightClass
+      .def_property_readonly("mission_peaks",
+                             [](const Flight& f) { return f.flight.result.missionPeaks; })
+      .def_property_readonly("run_peaks", [](const Flight& f) { return f.flight.result.runPeaks; })
       .def_property_readonly(
           "sizing",
           [](const Flight& f) -> py::object {
-            if (f.r.outcome != Outcome::Orbit) return py::none();
-            return py::cast(f.r.sizing);
+            if (f.flight.result.outcome != Outcome::Orbit) return py::none();
+            return py::cast(f.flight.result.sizing);
           },
-          "the re-sized upper stage (orbit only)")
+          "the re-sized upper stage; None when the mission did not reach orbit")
       .def_property_readonly(
-          "sc_m_kg",
-          [](const Flight& f) -> py::object {
-            if (f.r.outcome != Outcome::Orbit) return py::none();
-            return py::float_(f.r.sizing.SC_M);
-          },
-          "spacecraft mass of the re-sized upper stage (orbit only)")
-      .def_property_readonly("recommended_limit_rad", ifOrbit(&R::recommendedLimit_rad))
-      .def_property_readonly("recommended_limit_deg", ifOrbit(&R::recommendedLimitDeg))
-      .def_property_readonly("steps", [](const Flight& f) { return f.r.steps; })
+          "vehicle", [](const Flight& f) { return toPython(f.vehicle); },
+          "{changes, hash} of the vehicle flown (fly); None for a mission of a study")
       .def_readonly("trajectory", &Flight::trajectory,
                     "a Table of every integration step (fly(..., trajectory=True)), else None")
+      .def("to_dict", [](const Flight& f) { return toPython(valueOf(f)); })
       .def("__repr__", [](const Flight& f) {
+        const MissionResult& r = f.flight.result;
         std::string text =
-            "Flight(turn_time_s=" + py::repr(py::float_(f.r.turnTime_s)).cast<std::string>() +
-            ", limit_deg=" + py::repr(py::float_(f.r.limitDeg)).cast<std::string>() +
-            ", outcome='" + std::string(outcomeName(f.r.outcome)) + "'";
-        if (f.r.outcome == Outcome::Orbit) {
-          text += ", perigee_m=" + py::repr(py::float_(f.r.perigee_m)).cast<std::string>() +
-                  ", apogee_m=" + py::repr(py::float_(f.r.apogee_m)).cast<std::string>();
+            "Flight(turn_time_s=" + py::repr(py::float_(r.turnTime_s)).cast<std::string>() +
+            ", limit_deg=" + py::repr(py::float_(r.limitDeg)).cast<std::string>() + ", outcome='" +
+            std::string(flightClassName(classifyFlight(r, f.flight.minimumPerigee_m))) + "'";
+        if (r.outcome == Outcome::Orbit) {
+          text += ", perigee_m=" + py::repr(py::float_(r.perigee_m)).cast<std::string>() +
+                  ", apogee_m=" + py::repr(py::float_(r.apogee_m)).cast<std::string>();
         }
         return text + ")";
       });
 
   m.def("fly", &fly, py::arg("turn_time_s"), py::arg("limit_deg"), py::arg("vehicle") = nullptr,
         py::arg("thrust") = py::none(), py::arg("trajectory") = false, py::kw_only(),
-        py::arg("min_perigee_km") = 100.0,
-        R"(Flies one mission: the gravity turn held for turn_time_s (at least 1 s), the
-core and upper stages steered under limit_deg (the maximum angle of attack).
+        py::arg("min_perigee_m") = defaultMinimumPerigee_m,
+        R"(Flies one mission: the gravity turn held for turn_time_s (1 to 10000 s), the
+core and upper stages steered under limit_deg (the maximum angle of attack, 0
+to 90 deg).
 
 vehicle: a Vehicle (None: the default vehicle); thrust: a ThrustHistory (None:
 the one shipped with the package). With trajectory=True the Flight's
 trajectory holds every integration step. An orbit whose perigee is below
-min_perigee_km is "suborbital" in flight_class. The interpreter lock is released
-while flying. Raises FlightFailed (with the run-time error number as code) when
-the mission cannot be flown, VehicleError when the vehicle cannot.)");
+min_perigee_m (0 to 1e8 m) has the outcome "suborbital". The interpreter lock
+is released while flying. Raises ValueError for a setting outside its domain,
+in the command line's words; FlightFailed (with the run-time error number as
+code) when the mission cannot be flown, VehicleError when the vehicle cannot.)");
 }
 
 }  // namespace ascent::python

@@ -7,7 +7,7 @@ void bindTable(py::module_& m) {
   py::class_<Table>(m, "Table", py::dynamic_attr(),
                     R"(Columns of equal length, one numpy array each.
 
-The names carry the units ("altitude_km", "time_s"). table["time_s"] and
+The names carry the units ("altitude_m", "time_s"). table["time_s"] and
 table.time_s give a column without copying it; len(table) is the number of
 rows; iterating gives the column names. to_pandas() makes a DataFrame (pandas
 must be installed).)")

@@ -7,6 +7,7 @@ import functools
 import io
 import json
 import math
+import subprocess
 import threading
 import time
 
@@ -14,7 +15,8 @@ import numpy as np
 import pytest
 
 import ascent
-from conftest import HEAVIER, S1_DAT, assert_same_flight, program_json, run_program
+from conftest import (HEAVIER, PROGRAM, S1_DAT, TEST_TIME_LIMIT_S, assert_same_flight,
+                      program_json, run_program)
 
 @functools.lru_cache(maxsize=None)
 def program_json_text(*arguments):
@@ -36,7 +38,65 @@ def test_flight_equals_the_command_lines_json(turn_time_s, limit_deg, thrust, ve
         "fly", "--turn-time", str(turn_time_s), "--limit", str(limit_deg),
         *(["--vehicle", vehicle_file] if vehicle_file else [])))
     assert_same_flight(flight, expected)
+    assert flight.vehicle == expected["vehicle"]
     assert (vehicle or ascent.Vehicle()).hash() == expected["vehicle"]["hash"]
+    if thrust == "file":  # the same thrust file under the same name
+        assert flight.to_dict() == expected
+
+
+@pytest.mark.parametrize("turn_time_s, options, keywords", [
+    (18, [], {}),  # converged
+    (18, ["--min-perigee", "250"], {"min_perigee_m": 250e3}),  # suborbital
+    (25, ["--altitude", "300"], {"altitude_m": 300e3}),  # unreachable: flat at the top
+    (18, ["--max-missions", "2"], {"max_missions": 2}),  # not converged
+])
+def test_target_to_dict_is_the_command_lines_json(turn_time_s, options, keywords):
+    target = ascent.target(turn_time_s, tolerance_m=500,
+                           thrust=ascent.ThrustHistory.from_file(S1_DAT), **keywords)
+    expected = program_json("target", "--turn-time", str(turn_time_s), "--tolerance", "0.5",
+                            *options)
+    assert target.to_dict() == expected
+    for key, value in expected.items():
+        if key not in ("mission", "flown"):
+            assert getattr(target, key) == value, key
+
+
+# Values both doors refuse, in the same words: the keyword arguments, the
+# command line's options in the units shown, the problem.
+REFUSED = [
+    ("fly", {"limit_deg": 91}, ["--limit", "91"],
+     "the maximum angle of attack 91 deg is outside 0 to 90 deg"),
+    ("fly", {"limit_deg": -1}, ["--limit", "-1"],
+     "the maximum angle of attack -1 deg is outside 0 to 90 deg"),
+    ("fly", {"turn_time_s": 0.5}, ["--turn-time", "0.5"],
+     "the turn time 0.5 s is outside 1 to 10000 s"),
+    ("fly", {"min_perigee_m": -5e3}, ["--min-perigee", "-5"],
+     "the minimum perigee -5 km is outside 0 to 100000 km"),
+    ("target", {"altitude_m": 500}, ["--altitude", "0.5"],
+     "the target altitude 0.5 km is outside 1 to 100000 km"),
+    ("target", {"tolerance_m": 0}, ["--tolerance", "0"],
+     "the altitude tolerance 0 km is outside 0 to 1000 km, 0 excluded"),
+    ("target", {"max_missions": 0}, ["--max-missions", "0"],
+     "the mission budget 0 is outside 1 to 100000"),
+    ("target", {"first_guess_deg": 91}, ["--first-guess", "91"],
+     "the first guess 91 deg is outside 0 to 90 deg"),
+    ("target", {"turn_time_s": 10001}, ["--turn-time", "10001"],
+     "the turn time 10001 s is outside 1 to 10000 s"),
+]
+
+
+@pytest.mark.parametrize("command, keywords, options, problem", REFUSED)
+def test_both_doors_refuse_the_same_values_in_the_same_words(command, keywords, options, problem):
+    flown = {"--turn-time": "18", **({"--limit": "24"} if command == "fly" else {})}
+    arguments = {"turn_time_s": 18, **({"limit_deg": 24} if command == "fly" else {}), **keywords}
+    with pytest.raises(ValueError) as raised:
+        getattr(ascent, command)(**arguments)
+    assert str(raised.value) == problem
+    line = [word for option in {**flown, options[0]: options[1]}.items() for word in option]
+    done = subprocess.run([PROGRAM, command, *line], capture_output=True, text=True,
+                          timeout=TEST_TIME_LIMIT_S)
+    assert done.returncode == 2
+    assert f"{options[0]}: {problem}\n" in done.stderr
 
 
 def test_trajectory_columns_equal_the_command_lines_csv(tmp_path):
@@ -56,11 +116,8 @@ def test_trajectory_columns_equal_the_command_lines_csv(tmp_path):
 
 
 def test_target_and_sweep_equal_the_command_line():
-    target = ascent.target(18, tolerance_km=0.5)
+    target = ascent.target(18, tolerance_m=500)
     expected = program_json("target", "--turn-time", "18", "--tolerance", "0.5")
-    for key, value in expected.items():
-        if key not in ("mission", "flown", "vehicle"):
-            assert getattr(target, key) == value, key
     assert_same_flight(target.mission, expected["mission"])
     assert len(target.flown) == len(expected["flown"])
     for flight, flown in zip(target.flown, expected["flown"]):
@@ -117,7 +174,7 @@ def failing_vehicle():
     (lambda: ascent.fly(0.5, 24), ValueError, None),
     (lambda: ascent.fly(10001, 24), ValueError, None),
     (lambda: ascent.fly(18, 24, thrust="s1.dat"), TypeError, None),
-    (lambda: ascent.target(18, tolerance_km=0), ValueError, None),
+    (lambda: ascent.target(18, tolerance_m=0), ValueError, None),
 ])
 def test_errors_are_typed(action, error, code):
     with pytest.raises(error) as raised:

@@ -37,10 +37,7 @@ int runDialogue(bool utf8, const Vehicle* vehicle) {
   return runProgram(standardInput, standardOutput, files, options);
 }
 
-void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
-  addSetting(app, "--min-perigee", targetSettingsDomain(), "min_perigee_m", minimumPerigee_m,
-             "an orbit's perigee is at least this (km), default 100");
-}
+constexpr const char* minimumPerigeeHelp = "an orbit's perigee is at least this (km), default 100";
 
 void addTargetSettings(CLI::App* app, TargetSettings& settings) {
   addSetting(app, "--altitude", targetSettingsDomain(), "altitude_m", settings.altitude_m,
@@ -51,13 +48,14 @@ void addTargetSettings(CLI::App* app, TargetSettings& settings) {
              "mission budget, default 25");
   addSetting(app, "--first-guess", targetSettingsDomain(), "first_guess_deg",
              settings.firstGuessDeg, "limit of the first mission (deg), default 25");
-  addMinimumPerigee(app, settings.minimumPerigee_m);
+  addSetting(app, "--min-perigee", targetSettingsDomain(), "min_perigee_m",
+             settings.minimumPerigee_m, minimumPerigeeHelp);
 }
 
 CLI::Option* addTurnTime(CLI::App* app, double& turnTime_s) {
-  return addReal(app, "--turn-time", turnTime_s, "turn time (s)")
-      ->required()
-      ->check(realDomain(domain::lowestTurnTime_s, domain::highestTurnTime_s, "s"));
+  return addSetting(app, "--turn-time", flySettingsDomain(), "turn_time_s", turnTime_s,
+                    "turn time (s)")
+      ->required();
 }
 
 // The output of --help and --version, whose failed write is an error too.
@@ -126,11 +124,12 @@ int runCommandLine(int argc, char** argv) {
   CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");
   addThrust(flyApp, fly.thrustFile);
   addVehicle(flyApp, fly.vehicleFile);
-  addTurnTime(flyApp, fly.turnTime_s);
-  addReal(flyApp, "--limit", fly.limitDeg, "maximum angle of attack (deg)")
-      ->required()
-      ->check(realDomain(domain::lowestLimitDeg, domain::highestLimitDeg, "deg"));
-  addMinimumPerigee(flyApp, fly.minimumPerigee_m);
+  addTurnTime(flyApp, fly.settings.turnTime_s);
+  addSetting(flyApp, "--limit", flySettingsDomain(), "limit_deg", fly.settings.limitDeg,
+             "maximum angle of attack (deg)")
+      ->required();
+  addSetting(flyApp, "--min-perigee", flySettingsDomain(), "min_perigee_m",
+             fly.settings.minimumPerigee_m, minimumPerigeeHelp);
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
   flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
       ->type_name("FILE.csv");

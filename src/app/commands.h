@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ascent/ascent.h"
+#include "ascent/results.h"
 #include "ascent/study.h"
 
 namespace ascent {
@@ -66,11 +67,9 @@ std::string vehicleReference();
 struct FlyCommand {
   std::string thrustFile = "s1.dat";
   std::string vehicleFile;
-  double turnTime_s = 0;
-  double limitDeg = 0;
+  FlySettings settings;
   bool json = false;
   std::string trajectoryFile;  // empty: none
-  double minimumPerigee_m = defaultMinimumPerigee_m;
 };
 int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& err);
 

@@ -1,40 +1,22 @@
-// What the commands print of a mission: numbers in their shortest exact form,
-// the mission's state in words, its JSON object, and how a search sees it.
+// What the commands print: printf-style text, the JSON text of the commands
+// that still build their output with the JSON library, and the error of a
+// file that could not be written.
 #pragma once
 
 #include <nlohmann/json_fwd.hpp>
 #include <string>
-#include <string_view>
 
-#include "ascent/ascent.h"
-#include "ascent/study.h"
-#include "ascent/text.h"
+#include "ascent/results.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
-// "1 mission", "25 missions".
-std::string count(std::size_t number, const std::string& noun);
-
-// printf-style formatting into a std::string.
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
-// "orbit", "abandoned: fell below the surface", "failed (106): reason", ...
-std::string outcomeText(const MissionResult& result);
-
-// outcomeText, or for an orbit that is not one: "suborbital: perigee
-// -205.9 km", "escape".
-std::string flightText(const MissionResult& result,
-                       double minimumPerigee_m = defaultMinimumPerigee_m);
-
-// Every number of a mission with full precision, its inputs and the program
-// version; keys in snake_case with unit suffixes, null for a value the
-// mission never computed.
+// A flown mission's object (missionValue) for a command that builds its JSON
+// with the JSON library.
 nlohmann::ordered_json missionJson(const MissionResult& result, const std::string& thrustFile,
                                    double minimumPerigee_m = defaultMinimumPerigee_m);
 
-// The vehicle flown: the keys that differ from the defaults, each with its
-// default and its value, and the hash of the whole description in canonical
-// form. The same for the default vehicle and a file that describes it.
+// The vehicle flown (vehicleValue), the same way.
 nlohmann::ordered_json vehicleJson(const Vehicle& vehicle);
 
 // The JSON text of a value: one line, numbers that read back exactly,

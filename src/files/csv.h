@@ -26,17 +26,24 @@ std::string csvHeader(Schema<Row> schema) {
   return header + '\n';
 }
 
+// One line with its end, appended to `out` (a writer's buffer).
+template <class Row>
+void appendCsvLine(std::string& out, Schema<Row> schema, const Row& row) {
+  bool first = true;
+  for (const Field<Row>& field : schema) {
+    if (!first) out += ',';
+    first = false;
+    appendCsvCell(out, field.get(row));
+  }
+  out += '\n';
+}
+
 // One line, with its end.
 template <class Row>
 std::string csvLine(Schema<Row> schema, const Row& row) {
   std::string line;
-  bool first = true;
-  for (const Field<Row>& field : schema) {
-    if (!first) line += ',';
-    first = false;
-    appendCsvCell(line, field.get(row));
-  }
-  return line + '\n';
+  appendCsvLine(line, schema, row);
+  return line;
 }
 
 }  // namespace ascent

@@ -13,8 +13,6 @@
 #include <optional>
 
 #include "ascent/ascent.h"
-#include "ascent/campaign.h"
-#include "files/dispersion_file.h"
 #include "files/output_set.h"
 
 namespace ascent {
@@ -236,22 +234,6 @@ std::string vehicleToml(const Vehicle& vehicle) {
     }
   }
   return out;
-}
-
-std::string canonicalVehicleText(const Vehicle& vehicle) {
-  std::string text;
-  for (const VehicleKey& k : vehicleKeys()) {
-    text += std::string(k.key) + "=" + tomlNumber(k.get(vehicle)) + "\n";
-  }
-  for (const DragRow& row : vehicle.aero.drag_table) {
-    text += "aero.drag_table=" + tomlNumber(row.mach) + "," + tomlNumber(row.cd) + "," +
-            tomlNumber(row.fall) + "," + tomlNumber(row.over_mach) + "\n";
-  }
-  return text;
-}
-
-std::string vehicleHash(const Vehicle& vehicle) {
-  return hashText(fnv1a(canonicalVehicleText(vehicle)));
 }
 
 }  // namespace ascent

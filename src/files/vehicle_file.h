@@ -46,10 +46,4 @@ VehicleFile parseVehicleText(std::string_view text, const std::string& name);
 // comment giving its meaning and unit. It reads back to the same vehicle.
 std::string vehicleToml(const Vehicle& vehicle);
 
-// The vehicle's description in canonical form (every key in table order,
-// numbers in their shortest exact form) and its FNV-1a 64-bit hash as 16 hex
-// digits: the same vehicle has the same hash whatever file described it.
-std::string canonicalVehicleText(const Vehicle& vehicle);
-std::string vehicleHash(const Vehicle& vehicle);
-
 }  // namespace ascent

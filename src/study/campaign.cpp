@@ -122,14 +122,6 @@ double normalQuantile(double p) {
   return x - u / (1 + x * u / 2);
 }
 
-std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash) {
-  for (unsigned char c : bytes) {
-    hash ^= c;
-    hash *= 0x100000001b3ULL;
-  }
-  return hash;
-}
-
 double uniformDraw(std::uint64_t seed, std::uint64_t run, std::uint64_t keyHash) {
   const std::uint64_t bits = mix(mix(mix(seed) ^ run) ^ keyHash);
   // 53 bits, centred in their interval: never 0, never 1.
