@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "app/commands.h"
+#include "app/design_commands.h"
 
 namespace {
 
@@ -29,9 +29,8 @@ BENCHMARK(targetOneTurnTime)->Unit(benchmark::kMillisecond);
 void sweepFiveToForty(benchmark::State& state) {
   SweepCommand sweep;
   sweep.thrustFile = thrustFile;
-  std::string reason;
-  parseTurnTimeRange("5:40:1", sweep.turnTimes, reason);
-  sweep.jobs = static_cast<unsigned>(state.range(0));
+  sweep.settings.turnTimes = turnTimeRange("5:40:1");
+  sweep.settings.jobs = static_cast<unsigned>(state.range(0));
   for (auto _ : state) {
     std::ostringstream out, err;
     runSweepCommand(sweep, out, err);

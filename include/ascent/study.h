@@ -171,6 +171,53 @@ std::size_t bestDesign(const std::vector<SweepRow>& rows);
 // is a better design than `best` (null: none yet).
 bool betterDesign(const SweepRow& row, const SweepRow* best);
 
+// The threads a study runs on, as a front end takes them: 1 to 1024 (the
+// field "jobs"). A front end given no number passes 0, the machine's cores.
+constexpr unsigned highestJobs = 1024;
+std::span<const SettingDomain<unsigned>> jobsDomain();
+// Why `jobs` cannot be run on; empty for 0 and every number of the domain.
+std::string jobsProblem(unsigned jobs);
+
+// The most turn times one sweep targets.
+constexpr std::size_t highestSweepTurnTimes = 1000000;
+
+// The turn times of "FROM:TO:STEP": FROM + k * STEP (k = 0, 1, ...) up to TO,
+// each computed from FROM, not accumulated, so every shard and thread gets
+// the same bits, and rounded to the decimals of FROM and STEP (18.15, not
+// 18.150000000000002). Throws std::invalid_argument with the reason: not
+// three numbers, STEP <= 0 or FROM > TO, a turn time outside 1 to 10000 s,
+// more than highestSweepTurnTimes turn times, a step too small to tell two
+// turn times apart.
+std::vector<double> turnTimeRange(std::string_view text);
+
+// The part of a sweep flown here: shard `index` of `count` takes the turn
+// times k = index-1, index-1+count, ... of the range.
+struct Shard {
+  std::size_t index = 1, count = 1;
+};
+// "I/N" with 1 <= I <= N <= highestSweepTurnTimes, decimal digits only;
+// throws std::invalid_argument naming the text otherwise.
+Shard parseShard(std::string_view text);
+// Why `shard` names no part of a sweep; empty when it does.
+std::string shardProblem(const Shard& shard);
+// The shard's turn times of `turnTimes`, in order.
+std::vector<double> shardSelection(const std::vector<double>& turnTimes, const Shard& shard);
+
+struct SweepSettings {
+  std::vector<double> turnTimes;  // the whole range (turnTimeRange)
+  TargetSettings target;
+  unsigned jobs = 0;  // 0: the machine's cores
+  Shard shard;
+};
+// The first setting of a sweep that cannot be flown: a turn time outside its
+// domain, target settings, jobs, the shard; empty when none.
+std::string settingsProblem(const SweepSettings& settings);
+// Targets the shard's turn times as sweepTurnTimes does; throws
+// std::invalid_argument (settingsProblem) before any mission is flown.
+std::size_t sweep(const ThrustHistory& history, const Vehicle& vehicle,
+                  const SweepSettings& settings, const std::function<void(const SweepRow&)>& onRow,
+                  const std::function<bool()>& stop = {});
+
 // The ordered thread pool. Runs work(i) for every i < count on `jobs`
 // threads (0: the machine's cores; 1: all on the calling thread) and calls
 // deliver(i) on the calling thread in index order, as soon as i and every

@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ascent/study.h"
@@ -30,6 +32,16 @@ struct OptimizeSettings {
   bool propellantLeft = true;
   TargetSettings target;
 };
+
+// The domain of every number of OptimizeSettings but its target settings
+// (targetSettingsDomain): from_s, to_s, scan_points, turn_time_tolerance_s.
+std::span<const SettingDomain<OptimizeSettings>> optimizeSettingsDomain();
+// The first setting outside its domain, a first turn time after the last,
+// or the first target setting outside its own; empty when none.
+std::string settingsProblem(const OptimizeSettings& settings);
+// The turn times "FROM:TO" of an optimization, in s, into from_s and to_s;
+// throws std::invalid_argument when the text is not two numbers.
+void parseTurnTimeSpan(std::string_view text, OptimizeSettings& settings);
 
 // A turn time that can carry a spacecraft: converged with a finite spacecraft
 // mass and, when asked, propellant left.
@@ -61,6 +73,8 @@ struct OptimizeResult {
 // rounding (SC_M_unrounded); a turn time that is not a feasible design counts
 // as the lightest. The optimum is the candidate with the largest SC_M, the
 // unrounded mass deciding between equals.
+// Throws std::invalid_argument (settingsProblem, jobsProblem) before any
+// mission.
 OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
                                 const OptimizeSettings& settings, unsigned jobs,
                                 const Progress& progress = {});
@@ -82,7 +96,21 @@ struct TradeSettings {
   bool reoptimize = false;  // true: the best turn time of every changed vehicle instead
   OptimizeSettings optimize;
   double relativeStep = 0.01;  // the smaller step, a fraction of the value; the larger is twice it
+  std::vector<std::string> keys;  // the keys traded; empty: every key of vehicleKeys()
 };
+// The domain of turn_time_s and relative_step.
+std::span<const SettingDomain<TradeSettings>> tradeSettingsDomain();
+// Why `keys` cannot be traded: an empty list, a name that is not a vehicle
+// key (with the nearest key), a key given twice; empty when they can. Every
+// unknown name is reported before a repeat.
+std::string tradeKeysProblem(const std::vector<std::string>& keys);
+// The keys of "a,b,..." as typed; throws std::invalid_argument
+// (tradeKeysProblem) when they cannot be traded.
+std::vector<std::string> parseTradeKeys(std::string_view text);
+// The first setting of a trade that cannot be used (the turn time held or
+// the optimization's settings, the step, the target settings, the keys when
+// any are named); empty when none.
+std::string settingsProblem(const TradeSettings& settings);
 
 struct TradeRow {
   std::string key;
@@ -109,11 +137,11 @@ struct TradeResult {
   std::size_t missions = 0;
 };
 
-// Exchange ratios of spacecraft mass against the keys (all of vehicleKeys()
-// when empty; the names must be keys), the orbit targeted again for every
-// changed vehicle.
+// Exchange ratios of spacecraft mass against the keys of the settings, the
+// orbit targeted again for every changed vehicle. Throws
+// std::invalid_argument (settingsProblem, jobsProblem) before any mission.
 TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
-                        const std::vector<std::string>& keys, const TradeSettings& settings,
-                        unsigned jobs, const Progress& progress = {});
+                        const TradeSettings& settings, unsigned jobs,
+                        const Progress& progress = {});
 
 }  // namespace ascent

@@ -81,8 +81,10 @@ class ThrustHistory:
 def shipped_thrust() -> ThrustHistory: ...
 
 class Result:
-    """A study's result: the object its command prints with --json."""
+    """A study's result: the object its command prints with --json. Studies add
+    attributes of their own: optimize's candidates and trade's trades (Tables)."""
     def to_dict(self) -> Dict[str, Any]: ...
+    def __getattr__(self, name: str) -> Any: ...
     def __getitem__(self, key: str) -> Any: ...
     def __contains__(self, key: str) -> bool: ...
     def keys(self) -> List[str]: ...
@@ -90,8 +92,8 @@ class Result:
     def __len__(self) -> int: ...
 
 class Table:
-    """Columns of equal length; sweep tables also have `best`."""
-    best: Optional[int]
+    """Columns of equal length; sweep tables also have `best`, the best row."""
+    best: Optional[Result]
     def __len__(self) -> int: ...
     def __getitem__(self, name: str) -> np.ndarray: ...
     def __getattr__(self, name: str) -> np.ndarray: ...
@@ -207,17 +209,22 @@ def target(
     thrust: Optional[ThrustHistory] = ...,
 ) -> Target: ...
 def sweep(
-    turn_times: Union[Sequence[float], npt.ArrayLike],
+    turn_times: Union[str, Sequence[float], npt.ArrayLike],
     *,
-    altitude_km: float = ...,
-    tolerance_km: float = ...,
+    altitude_m: float = ...,
+    tolerance_m: float = ...,
     max_missions: int = ...,
     first_guess_deg: float = ...,
-    min_perigee_km: float = ...,
+    min_perigee_m: float = ...,
+    shard: Optional[str] = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
-    jobs: int = ...,
-) -> Table: ...
+    jobs: Optional[int] = ...,
+) -> Table:
+    """Every turn time of "FROM:TO:STEP" or of a sequence targeted: a Table with
+    the columns of `ascent sweep`'s CSV (NaN where its cell is empty); .best is
+    the best design's row as a Result, or None. jobs: None for every core, else
+    1 to 1024."""
 def dispersions(
     file: Union[str, os.PathLike[str]],
     runs: Union[int, range],
@@ -240,26 +247,40 @@ def dispersions(
     turn_time_s, guidance, limit_deg}}. Raises DispersionFileError, NoDesignError."""
 
 def optimize(
-    turn_time_from_s: float = ...,
-    turn_time_to_s: float = ...,
+    from_s: float = ...,
+    to_s: float = ...,
     *,
+    scan_points: int = ...,
+    turn_time_tolerance_s: float = ...,
+    altitude_m: float = ...,
+    tolerance_m: float = ...,
+    max_missions: int = ...,
+    first_guess_deg: float = ...,
+    min_perigee_m: float = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
-    jobs: int = ...,
-) -> dict[str, Any]:
-    """The turn time of the largest spacecraft mass in the range: the keys of
-    `ascent optimize --json` (turn_time_s, limit_deg, SC_M_kg, flat_top, ...;
-    None when not found), mission: a Flight, candidates: a Table."""
+    jobs: Optional[int] = ...,
+) -> Result:
+    """The turn time of the largest spacecraft mass in the range: to_dict() is
+    `ascent optimize --json` for the same inputs; .candidates is a Table of
+    every turn time targeted."""
 
 def trade(
     turn_time_s: Optional[float] = ...,
     *,
     optimize: bool = ...,
     keys: Optional[Sequence[str]] = ...,
+    relative_step: float = ...,
+    altitude_m: float = ...,
+    tolerance_m: float = ...,
+    max_missions: int = ...,
+    first_guess_deg: float = ...,
+    min_perigee_m: float = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
-    jobs: int = ...,
-) -> dict[str, Any]:
-    """Spacecraft mass per unit of each key (None: every key) at turn_time_s or
-    (optimize=True) each vehicle's best turn time: the keys of `ascent trade
-    --json`, mission: the base's Flight, trades: a Table, largest effect first."""
+    jobs: Optional[int] = ...,
+) -> Result:
+    """Spacecraft mass per unit of each key (None: every key; a list may not be
+    empty or name a key twice) at turn_time_s or (optimize=True) each vehicle's
+    best turn time: to_dict() is `ascent trade --json` for the same inputs;
+    .trades is a Table with the columns of `ascent trade --csv`."""

@@ -6,11 +6,13 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "ascent/ascent.h"
+#include "ascent/design_schema.h"
 #include "ascent/results.h"
 #include "ascent/schema.h"
 #include "ascent/study.h"
@@ -102,6 +104,14 @@ py::object flightObject(MissionResult result, double minimumPerigee_m,
 // command line's words, for settings outside their domain.
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
                               double firstGuessDeg, double minimumPerigee_km);
+
+// The threads a study runs on: None for the machine's cores (0), else a
+// number of the study's jobs domain; ValueError in the domain's words.
+unsigned jobsOf(const std::optional<long long>& jobs);
+
+// What a design result says of its inputs: the history's name as the thrust
+// file, the vehicle's object, the mission's object.
+DesignInputs designInputs(const ThrustHistory& history, const Vehicle& vehicle);
 
 // A path given as str or os.PathLike.
 inline std::string pathOf(const py::object& path) {

@@ -52,12 +52,13 @@ must be installed).)")
 }
 
 void bindResult(py::module_& m) {
-  py::class_<Result>(m, "Result",
+  py::class_<Result>(m, "Result", py::dynamic_attr(),
                      R"(A study's result: the object the command line prints with --json.
 
 result["key"] reads a member as a dict would; to_dict() gives the whole
 result as dicts and lists, equal to json.loads of the command's --json output
-for the same inputs.)")
+for the same inputs. A study may add attributes of its own (optimize's
+candidates and trade's trades as Tables).)")
       .def("to_dict", [](const Result& r) { return toPython(r.value); })
       .def("__getitem__",
            [](const Result& r, const std::string& key) {

@@ -4,7 +4,6 @@ and its threads."""
 import _thread
 import csv
 import functools
-import io
 import json
 import math
 import subprocess
@@ -115,24 +114,13 @@ def test_trajectory_columns_equal_the_command_lines_csv(tmp_path):
     assert ascent.fly(18, 24.06).trajectory is None
 
 
-def test_target_and_sweep_equal_the_command_line():
+def test_target_equals_the_command_line():
     target = ascent.target(18, tolerance_m=500)
     expected = program_json("target", "--turn-time", "18", "--tolerance", "0.5")
     assert_same_flight(target.mission, expected["mission"])
     assert len(target.flown) == len(expected["flown"])
     for flight, flown in zip(target.flown, expected["flown"]):
         assert_same_flight(flight, flown)
-
-    table = ascent.sweep([16, 17, 18], tolerance_km=0.5, jobs=2)
-    rows = list(csv.DictReader(io.StringIO(
-        run_program("sweep", "--turn-time", "16:18:1", "--tolerance", "0.5"))))
-    assert len(table) == len(rows) == 3 and table.best in range(3)
-    for name, key, scale in [("turn_time_s", "turn_time_s", 1), ("limit_deg", "limit_deg", 1),
-                             ("perigee_m", "perigee_km", 1000), ("sc_m_kg", "SC_M_kg", 1),
-                             ("max_force_N", "max_force_N", 1)]:
-        assert (table[name] / scale).tolist() == [float(row[key]) for row in rows], name
-    assert table.verdict.tolist() == [row["verdict"] for row in rows]
-    assert table.missions.tolist() == [int(row["missions"]) for row in rows]
 
 
 def test_the_vehicle_by_key():

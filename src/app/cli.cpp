@@ -6,15 +6,15 @@
 #include <cctype>
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "app/command_safety.h"
 #include "app/commands.h"
+#include "app/design_commands.h"
 #include "app/dispersions_command.h"
 #include "app/run.h"
-#include "app/trade_commands.h"
 #include "files/vehicle_file.h"
-#include "mission/number_reader.h"
 #include "report/streams.h"
 
 namespace ascent {
@@ -35,21 +35,6 @@ int runDialogue(bool utf8, const Vehicle* vehicle) {
   options.utf8 = utf8;
   options.vehicle = vehicle;
   return runProgram(standardInput, standardOutput, files, options);
-}
-
-constexpr const char* minimumPerigeeHelp = "an orbit's perigee is at least this (km), default 100";
-
-void addTargetSettings(CLI::App* app, TargetSettings& settings) {
-  addSetting(app, "--altitude", targetSettingsDomain(), "altitude_m", settings.altitude_m,
-             "wanted average orbit altitude (km), default 200");
-  addSetting(app, "--tolerance", targetSettingsDomain(), "tolerance_m", settings.tolerance_m,
-             "converged within this (km), default 0.1");
-  addSetting(app, "--max-missions", targetSettingsDomain(), "max_missions", settings.maxMissions,
-             "mission budget, default 25");
-  addSetting(app, "--first-guess", targetSettingsDomain(), "first_guess_deg",
-             settings.firstGuessDeg, "limit of the first mission (deg), default 25");
-  addSetting(app, "--min-perigee", targetSettingsDomain(), "min_perigee_m",
-             settings.minimumPerigee_m, minimumPerigeeHelp);
 }
 
 CLI::Option* addTurnTime(CLI::App* app, double& turnTime_s) {
@@ -129,7 +114,7 @@ int runCommandLine(int argc, char** argv) {
              "maximum angle of attack (deg)")
       ->required();
   addSetting(flyApp, "--min-perigee", flySettingsDomain(), "min_perigee_m",
-             fly.settings.minimumPerigee_m, minimumPerigeeHelp);
+             fly.settings.minimumPerigee_m, "an orbit's perigee is at least this (km), default 100");
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
   flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
       ->type_name("FILE.csv");
@@ -143,23 +128,7 @@ int runCommandLine(int argc, char** argv) {
   addTargetSettings(targetApp, target.settings);
   targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
 
-  SweepCommand sweep;
-  std::string sweepRange, shard;
-  CLI::App* sweepApp = app.add_subcommand(
-      "sweep", "Target every turn time of a range; one CSV row each and the best design");
-  addThrust(sweepApp, sweep.thrustFile);
-  addVehicle(sweepApp, sweep.vehicleFile);
-  sweepApp->add_option("--turn-time", sweepRange, "turn times FROM + k * STEP up to TO (s)")
-      ->type_name("FROM:TO:STEP")
-      ->required();
-  addTargetSettings(sweepApp, sweep.settings);
-  sweepApp->add_option("--csv", sweep.csvFile, "write the rows to FILE (default: standard output)")
-      ->type_name("FILE");
-  sweepApp->add_option("--plot", sweep.plotFile, "chart SC_M and the limit against turn time")
-      ->type_name("FILE.png");
-  addJobs(sweepApp, sweep.jobs);
-  sweepApp->add_option("--shard", shard, "fly every N-th turn time from the I-th (header in 1/N)")
-      ->type_name("I/N");
+  SweepCli sweep(app);
 
   PlotCommand plot;
   CLI::App* plotApp = app.add_subcommand(
@@ -168,30 +137,9 @@ int runCommandLine(int argc, char** argv) {
   plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
       ->type_name("DIR");
 
-  TradeCommands trades(app);
+  OptimizeCli optimize(app);
+  TradeCli trade(app);
   DispersionsCli dispersions(app);
-
-  // Checks that need the whole command line.
-  app.final_callback([&] {
-    if (sweepApp->parsed()) {
-      std::string reason;
-      if (!parseTurnTimeRange(sweepRange, sweep.turnTimes, reason)) {
-        throw CLI::ValidationError("--turn-time", reason);
-      }
-      if (!shard.empty()) {
-        unsigned long index = 0, count = 0;
-        const std::size_t slash = shard.find('/');
-        if (slash == std::string::npos ||
-            !parseDecimal(shard.substr(slash + 1), 1, domain::highestSweepTurnTimes, count) ||
-            !parseDecimal(shard.substr(0, slash), 1, count, index)) {
-          throw CLI::ValidationError("--shard", "'" + shard + "' is not I/N with 1 <= I <= N <= " +
-                                                    std::to_string(domain::highestSweepTurnTimes));
-        }
-        sweep.shardIndex = index;
-        sweep.shardCount = count;
-      }
-    }
-  });
 
   try {
     app.parse(argc, argv);
@@ -217,9 +165,10 @@ int runCommandLine(int argc, char** argv) {
     if (vehicleApp->parsed()) status = runVehicleCommand(vehicle, std::cout);
     if (flyApp->parsed()) status = runFlyCommand(fly, std::cout, std::cerr);
     if (targetApp->parsed()) status = runTargetCommand(target, std::cout, std::cerr);
-    if (sweepApp->parsed()) status = runSweepCommand(sweep, std::cout, std::cerr);
+    if (sweep.parsed()) status = sweep.run(std::cout, std::cerr);
     if (plotApp->parsed()) status = runPlotCommand(plot, std::cout);
-    if (trades.parsed()) status = trades.run(std::cout, std::cerr);
+    if (optimize.parsed()) status = optimize.run(std::cout, std::cerr);
+    if (trade.parsed()) status = trade.run(std::cout, std::cerr);
     if (dispersions.parsed()) status = dispersions.run(std::cout, std::cerr);
     if (status >= 0) {
       flushOut(std::cout);
@@ -234,6 +183,11 @@ int runCommandLine(int argc, char** argv) {
     for (const std::string& problem : error.problems()) std::cerr << "ascent: " << problem << '\n';
     return exitStatus::usage;
   } catch (const UsageError& error) {
+    std::cerr << "ascent: " << error.what() << '\n';
+    return exitStatus::usage;
+  } catch (const std::invalid_argument& error) {
+    // Settings a study refused: the front end checks them first, so this is
+    // only a safety net, with the study's own words.
     std::cerr << "ascent: " << error.what() << '\n';
     return exitStatus::usage;
   } catch (const Error& error) {

@@ -81,30 +81,6 @@ CLI::Validator realDomain(double lowest, double highest, const std::string& unit
       "");
 }
 
-bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long highest,
-                  unsigned long& value) {
-  if (text.empty() || text.size() > 12 ||
-      text.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
-  value = std::stoul(text);
-  return value >= lowest && value <= highest;
-}
-
-CLI::Validator decimalInteger(long lowest, long highest) {
-  const std::string range = std::to_string(lowest) + " to " + std::to_string(highest);
-  return CLI::Validator(
-      [lowest, highest, range](std::string& text) -> std::string {
-        unsigned long value = 0;
-        if (!parseDecimal(text, static_cast<unsigned long>(lowest),
-                          static_cast<unsigned long>(highest), value)) {
-          return "'" + text + "' is not a whole number from " + range;
-        }
-        return "";
-      },
-      "");
-}
-
 void addThrust(CLI::App* app, std::string& file) {
   app->add_option("--thrust", file, "booster thrust history, read once")
       ->type_name("FILE")
@@ -116,9 +92,24 @@ void addVehicle(CLI::App* app, std::string& file, const std::string& description
 }
 
 void addJobs(CLI::App* app, unsigned& jobs) {
-  app->add_option("--jobs", jobs, "threads (default: the machine's cores)")
-      ->type_name("N")
-      ->check(decimalInteger(1, domain::highestJobs));
+  addSetting(app, "--jobs", jobsDomain(), "jobs", jobs, "threads (default: the machine's cores)");
+}
+
+void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
+  addSetting(app, "--min-perigee", targetSettingsDomain(), "min_perigee_m", minimumPerigee_m,
+             "an orbit's perigee is at least this (km), default 100");
+}
+
+void addTargetSettings(CLI::App* app, TargetSettings& settings) {
+  addSetting(app, "--altitude", targetSettingsDomain(), "altitude_m", settings.altitude_m,
+             "wanted average orbit altitude (km), default 200");
+  addSetting(app, "--tolerance", targetSettingsDomain(), "tolerance_m", settings.tolerance_m,
+             "converged within this (km), default 0.1");
+  addSetting(app, "--max-missions", targetSettingsDomain(), "max_missions", settings.maxMissions,
+             "mission budget, default 25");
+  addSetting(app, "--first-guess", targetSettingsDomain(), "first_guess_deg",
+             settings.firstGuessDeg, "limit of the first mission (deg), default 25");
+  addMinimumPerigee(app, settings.minimumPerigee_m);
 }
 
 ProgressLine::ProgressLine(std::ostream& err) : err_(err), shown_(::isatty(STDERR_FILENO) == 1) {}
@@ -129,6 +120,13 @@ void ProgressLine::show(std::string_view text) {
 
 void ProgressLine::clear() {
   if (shown_) err_ << "\r\033[K" << std::flush;
+}
+
+Progress progressOn(ProgressLine& line, const char* what) {
+  if (!line.shown()) return {};
+  return [&line, what](std::size_t done, std::size_t total) {
+    line.show(format("%s: %zu of %zu", what, done, total));
+  };
 }
 
 void installCommandSignalHandlers() {

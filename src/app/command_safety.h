@@ -13,6 +13,7 @@
 
 #include "app/commands.h"
 #include "ascent/schema.h"
+#include "ascent/trade.h"
 #include "files/output_set.h"
 
 namespace ascent {
@@ -63,11 +64,6 @@ CLI::Option* addSetting(CLI::App* app, const std::string& option,
 // `lowestIncluded` false, inside (lowest, highest].
 CLI::Validator realDomain(double lowest, double highest, const std::string& unit,
                           bool lowestIncluded = true);
-// A decimal integer inside [lowest, highest]: no sign, exponent or base prefix.
-CLI::Validator decimalInteger(long lowest, long highest);
-// Reads `text` as a decimal integer in [lowest, highest]; false when it is not.
-bool parseDecimal(const std::string& text, unsigned long lowest, unsigned long highest,
-                  unsigned long& value);
 
 // The domains of the design commands' numbers.
 namespace domain {
@@ -75,16 +71,29 @@ constexpr double lowestTurnTime_s = ascent::lowestTurnTime_s;
 constexpr double highestTurnTime_s = ascent::highestTurnTime_s;
 constexpr double lowestLimitDeg = ascent::lowestLimitDeg;
 constexpr double highestLimitDeg = ascent::highestLimitDeg;
-constexpr long highestJobs = 1024;
-constexpr unsigned long highestSweepTurnTimes = 1000000;
 }  // namespace domain
+
+// Runs `read`, a study's reading of the text of `option`; the
+// std::invalid_argument it throws becomes the option's usage error.
+template <class Read>
+void readOption(const std::string& option, Read read) {
+  try {
+    read();
+  } catch (const std::invalid_argument& problem) {
+    throw CLI::ValidationError(option, problem.what());
+  }
+}
 
 // The options every command that flies shares, spelt and checked alike.
 void addThrust(CLI::App* app, std::string& file);
 void addVehicle(CLI::App* app, std::string& file,
                 const std::string& description =
                     "vehicle file (TOML; `ascent vehicle` prints the default one)");
+// --jobs N, in the study's domain of jobs; not given: 0, the machine's cores.
 void addJobs(CLI::App* app, unsigned& jobs);
+// --altitude, --tolerance, --max-missions, --first-guess and --min-perigee.
+void addTargetSettings(CLI::App* app, TargetSettings& settings);
+void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m);
 
 // The line a long command rewrites on standard error as its work is done.
 // Only a terminal shows it: a file or a pipe would keep every rewrite.
@@ -103,6 +112,9 @@ class ProgressLine {
   std::ostream& err_;
   bool shown_;
 };
+
+// A study's progress as "what: done of total" on the line, when it is shown.
+Progress progressOn(ProgressLine& line, const char* what);
 
 // From now on SIGINT, SIGTERM and SIGHUP end gnuplot, remove every temporary
 // file and directory, and then end the program as the signal would; a failed

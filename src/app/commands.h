@@ -1,5 +1,6 @@
 // The design commands of the command line: fly one mission, target the orbit
-// at one turn time, sweep a range of turn times, plot a dialogue run. Each
+// at one turn time, plot a dialogue run (sweep, optimize and trade:
+// app/design_commands.h). Each
 // returns the process's exit status; a file that cannot be read or written
 // throws Error.
 #pragma once
@@ -81,23 +82,6 @@ struct TargetCommand {
   bool json = false;
 };
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err);
-
-struct SweepCommand {
-  std::string thrustFile = "s1.dat";
-  std::string vehicleFile;
-  std::vector<double> turnTimes;  // every one of the range, as parseTurnTimeRange gives them
-  TargetSettings settings;
-  std::string csvFile;   // empty: standard output
-  std::string plotFile;  // empty: none
-  unsigned jobs = 0;     // 0: the machine's cores
-  std::size_t shardIndex = 1, shardCount = 1;
-};
-int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err);
-
-// The turn times FROM + k * STEP (k = 0, 1, ...) up to TO; false with a reason
-// when the range is not three numbers with STEP > 0 and FROM <= TO.
-bool parseTurnTimeRange(const std::string& text, std::vector<double>& turnTimes,
-                        std::string& reason);
 
 struct PlotCommand {
   std::string dataDirectory = ".";

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "ascent/trade.h"
 #include "study/target_row.h"
@@ -46,6 +47,9 @@ bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
 OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
                                 const OptimizeSettings& settings, unsigned jobs,
                                 const Progress& progress) {
+  for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
+    if (!problem.empty()) throw std::invalid_argument(problem);
+  }
   OptimizeResult result;
   const double from = settings.from_s, to = settings.to_s;
   const std::size_t points =

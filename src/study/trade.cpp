@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "study/target_row.h"
 
@@ -86,17 +87,15 @@ std::string_view tradeStatusName(TradeStatus status) {
 }
 
 TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
-                        const std::vector<std::string>& keys, const TradeSettings& settings,
-                        unsigned jobs, const Progress& progress) {
+                        const TradeSettings& settings, unsigned jobs, const Progress& progress) {
+  for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
+    if (!problem.empty()) throw std::invalid_argument(problem);
+  }
   std::vector<const VehicleKey*> traded;
-  if (keys.empty()) {
+  if (settings.keys.empty()) {
     for (const VehicleKey& key : vehicleKeys()) traded.push_back(&key);
   } else {
-    for (const std::string& name : keys) {
-      const VehicleKey* key = findVehicleKey(name);
-      if (key == nullptr) throw Error(2, "'" + name + "' is not a vehicle key");
-      traded.push_back(key);
-    }
+    for (const std::string& name : settings.keys) traded.push_back(findVehicleKey(name));
   }
 
   // Index 0 is the vehicle as given; then for every key the value moved by

@@ -1,6 +1,6 @@
-// The pieces of the design commands that are not missions: the turn-time
-// range of a sweep, the data files of a dialogue run read back as curves and
-// the vehicle key reference of the manual.
+// The pieces of the design commands that are not missions: the data files
+// of a dialogue run read back as curves, what a mission counts as, and the
+// vehicle key reference of the manual.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,34 +15,6 @@
 
 namespace ascent {
 namespace {
-
-TEST(TurnTimeRange, IsGeneratedFromItsStartNotAccumulated) {
-  const struct {
-    const char* text;
-    std::vector<double> expected;
-  } ranges[] = {
-      {"5:8:1", {5, 6, 7, 8}},
-      {"5:5:1", {5}},
-      {"5:6:0.1",
-       {5, 5.1, 5 + 2 * 0.1, 5 + 3 * 0.1, 5 + 4 * 0.1, 5.5, 5 + 6 * 0.1, 5 + 7 * 0.1, 5 + 8 * 0.1,
-        5 + 9 * 0.1, 6}},
-      {"1:2.5:0.7", {1, 1.7, 1 + 2 * 0.7}},
-      {"1e1:12:1", {10, 11, 12}},
-  };
-  for (const auto& range : ranges) {
-    std::vector<double> turnTimes;
-    std::string reason;
-    ASSERT_TRUE(parseTurnTimeRange(range.text, turnTimes, reason)) << range.text;
-    EXPECT_EQ(turnTimes, range.expected) << range.text;
-  }
-  for (const char* bad : {"5:4:1", "5:8:0", "5:8:-1", "5:8", "5", "a:8:1", "5:8:1:2", "5::1",
-                          "nan:8:1", "0:1:1e-9"}) {
-    std::vector<double> turnTimes;
-    std::string reason;
-    EXPECT_FALSE(parseTurnTimeRange(bad, turnTimes, reason)) << bad;
-    EXPECT_FALSE(reason.empty()) << bad;
-  }
-}
 
 TEST(DataLine, IsSplitAtTheTimeColumnEvenWhenTheValueTouchesIt) {
   const struct {

@@ -52,10 +52,16 @@ TEST_F(TradeCommands, UsageErrorsExitTwo) {
   } cases[] = {
       {"trade", "--turn-time or --optimize"},
       {"trade --turn-time 50 --optimize", "excludes"},
-      {"trade --turn-time 50 --keys core.thrust", "did you mean core.thrust_N?"},
-      {"trade --turn-time 0.5", "outside 1 to 10000 s"},
-      {"optimize --turn-time 80:30", "1 <= FROM <= TO"},
+      {"trade --turn-time 50 --keys core.thrust",
+       "--keys: 'core.thrust' is not a vehicle key (did you mean 'core.thrust_N'?)"},
+      {"trade --turn-time 0.5", "--turn-time: the turn time 0.5 s is outside 1 to 10000 s"},
+      {"trade --optimize --relative-step 0.5", "--relative-step: the relative step 0.5 is outside"},
+      {"trade --optimize --altitude 0.5", "--altitude: the target altitude 0.5 km is outside"},
+      {"optimize --turn-time 80:30",
+       "--turn-time: the first turn time 80 s is after the last 30 s"},
       {"optimize --turn-time 30", "FROM:TO"},
+      {"optimize --scan-points 2", "--scan-points: the number of scan points 2 is outside"},
+      {"optimize --jobs 0", "--jobs: the number of threads 0 is outside 1 to 1024"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);

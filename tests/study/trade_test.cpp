@@ -53,9 +53,8 @@ TEST(Trade, RatiosOfTheResizingLawsAreTheirDerivativesByHand) {
       {"resizing.dry_mass_base_kg", -1},
       {"resizing.dry_mass_factor", -std::pow(total, law.dry_mass_exponent)},
   };
-  std::vector<std::string> keys;
-  for (const auto& c : cases) keys.push_back(c.key);
-  const TradeResult result = tradeRatios(history, v, keys, settings, 2);
+  for (const auto& c : cases) settings.keys.push_back(c.key);
+  const TradeResult result = tradeRatios(history, v, settings, 2);
   ASSERT_TRUE(result.baseFeasible);
   ASSERT_EQ(result.rows.size(), std::size(cases));
   for (const auto& c : cases) {

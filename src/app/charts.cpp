@@ -1,0 +1,96 @@
+#include "app/charts.h"
+
+#include <algorithm>
+
+#include "app/gnuplot.h"
+#include "app/mission_output.h"
+
+namespace ascent {
+
+void SweepChart::add(const SweepRow& row) {
+  if (row.verdict != Verdict::Converged) return;
+  points += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) + ' ' +
+            exactText(row.mission.limitDeg) + '\n';
+  if (++converged == 1) lowest_s = row.turnTime_s;
+  highest_s = row.turnTime_s;
+}
+
+std::string sweepChart(const SweepChart& chart, const SweepRow* best, double altitude_m) {
+  std::string label;
+  if (best != nullptr) {
+    // The label stays inside the plot: to the left of a best design in the
+    // right half, to the right of one in the left half, below the point.
+    const double middle = (chart.lowest_s + chart.highest_s) / 2;
+    const bool rightHalf = best->turnTime_s > middle;
+    label =
+        format("set label 1 'best: %s s, %.0f kg' at %s,%s %s point pt 6 ps 2 offset %s,-1.5\n",
+               exactText(best->turnTime_s).c_str(), best->mission.sizing.SC_M,
+               exactText(best->turnTime_s).c_str(), exactText(best->mission.sizing.SC_M).c_str(),
+               rightHalf ? "right" : "left", rightHalf ? "-1.5" : "1.5");
+  }
+  const std::string script =
+      "set terminal pngcairo size 900,540 font 'sans,10'\n"
+      "set output " +
+      gnuplotString(chartName(0)) +
+      "\n"
+      "set title " +
+      gnuplotString(format("Converged designs at %g km average altitude", altitude_m / 1000)) +
+      "\n"
+      "set xlabel 'turn time (s)'\n"
+      "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
+      "set y2label 'angle-of-attack limit (deg)'\n"
+      "set ytics nomirror\nset y2tics\nset grid\nset key bottom center\n"
+      "set offsets graph 0.05, graph 0.05, graph 0.12, graph 0.12\n" +
+      label + "$sweep << EOD\n" + chart.points +
+      "EOD\n"
+      "plot $sweep using 1:2 axes x1y1 with linespoints pt 7 ps 0.6 title 'SC\\_M (kg)', "
+      "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 title 'limit (deg)'\n"
+      "unset output\n";
+  return runGnuplot(script, 1).front();
+}
+
+std::string tornadoChart(const TradeResult& result, const TradeSettings& settings) {
+  const std::string title =
+      format("Spacecraft mass for a 1 %% change of each value (%s, SC_M %.0f kg)",
+             settings.reoptimize ? "turn time re-optimized"
+                                 : ("turn time " + exactText(settings.turnTime_s) + " s").c_str(),
+             result.base.mission.sizing.SC_M);
+  constexpr std::size_t shown = 20;
+  std::string data;
+  std::size_t traded = 0;
+  for (const TradeRow& row : result.rows) traded += row.status == TradeStatus::Ok;
+  const std::size_t n = std::min(traded, shown);
+  std::size_t y = n;
+  for (const TradeRow& row : result.rows) {
+    if (row.status != TradeStatus::Ok || y == 0) continue;
+    data += std::to_string(y--) + ' ' + exactText(row.below_kg) + ' ' + exactText(row.above_kg) +
+            ' ' + row.key + '\n';
+  }
+  const std::string script =
+      "set terminal pngcairo size 1000," + std::to_string(200 + 28 * n) +
+      " font 'sans,10' noenhanced\n"
+      "set output " +
+      gnuplotString(chartName(0)) + "\nset title " + gnuplotString(title) +
+      "\n"
+      "set xlabel " +
+      gnuplotString(format(
+          "change of the spacecraft mass SC_M (kg); the %zu largest effects of %zu", n, traded)) +
+      "\n"
+      "set ytics nomirror\nset grid xtics\nset key bottom right\n"
+      "set yrange [0.3:" +
+      std::to_string(n) +
+      ".7]\n"
+      "set style fill solid 0.8 noborder\n"
+      "set xzeroaxis lt -1\n"
+      "$tornado << EOD\n" +
+      data +
+      "EOD\n"
+      "plot $tornado using ($2/2):1:(abs($2/2)):(0.35):ytic(4) with boxxyerror lc rgb '#c0504d' "
+      "title 'value 1 % lower', "
+      "$tornado using ($3/2):1:(abs($3/2)):(0.35) with boxxyerror lc rgb '#4f81bd' "
+      "title 'value 1 % higher'\n"
+      "unset output\n";
+  return runGnuplot(script, 1).front();
+}
+
+}  // namespace ascent

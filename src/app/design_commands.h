@@ -1,0 +1,88 @@
+// The design commands on the command line: sweep (every turn time of a
+// range targeted), optimize (the turn time of the heaviest spacecraft) and
+// trade (what each unit of the vehicle is worth in spacecraft mass). Each
+// reads its options into the study's settings, calls the study and writes
+// its result.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <iosfwd>
+#include <string>
+
+#include "ascent/trade.h"
+
+namespace ascent {
+
+struct SweepCommand {
+  std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
+  SweepSettings settings;
+  std::string csvFile;   // empty: standard output
+  std::string plotFile;  // empty: none
+};
+int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err);
+
+struct OptimizeCommand {
+  std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
+  OptimizeSettings settings;
+  bool json = false;
+  unsigned jobs = 0;  // 0: the machine's cores
+};
+int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err);
+
+struct TradeCommand {
+  std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
+  TradeSettings settings;
+  std::string csvFile, plotFile;
+  bool json = false;
+  unsigned jobs = 0;  // 0: the machine's cores
+};
+int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream& err);
+
+// Each adds its subcommand to the command line; parsed() says whether it was
+// given, run() runs it and returns the exit status.
+class SweepCli {
+ public:
+  explicit SweepCli(CLI::App& app);
+  bool parsed() const { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const {
+    return runSweepCommand(command_, out, err);
+  }
+
+ private:
+  SweepCommand command_;
+  std::string range_, shard_;
+  CLI::App* app_;
+};
+
+class OptimizeCli {
+ public:
+  explicit OptimizeCli(CLI::App& app);
+  bool parsed() const { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const {
+    return runOptimizeCommand(command_, out, err);
+  }
+
+ private:
+  OptimizeCommand command_;
+  std::string range_ = "5:120";
+  CLI::App* app_;
+};
+
+class TradeCli {
+ public:
+  explicit TradeCli(CLI::App& app);
+  bool parsed() const { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const {
+    return runTradeCommand(command_, out, err);
+  }
+
+ private:
+  TradeCommand command_;
+  std::string keys_;
+  CLI::App* app_;
+};
+
+}  // namespace ascent

@@ -1,0 +1,98 @@
+#include "report/design_text.h"
+
+#include <cmath>
+
+#include "report/printf_text.h"
+
+namespace ascent {
+
+std::string designLine(const SweepRow& row) {
+  const MissionResult& r = row.mission;
+  return format(
+      "turn time %s s, limit %s deg: SC_M %.0f kg, remaining propellant %.0f kg, %.1f x %.1f km",
+      exactText(row.turnTime_s).c_str(), exactText(r.limitDeg).c_str(), r.sizing.SC_M,
+      r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
+}
+
+void SweepTally::add(const SweepRow& row) {
+  ++turnTimes;
+  missions += row.missions;
+  if (row.verdict == Verdict::Converged) ++converged;
+  if (betterDesign(row, hasBest ? &best : nullptr)) {
+    hasBest = true;
+    best = row;
+  }
+}
+
+std::string sweepText(const SweepTally& tally) {
+  std::string text =
+      format("Sweep: %s, %zu converged, %s flown\n", count(tally.turnTimes, "turn time").c_str(),
+             tally.converged, count(tally.missions, "mission").c_str());
+  if (!tally.hasBest)
+    return text + "Best design: none (no converged turn time with propellant left)\n";
+  return text + "Best design: " + designLine(tally.best) + '\n';
+}
+
+std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings) {
+  std::string text = format("Optimize: turn times %s to %s s, average altitude %g +- %g km\n",
+                            exactText(settings.from_s).c_str(), exactText(settings.to_s).c_str(),
+                            settings.target.altitude_m / 1000, settings.target.tolerance_m / 1000);
+  if (!result.found()) {
+    text += "Optimum: none (no turn time converged with propellant left)\n";
+  } else {
+    const SweepRow& best = result.optimum();
+    text += "Optimum: " + designLine(best) + '\n';
+    if (result.flatCount > 1) {
+      text +=
+          format("Flat top: turn times %.1f-%.1f s give %.0f +- 1 kg (%zu turn times)\n",
+                 result.flatFrom_s, result.flatTo_s, best.mission.sizing.SC_M, result.flatCount);
+    } else {
+      text += format("Flat top: no other turn time targeted gives %.0f +- 1 kg\n",
+                     best.mission.sizing.SC_M);
+    }
+  }
+  return text + format("Searched: %zu turn times targeted (%zu in the scan), %zu missions flown\n",
+                       result.candidates.size(), result.scanned, result.missions);
+}
+
+std::string tradeText(const TradeResult& result, const TradeSettings& settings) {
+  if (!result.baseFeasible) {
+    return "Trade: the vehicle as given has no design: " + result.baseReason + '\n';
+  }
+  const std::string at = settings.reoptimize
+                             ? format("at the best turn time of each vehicle (%s to %s s)",
+                                      exactText(settings.optimize.from_s).c_str(),
+                                      exactText(settings.optimize.to_s).c_str())
+                             : format("at turn time %s s", exactText(settings.turnTime_s).c_str());
+  std::string text =
+      format("Trade %s: the orbit targeted again for every changed value\n", at.c_str());
+  text += "Base: " + designLine(result.base) + '\n';
+  text += format(
+      "Ratios by central differences over +-%g %% of each value; error: the difference from "
+      "+-%g %% (-: those could not be flown)\n",
+      settings.relativeStep * 100, settings.relativeStep * 200);
+  text += format("%-38s %16s %13s %-14s %10s %10s %10s %10s\n", "key", "value", "ratio", "",
+                 "error", "-1 % (kg)", "+1 % (kg)", "1 % (kg)");
+  std::size_t notOk = 0;
+  for (const TradeRow& row : result.rows) {
+    if (row.status != TradeStatus::Ok) {
+      ++notOk;
+      continue;
+    }
+    text += format("%-38s %16.10g %13.6g %-14s %10s %10.1f %10.1f %10.1f\n", row.key.c_str(),
+                   row.value, row.ratio, ratioUnit(row.unit).c_str(),
+                   std::isfinite(row.error) ? format("%.2g", row.error).c_str() : "-", row.below_kg,
+                   row.above_kg, row.effect_kg);
+  }
+  if (notOk > 0) {
+    text += format("%zu keys could not be traded:\n", notOk);
+    for (const TradeRow& row : result.rows) {
+      if (row.status == TradeStatus::Ok) continue;
+      text += format("%-38s %s: %s\n", row.key.c_str(),
+                     std::string(tradeStatusName(row.status)).c_str(), row.reason.c_str());
+    }
+  }
+  return text + format("Missions flown: %zu\n", result.missions);
+}
+
+}  // namespace ascent

@@ -1,0 +1,34 @@
+// The words of the design commands: what a sweep found, the optimum turn
+// time and the table of exchange ratios, as the command line prints them
+// (kilometres and whole kilograms: text meant to be read).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "ascent/trade.h"
+
+namespace ascent {
+
+// "turn time 18 s, limit 24.06 deg: SC_M 11930 kg, remaining propellant
+// 31 kg, 185.2 x 215.0 km".
+std::string designLine(const SweepRow& row);
+
+// A sweep's rows counted as they arrive, and the best design among them.
+struct SweepTally {
+  std::size_t turnTimes = 0, converged = 0, missions = 0;
+  bool hasBest = false;
+  SweepRow best;
+  void add(const SweepRow& row);
+};
+// "Sweep: ..." and "Best design: ..." lines.
+std::string sweepText(const SweepTally& tally);
+
+// The search, the optimum and its flat top, what was flown.
+std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings);
+
+// The base design and one line per key traded, largest effect first, then
+// the keys that could not be traded; or why the vehicle as given has none.
+std::string tradeText(const TradeResult& result, const TradeSettings& settings);
+
+}  // namespace ascent
