@@ -110,8 +110,8 @@ struct TradeResult {
 };
 
 // Exchange ratios of spacecraft mass against the keys (all of vehicleKeys()
-// when empty; the names must be keys), the orbit targeted again for every
-// changed vehicle.
+// when empty; a name that is no key is an InputError), the orbit targeted
+// again for every changed vehicle.
 TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
                         const std::vector<std::string>& keys, const TradeSettings& settings,
                         unsigned jobs, const Progress& progress = {});

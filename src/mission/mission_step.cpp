@@ -28,9 +28,9 @@ void trackPeaks(Peaks& peaks, double t, double a, double q) {
 // The first fault the sticky flags show, as the trap would have numbered it.
 [[noreturn]] void throwFault(int flags) {
   if (flags & FE_DIVBYZERO)
-    throw RunError(errorCode::divisionByZero, "floating-point division by zero");
-  if (flags & FE_OVERFLOW) throw RunError(errorCode::overflow, "floating-point overflow");
-  throw RunError(errorCode::invalidOperation, "floating-point invalid operation");
+    throw Error(errorCode::divisionByZero, "floating-point division by zero");
+  if (flags & FE_OVERFLOW) throw Error(errorCode::overflow, "floating-point overflow");
+  throw Error(errorCode::invalidOperation, "floating-point invalid operation");
 }
 
 }  // namespace
@@ -70,10 +70,10 @@ void step(Mission& m) {
     if (!(s.m0 + s.Me > 0)) throw MissionAbandoned{AbandonReason::NoMassLeft};
     if (!clockInRange) throw MissionAbandoned{AbandonReason::ClockRanOut};
   } else if (!clockInRange) {
-    throw RunError(errorCode::cannotBeFlown,
-                   std::string(m.historyName) +
-                       " cannot be flown: the mission clock left -10000..10000 s before booster "
-                       "separation");
+    throw Error(errorCode::unusableData,
+                std::string(m.historyName) +
+                    " cannot be flown: the mission clock left -10000..10000 s before booster "
+                    "separation");
   }
 }
 

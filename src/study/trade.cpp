@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ascent/text.h"
 #include "study/target_row.h"
 
 namespace ascent {
@@ -94,7 +95,10 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
   } else {
     for (const std::string& name : keys) {
       const VehicleKey* key = findVehicleKey(name);
-      if (key == nullptr) throw Error(2, "'" + name + "' is not a vehicle key");
+      if (key == nullptr) {
+        throw InputError(
+            {"'" + name + "' is not a vehicle key" + didYouMean(name, vehicleKeyNames())});
+      }
       traded.push_back(key);
     }
   }
