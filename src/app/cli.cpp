@@ -104,8 +104,8 @@ std::string unknownArgumentReason(CLI::App& app) {
   if (argument.rfind("-", 0) == 0) {
     reason = "unknown option '";
     for (const CLI::Option* option : (given.empty() ? &app : given.front())->get_options()) {
+      // Long names only: every one-letter slip would otherwise be near "-h".
       for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
-      for (const std::string& name : option->get_snames()) names.push_back("-" + name);
     }
   } else if (given.empty()) {
     reason = "unknown command '";

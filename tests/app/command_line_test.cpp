@@ -30,6 +30,7 @@ TEST(CommandLine, AWordNobodyTookIsAnsweredWithTheNearestCommandOptionOrKey) {
       {{"fly", "--limt=24"}, "unknown option '--limt=24' (did you mean '--limit'?)"},
       {{"fly", "--tolerance", "1"}, "unknown option '--tolerance'"},  // target's, not fly's
       {{"fly", "extra"}, "unexpected argument 'extra'"},
+      {{"-x"}, "unknown option '-x'"},
   };
   for (const auto& c : cases) {
     CLI::App app;
