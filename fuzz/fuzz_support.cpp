@@ -60,10 +60,10 @@ void checkTraps() {
   // infinity that an earlier division by zero or overflow produced.
   std::feclearexcept(FE_ALL_EXCEPT);
   if (raised & FE_DIVBYZERO) {
-    throw RunError(errorCode::divisionByZero, "floating-point division by zero");
+    throw Error(errorCode::divisionByZero, "floating-point division by zero");
   }
-  if (raised & FE_OVERFLOW) throw RunError(errorCode::overflow, "floating-point overflow");
-  throw RunError(errorCode::invalidOperation, "floating-point invalid operation");
+  if (raised & FE_OVERFLOW) throw Error(errorCode::overflow, "floating-point overflow");
+  throw Error(errorCode::invalidOperation, "floating-point invalid operation");
 }
 
 void runAndCheck(const std::string& input, const std::string& thrustFile, Run& run) {
@@ -86,7 +86,7 @@ void runAndCheck(const std::string& input, const std::string& thrustFile, Run& r
   switch (run.status) {
     case 0:
     case errorCode::badName:
-    case errorCode::notANumber:
+    case errorCode::unusableData:
     case errorCode::divisionByZero:
     case errorCode::overflow:
     case errorCode::invalidOperation:

@@ -42,7 +42,7 @@ namespace ascent::fuzz {
 // to 0 N at 126 s and 0 N after).
 const std::string& flyableThrustFile();
 
-// Throws the RunError of a trap when a trapped floating-point flag is raised.
+// Throws the Error of a trap when a trapped floating-point flag is raised.
 void checkTraps();
 
 // Exit status of a run stopped as a runaway flight; the program has no such status.
@@ -64,7 +64,7 @@ class TrapCheckingOutStream final : public OutStream {
     written_ += bytes.size();
     if (written_ > runawayBytes) {
       written_ = 0;  // lets the exit path write its message
-      throw RunError(runawayStatus, "runaway flight");
+      throw Error(runawayStatus, "runaway flight");
     }
     inner_.write(bytes);
     noteWritten(bytes);

@@ -20,12 +20,11 @@
 #pragma once
 
 #include <cstddef>
-#include <exception>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "ascent/errors.h"
 #include "ascent/vehicle.h"
 
 namespace ascent {
@@ -66,22 +65,6 @@ class ThrustHistory {
   std::string name_;
   int faultCode_ = 0;
   std::string faultReason_;
-};
-
-// A failure that ends a run of the dialogue: a file that cannot be read,
-// thrust records that cannot be flown, input that is not a number. `code` is
-// the run-time error number (the operating system's errno for files, 106 for
-// data, 200/205/207 for floating-point division by zero, overflow, invalid
-// operation).
-class Error : public std::exception {
- public:
-  Error(int code, std::string reason) : code_(code), reason_(std::move(reason)) {}
-  int code() const { return code_; }
-  const char* what() const noexcept override { return reason_.c_str(); }
-
- private:
-  int code_;
-  std::string reason_;
 };
 
 enum class Outcome {

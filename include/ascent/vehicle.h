@@ -201,7 +201,10 @@ struct VehicleKey {
 std::span<const VehicleKey> vehicleKeys();
 // The key of that name; nullptr when there is none.
 const VehicleKey* findVehicleKey(std::string_view key);
-// The known key nearest in spelling, for "did you mean"; empty when none is close.
+// The name of every scalar key, in the same order.
+std::span<const std::string_view> vehicleKeyNames();
+// The known key nearest in spelling (nearestName of ascent/text.h); empty
+// when none is close.
 std::string nearestVehicleKey(std::string_view key);
 // Whether `value` lies in the domain; the allowed range in words.
 bool inDomain(KeyDomain domain, double value);

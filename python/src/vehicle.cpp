@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "ascent/text.h"
 #include "bindings.h"
 #include "files/vehicle_file.h"
 
@@ -13,10 +14,8 @@ namespace {
 const VehicleKey& keyOf(const std::string& key) {
   const VehicleKey* found = findVehicleKey(key);
   if (found == nullptr) {
-    std::string message = "no vehicle key '" + key + "'";
-    const std::string nearest = nearestVehicleKey(key);
-    if (!nearest.empty()) message += " (did you mean '" + nearest + "'?)";
-    raise("UnknownKeyError", message, py::dict(py::arg("key") = key));
+    raise("UnknownKeyError", "no vehicle key '" + key + "'" + didYouMean(key, vehicleKeyNames()),
+          py::dict(py::arg("key") = key));
   }
   return *found;
 }

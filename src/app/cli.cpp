@@ -4,16 +4,23 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/design_commands.h"
 #include "app/dispersions_command.h"
+#include "app/interrupts.h"
 #include "app/run.h"
+#include "app/signal_scope.h"
+#include "ascent/text.h"
 #include "files/vehicle_file.h"
 #include "report/streams.h"
 
@@ -49,8 +56,7 @@ int printInformation(CLI::App& app, const CLI::ParseError& error) {
   try {
     flushOut(std::cout);
   } catch (const Error& failed) {
-    std::cerr << "ascent: " << failed.what() << '\n';
-    return exitStatus::fileError;
+    return commandFailure(failed, std::cerr);
   }
   return exitStatus::ok;
 }
@@ -70,6 +76,33 @@ bool utf8Terminal() {
 }
 
 }  // namespace
+
+std::string unknownArgumentReason(CLI::App& app) {
+  const std::vector<std::string> unknown = app.remaining(true);
+  if (unknown.empty()) return {};
+  const std::string& argument = unknown.front();
+  const std::vector<CLI::App*> given = app.get_subcommands();
+  std::vector<std::string> names;
+  std::string reason;
+  if (argument.rfind("-", 0) == 0) {
+    reason = "unknown option '";
+    for (const CLI::Option* option : (given.empty() ? &app : given.front())->get_options()) {
+      // Long names only: every one-letter slip would otherwise be near "-h".
+      for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    }
+  } else if (given.empty()) {
+    reason = "unknown command '";
+    for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+      names.push_back(command->get_name());
+    }
+  } else {
+    return "unexpected argument '" + argument + "'";
+  }
+  const std::vector<std::string_view> known(names.begin(), names.end());
+  // An option's value given with '=' is no part of its name.
+  const std::string_view word = std::string_view(argument).substr(0, argument.find('='));
+  return reason + argument + "'" + didYouMean(word, known);
+}
 
 int runCommandLine(int argc, char** argv) {
   const char* utf8Variable = std::getenv("ASCENT_UTF8");
@@ -146,20 +179,18 @@ int runCommandLine(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return printInformation(app, error);  // --help, --version
     // An argument nobody took is the reason, before any missing option.
-    std::string reason = error.what();
-    const std::vector<std::string> unknown = app.remaining(true);
-    if (!unknown.empty()) {
-      const bool option = unknown.front().rfind("-", 0) == 0;
-      reason = std::string(option                          ? "unknown option '"
-                           : app.get_subcommands().empty() ? "unknown command '"
-                                                           : "unexpected argument '") +
-               unknown.front() + "'";
-    }
+    std::string reason = unknownArgumentReason(app);
+    if (reason.empty()) reason = error.what();
     std::cerr << "ascent: " << reason << '\n' << app.help();
     return exitStatus::usage;
   }
 
-  if (!app.get_subcommands().empty()) installCommandSignalHandlers();
+  // A command leaves no temporary file and no gnuplot behind when a signal ends it.
+  std::optional<SignalScope> commandSignals;
+  if (!app.get_subcommands().empty()) {
+    reportOutOfMemoryAsCommand();
+    commandSignals.emplace({SIGINT, SIGTERM, SIGHUP}, OnSignal::cleanUpAndEnd);
+  }
   try {
     int status = -1;
     if (vehicleApp->parsed()) status = runVehicleCommand(vehicle, std::cout);
@@ -179,12 +210,6 @@ int runCommandLine(int argc, char** argv) {
       std::cerr << vehicleLine(chosen);
       return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), &chosen.vehicle);
     }
-  } catch (const InputError& error) {
-    for (const std::string& problem : error.problems()) std::cerr << "ascent: " << problem << '\n';
-    return exitStatus::usage;
-  } catch (const UsageError& error) {
-    std::cerr << "ascent: " << error.what() << '\n';
-    return exitStatus::usage;
   } catch (const std::invalid_argument& error) {
     // Settings a study refused: the front end checks them first, so this is
     // only a safety net, with the study's own words.
@@ -192,8 +217,7 @@ int runCommandLine(int argc, char** argv) {
     return exitStatus::usage;
   } catch (const Error& error) {
     std::cout.flush();
-    std::cerr << "ascent: " << error.what() << '\n';
-    return exitStatus::fileError;
+    return commandFailure(error, std::cerr);
   }
   return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), nullptr);
 }

@@ -1,6 +1,5 @@
 #include "app/command_safety.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,8 +7,6 @@
 #include <cstring>
 #include <ostream>
 
-#include "app/gnuplot.h"
-#include "app/interrupts.h"
 #include "app/mission_output.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
@@ -18,17 +15,6 @@
 #include "study/thrust_check.h"
 
 namespace ascent {
-
-namespace {
-
-void onCommandSignal(int signal) {
-  endGnuplot();
-  removeTemporaryFiles();
-  ::signal(signal, SIG_DFL);
-  ::raise(signal);
-}
-
-}  // namespace
 
 CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
                      const std::string& description) {
@@ -129,27 +115,13 @@ Progress progressOn(ProgressLine& line, const char* what) {
   };
 }
 
-void installCommandSignalHandlers() {
-  reportOutOfMemoryAsCommand();
-  struct sigaction action {};
-  action.sa_handler = onCommandSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction previous {};
-    sigaction(signal, nullptr, &previous);
-    // A signal that the parent ignores (nohup, a background job) stays ignored.
-    if (previous.sa_handler == SIG_IGN) continue;
-    sigaction(signal, &action, nullptr);
-  }
-}
-
 ThrustHistory readThrustFile(const std::string& name) {
   return ThrustHistory::fromText(readInputFile(name), name);
 }
 
 void refuseClashes(const OutputSet& outputs) {
   const std::string clash = outputs.clash();
-  if (!clash.empty()) throw UsageError(clash);
+  if (!clash.empty()) throw InputError({clash});
 }
 
 void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
@@ -161,7 +133,7 @@ void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, doubl
     err << line;
   }
   if (!check.problem.empty()) {
-    throw Error(errorCode::cannotBeFlown, "cannot fly the thrust file: " + check.problem);
+    throw Error(errorCode::unusableData, "cannot fly the thrust file: " + check.problem);
   }
 }
 

@@ -18,12 +18,6 @@
 
 namespace ascent {
 
-// A value or a combination of files the command refuses: status 2.
-// Not an Error: an Error's code is a run-time error number, never a status.
-struct UsageError : std::runtime_error {
-  explicit UsageError(const std::string& reason) : std::runtime_error(reason) {}
-};
-
 // A number option read exactly as the dialogue reads an answer (correctly
 // rounded, no "nan", "inf" or hexadecimal), so a limit typed here and there
 // flies the same mission.
@@ -116,15 +110,10 @@ class ProgressLine {
 // A study's progress as "what: done of total" on the line, when it is shown.
 Progress progressOn(ProgressLine& line, const char* what);
 
-// From now on SIGINT, SIGTERM and SIGHUP end gnuplot, remove every temporary
-// file and directory, and then end the program as the signal would; a failed
-// allocation is reported on standard error.
-void installCommandSignalHandlers();
-
 // The thrust file read whole (at most maxInputBytes); throws Error.
 ThrustHistory readThrustFile(const std::string& name);
 
-// The first clash of the set, refused as UsageError.
+// The first clash of the set, refused as InputError.
 void refuseClashes(const OutputSet& outputs);
 
 // The thrust file flown through the booster phase at `turnTime_s` before a

@@ -1,8 +1,8 @@
 // The design commands of the command line: fly one mission, target the orbit
 // at one turn time, plot a dialogue run (sweep, optimize and trade:
-// app/design_commands.h). Each
-// returns the process's exit status; a file that cannot be read or written
-// throws Error.
+// app/design_commands.h). Each returns the process's exit status
+// (app/exit_status.h); a file that cannot be read or written throws Error,
+// what the user gave that cannot be used InputError.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_status.h"
 #include "ascent/ascent.h"
 #include "ascent/results.h"
 #include "ascent/study.h"
@@ -17,15 +18,6 @@
 namespace ascent {
 
 class OutputSet;
-
-// Exit statuses of the commands.
-namespace exitStatus {
-constexpr int ok = 0;
-constexpr int notConverged = 1;  // target: no design at the wanted altitude
-constexpr int noOrbit = 1;       // fly: abandoned, failed, suborbital or escape
-constexpr int usage = 2;         // an unknown command or option, a bad value
-constexpr int fileError = 3;     // a file could not be read or written, gnuplot failed
-}  // namespace exitStatus
 
 // The vehicle of a command: the default one, or one read from --vehicle FILE.
 struct ChosenVehicle {

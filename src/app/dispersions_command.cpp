@@ -513,7 +513,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
           "give --limit\n",
           exactText(settings.turnTime_s).c_str(),
           std::string(verdictName(nominal.verdict)).c_str());
-      return exitStatus::notConverged;
+      return exitStatus::noDesign;
     }
     settings.limitDeg = nominal.answer()->limitDeg;
     words << "Limit: " << exactText(settings.limitDeg) << " deg, targeted on the nominal vehicle\n";

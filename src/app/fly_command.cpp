@@ -80,7 +80,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
   const FlownMission flight =
       flyFlight(inputs.history, inputs.chosen.vehicle, command.settings, &observer);
   if (failedForThrustFile(flight.result)) {
-    throw Error(errorCode::cannotBeFlown,
+    throw Error(errorCode::unusableData,
                 "cannot fly the thrust file: " + flight.result.failureReason);
   }
   observer.close();
@@ -88,7 +88,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
                              : vehicleLine(inputs.chosen) + flightSummaryText(flight));
   return classifyFlight(flight.result, flight.minimumPerigee_m) == FlightClass::Orbit
              ? exitStatus::ok
-             : exitStatus::noOrbit;
+             : exitStatus::noDesign;
 }
 
 }  // namespace ascent

@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "app/exit_status.h"
 #include "app/gnuplot.h"
 #include "app/run.h"
 #include "files/output_set.h"
@@ -20,14 +21,6 @@ namespace {
 // The floating-point trap and out-of-memory handlers reach the run only through this.
 RunContext* trappedRun = nullptr;
 bool commandsOutOfMemory = false;
-
-constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction previousInterrupts[3];
-struct sigaction previousFault, previousBrokenPipe, previousFileTooLarge;
-
-void onInterrupt(int signal) {
-  noteInterrupt(signal);
-}
 
 void onFloatingPointTrap(int, siginfo_t* info, void*) {
   int code = errorCode::invalidOperation;
@@ -63,14 +56,14 @@ bool writeFully(int fd, std::string_view text) noexcept {
 // operator new calls this instead of throwing: a throw needs memory too, and
 // with none left even the exception could not be built.
 void onOutOfMemory() {
-  constexpr int code = 12;  // ENOMEM
+  constexpr int code = errorCode::outOfMemory;
   if (commandsOutOfMemory) {
     // A design command: the reason to standard error, never into a data stream.
     constexpr std::string_view reason = "ascent: out of memory\n";
     endGnuplot();
     removeTemporaryFiles();
     (void)writeFully(STDERR_FILENO, reason);
-    ::_exit(3);
+    ::_exit(exitStatus::failure);
   }
   if (trappedRun != nullptr) ::_exit(stopRun(*trappedRun, code, "out of memory"));
   constexpr std::string_view message = "Runtime error 12: out of memory\n";
@@ -88,48 +81,18 @@ void installOutOfMemoryHandler() {
   std::set_new_handler(onOutOfMemory);
 }
 
-void installFaultHandlers(RunContext& run) {
+FaultHandlers::FaultHandlers(RunContext& run)
+    : interrupts_({SIGINT, SIGTERM, SIGHUP}, OnSignal::raiseFlag),
+      writeFailures_({SIGPIPE, SIGXFSZ}, OnSignal::ignore),
+      trap_(SIGFPE, onFloatingPointTrap) {
   trappedRun = &run;
-  clearInterrupt();
-
-  struct sigaction interrupt {};
-  interrupt.sa_handler = onInterrupt;
-  sigemptyset(&interrupt.sa_mask);
-  interrupt.sa_flags = 0;  // no SA_RESTART: a blocked read, write or open returns and sees the flag
-  for (std::size_t i = 0; i < std::size(interruptSignals); ++i) {
-    sigaction(interruptSignals[i], nullptr, &previousInterrupts[i]);
-    // A signal that the parent ignores (nohup, a background job) stays ignored.
-    if (previousInterrupts[i].sa_handler == SIG_IGN) continue;
-    sigaction(interruptSignals[i], &interrupt, nullptr);
-  }
-
-  // A closed pipe or an exceeded file-size limit must fail the write (EPIPE,
-  // EFBIG) and take the exit path, not kill the program with the report unflushed.
-  struct sigaction ignore {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  sigaction(SIGPIPE, &ignore, &previousBrokenPipe);
-  sigaction(SIGXFSZ, &ignore, &previousFileTooLarge);
-
-  struct sigaction fault {};
-  fault.sa_sigaction = onFloatingPointTrap;
-  sigemptyset(&fault.sa_mask);
-  fault.sa_flags = SA_SIGINFO;
-  sigaction(SIGFPE, &fault, &previousFault);
-
   std::feclearexcept(FE_ALL_EXCEPT);
   feenableexcept(faultExceptions);
 }
 
-void uninstallFaultHandlers() {
+FaultHandlers::~FaultHandlers() {
   fedisableexcept(faultExceptions);
   std::feclearexcept(FE_ALL_EXCEPT);
-  for (std::size_t i = 0; i < std::size(interruptSignals); ++i) {
-    sigaction(interruptSignals[i], &previousInterrupts[i], nullptr);
-  }
-  sigaction(SIGPIPE, &previousBrokenPipe, nullptr);
-  sigaction(SIGXFSZ, &previousFileTooLarge, nullptr);
-  sigaction(SIGFPE, &previousFault, nullptr);
   trappedRun = nullptr;
 }
 

@@ -7,6 +7,7 @@
 
 #include <csignal>
 
+#include "app/signal_scope.h"
 #include "mission/floating_point.h"
 #include "report/interrupt_flag.h"
 
@@ -16,19 +17,29 @@ struct RunContext;
 
 // From now on a failed allocation writes "Runtime error 12: out of memory" and
 // ends the program with status 12: through the run's exit path once
-// installFaultHandlers has named the run, straight to the standard
+// FaultHandlers have named the run, straight to the standard
 // descriptors before. Called first thing in main.
 void installOutOfMemoryHandler();
 // From now on a failed allocation is a design command's: "ascent: out of
 // memory" on standard error, temporary files removed, status 3.
 void reportOutOfMemoryAsCommand();
 
-// Installs the SIGINT/SIGTERM/SIGHUP/SIGFPE handlers (an interrupt that the
-// parent ignores stays ignored; SIGPIPE and SIGXFSZ are ignored) and enables
-// the traps for division by zero, invalid operations and overflow; `run` is
-// the context whose streams the trap and out-of-memory handlers flush. Undone
-// by uninstallFaultHandlers.
-void installFaultHandlers(RunContext& run);
-void uninstallFaultHandlers();
+// The dialogue's signals while it runs: SIGINT, SIGTERM and SIGHUP raise the
+// interrupt flag, SIGPIPE and SIGXFSZ are ignored, and the traps for division
+// by zero, invalid operations and overflow are enabled, their SIGFPE ending
+// the run at once; `run` is the context whose streams the trap and
+// out-of-memory handlers flush. All undone when it ends.
+class FaultHandlers {
+ public:
+  explicit FaultHandlers(RunContext& run);
+  ~FaultHandlers();
+  FaultHandlers(const FaultHandlers&) = delete;
+  FaultHandlers& operator=(const FaultHandlers&) = delete;
+
+ private:
+  SignalScope interrupts_;
+  SignalScope writeFailures_;
+  SignalScope trap_;
+};
 
 }  // namespace ascent

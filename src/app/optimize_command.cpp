@@ -49,7 +49,7 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   const OptimizeResult result = optimizeTurnTime(inputs.history, chosen.vehicle, settings,
                                                  command.jobs, progressOn(progress, "optimize"));
   progress.clear();
-  const int status = result.found() ? exitStatus::ok : exitStatus::notConverged;
+  const int status = result.found() ? exitStatus::ok : exitStatus::noDesign;
   if (command.json) {
     const DesignInputs designInputs{command.thrustFile, vehicleValue(chosen.vehicle)};
     writeOut(out, jsonText(optimizeValue(result, settings, designInputs)) + '\n');

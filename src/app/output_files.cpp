@@ -1,9 +1,10 @@
 #include "app/output_files.h"
 
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "files/output_set.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
 #include "mission/thrust_records.h"
@@ -17,42 +18,31 @@ constexpr const char* dataFileNames[] = {"speed.dat", "height.dat", "accel.dat",
 void refuseUnusableName(const std::string& name) {
   // A name cut to fit could be another, existing file, which would be emptied.
   if (name.size() > maxReportNameLength) {
-    throw RunError(errorCode::badName, "the report file name is longer than " +
-                                           std::to_string(maxReportNameLength) + " characters (" +
-                                           quoteToken(name) + ")");
+    throw Error(errorCode::badName, "the report file name is longer than " +
+                                        std::to_string(maxReportNameLength) + " characters (" +
+                                        quoteToken(name) + ")");
   }
   if (name.find('\0') != std::string::npos) {
-    throw RunError(errorCode::badName, "the report file name contains a NUL byte");
+    throw Error(errorCode::badName, "the report file name contains a NUL byte");
   }
 }
 
 // Every output is compared, as a file, with the thrust file and with every
-// other output: a report named after a data file, a data file linked to the
-// thrust file or to the report, or a dangling link to a data file would make
-// two of them one file.
+// other output, by the commands' rule: a report named after a data file, a
+// data file linked to the thrust file or to the report, or a dangling link to
+// a data file would make two of them one file.
 void refuseSharedFiles(FileSystem& files, const std::string& reportName) {
-  struct Output {
-    std::string name;
-    std::string subject;  // how a reason names it
-    std::string suffix;
-  };
-  std::vector<Output> outputs{{reportName, "the report file", " (" + quoteToken(reportName) + ")"}};
-  for (const char* data : dataFileNames)
-    outputs.push_back({data, std::string("the data file ") + data, ""});
-
-  for (std::size_t i = 0; i < outputs.size(); ++i) {
-    const Output& output = outputs[i];
-    if (files.sameFile(output.name, boosterThrustFileName)) {
-      throw RunError(errorCode::badName,
-                     output.subject + " must not be " + boosterThrustFileName + output.suffix);
-    }
-    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
-      if (files.sameFile(output.name, outputs[j].name)) {
-        throw RunError(errorCode::badName,
-                       output.subject + " must not be " + outputs[j].name + output.suffix);
-      }
-    }
-  }
+  OutputSet outputs(
+      [&files](const std::string& a, const std::string& b) { return files.sameFile(a, b); });
+  outputs.output(reportName, "the report file");
+  for (const char* data : dataFileNames) outputs.output(data, std::string("the data file ") + data);
+  outputs.input(boosterThrustFileName, "the thrust file");
+  const std::optional<OutputSet::Clash> clash = outputs.firstClash();
+  if (!clash) return;
+  const bool report = clash->output == 0;
+  throw Error(errorCode::badName, outputs.role(clash->output) + " must not be " +
+                                      outputs.name(clash->other) +
+                                      (report ? " (" + quoteToken(reportName) + ")" : ""));
 }
 
 }  // namespace

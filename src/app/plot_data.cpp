@@ -55,16 +55,18 @@ std::vector<Curve> readMissionCurves(std::string_view text, const std::string& n
     if (trim(line).empty()) continue;
     double t = 0, v = 0;
     if (!parseDataLine(line, t, v)) {
-      throw Error(106, name + " line " + std::to_string(lineNumber) + " is not two numbers");
+      throw Error(errorCode::unusableData,
+                  name + " line " + std::to_string(lineNumber) + " is not two numbers");
     }
     if (lineTimes != nullptr) lineTimes->push_back(t);
     if (curves.empty() ||
         (t < curves.back().time_s.back() && (t <= curves.back().time_s.front() || t < padTime_s))) {
       curves.emplace_back();
     } else if (!(t >= curves.back().time_s.back() - stepBack_s)) {
-      throw Error(106, name + " line " + std::to_string(lineNumber) + ": time " + exactText(t) +
-                           " s goes back more than one record interval from " +
-                           exactText(curves.back().time_s.back()) + " s");
+      throw Error(errorCode::unusableData, name + " line " + std::to_string(lineNumber) +
+                                               ": time " + exactText(t) +
+                                               " s goes back more than one record interval from " +
+                                               exactText(curves.back().time_s.back()) + " s");
     }
     Curve& curve = curves.back();
     while (!curve.time_s.empty() && curve.time_s.back() >= t) {

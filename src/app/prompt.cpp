@@ -35,8 +35,8 @@ bool promptReal(RunContext& run, std::string_view prompt, double& value) {
     case ReadStatus::EndOfInput:
       return false;
     case ReadStatus::NotANumber:
-      throw RunError(errorCode::notANumber,
-                     "not a number: " + quoteToken(token) + " (" + trimmed(prompt) + ")");
+      throw Error(errorCode::unusableData,
+                  "not a number: " + quoteToken(token) + " (" + trimmed(prompt) + ")");
     case ReadStatus::Number:
       break;
   }
@@ -48,7 +48,7 @@ bool promptReal(RunContext& run, std::string_view prompt, double& value) {
 
 void promptRequiredReal(RunContext& run, std::string_view prompt, double& value) {
   if (!promptReal(run, prompt, value)) {
-    throw RunError(errorCode::notANumber, "end of input (" + trimmed(prompt) + ")");
+    throw Error(errorCode::unusableData, "end of input (" + trimmed(prompt) + ")");
   }
 }
 

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "app/interrupts.h"
@@ -85,7 +86,7 @@ int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
   // An interrupt that came before this message is how the run ends, whatever
   // else failed meanwhile: the parent that sent it learns that it was obeyed.
   if (int signal = pendingInterrupt(); signal != 0) {
-    code = 128 + signal;
+    code = errorCode::interruptedBy(signal);
     reason = interruptReason(signal);
   }
   for (OutStream* stream : {run.reportFile.get(), run.speedFile.get(), run.heightFile.get(),
@@ -105,8 +106,8 @@ int stopRun(RunContext& run, int code, std::string_view reason) noexcept {
   // The message starts a line of its own. The screen's line state includes
   // what a terminal echoed of the input (streams.h), but not the "^C" that it
   // echoes at Ctrl-C.
-  const bool newLine =
-      !run.standardOutput.atLineStart() || (run.inputIsTerminal && code == 128 + SIGINT);
+  const bool newLine = !run.standardOutput.atLineStart() ||
+                       (run.inputIsTerminal && code == errorCode::interruptedBy(SIGINT));
   if (newLine) append("\n");
   append("Runtime error ");
   char digits[16];
@@ -141,7 +142,8 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
   run.utf8 = options.utf8;
   run.standardError = options.standardError;
   run.vehicleFile = options.vehicle;
-  if (options.handleSignals) installFaultHandlers(run);
+  std::optional<FaultHandlers> faultHandlers;
+  if (options.handleSignals) faultHandlers.emplace(run);
   int status = 0;
   try {
     startRun(run);
@@ -150,16 +152,16 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
     // An interrupt that came with the end of the input or during the last
     // flush is not lost.
     checkInterrupt();
-  } catch (const RunError& error) {
+  } catch (const Error& error) {
     status = stopRun(run, error.code(), error.what());
   } catch (const std::bad_alloc&) {
-    status = stopRun(run, 12, "out of memory");
+    status = stopRun(run, errorCode::outOfMemory, "out of memory");
   }
-  if (options.handleSignals) {
-    uninstallFaultHandlers();
+  if (faultHandlers) {
+    faultHandlers.reset();
     // Nor one that came after that check, before the handlers were restored.
     if (int signal = pendingInterrupt(); status == 0 && signal != 0) {
-      status = stopRun(run, 128 + signal, interruptReason(signal));
+      status = stopRun(run, errorCode::interruptedBy(signal), interruptReason(signal));
     }
   }
   return status;

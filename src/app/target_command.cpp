@@ -20,7 +20,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
       targetOrbit(inputs.history, inputs.chosen.vehicle, command.turnTime_s, command.settings);
   writeOut(out, command.json ? jsonText(targetValue(target, inputs.chosen.vehicle)) + '\n'
                              : vehicleLine(inputs.chosen) + targetText(target));
-  return target.run.verdict == Verdict::Converged ? exitStatus::ok : exitStatus::notConverged;
+  return target.run.verdict == Verdict::Converged ? exitStatus::ok : exitStatus::noDesign;
 }
 
 }  // namespace ascent

@@ -86,7 +86,7 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
   } else {
     writeOut(out, vehicleLine(chosen) + tradeText(result, settings));
   }
-  return result.baseFeasible ? exitStatus::ok : exitStatus::notConverged;
+  return result.baseFeasible ? exitStatus::ok : exitStatus::noDesign;
 }
 
 }  // namespace ascent

@@ -18,14 +18,6 @@ namespace ascent {
 
 namespace {
 
-std::string numberText(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 // Problems of one file, each with its FILE:LINE.
 struct Problems {
   std::string name;
@@ -79,13 +71,13 @@ Distribution distributionOf(std::string_view name, bool& known) {
 std::string canonicalText(const DispersionFile& file) {
   std::string text;
   for (const Dispersion& d : file.dispersions) {
-    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' +
-            numberText(d.sigma) + ' ' + numberText(d.lower) + ' ' + numberText(d.upper) +
+    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' + exactText(d.sigma) +
+            ' ' + exactText(d.lower) + ' ' + exactText(d.upper) +
             (d.relative ? " relative\n" : " absolute\n");
   }
   for (const Correlation& c : file.correlations) {
     text += "correlation " + file.dispersions[c.first].key + ' ' + file.dispersions[c.second].key +
-            ' ' + numberText(c.coefficient) + '\n';
+            ' ' + exactText(c.coefficient) + '\n';
   }
   return text;
 }
@@ -102,9 +94,8 @@ void readDispersion(const toml::table& entry, Problems& problems, const Vehicle&
     d.key = keyNode->value<std::string>().value_or("");
     const VehicleKey* key = findVehicleKey(d.key);
     if (key == nullptr) {
-      const std::string nearest = nearestVehicleKey(d.key);
-      problems.add(*keyNode, "unknown vehicle key '" + d.key + "'" +
-                                 (nearest.empty() ? "" : " (did you mean " + nearest + "?)"));
+      problems.add(*keyNode,
+                   "unknown vehicle key '" + d.key + "'" + didYouMean(d.key, vehicleKeyNames()));
       complete = false;
     } else if (key->domain == KeyDomain::Count) {
       problems.add(*keyNode, d.key + " is a whole number and cannot be dispersed");
@@ -330,7 +321,7 @@ std::string hashText(std::uint64_t hash) {
 std::string thrustHistoryHash(const ThrustHistory& history) {
   std::uint64_t hash = fnv1a("");
   for (const ThrustRecord& record : history.records()) {
-    hash = fnv1a(numberText(record.time_s) + ' ' + numberText(record.thrust_N) + '\n', hash);
+    hash = fnv1a(exactText(record.time_s) + ' ' + exactText(record.thrust_N) + '\n', hash);
   }
   hash = fnv1a(std::to_string(history.faultCode()) + ' ' + history.faultReason(), hash);
   return hashText(hash);
@@ -349,7 +340,7 @@ std::string campaignCsvHeader(const std::vector<Dispersion>& dispersions) {
 
 std::string campaignCsvRow(const CampaignRow& row) {
   std::string line = std::to_string(row.run);
-  for (double value : row.values) line += ',' + numberText(value);
+  for (double value : row.values) line += ',' + exactText(value);
   line += ',';
   line += flightClassName(row.flightClass);
   line += ',';
@@ -365,7 +356,7 @@ std::string campaignCsvRow(const CampaignRow& row) {
   }
   for (double value : row.outputs) {
     line += ',';
-    if (!std::isnan(value)) line += numberText(value);
+    if (!std::isnan(value)) line += exactText(value);
   }
   return line + '\n';
 }

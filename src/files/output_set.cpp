@@ -119,12 +119,27 @@ std::string resolvedPath(const std::string& name) {
   return resolved.empty() ? "/" : resolved;
 }
 
+namespace {
+
+bool sameInode(const std::string& first, const std::string& second) {
+  struct stat a {
+  }, b{};
+  return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+bool sameFile(const std::string& first, const std::string& second) {
+  return resolvedPath(first) == resolvedPath(second) || sameInode(first, second);
+}
+
 void OutputSet::input(const std::string& name, const std::string& role) {
-  entries_.push_back({name, resolvedPath(name), role, false, false});
+  entries_.push_back({name, sameFile_ ? "" : resolvedPath(name), role, false, false});
 }
 
 void OutputSet::output(const std::string& name, const std::string& role) {
-  entries_.push_back({name, resolvedPath(name), role, true, false});
+  entries_.push_back({name, sameFile_ ? "" : resolvedPath(name), role, true, false});
 }
 
 void OutputSet::standardOutput() {
@@ -135,31 +150,41 @@ void OutputSet::standardOutput() {
   }
 }
 
-bool OutputSet::same(const Entry& a, const Entry& b) {
-  struct stat first {
-  }, second{};
+bool OutputSet::same(const Entry& a, const Entry& b) const {
   if (a.standardOutput || b.standardOutput) {
+    if (a.standardOutput && b.standardOutput) return false;
     const Entry& named = a.standardOutput ? b : a;
+    struct stat first {
+    }, second{};
     return ::fstat(STDOUT_FILENO, &first) == 0 && ::stat(named.name.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
   }
-  if (a.resolved == b.resolved) return true;
-  return ::stat(a.name.c_str(), &first) == 0 && ::stat(b.name.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  if (sameFile_) return sameFile_(a.name, b.name);
+  return a.resolved == b.resolved || sameInode(a.name, b.name);
+}
+
+std::optional<OutputSet::Clash> OutputSet::firstClash() const {
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (!entries_[i].output) continue;
+    for (std::size_t j = 0; j < entries_.size(); ++j) {
+      if (!entries_[j].output && same(entries_[i], entries_[j])) return Clash{i, j};
+    }
+    for (std::size_t j = i + 1; j < entries_.size(); ++j) {
+      if (entries_[j].output && same(entries_[i], entries_[j])) return Clash{i, j};
+    }
+  }
+  return std::nullopt;
 }
 
 std::string OutputSet::clash() const {
+  const std::optional<Clash> found = firstClash();
+  if (!found) return "";
   auto describe = [](const Entry& e) { return e.standardOutput ? e.role : e.role + " " + e.name; };
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    for (std::size_t j = 0; j < entries_.size(); ++j) {
-      if (j == i || !entries_[j].output || (entries_[i].output && j < i)) continue;
-      if (entries_[i].standardOutput && entries_[j].standardOutput) continue;
-      if (same(entries_[i], entries_[j])) {
-        return describe(entries_[j]) + " is " + describe(entries_[i]);
-      }
-    }
-  }
-  return "";
+  const Entry& output = entries_[found->output];
+  const Entry& other = entries_[found->other];
+  // Of two outputs, the later is named first: "the manifest m is the CSV file c".
+  return other.output ? describe(other) + " is " + describe(output)
+                      : describe(output) + " is " + describe(other);
 }
 
 OutputFile::OutputFile(const std::string& name) : name_(name), target_(resolvedPath(name)) {

@@ -2,7 +2,8 @@
 //  - every output is compared, as a file, with every input and every other
 //    output (the path after links, also for names that do not exist yet;
 //    device and inode; standard output when it is redirected onto a file),
-//    before any work is done;
+//    before any work is done: the commands' outputs and the dialogue's
+//    report and data files alike;
 //  - an output is written to a temporary file in its own directory, created
 //    before any work is done, and renamed into place when complete, so a
 //    failed, interrupted or concurrent run leaves the old file or the new
@@ -11,6 +12,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,16 +33,38 @@ std::string readInputFile(const std::string& name);
 // exist yet.
 std::string resolvedPath(const std::string& name);
 
+// True when opening the two names would reach one file: the same
+// resolvedPath, or the same device and inode (hard links). The one rule of
+// what is the same file, for the commands and the dialogue.
+bool sameFile(const std::string& first, const std::string& second);
+
 class OutputSet {
  public:
+  // Whether two names are one file; sameFile for the real files.
+  using SameFile = std::function<bool(const std::string&, const std::string&)>;
+  OutputSet() = default;
+  explicit OutputSet(SameFile sameFile) : sameFile_(std::move(sameFile)) {}
+
   // `role` is how a refusal names the file: "the thrust file", "the CSV file".
   void input(const std::string& name, const std::string& role);
   void output(const std::string& name, const std::string& role);
   // Standard output, compared when it is redirected onto a file.
   void standardOutput();
 
-  // The first clash, "the CSV file x.csv is the thrust file s1.dat"; empty
-  // when every output is a file of its own.
+  // Two entries that are one file, by their places in the order they were
+  // added: an output and an input, or an output and a later output.
+  struct Clash {
+    std::size_t output;
+    std::size_t other;
+  };
+  // The first clash, each output in turn compared with every input, then
+  // with every later output; none when every output is a file of its own.
+  std::optional<Clash> firstClash() const;
+  // The name and the role of the entry at `place`.
+  const std::string& name(std::size_t place) const { return entries_.at(place).name; }
+  const std::string& role(std::size_t place) const { return entries_.at(place).role; }
+  // The first clash in words, "the CSV file x.csv is the thrust file s1.dat";
+  // empty when there is none.
   std::string clash() const;
 
  private:
@@ -50,7 +75,8 @@ class OutputSet {
     bool output = false;
     bool standardOutput = false;
   };
-  static bool same(const Entry& a, const Entry& b);
+  bool same(const Entry& a, const Entry& b) const;
+  SameFile sameFile_;  // empty: sameFile, with the resolved paths found once
   std::vector<Entry> entries_;
 };
 

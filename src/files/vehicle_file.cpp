@@ -13,13 +13,10 @@
 #include <optional>
 
 #include "ascent/ascent.h"
+#include "ascent/text.h"
 #include "files/output_set.h"
 
 namespace ascent {
-
-InputError::InputError(std::vector<std::string> problems) : problems_(std::move(problems)) {
-  for (const std::string& p : problems_) text_ += (text_.empty() ? "" : "\n") + p;
-}
 
 namespace {
 
@@ -27,18 +24,12 @@ constexpr std::int64_t vehicleSchema = 1;
 // A vehicle file is a few kilobytes; anything far larger is not one.
 constexpr std::size_t maxVehicleFileSize = 1 << 20;
 
-std::string shortest(double value) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  return std::string(text, end);
-}
-
 // A number as TOML writes it: always with a decimal point or exponent, so it
 // reads back as a float; the non-finite never occur in a valid vehicle.
 std::string tomlNumber(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  std::string text = shortest(value);
+  std::string text = exactText(value);
   if (text.find_first_of(".eE") == std::string::npos) text += ".0";
   return text;
 }
@@ -75,7 +66,7 @@ class Reader {
       const toml::table* table = node.as_table();
       if (table == nullptr) {
         problem(where(name_, node) + ": '" + std::string(part.str()) +
-                "' is not a table of the vehicle" + suggestion(std::string(part.str())));
+                "' is not a table of the vehicle" + didYouMean(part.str(), vehicleKeyNames()));
         continue;
       }
       for (auto&& [key, value] : *table) readKey(v, std::string(part.str()), key, value);
@@ -106,11 +97,6 @@ class Reader {
     return error == std::errc() && end != begin ? line : SIZE_MAX;
   }
 
-  std::string suggestion(const std::string& key) {
-    const std::string near = nearestVehicleKey(key);
-    return near.empty() ? "" : " (did you mean " + near + "?)";
-  }
-
   void readKey(Vehicle& v, const std::string& part, const toml::key& key, const toml::node& node) {
     const std::string dotted = part + "." + std::string(key.str());
     if (dotted == "aero.drag_table") {
@@ -119,7 +105,8 @@ class Reader {
     }
     const VehicleKey* known = findVehicleKey(dotted);
     if (known == nullptr) {
-      problem(where(name_, node) + ": unknown key " + dotted + suggestion(dotted));
+      problem(where(name_, node) + ": unknown key " + dotted +
+              didYouMean(dotted, vehicleKeyNames()));
       return;
     }
     const std::optional<double> value = node.value<double>();
@@ -129,7 +116,7 @@ class Reader {
       return;
     }
     if (!inDomain(known->domain, *value)) {
-      problem(where(name_, node) + ": " + dotted + " = " + shortest(*value) + ": must be " +
+      problem(where(name_, node) + ": " + dotted + " = " + exactText(*value) + ": must be " +
               std::string(domainText(known->domain)));
       return;
     }
@@ -217,7 +204,7 @@ std::string vehicleToml(const Vehicle& vehicle) {
     // Counts as TOML integers, everything else as floats.
     const double value = k.get(vehicle);
     const std::string text = k.domain == KeyDomain::Count && inDomain(k.domain, value)
-                                 ? shortest(value)
+                                 ? exactText(value)
                                  : tomlNumber(value);
     out += std::string(k.key.substr(k.key.find('.') + 1)) + " = " + text + "\n";
     if (k.key == "aero.drag_scale") {

@@ -1,8 +1,8 @@
 #include "mission/booster_motor.h"
 
-#include <charconv>
 #include <string>
 
+#include "ascent/text.h"
 #include "mission/mission_context.h"
 #include "mission/mission_step.h"
 #include "mission/run_error.h"
@@ -13,9 +13,7 @@ namespace {
 
 // Seconds in the fewest digits that read back as the same double.
 std::string seconds(double t) {
-  char digits[32];
-  const auto end = std::to_chars(digits, digits + sizeof digits, t).ptr;
-  return std::string(digits, end) + " s";
+  return exactText(t) + " s";
 }
 
 }  // namespace
@@ -25,7 +23,7 @@ void firstThrustRecord(Mission& m, BoosterThrustReader& reader) {
   const Boosters& boosters = m.vehicle.boosters;
   ThrustRecord record{};
   if (!reader.source.next(record)) {
-    throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), 1, "time"));
+    throw Error(errorCode::unusableData, endedReason(reader.source.name(), 1, "time"));
   }
   ++reader.recordsRead;
   reader.currentTime = record.time_s * boosters.time_scale;
@@ -45,19 +43,19 @@ void nextThrustRecord(Mission& m, BoosterThrustReader& reader) {
   const int number = reader.recordsRead + 1;
   if (!reader.source.next(record)) {
     if (reader.turnTime >= 0) {
-      throw RunError(errorCode::cannotBeFlown,
-                     "the turn time " + seconds(reader.turnTime) +
-                         " ends after the last record of " + reader.source.name() + " (record " +
-                         std::to_string(number - 1) + " at " + seconds(reader.previousTime) + ")");
+      throw Error(errorCode::unusableData,
+                  "the turn time " + seconds(reader.turnTime) + " ends after the last record of " +
+                      reader.source.name() + " (record " + std::to_string(number - 1) + " at " +
+                      seconds(reader.previousTime) + ")");
     }
-    throw RunError(errorCode::cannotBeFlown, endedReason(reader.source.name(), number, "time"));
+    throw Error(errorCode::unusableData, endedReason(reader.source.name(), number, "time"));
   }
   const double time = record.time_s * boosters.time_scale;
   if (time < reader.previousTime) {
-    throw RunError(errorCode::cannotBeFlown,
-                   reader.source.name() + " record " + std::to_string(number) + ": time " +
-                       seconds(time) + " is earlier than " + seconds(reader.previousTime) +
-                       " of record " + std::to_string(number - 1));
+    throw Error(errorCode::unusableData, reader.source.name() + " record " +
+                                             std::to_string(number) + ": time " + seconds(time) +
+                                             " is earlier than " + seconds(reader.previousTime) +
+                                             " of record " + std::to_string(number - 1));
   }
   ++reader.recordsRead;
   reader.currentTime = time;

@@ -33,9 +33,9 @@ void checkFaultFlags(const Mission& m) {
   if (flags == 0) return;
   // The first fault the sticky flags show, as the trap would have numbered it.
   if (flags & FE_DIVBYZERO)
-    throw RunError(errorCode::divisionByZero, "floating-point division by zero");
-  if (flags & FE_OVERFLOW) throw RunError(errorCode::overflow, "floating-point overflow");
-  throw RunError(errorCode::invalidOperation, "floating-point invalid operation");
+    throw Error(errorCode::divisionByZero, "floating-point division by zero");
+  if (flags & FE_OVERFLOW) throw Error(errorCode::overflow, "floating-point overflow");
+  throw Error(errorCode::invalidOperation, "floating-point invalid operation");
 }
 
 void step(Mission& m) {
@@ -71,10 +71,10 @@ void step(Mission& m) {
     if (!(s.m0 + s.Me > 0)) throw MissionAbandoned{AbandonReason::NoMassLeft};
     if (!clockInRange) throw MissionAbandoned{AbandonReason::ClockRanOut};
   } else if (!clockInRange) {
-    throw RunError(errorCode::cannotBeFlown,
-                   std::string(m.historyName) +
-                       " cannot be flown: the mission clock left -10000..10000 s before booster "
-                       "separation");
+    throw Error(errorCode::unusableData,
+                std::string(m.historyName) +
+                    " cannot be flown: the mission clock left -10000..10000 s before booster "
+                    "separation");
   }
 }
 

@@ -7,7 +7,7 @@ namespace ascent {
 // Defined with its declaration: the mission layer (ThrustHistory::fromFile)
 // throws it, and a layer must not need one above it to link.
 void throwSystemError(int err, const std::string& action, const std::string& what) {
-  throw RunError(err, action + " " + what + ": " + std::strerror(err));
+  throw Error(err, action + " " + what + ": " + std::strerror(err));
 }
 
 }  // namespace ascent

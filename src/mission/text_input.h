@@ -12,7 +12,7 @@ class InStream {
  public:
   static constexpr int endOfInput = -1;
   virtual ~InStream() = default;
-  // The next byte (0..255) or endOfInput; throws RunError on a read failure.
+  // The next byte (0..255) or endOfInput; throws Error on a read failure.
   int get() {
     if (pushedBack_ == noPushBack) return next();
     int c = pushedBack_;

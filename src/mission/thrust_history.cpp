@@ -20,7 +20,7 @@ ThrustHistory ThrustHistory::fromText(std::string_view text, std::string name) {
                             record)) {
       history.records_.push_back(record);
     }
-  } catch (const RunError& error) {
+  } catch (const Error& error) {
     history.faultCode_ = error.code();
     history.faultReason_ = error.what();
   }

@@ -21,8 +21,8 @@ bool readField(InStream& in, const std::string& name, int recordNumber, const ch
     case ReadStatus::NotANumber:
       break;
   }
-  throw RunError(errorCode::notANumber, name + " record " + std::to_string(recordNumber) + ": " +
-                                            field + " is not a number: " + quoteToken(token));
+  throw Error(errorCode::unusableData, name + " record " + std::to_string(recordNumber) + ": " +
+                                           field + " is not a number: " + quoteToken(token));
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ bool readThrustRecord(InStream& in, const std::string& name, int recordNumber,
                       ThrustRecord& record) {
   if (!readField(in, name, recordNumber, "time", record.time_s)) return false;
   if (!readField(in, name, recordNumber, "thrust", record.thrust_N)) {
-    throw RunError(errorCode::notANumber, endedReason(name, recordNumber, "thrust"));
+    throw Error(errorCode::unusableData, endedReason(name, recordNumber, "thrust"));
   }
   skipRestOfLine(in);
   return true;
@@ -54,7 +54,7 @@ bool HistoryRecordSource::next(ThrustRecord& record) {
     record = records[next_++];
     return true;
   }
-  if (history_.faultCode() != 0) throw RunError(history_.faultCode(), history_.faultReason());
+  if (history_.faultCode() != 0) throw Error(history_.faultCode(), history_.faultReason());
   return false;
 }
 

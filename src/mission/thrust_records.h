@@ -17,7 +17,7 @@ constexpr const char* boosterThrustFileName = "s1.dat";
 class RecordSource {
  public:
   virtual ~RecordSource() = default;
-  // The next record; false when the records have ended. Throws RunError for a
+  // The next record; false when the records have ended. Throws Error for a
   // record that cannot be read.
   virtual bool next(ThrustRecord& record) = 0;
   virtual const std::string& name() const = 0;

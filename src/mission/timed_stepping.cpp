@@ -29,10 +29,10 @@ double flyToAltitude(Mission& m, double dt, double targetAltitude, double timeLe
   s.dt = dt;
   do {
     if (++steps > maxSearchSteps) {
-      throw RunError(errorCode::cannotBeFlown,
-                     "the thrust records cannot be flown: the climb to " +
-                         std::to_string(static_cast<long long>(std::nearbyint(targetAltitude))) +
-                         " m does not end");
+      throw Error(errorCode::unusableData,
+                  "the thrust records cannot be flown: the climb to " +
+                      std::to_string(static_cast<long long>(std::nearbyint(targetAltitude))) +
+                      " m does not end");
     }
     step(m);
     timeLeft = timeLeft - s.dt;

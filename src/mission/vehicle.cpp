@@ -1,12 +1,11 @@
 #include "ascent/vehicle.h"
 
-#include <algorithm>
-#include <cctype>
+#include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "ascent/text.h"
 #include "mission/vehicle.h"
 #include "physics/drag.h"
 
@@ -101,29 +100,12 @@ constexpr VehicleKey keys[] = {
 
 #undef ASCENT_KEY
 
-// Edit distance between two keys, for "did you mean".
-std::size_t distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                        std::tolower(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
+// The keys' names, for the nearest one to a misspelt key.
+constexpr auto keyNames = [] {
+  std::array<std::string_view, std::size(keys)> names{};
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = keys[i].key;
+  return names;
+}();
 
 }  // namespace
 
@@ -138,21 +120,12 @@ const VehicleKey* findVehicleKey(std::string_view key) {
   return nullptr;
 }
 
+std::span<const std::string_view> vehicleKeyNames() {
+  return keyNames;
+}
+
 std::string nearestVehicleKey(std::string_view key) {
-  std::string_view best;
-  std::size_t bestDistance = 0;
-  for (const VehicleKey& k : keys) {
-    const std::size_t d = distance(key, k.key);
-    // A key spelt in another case or with a part left out is also near.
-    const std::size_t tail = k.key.substr(k.key.find('.') + 1) == key ? 0 : d;
-    const std::size_t score = std::min(d, tail);
-    if (best.empty() || score < bestDistance) {
-      best = k.key;
-      bestDistance = score;
-    }
-  }
-  if (bestDistance > std::max<std::size_t>(3, key.size() / 3)) return {};
-  return std::string(best);
+  return nearestName(key, keyNames);
 }
 
 bool inDomain(KeyDomain domain, double value) {
@@ -206,32 +179,34 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
   for (const VehicleKey& k : keys) {
     const double value = k.get(v);
     if (!inDomain(k.domain, value)) {
-      problems.push_back(std::string(k.key) + " = " + number(value) + ": must be " +
+      problems.push_back(std::string(k.key) + " = " + readableText(value) + ": must be " +
                          std::string(domainText(k.domain)));
     }
   }
   // Events of the timeline in flight order.
   const Timeline& t = v.timeline;
   if (!(t.separation_time_s < t.jettison_time_s)) {
-    problems.push_back("timeline.separation_time_s = " + number(t.separation_time_s) +
-                       " must come before timeline.jettison_time_s = " + number(t.jettison_time_s));
+    problems.push_back(
+        "timeline.separation_time_s = " + readableText(t.separation_time_s) +
+        " must come before timeline.jettison_time_s = " + readableText(t.jettison_time_s));
   }
   if (!(t.first_startup_step_s < t.ullage_jettison_s)) {
     problems.push_back(
-        "timeline.first_startup_step_s = " + number(t.first_startup_step_s) +
-        " must be shorter than timeline.ullage_jettison_s = " + number(t.ullage_jettison_s));
+        "timeline.first_startup_step_s = " + readableText(t.first_startup_step_s) +
+        " must be shorter than timeline.ullage_jettison_s = " + readableText(t.ullage_jettison_s));
   }
   const double startupTime = upperStartupTime_s(v);
   if (std::isfinite(startupTime) && !(t.first_startup_step_s < startupTime)) {
-    problems.push_back("timeline.first_startup_step_s = " + number(t.first_startup_step_s) +
-                       " must be shorter than the main-engine start-up, " + number(startupTime) +
+    problems.push_back("timeline.first_startup_step_s = " + readableText(t.first_startup_step_s) +
+                       " must be shorter than the main-engine start-up, " +
+                       readableText(startupTime) +
                        " s (2 * upper.startup_propellant_kg * upper.exhaust_velocity_mps / "
                        "upper.thrust_N)");
   }
   if (std::isfinite(startupTime) && !(startupTime < t.ullage_jettison_s)) {
     problems.push_back(
-        "the main-engine start-up, " + number(startupTime) +
-        " s, must end before timeline.ullage_jettison_s = " + number(t.ullage_jettison_s));
+        "the main-engine start-up, " + readableText(startupTime) +
+        " s, must end before timeline.ullage_jettison_s = " + readableText(t.ullage_jettison_s));
   }
   // Propellant and masses that one stage carries.
   if (!(v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg + v.ullage.propellant_kg +
@@ -240,22 +215,22 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
     problems.push_back(
         "the upper stage's propellant and ullage motors (start-up + mainstage + ullage "
         "propellant + ullage cases = " +
-        number(v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg +
-               v.ullage.propellant_kg + v.ullage.case_mass_kg) +
-        " kg) must weigh less than upper.mass_kg = " + number(v.upper.mass_kg));
+        readableText(v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg +
+                     v.ullage.propellant_kg + v.ullage.case_mass_kg) +
+        " kg) must weigh less than upper.mass_kg = " + readableText(v.upper.mass_kg));
   }
   // The tail-off burns propellant that the inert mass holds, not the loaded
   // propellant: it must leave the stage some dry mass.
   if (!(v.core.tail_off_propellant_kg < v.core.inert_mass_kg)) {
-    problems.push_back("core.tail_off_propellant_kg = " + number(v.core.tail_off_propellant_kg) +
-                       " must be less than core.inert_mass_kg = " + number(v.core.inert_mass_kg) +
+    problems.push_back("core.tail_off_propellant_kg = " + readableText(v.core.tail_off_propellant_kg) +
+                       " must be less than core.inert_mass_kg = " + readableText(v.core.inert_mass_kg) +
                        ", which holds it and the stage's dry mass");
   }
   if (!(v.core.saj_mass_kg + v.core.las_mass_kg < v.loads.carried_mass_kg)) {
     problems.push_back(
         "core.saj_mass_kg + core.las_mass_kg must be less than "
         "loads.carried_mass_kg = " +
-        number(v.loads.carried_mass_kg) + ", the mass they are part of");
+        readableText(v.loads.carried_mass_kg) + ", the mass they are part of");
   }
   // The drag table: Mach numbers from 0, strictly increasing, finite values.
   const auto& table = v.aero.drag_table;
@@ -264,7 +239,7 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
                        std::to_string(DragModel::maxSegments) + " rows");
   } else {
     if (table.front().mach != 0) {
-      problems.push_back("aero.drag_table row 1: mach = " + number(table.front().mach) +
+      problems.push_back("aero.drag_table row 1: mach = " + readableText(table.front().mach) +
                          ": the first row must start at Mach 0");
     }
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -277,7 +252,7 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
                            "over_mach > 0");
       }
       if (i + 1 == table.size() && row.fall != 0) {
-        problems.push_back(where + ": fall = " + number(row.fall) +
+        problems.push_back(where + ": fall = " + readableText(row.fall) +
                            ": the last row holds its coefficient to any Mach number, so its "
                            "fall must be 0");
       }
@@ -287,15 +262,15 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
           std::isfinite(row.fall)) {
         const double end = row.cd - ((table[i + 1].mach - row.mach) * row.fall) / row.over_mach;
         if (!(end >= 0)) {
-          problems.push_back(where + ": the coefficient falls to " + number(end) + " by Mach " +
-                             number(table[i + 1].mach) + " (row " + std::to_string(i + 2) +
+          problems.push_back(where + ": the coefficient falls to " + readableText(end) + " by Mach " +
+                             readableText(table[i + 1].mach) + " (row " + std::to_string(i + 2) +
                              "): it must stay at least 0");
         }
       }
       if (i > 0 && !(row.mach > table[i - 1].mach)) {
-        problems.push_back(where + ": mach = " + number(row.mach) +
+        problems.push_back(where + ": mach = " + readableText(row.mach) +
                            ": the Mach numbers must increase strictly (row " + std::to_string(i) +
-                           " has " + number(table[i - 1].mach) + ")");
+                           " has " + readableText(table[i - 1].mach) + ")");
       }
     }
   }

@@ -25,7 +25,7 @@ void clearInterrupt() noexcept {
 void checkInterrupt() {
   const int signal = interruptSignal;
   if (signal == 0) return;
-  throw RunError(128 + signal, interruptReason(signal));
+  throw Error(errorCode::interruptedBy(signal), interruptReason(signal));
 }
 
 int pendingInterrupt() noexcept {

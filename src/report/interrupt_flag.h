@@ -15,7 +15,7 @@ void noteInterrupt(int signal) noexcept;
 // Forgets a recorded interrupt (a new run starts).
 void clearInterrupt() noexcept;
 
-// Throws the RunError of a recorded interrupt (status 128 + signal), if any.
+// Throws the Error of a recorded interrupt (status 128 + signal), if any.
 void checkInterrupt();
 
 // The recorded interrupt's signal number, or 0.
@@ -25,7 +25,7 @@ int pendingInterrupt() noexcept;
 const char* interruptReason(int signal) noexcept;
 
 // Waits until `fd` is ready for `events` (poll(2) events), or throws the
-// RunError of an interrupt. An interrupt that arrives before the wait begins
+// Error of an interrupt. An interrupt that arrives before the wait begins
 // ends it as surely as one that arrives during it.
 void awaitDescriptor(int fd, short events);
 

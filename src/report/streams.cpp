@@ -246,8 +246,8 @@ OpenedFile RealFileSystem::openForWriting(const std::string& name, Lock lock) {
     }
     // A file system without locks (ENOLCK, EOPNOTSUPP) is written unlocked.
     if (result != 0 && errno == EWOULDBLOCK) {
-      throw RunError(EWOULDBLOCK,
-                     "another run is writing the data files of this directory (" + name + ")");
+      throw Error(EWOULDBLOCK,
+                  "another run is writing the data files of this directory (" + name + ")");
     }
   }
   return opened;
@@ -258,11 +258,7 @@ void RealFileSystem::remove(const std::string& name) {
 }
 
 bool RealFileSystem::sameFile(const std::string& first, const std::string& second) {
-  if (resolvedPath(first) == resolvedPath(second)) return true;
-  struct stat a {
-  }, b{};
-  return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
-         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  return ascent::sameFile(first, second);
 }
 
 std::unique_ptr<InStream> MemoryFileSystem::openRead(const std::string& name) {

@@ -20,9 +20,9 @@ class OutStream {
   virtual ~OutStream() = default;
   virtual void write(std::string_view bytes) = 0;
   void put(char c) { write(std::string_view(&c, 1)); }
-  // Makes everything written so far visible; throws RunError on failure.
+  // Makes everything written so far visible; throws Error on failure.
   virtual void flush() = 0;
-  // Flushes and releases the stream; throws RunError on failure.
+  // Flushes and releases the stream; throws Error on failure.
   virtual void close() = 0;
   // Last-ditch flush and close on the way out after a failure, also from a
   // signal handler: never throws, uses only poll(2), write(2) and close(2). A
@@ -140,14 +140,14 @@ class FileSystem {
  public:
   enum class Lock { none, exclusive };
   virtual ~FileSystem() = default;
-  // Opens an existing file for reading; throws RunError when it cannot.
+  // Opens an existing file for reading; throws Error when it cannot.
   virtual std::unique_ptr<InStream> openRead(const std::string& name) = 0;
-  // Creates (or empties) a file for writing; throws RunError when it cannot.
+  // Creates (or empties) a file for writing; throws Error when it cannot.
   virtual std::unique_ptr<OutStream> create(const std::string& name) = 0;
   // Opens a file for writing, creating it when missing but not emptying it
   // (OutStream::truncate does). Lock::exclusive also takes an advisory lock
   // on it, held until the stream is closed; another process holding one is
-  // RunError EWOULDBLOCK. Without real files: create, no lock.
+  // Error EWOULDBLOCK. Without real files: create, no lock.
   virtual OpenedFile openForWriting(const std::string& name, Lock lock);
   // Removes a file that openForWriting created; failures are ignored.
   virtual void remove(const std::string& name);
@@ -156,10 +156,8 @@ class FileSystem {
   virtual bool sameFile(const std::string& first, const std::string& second);
 };
 
-// The files of the real current directory. A name is the same file as
-// another when both resolve to the same absolute path (symbolic links
-// followed, also to files that do not exist yet) or to the same device and
-// inode (hard links).
+// The files of the real current directory; two names are one file by the
+// commands' rule (sameFile of files/output_set.h).
 class RealFileSystem final : public FileSystem {
  public:
   std::unique_ptr<InStream> openRead(const std::string& name) override;

@@ -332,7 +332,7 @@ SummaryBuilder::SummaryBuilder() {
   for (std::FILE*& column : columns_) {
     column = std::tmpfile();
     if (column == nullptr) {
-      throw Error(errno != 0 ? errno : 5, "cannot create a temporary file for the summary");
+      throw Error(errno != 0 ? errno : EIO, "cannot create a temporary file for the summary");
     }
   }
 }
@@ -360,7 +360,7 @@ void SummaryBuilder::add(const CampaignRow& row) {
     mean_[k] += delta / static_cast<double>(s.count);
     m2_[k] += delta * (x - mean_[k]);
     if (std::fwrite(&x, sizeof x, 1, columns_[k]) != 1) {
-      throw Error(errno != 0 ? errno : 5, "cannot write a temporary file for the summary");
+      throw Error(errno != 0 ? errno : EIO, "cannot write a temporary file for the summary");
     }
   }
   // The perigee-apogee co-moment the same way (both are finite in a closed orbit).
@@ -374,7 +374,7 @@ std::vector<double> SummaryBuilder::column(CampaignOutput output) {
   if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
       std::fread(values.data(), sizeof(double), values.size(), file) != values.size() ||
       std::fseek(file, 0, SEEK_END) != 0) {
-    throw Error(errno != 0 ? errno : 5, "cannot read a temporary file for the summary");
+    throw Error(errno != 0 ? errno : EIO, "cannot read a temporary file for the summary");
   }
   return values;
 }

@@ -73,14 +73,6 @@ std::string shardWords(std::string_view text) {
          "' is not I/N with 1 <= I <= N <= " + std::to_string(highestSweepTurnTimes);
 }
 
-std::span<const std::string_view> vehicleKeyNames() {
-  static const std::vector<std::string_view> names = [] {
-    std::vector<std::string_view> all;
-    for (const VehicleKey& key : vehicleKeys()) all.push_back(key.key);
-    return all;
-  }();
-  return names;
-}
 
 }  // namespace
 

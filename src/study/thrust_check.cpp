@@ -24,7 +24,7 @@ class BoosterPhaseObserver final : public MissionObserver {
 }  // namespace
 
 bool failedForThrustFile(const MissionResult& result) {
-  return result.outcome == Outcome::Failed && result.failureCode == errorCode::cannotBeFlown;
+  return result.outcome == Outcome::Failed && result.failureCode == errorCode::unusableData;
 }
 
 ThrustCheck checkThrustHistory(const ThrustHistory& history, const Vehicle& vehicle,
@@ -37,7 +37,7 @@ ThrustCheck checkThrustHistory(const ThrustHistory& history, const Vehicle& vehi
     flyMission(history, vehicle, turnTime_s, 0, run, &observer, options);
   } catch (const BoosterPhaseObserver::Done&) {
   } catch (const Error& error) {
-    if (error.code() == errorCode::cannotBeFlown) observer.check.problem = error.what();
+    if (error.code() == errorCode::unusableData) observer.check.problem = error.what();
   }
   return observer.check;
 }

@@ -42,6 +42,8 @@ TEST_F(DesignTools, HelpAndVersionExitZeroAndUsageErrorsExitTwoWithTheUsageOnSta
     const char* reason;
   } errors[] = {
       {"frobnicate", "ascent: unknown command 'frobnicate'"},
+      {"fyl", "ascent: unknown command 'fyl' (did you mean 'fly'?)"},
+      {"fly --turn-time 18 --limt 24", "ascent: unknown option '--limt' (did you mean '--limit'?)"},
       {"--bogus", "ascent: unknown option '--bogus'"},
       {"fly --turn-time 18 --limit 24 --bogus", "ascent: unknown option '--bogus'"},
       {"fly --turn-time 18 --limit 24 extra", "ascent: unexpected argument 'extra'"},

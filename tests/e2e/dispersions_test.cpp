@@ -171,7 +171,7 @@ TEST_F(Dispersions, ErrorsOfTheInputNameFileLineAndValue) {
     const char* message;
   } files[] = {
       {head + "key = \"core.thrust_M\"\ndistribution = \"normal\"\nsigma = 1\n",
-       "bad.toml:3: unknown vehicle key 'core.thrust_M' (did you mean core.thrust_N?)"},
+       "bad.toml:3: unknown vehicle key 'core.thrust_M' (did you mean 'core.thrust_N'?)"},
       {head + "key = \"core.thrust_N\"\ndistribution = \"normal\"\nsigma = 0\n",
        "bad.toml:5: sigma = 0 must be > 0"},
       {head + "key = \"core.thrust_N\"\ndistribution = \"uniform\"\nbounds = [2, 1]\n",

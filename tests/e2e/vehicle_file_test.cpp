@@ -33,7 +33,7 @@ TEST_F(VehicleFiles, ABadFileStopsEveryCommandBeforeItFlies) {
         "sweep --turn-time 5:6:1 --csv s.csv", ""}) {
     const CommandRun bad = command(arguments + " --vehicle bad.toml", "", "\n18\n24\n-1\n");
     EXPECT_EQ(bad.status, 2) << arguments;
-    EXPECT_NE(bad.err.find("bad.toml:3: unknown key core.thrust (did you mean core.thrust_N?)"),
+    EXPECT_NE(bad.err.find("bad.toml:3: unknown key core.thrust (did you mean 'core.thrust_N'?)"),
               std::string::npos)
         << arguments << ": " << bad.err;
     EXPECT_EQ(bad.out, "") << arguments;

@@ -51,7 +51,7 @@ TEST(VehicleFile, EveryProblemIsReportedWithItsLine) {
       {"no schema", "[core]\nthrust_N = 1e7\n", "schema = 1 is missing"},
       {"other schema", "schema = 2\n", "v.toml:1: schema must be 1"},
       {"unknown key", "schema = 1\n[core]\nthrust = 1e7\n",
-       "v.toml:3: unknown key core.thrust (did you mean core.thrust_N?)"},
+       "v.toml:3: unknown key core.thrust (did you mean 'core.thrust_N'?)"},
       {"wrong type", "schema = 1\n[upper]\nmass_kg = \"heavy\"\n",
        "v.toml:3: upper.mass_kg must be a number (kg)"},
       {"not finite", "schema = 1\n[core]\nthrust_N = inf\n", "core.thrust_N = inf: must be"},

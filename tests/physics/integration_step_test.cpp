@@ -469,7 +469,7 @@ TEST(IntegrationStepDeathTest, ZeroOverZeroStopsTheRunWithError207AndKeepsTheRow
         FlightState state = orbiting;
         RunRecord record;
         Mission mission(state, sharedAtmosphereTables(), record, &writer);
-        installFaultHandlers(run);
+        FaultHandlers faultHandlers(run);
         step(mission);
         state.vx = state.vy = 0;
         step(mission);

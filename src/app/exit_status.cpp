@@ -1,0 +1,109 @@
+#include "app/exit_status.h"
+
+#include <cerrno>
+#include <ostream>
+
+namespace ascent {
+
+namespace {
+
+constexpr int done[] = {exitStatus::ok};
+constexpr int noDesign[] = {exitStatus::noDesign};
+constexpr int usage[] = {exitStatus::usage};
+constexpr int failure[] = {exitStatus::failure};
+constexpr int interrupted[] = {exitStatus::interruptedBy(SIGHUP), exitStatus::interruptedBy(SIGINT),
+                               exitStatus::interruptedBy(SIGTERM)};
+
+constexpr ExitStatusRow commandRows[] = {
+    {done, false,
+     "done (`fly`: an orbit; `target`: converged; `sweep`: every row written, whatever its "
+     "verdicts; `optimize`, `trade`: a design found)"},
+    {noDesign, false,
+     "`fly`: the mission was abandoned, failed, suborbital or an escape; `target`: unreachable, "
+     "not converged, outside the design, suborbital or escape; `optimize`: no turn time of the "
+     "range gives a design; `trade`: the vehicle as given has no design; `dispersions`: the "
+     "nominal vehicle reaches no design orbit and no `--limit` was given"},
+    {usage, false,
+     "an unknown command or option, a value outside its domain, a vehicle, dispersion or study "
+     "file with problems, or an output that is an input, another output or standard output: one "
+     "line on standard error per problem (then the usage for option errors)"},
+    {failure, false,
+     "a file could not be read, created or written (standard output too), an input is too large, "
+     "the thrust file cannot be flown, gnuplot is missing, failed, ran out of time or wrote no "
+     "chart, out of memory"},
+    {interrupted, false,
+     "interrupted by SIGHUP, SIGINT, SIGTERM (no output changed, no temporary file left; "
+     "`dispersions` finishes the runs started and writes only complete rows)"},
+};
+
+constexpr int finished[] = {0};
+constexpr int systemErrors[] = {ENOENT, EBADF, EACCES, EISDIR, EFBIG, ENOSPC, EPIPE};
+constexpr int badName[] = {errorCode::badName};
+constexpr int locked[] = {EWOULDBLOCK};
+constexpr int outOfMemory[] = {errorCode::outOfMemory};
+constexpr int unusableData[] = {errorCode::unusableData};
+constexpr int interruptedRun[] = {errorCode::interruptedBy(SIGINT),
+                                  errorCode::interruptedBy(SIGTERM),
+                                  errorCode::interruptedBy(SIGHUP)};
+constexpr int traps[] = {errorCode::divisionByZero, errorCode::overflow,
+                         errorCode::invalidOperation};
+
+constexpr ExitStatusRow dialogueRows[] = {
+    {finished, false, "a negative turn time, or the end of the input at the turn-time prompt"},
+    {systemErrors, true,
+     "a file could not be created, opened, read, written or closed: the operating system's error "
+     "number (2 no such file, 9 a standard stream is closed, 13 permission denied, 21 is a "
+     "directory, 27 file too large, 28 no space left, 32 broken pipe)"},
+    {badName, false,
+     "the report name is longer than 255 characters or holds a NUL byte, or an output would be "
+     "`s1.dat` or another output"},
+    {locked, false,
+     "another run is writing the data files of this directory (EAGAIN, EWOULDBLOCK)"},
+    {outOfMemory, false, "out of memory"},
+    {unusableData, false,
+     "an answer or a thrust-file field is not a number, the input ended at the angle-of-attack "
+     "prompt, or the thrust records cannot be flown"},
+    {interruptedRun, false, "interrupted by SIGINT, SIGTERM, SIGHUP"},
+    {traps, false, "floating-point division by zero, overflow, invalid operation"},
+};
+
+void appendTable(std::string& text, std::string_view heading, std::span<const ExitStatusRow> rows) {
+  text += "| status | " + std::string(heading) + " |\n|---|---|\n";
+  for (const ExitStatusRow& row : rows) {
+    text += "| ";
+    for (std::size_t i = 0; i < row.statuses.size(); ++i) {
+      text += (i == 0 ? "" : ", ") + std::to_string(row.statuses[i]);
+    }
+    if (row.examples) text += ", …";
+    text += " | " + std::string(row.meaning) + " |\n";
+  }
+}
+
+}  // namespace
+
+std::span<const ExitStatusRow> commandExitStatuses() {
+  return commandRows;
+}
+
+std::span<const ExitStatusRow> dialogueExitStatuses() {
+  return dialogueRows;
+}
+
+std::string exitStatusMarkdown() {
+  std::string text;
+  appendTable(text, "meaning (commands)", commandRows);
+  text += '\n';
+  appendTable(text, "meaning (dialogue: the run-time error number)", dialogueRows);
+  return text;
+}
+
+int commandFailure(const Error& error, std::ostream& err) {
+  if (const auto* input = dynamic_cast<const InputError*>(&error)) {
+    for (const std::string& problem : input->problems()) err << "ascent: " << problem << '\n';
+    return exitStatus::usage;
+  }
+  err << "ascent: " << error.what() << '\n';
+  return exitStatus::failure;
+}
+
+}  // namespace ascent
