@@ -84,6 +84,22 @@ class Error : public std::exception {
   std::string reason_;
 };
 
+// Problems of an input file (vehicle, dispersion, study), all of them, each
+// "FILE:LINE: what is wrong, the value and what is allowed". Commands turn it
+// into the usage status.
+class InputError : public std::exception {
+ public:
+  explicit InputError(std::vector<std::string> problems) : problems_(std::move(problems)) {
+    for (const std::string& p : problems_) text_ += (text_.empty() ? "" : "\n") + p;
+  }
+  const std::vector<std::string>& problems() const { return problems_; }
+  const char* what() const noexcept override { return text_.c_str(); }
+
+ private:
+  std::vector<std::string> problems_;
+  std::string text_;  // the problems, one per line
+};
+
 enum class Outcome {
   Orbit,      // the upper stage reached orbit; every field of the result is set
   Abandoned,  // the vehicle cannot reach orbit (abandonReason says why)

@@ -19,10 +19,6 @@
 
 namespace ascent {
 
-InputError::InputError(std::vector<std::string> problems) : problems_(std::move(problems)) {
-  for (const std::string& p : problems_) text_ += (text_.empty() ? "" : "\n") + p;
-}
-
 namespace {
 
 constexpr std::int64_t vehicleSchema = 1;

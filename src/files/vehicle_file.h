@@ -4,28 +4,14 @@
 // file is found before any is reported, each with FILE:LINE.
 #pragma once
 
-#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ascent/ascent.h"
 #include "ascent/vehicle.h"
 
 namespace ascent {
-
-// Problems of an input file (vehicle, dispersion, study), all of them, each
-// "FILE:LINE: what is wrong, the value and what is allowed". Commands turn it
-// into the usage status.
-class InputError : public std::exception {
- public:
-  explicit InputError(std::vector<std::string> problems);
-  const std::vector<std::string>& problems() const { return problems_; }
-  const char* what() const noexcept override { return text_.c_str(); }
-
- private:
-  std::vector<std::string> problems_;
-  std::string text_;  // the problems, one per line
-};
 
 // A vehicle read from a file, with what it changes.
 struct VehicleFile {
