@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ascent/campaign.h"
-#include "files/dispersion_file.h"
+#include "files/campaign_store.h"
 
 namespace {
 
@@ -21,12 +21,13 @@ void campaignOfExample(benchmark::State& state) {
   settings.limitDeg = 24.06;
   settings.endRun = 2000;
   settings.jobs = static_cast<unsigned>(state.range(0));
+  const CampaignRowSchema schema(file.dispersions);
   std::size_t runs = 0;
   for (auto _ : state) {
     SummaryBuilder summary;
     std::size_t bytes = 0;
     runs += runCampaign(history, sampler, settings, [&](const CampaignRow& row) {
-      bytes += campaignCsvRow(row).size();
+      bytes += campaignCsvLine(schema, row).size();
       summary.add(row);
     });
     benchmark::DoNotOptimize(summary.finish().runs + bytes);

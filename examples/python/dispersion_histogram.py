@@ -33,7 +33,7 @@ dispersion_file = (sys.argv[3] if len(sys.argv) > 3
                    else os.path.join(here, "..", "..", "data", "dispersions.toml"))
 
 campaign = ascent.dispersions(dispersion_file, runs, seed=1, turn_time_s=18)
-rows = campaign["rows"]  # one numpy array per CSV column
+rows = campaign.rows  # one numpy array per CSV column
 # SC_M of every run that reached a closed orbit (NaN for the others), as the
 # summary's statistics take it; the orbits and the suborbital ones stacked.
 closed = ~np.isnan(rows.SC_M_kg)
@@ -45,9 +45,9 @@ success = campaign["success"]
 figure, axes = plt.subplots(figsize=(8, 5))
 axes.hist([sc_m[orbit], sc_m[~orbit]], bins=min(40, max(5, len(sc_m) // 5)), stacked=True,
           color=["tab:green", "tab:red"], alpha=0.7, label=["orbit", "suborbital"])
-for percent in (1.0, 99.0):
+for percent in ("1", "99"):  # the keys of the JSON summary
     axes.axvline(statistics["percentiles"][percent], color="black", linestyle="--",
-                 label=f"{percent:g} %: {statistics['percentiles'][percent]:.0f} kg")
+                 label=f"{percent} %: {statistics['percentiles'][percent]:.0f} kg")
 axes.set_xlabel("spacecraft mass SC_M (kg)")
 axes.set_ylabel("runs")
 low, high = success["wilson95"]

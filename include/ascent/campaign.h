@@ -19,11 +19,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "ascent/schema.h"
 #include "ascent/study.h"
 
 namespace ascent {
@@ -127,12 +130,39 @@ struct CampaignSettings {
   std::uint64_t firstRun = 0;  // runs firstRun <= i < endRun
   std::uint64_t endRun = 0;
   double turnTime_s = 0;
-  double limitDeg = 0;    // every run's limit, unless retargeted
+  // The limit every run flies; not given: the one that brings the nominal
+  // vehicle to the target orbit (settleCampaignLimit). Unused when retargeted.
+  std::optional<double> limitDeg;
   bool retarget = false;  // target each run's orbit again at the turn time
-  TargetSettings target;  // for retargeting
+  TargetSettings target;  // for the nominal limit and retargeting
   double minimumPerigee_m = defaultMinimumPerigee_m;
-  unsigned jobs = 0;  // 0: the machine's cores
+  unsigned jobs = 0;  // threads; 0: the machine's cores
 };
+// The domain of the numbers of CampaignSettings: turn_time_s, limit_deg and
+// jobs (0, the machine's cores, is inside).
+std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain();
+// Why the runs first <= i < end hold no run ("the runs 5:5 hold no run (A:B
+// holds the runs A to B-1)"); empty when they hold one.
+std::string runsProblem(std::uint64_t firstRun, std::uint64_t endRun);
+// The first rule of a campaign's settings that they break, in the words both
+// doors use: the runs, the domains, a limit given with retargeting, the
+// target settings; empty when they keep every rule. runCampaign and
+// settleCampaignLimit refuse such settings with std::invalid_argument.
+std::string campaignSettingsProblem(const CampaignSettings& settings);
+
+// How the limit of a campaign was settled.
+struct CampaignLimit {
+  bool targeted = false;  // targeted on the nominal vehicle
+  Verdict verdict = Verdict::Converged;
+};
+// Sets the limit every run flies when none is given and the runs are not
+// retargeted: the one that brings the nominal vehicle to the target orbit at
+// the turn time. A verdict other than converged leaves the limit unset.
+CampaignLimit settleCampaignLimit(const ThrustHistory& history, const Vehicle& nominal,
+                                  CampaignSettings& settings);
+// "the nominal vehicle reaches no design orbit at turn time 150 s
+// (unreachable)": why a campaign without a limit cannot be flown.
+std::string nominalLimitProblem(double turnTime_s, Verdict verdict);
 
 // Flies one run: its draws put into the nominal vehicle, flown at the turn
 // time and limit (or retargeted), classified.
@@ -148,6 +178,32 @@ std::size_t runCampaign(const ThrustHistory& history, const Sampler& sampler,
                         const std::function<void(const CampaignRow&)>& onRow,
                         const std::function<bool()>& stop = {});
 
+// The most keys one campaign disperses (more than the vehicle has).
+constexpr std::size_t maxCampaignKeys = 256;
+
+// The columns of a campaign's rows, as its CSV and the Python table have
+// them: run, the drawn value of every dispersed key (named by the key, in
+// its unit), outcome (flightClassName), reason (why a run reached no orbit
+// or missed its target), then the outputs (campaignOutputName; null where a run
+// reached no closed orbit). The keys are the campaign's own, so the schema is
+// built for one list of dispersions and holds their names.
+class CampaignRowSchema {
+ public:
+  // Throws std::invalid_argument for more than maxCampaignKeys dispersions.
+  explicit CampaignRowSchema(std::span<const Dispersion> dispersions);
+  CampaignRowSchema(CampaignRowSchema&&) = default;
+  CampaignRowSchema& operator=(CampaignRowSchema&&) = default;
+  CampaignRowSchema(const CampaignRowSchema&) = delete;
+  CampaignRowSchema& operator=(const CampaignRowSchema&) = delete;
+
+  Schema<CampaignRow> fields() const { return fields_; }
+  std::size_t keyCount() const { return keys_.size(); }
+
+ private:
+  // The fields' names point into these strings: a move keeps them in place.
+  std::vector<std::string> keys_;
+  std::vector<Field<CampaignRow>> fields_;
+};
 // Statistics of one output over the runs that reached a closed orbit.
 struct OutputStatistics {
   std::size_t count = 0;
@@ -201,5 +257,39 @@ class SummaryBuilder {
   double coMoment_ = 0;  // perigee-apogee
   std::FILE* columns_[campaignOutputCount] = {};
 };
+
+// What identifies a campaign: the inputs and settings its rows depend on,
+// written beside its CSV (the manifest) and at the head of its summary.
+struct CampaignManifest {
+  std::string program;  // "ascent 1.0.0"
+  std::uint64_t seed = 0;
+  std::string dispersionFile, dispersionHash;
+  std::string vehicleFile, vehicleHash;  // vehicleFile empty: not read from a file
+  std::string thrustFile, thrustHash;
+  double turnTime_s = 0;
+  bool retarget = false;
+  double limitDeg = 0;         // the limit every run flies (not retargeted)
+  std::string target;          // retargeted: the targeting settings in words
+  std::string columns;         // the CSV header, without its line end
+  std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
+  std::uint64_t endRun = 0;
+};
+// "limit" or "retarget".
+std::string_view guidanceName(bool retarget);
+// "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
+std::string targetSettingsText(const TargetSettings& settings);
+
+// The summary as `ascent dispersions --json` prints it and Python's
+// to_dict() gives it: campaign (the manifest's program, seed, first_run,
+// end_run, files, hashes, turn_time_s, guidance, limit_deg), runs, outcomes,
+// success, outputs (per output: count, mean, standard_deviation, min, max,
+// percentiles), perigee_apogee (mean_m, covariance_m2, ellipses).
+Value campaignSummaryValue(const CampaignSummary& summary, const CampaignManifest& manifest);
+
+// Points of an ellipse of the summary in the perigee-apogee plane, m: its
+// outline at `steps` + 1 angles from 0 to 2 pi (the last the first again),
+// every ellipse turned by the angle of the one-sigma one.
+std::vector<std::pair<double, double>> ellipseOutline(const CampaignSummary& summary,
+                                                      const Ellipse& ellipse, int steps);
 
 }  // namespace ascent

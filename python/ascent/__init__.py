@@ -8,7 +8,7 @@
     v = ascent.Vehicle().with_changes({"core.thrust_N": 9.2e6})
     ascent.target(18.0, vehicle=v).limit_deg
     ascent.sweep([16, 17, 18, 19, 20], jobs=2).to_pandas()
-    ascent.dispersions("data/dispersions.toml", 100, seed=1, turn_time_s=18)["rows"]
+    ascent.dispersions("data/dispersions.toml", 100, seed=1, turn_time_s=18).rows
     ascent.optimize(10, 30)["turn_time_s"]
 
 Missions are deterministic (the same inputs give the same bits as the command
@@ -29,6 +29,7 @@ from ._errors import (
     VehicleError,
 )
 from ._ascent import (
+    Campaign,
     Flight,
     Peaks,
     Result,
@@ -47,7 +48,7 @@ from ._ascent import (
 )
 
 # Shown as ascent.X in help and tracebacks, wherever they are defined.
-for _public in (DispersionFileError, Error, FlightFailed, NoDesignError, ThrustFileError, UnknownKeyError, VehicleError, Flight, Peaks,
+for _public in (DispersionFileError, Error, FlightFailed, NoDesignError, ThrustFileError, UnknownKeyError, VehicleError, Campaign, Flight, Peaks,
                 Result, Sizing, Table, Target, ThrustHistory, Vehicle):
     _public.__module__ = __name__
 
@@ -62,6 +63,7 @@ def shipped_thrust():
 
 
 __all__ = [
+    "Campaign",
     "DispersionFileError",
     "Error",
     "Flight",

@@ -91,6 +91,12 @@ class Result:
     def __iter__(self) -> Iterator[str]: ...
     def __len__(self) -> int: ...
 
+class Campaign(Result):
+    """A dispersion campaign: the summary its command prints with --json, and
+    its rows (run, every dispersed key, outcome, reason, perigee_m ...
+    limit_deg) as the columns of its CSV, in its order."""
+    rows: Table
+
 class Table:
     """Columns of equal length; sweep tables also have `best`, the best row."""
     best: Optional[Result]
@@ -235,16 +241,20 @@ def dispersions(
     retarget: bool = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
-    jobs: int = ...,
-) -> dict[str, Any]:
+    jobs: Optional[int] = ...,
+) -> Campaign:
     """A dispersion campaign: runs 0 to runs-1 (or the range) of the dispersion
     file from seed, at turn_time_s and limit_deg (None: targeted on the nominal
-    vehicle) or retargeted. Returns {"rows": Table (the CSV's columns), "runs",
-    "outcomes", "success" {probability, wilson95}, "outputs" {name: {count,
-    mean, standard_deviation, min, max, percentiles {0.1: ..., 99.9: ...}}},
-    "perigee_apogee" {mean_m, covariance_m2, ellipses}, "campaign" {seed,
-    first_run, end_run, dispersion_file, dispersion_hash, vehicle_hash,
-    turn_time_s, guidance, limit_deg}}. Raises DispersionFileError, NoDesignError."""
+    vehicle) or retargeted, on jobs threads (None: the machine's cores; 1 to
+    1024). Values the command line refuses raise ValueError in its words.
+    to_dict() equals json.loads(`ascent dispersions ... --json`): "campaign"
+    {program, seed, first_run, end_run, dispersion_file, dispersion_hash,
+    vehicle_file (empty), vehicle_hash, thrust_file (the history's name),
+    turn_time_s, guidance, limit_deg}, "runs", "outcomes", "success"
+    {probability, wilson95}, "outputs" {name: {count, mean, standard_deviation,
+    min, max, percentiles {"0.1": ..., "99.9": ...}}}, "perigee_apogee"
+    {mean_m, covariance_m2, ellipses}. .rows is a Table of the CSV's columns.
+    Raises DispersionFileError, NoDesignError."""
 
 def optimize(
     from_s: float = ...,

@@ -4,28 +4,22 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "ascent/campaign.h"
 
 namespace ascent {
 
 struct DispersionsCommand {
   std::vector<std::string> files;  // the dispersion file; with --merge the shards
-  std::string runs;                // N or A:B
-  std::uint64_t firstRun = 0;      // the runs, A to B-1 (0 to N-1), from `runs`
-  std::uint64_t endRun = 0;
-  std::uint64_t seed = 0;
-  double turnTime_s = 0;
-  double limitDeg = 0;
-  bool limitGiven = false;  // false: targeted on the nominal vehicle
-  bool retarget = false;
+  std::string runs;                // N or A:B, read into the settings' runs
+  CampaignSettings settings;       // no limit: targeted on the nominal vehicle
   std::string vehicleFile;
   std::string thrustFile = "s1.dat";
   std::string csvFile;  // empty: the rows on standard output (unless --json)
   bool json = false;
-  unsigned jobs = 0;
   bool resume = false;
   std::string plotDirectory;
   std::string mergeFile;  // --merge OUT.csv
@@ -45,5 +39,14 @@ class DispersionsCli {
 };
 
 int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, std::ostream& err);
+
+// The merge of --merge OUT.csv SHARD...: the shards' rows in one CSV.
+int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, std::ostream& err);
+
+// What both end with: the summary, as JSON on `out` or as text on `words`,
+// and the charts of --plot.
+int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
+                   const DispersionsCommand& command, double targetAltitude_m, std::ostream& out,
+                   std::ostream& words);
 
 }  // namespace ascent

@@ -24,9 +24,6 @@ constexpr int failure = 3;   // the work could not be done: any other Error
 constexpr int interruptedBy(int signal) {
   return errorCode::interruptedBy(signal);
 }
-// The names that fly, target, trade and dispersions still use for noDesign.
-constexpr int noOrbit = noDesign;
-constexpr int notConverged = noDesign;
 }  // namespace exitStatus
 
 // Statuses that share one meaning, in the order shown.

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "ascent/text.h"
 #include "files/output_set.h"
 
 namespace ascent {
@@ -71,8 +72,8 @@ Distribution distributionOf(std::string_view name, bool& known) {
 std::string canonicalText(const DispersionFile& file) {
   std::string text;
   for (const Dispersion& d : file.dispersions) {
-    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' + exactText(d.sigma) +
-            ' ' + exactText(d.lower) + ' ' + exactText(d.upper) +
+    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' +
+            exactText(d.sigma) + ' ' + exactText(d.lower) + ' ' + exactText(d.upper) +
             (d.relative ? " relative\n" : " absolute\n");
   }
   for (const Correlation& c : file.correlations) {
@@ -325,218 +326,6 @@ std::string thrustHistoryHash(const ThrustHistory& history) {
   }
   hash = fnv1a(std::to_string(history.faultCode()) + ' ' + history.faultReason(), hash);
   return hashText(hash);
-}
-
-std::string campaignCsvHeader(const std::vector<Dispersion>& dispersions) {
-  std::string header = "run";
-  for (const Dispersion& d : dispersions) header += ',' + d.key;
-  header += ",outcome,reason";
-  for (std::size_t k = 0; k < campaignOutputCount; ++k) {
-    header += ',';
-    header += campaignOutputName(static_cast<CampaignOutput>(k));
-  }
-  return header + '\n';
-}
-
-std::string campaignCsvRow(const CampaignRow& row) {
-  std::string line = std::to_string(row.run);
-  for (double value : row.values) line += ',' + exactText(value);
-  line += ',';
-  line += flightClassName(row.flightClass);
-  line += ',';
-  if (row.reason.find_first_of(",\"\n\r") != std::string::npos) {
-    line += '"';
-    for (char c : row.reason) {
-      if (c == '"') line += '"';
-      line += c == '\n' || c == '\r' ? ' ' : c;
-    }
-    line += '"';
-  } else {
-    line += row.reason;
-  }
-  for (double value : row.outputs) {
-    line += ',';
-    if (!std::isnan(value)) line += exactText(value);
-  }
-  return line + '\n';
-}
-
-bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
-                         std::string& reason) {
-  std::vector<std::string> fields;
-  std::string field;
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        field += c;
-      }
-    } else if (c == '"' && field.empty()) {
-      quoted = true;
-    } else if (c == ',') {
-      fields.push_back(std::move(field));
-      field.clear();
-    } else {
-      field += c;
-    }
-  }
-  fields.push_back(std::move(field));
-  const std::size_t expected = 1 + keyCount + 2 + campaignOutputCount;
-  if (quoted || fields.size() != expected) {
-    reason =
-        "a row has " + std::to_string(fields.size()) + " fields, not " + std::to_string(expected);
-    return false;
-  }
-  auto number = [&reason](const std::string& text, double& value, bool emptyIsNan) {
-    if (text.empty() && emptyIsNan) {
-      value = std::nan("");
-      return true;
-    }
-    if (text == "inf" || text == "-inf") {
-      value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
-      return true;
-    }
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || text.empty()) {
-      reason = "'" + text + "' is not a number";
-      return false;
-    }
-    return true;
-  };
-  const std::string& run = fields[0];
-  const auto parsed = std::from_chars(run.data(), run.data() + run.size(), row.run);
-  if (parsed.ec != std::errc() || parsed.ptr != run.data() + run.size() || run.empty()) {
-    reason = "'" + run + "' is not a run index";
-    return false;
-  }
-  row.values.resize(keyCount);
-  for (std::size_t k = 0; k < keyCount; ++k) {
-    if (!number(fields[1 + k], row.values[k], false)) return false;
-  }
-  const std::string& outcome = fields[1 + keyCount];
-  bool knownClass = false;
-  for (FlightClass c : {FlightClass::Orbit, FlightClass::Suborbital, FlightClass::Escape,
-                        FlightClass::Abandoned, FlightClass::Failed}) {
-    if (outcome == flightClassName(c)) {
-      row.flightClass = c;
-      knownClass = true;
-    }
-  }
-  if (!knownClass) {
-    reason = "'" + outcome + "' is not an outcome";
-    return false;
-  }
-  row.reason = fields[2 + keyCount];
-  for (std::size_t k = 0; k < campaignOutputCount; ++k) {
-    if (!number(fields[3 + keyCount + k], row.outputs[k], true)) return false;
-  }
-  return true;
-}
-
-std::string manifestPathFor(const std::string& csvPath) {
-  std::string base = csvPath;
-  if (base.size() > 4 && base.compare(base.size() - 4, 4, ".csv") == 0)
-    base.resize(base.size() - 4);
-  return base + ".manifest.toml";
-}
-
-std::string manifestToml(const CampaignManifest& m) {
-  auto quoted = [](const std::string& text) {
-    std::ostringstream out;
-    out << toml::value<std::string>(text);
-    return out.str();
-  };
-  std::string text =
-      "# An ascent dispersion campaign: the rows of the CSV beside this file.\n"
-      "schema = 1\n";
-  text += "program = " + quoted(m.program) + '\n';
-  text += "seed = " + quoted(std::to_string(m.seed)) + '\n';
-  text += "dispersion_file = " + quoted(m.dispersionFile) + '\n';
-  text += "dispersion_hash = " + quoted(m.dispersionHash) + '\n';
-  text += "vehicle_file = " + quoted(m.vehicleFile) + '\n';
-  text += "vehicle_hash = " + quoted(m.vehicleHash) + '\n';
-  text += "thrust_file = " + quoted(m.thrustFile) + '\n';
-  text += "thrust_hash = " + quoted(m.thrustHash) + '\n';
-  text += "turn_time_s = " + quoted(m.turnTime_s) + '\n';
-  text += "guidance = " + quoted(m.guidance) + '\n';
-  text += "limit_deg = " + quoted(m.limitDeg) + '\n';
-  text += "target = " + quoted(m.target) + '\n';
-  text += "columns = " + quoted(m.columns) + '\n';
-  text += "first_run = " + quoted(std::to_string(m.firstRun)) + '\n';
-  text += "end_run = " + quoted(std::to_string(m.endRun)) + '\n';
-  return text;
-}
-
-CampaignManifest readManifest(const std::string& path) {
-  const std::string text = readInputFile(path);
-  Problems problems{path, {}, {}};
-  toml::table root;
-  try {
-    root = toml::parse(text, path);
-  } catch (const toml::parse_error& error) {
-    problems.add(error.source().begin.line, std::string(error.description()));
-    throw InputError(problems.list);
-  }
-  CampaignManifest m;
-  auto string = [&](const char* key, std::string& value) {
-    const toml::node* node = root.get(key);
-    if (node == nullptr || !node->is_string()) {
-      problems.add(1, std::string("the manifest has no ") + key);
-      return;
-    }
-    value = node->value<std::string>().value_or("");
-  };
-  auto whole = [&](const char* key, std::uint64_t& value) {
-    std::string digits;
-    string(key, digits);
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (!digits.empty() &&
-        (result.ec != std::errc() || result.ptr != digits.data() + digits.size())) {
-      problems.add(1, std::string(key) + " = \"" + digits + "\" is not a whole number");
-    }
-  };
-  string("program", m.program);
-  whole("seed", m.seed);
-  string("dispersion_file", m.dispersionFile);
-  string("dispersion_hash", m.dispersionHash);
-  string("vehicle_file", m.vehicleFile);
-  string("vehicle_hash", m.vehicleHash);
-  string("thrust_file", m.thrustFile);
-  string("thrust_hash", m.thrustHash);
-  string("turn_time_s", m.turnTime_s);
-  string("guidance", m.guidance);
-  string("limit_deg", m.limitDeg);
-  string("target", m.target);
-  string("columns", m.columns);
-  whole("first_run", m.firstRun);
-  whole("end_run", m.endRun);
-  if (!problems.list.empty()) throw InputError(problems.list);
-  return m;
-}
-
-std::string manifestDifference(const CampaignManifest& a, const CampaignManifest& b) {
-  const std::pair<const char*, bool> fields[] = {
-      {"program version", a.program == b.program},
-      {"seed", a.seed == b.seed},
-      {"dispersion file", a.dispersionHash == b.dispersionHash},
-      {"vehicle", a.vehicleHash == b.vehicleHash},
-      {"thrust file", a.thrustHash == b.thrustHash},
-      {"turn time", a.turnTime_s == b.turnTime_s},
-      {"guidance", a.guidance == b.guidance},
-      {"limit", a.limitDeg == b.limitDeg},
-      {"targeting settings", a.target == b.target},
-      {"columns", a.columns == b.columns},
-  };
-  for (const auto& [name, same] : fields) {
-    if (!same) return name;
-  }
-  return "";
 }
 
 }  // namespace ascent

@@ -7,11 +7,6 @@
 
 namespace ascent {
 
-namespace errorCode {
-// The name src/app/fly_command.cpp still uses for unusableData.
-constexpr int cannotBeFlown = unusableData;
-}  // namespace errorCode
-
 // An Error for a failed system call on `what` (a file name), from errno.
 [[noreturn]] void throwSystemError(int err, const std::string& action, const std::string& what);
 

@@ -1,0 +1,53 @@
+// ascent dispersions --merge: the CSV files of a campaign's shards joined
+// into one, with its manifest and the summary of the whole campaign.
+#include <ostream>
+
+#include "app/campaign_charts.h"
+#include "app/command_safety.h"
+#include "app/dispersions_command.h"
+#include "app/gnuplot.h"
+#include "files/campaign_store.h"
+#include "report/campaign_text.h"
+#include "report/json_text.h"
+
+namespace ascent {
+
+int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, std::ostream& err) {
+  OutputSet files;
+  for (const std::string& path : command.files) {
+    files.input(path, "the shard " + path);
+    files.input(manifestPathFor(path), "the manifest " + manifestPathFor(path));
+  }
+  files.output(command.mergeFile, "the merged CSV file");
+  files.output(manifestPathFor(command.mergeFile), "the merged manifest");
+  addCampaignCharts(files, command.plotDirectory);
+  files.standardOutput();
+  refuseClashes(files);
+  if (!command.plotDirectory.empty()) requireGnuplot();
+  SummaryBuilder builder;
+  const MergedCampaign merged = mergeCampaign(
+      command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
+  std::ostream& words = command.json ? err : out;
+  words << "Merged " << merged.shards << " shards into " << command.mergeFile << '\n';
+  // The manifest names no vehicle to aim the chart's target mark by.
+  const double targetAltitude_m = Vehicle::defaults().guidance.target_altitude_m;
+  return finishCampaign(builder, merged.manifest, command, targetAltitude_m, out, words);
+}
+
+int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
+                   const DispersionsCommand& command, double targetAltitude_m, std::ostream& out,
+                   std::ostream& words) {
+  const CampaignSummary summary = builder.finish();
+  if (command.json) {
+    out << jsonText(campaignSummaryValue(summary, manifest)) << '\n';
+  } else {
+    words << campaignSummaryText(summary, manifest);
+  }
+  out.flush();
+  if (!command.plotDirectory.empty()) {
+    plotCampaign(builder, summary, targetAltitude_m, command.plotDirectory);
+  }
+  return exitStatus::ok;
+}
+
+}  // namespace ascent

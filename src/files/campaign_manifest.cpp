@@ -1,0 +1,160 @@
+// The manifest of a dispersion campaign: what identifies it, written beside
+// its rows (files/campaign_store.h, ascent/campaign_files.h).
+#include <toml++/toml.h>
+
+#include <charconv>
+#include <sstream>
+
+#include "files/campaign_store.h"
+#include "files/csv.h"
+#include "files/dispersion_file.h"
+#include "files/output_set.h"
+#include "files/vehicle_file.h"
+
+namespace ascent {
+
+CampaignManifest describeCampaign(const CampaignSettings& settings,
+                                  const DispersionFile& dispersions, const std::string& vehicleFile,
+                                  const Vehicle& nominal, const std::string& thrustFile,
+                                  const ThrustHistory& history) {
+  const std::string header = csvHeader(CampaignRowSchema(dispersions.dispersions).fields());
+  CampaignManifest m;
+  m.program = "ascent " + std::string(version());
+  m.seed = settings.seed;
+  m.dispersionFile = dispersions.path;
+  m.dispersionHash = dispersions.hash;
+  m.vehicleFile = vehicleFile;
+  m.vehicleHash = vehicleHash(nominal);
+  m.thrustFile = thrustFile;
+  m.thrustHash = thrustHistoryHash(history);
+  m.turnTime_s = settings.turnTime_s;
+  m.retarget = settings.retarget;
+  m.limitDeg = settings.retarget ? 0 : settings.limitDeg.value_or(0);
+  m.target = settings.retarget ? targetSettingsText(settings.target) : "";
+  m.columns = header.substr(0, header.size() - 1);
+  m.firstRun = settings.firstRun;
+  m.endRun = settings.endRun;
+  return m;
+}
+
+std::string manifestPathFor(const std::string& csvPath) {
+  std::string base = csvPath;
+  if (base.size() > 4 && base.compare(base.size() - 4, 4, ".csv") == 0) {
+    base.resize(base.size() - 4);
+  }
+  return base + ".manifest.toml";
+}
+
+namespace {
+
+// The limit as the manifest holds it: none when retargeted.
+std::string limitText(const CampaignManifest& m) {
+  return m.retarget ? std::string() : exactText(m.limitDeg);
+}
+
+}  // namespace
+
+std::string manifestToml(const CampaignManifest& m) {
+  auto quoted = [](const std::string& text) {
+    std::ostringstream out;
+    out << toml::value<std::string>(text);
+    return out.str();
+  };
+  std::string text =
+      "# An ascent dispersion campaign: the rows of the CSV beside this file.\n"
+      "schema = 1\n";
+  text += "program = " + quoted(m.program) + '\n';
+  text += "seed = " + quoted(std::to_string(m.seed)) + '\n';
+  text += "dispersion_file = " + quoted(m.dispersionFile) + '\n';
+  text += "dispersion_hash = " + quoted(m.dispersionHash) + '\n';
+  text += "vehicle_file = " + quoted(m.vehicleFile) + '\n';
+  text += "vehicle_hash = " + quoted(m.vehicleHash) + '\n';
+  text += "thrust_file = " + quoted(m.thrustFile) + '\n';
+  text += "thrust_hash = " + quoted(m.thrustHash) + '\n';
+  text += "turn_time_s = " + quoted(exactText(m.turnTime_s)) + '\n';
+  text += "guidance = " + quoted(std::string(guidanceName(m.retarget))) + '\n';
+  text += "limit_deg = " + quoted(limitText(m)) + '\n';
+  text += "target = " + quoted(m.target) + '\n';
+  text += "columns = " + quoted(m.columns) + '\n';
+  text += "first_run = " + quoted(std::to_string(m.firstRun)) + '\n';
+  text += "end_run = " + quoted(std::to_string(m.endRun)) + '\n';
+  return text;
+}
+
+CampaignManifest readManifest(const std::string& path) {
+  const std::string text = readInputFile(path);
+  std::vector<std::string> problems;
+  toml::table root;
+  try {
+    root = toml::parse(text, path);
+  } catch (const toml::parse_error& error) {
+    throw InputError({path + ':' + std::to_string(error.source().begin.line) + ": " +
+                      std::string(error.description())});
+  }
+  CampaignManifest m;
+  auto string = [&](const char* key, std::string& value) {
+    const toml::node* node = root.get(key);
+    if (node == nullptr || !node->is_string()) {
+      problems.push_back(path + ":1: the manifest has no " + key);
+      return;
+    }
+    value = node->value<std::string>().value_or("");
+  };
+  // Numbers are held as text, each in its exact form.
+  auto number = [&](const char* key, auto& value, const char* what) {
+    std::string digits;
+    string(key, digits);
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (!digits.empty() &&
+        (result.ec != std::errc() || result.ptr != digits.data() + digits.size())) {
+      problems.push_back(path + ":1: " + key + " = \"" + digits + "\" is not " + what);
+    }
+  };
+  std::string guidance, limit;
+  string("program", m.program);
+  number("seed", m.seed, "a whole number");
+  string("dispersion_file", m.dispersionFile);
+  string("dispersion_hash", m.dispersionHash);
+  string("vehicle_file", m.vehicleFile);
+  string("vehicle_hash", m.vehicleHash);
+  string("thrust_file", m.thrustFile);
+  string("thrust_hash", m.thrustHash);
+  number("turn_time_s", m.turnTime_s, "a number");
+  string("guidance", guidance);
+  m.retarget = guidance == guidanceName(true);
+  if (!m.retarget && !guidance.empty() && guidance != guidanceName(false)) {
+    problems.push_back(path + ":1: guidance = \"" + guidance + "\" is not limit or retarget");
+  }
+  if (m.retarget) {
+    string("limit_deg", limit);
+  } else {
+    number("limit_deg", m.limitDeg, "a number");
+  }
+  string("target", m.target);
+  string("columns", m.columns);
+  number("first_run", m.firstRun, "a whole number");
+  number("end_run", m.endRun, "a whole number");
+  if (!problems.empty()) throw InputError(problems);
+  return m;
+}
+
+std::string manifestDifference(const CampaignManifest& a, const CampaignManifest& b) {
+  const std::pair<const char*, bool> fields[] = {
+      {"program version", a.program == b.program},
+      {"seed", a.seed == b.seed},
+      {"dispersion file", a.dispersionHash == b.dispersionHash},
+      {"vehicle", a.vehicleHash == b.vehicleHash},
+      {"thrust file", a.thrustHash == b.thrustHash},
+      {"turn time", exactText(a.turnTime_s) == exactText(b.turnTime_s)},
+      {"guidance", a.retarget == b.retarget},
+      {"limit", limitText(a) == limitText(b)},
+      {"targeting settings", a.target == b.target},
+      {"columns", a.columns == b.columns},
+  };
+  for (const auto& [name, same] : fields) {
+    if (!same) return name;
+  }
+  return "";
+}
+
+}  // namespace ascent

@@ -1,0 +1,294 @@
+// The store of a dispersion campaign (files/campaign_store.h).
+#include "files/campaign_store.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "files/csv.h"
+#include "mission/run_error.h"
+
+namespace ascent {
+
+namespace {
+
+// The store reads its rows back line by line (resume, merge): a line end in
+// a text becomes a space, and a drawn value that overflowed is written "inf",
+// which reads back as itself; every other cell as appendCsvCell writes it.
+void appendStoredCell(std::string& line, const Value& value) {
+  if (value.kind() == Value::Kind::Real && std::isinf(value.real())) {
+    appendExact(line, value.real());
+    return;
+  }
+  if (value.kind() != Value::Kind::Text ||
+      value.text().find_first_of(",\"\n\r") == std::string::npos) {
+    appendCsvCell(line, value);
+    return;
+  }
+  line += '"';
+  for (char c : value.text()) {
+    if (c == '"') line += '"';
+    line += c == '\n' || c == '\r' ? ' ' : c;
+  }
+  line += '"';
+}
+
+}  // namespace
+
+std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& row) {
+  std::string line;
+  bool first = true;
+  for (const Field<CampaignRow>& field : schema.fields()) {
+    if (!first) line += ',';
+    first = false;
+    appendStoredCell(line, field.get(row));
+  }
+  return line + '\n';
+}
+
+bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
+                         std::string& reason) {
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"' && field.empty()) {
+      quoted = true;
+    } else if (c == ',') {
+      fields.push_back(std::move(field));
+      field.clear();
+    } else {
+      field += c;
+    }
+  }
+  fields.push_back(std::move(field));
+  const std::size_t expected = 1 + keyCount + 2 + campaignOutputCount;
+  if (quoted || fields.size() != expected) {
+    reason =
+        "a row has " + std::to_string(fields.size()) + " fields, not " + std::to_string(expected);
+    return false;
+  }
+  auto number = [&reason](const std::string& text, double& value, bool emptyIsNan) {
+    if (text.empty() && emptyIsNan) {
+      value = std::nan("");
+      return true;
+    }
+    if (text == "inf" || text == "-inf") {
+      value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+      return true;
+    }
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || text.empty()) {
+      reason = "'" + text + "' is not a number";
+      return false;
+    }
+    return true;
+  };
+  const std::string& run = fields[0];
+  const auto parsed = std::from_chars(run.data(), run.data() + run.size(), row.run);
+  if (parsed.ec != std::errc() || parsed.ptr != run.data() + run.size() || run.empty()) {
+    reason = "'" + run + "' is not a run index";
+    return false;
+  }
+  row.values.resize(keyCount);
+  for (std::size_t k = 0; k < keyCount; ++k) {
+    if (!number(fields[1 + k], row.values[k], false)) return false;
+  }
+  const std::string& outcome = fields[1 + keyCount];
+  bool knownClass = false;
+  for (FlightClass c : {FlightClass::Orbit, FlightClass::Suborbital, FlightClass::Escape,
+                        FlightClass::Abandoned, FlightClass::Failed}) {
+    if (outcome == flightClassName(c)) {
+      row.flightClass = c;
+      knownClass = true;
+    }
+  }
+  if (!knownClass) {
+    reason = "'" + outcome + "' is not an outcome";
+    return false;
+  }
+  row.reason = fields[2 + keyCount];
+  for (std::size_t k = 0; k < campaignOutputCount; ++k) {
+    if (!number(fields[3 + keyCount + k], row.outputs[k], true)) return false;
+  }
+  return true;
+}
+
+CampaignWriter::CampaignWriter(const std::string& csvPath, std::string_view header)
+    : csv_(csvPath) {
+  if (!csv_.writtenInPlace()) manifest_.emplace(manifestPathFor(csvPath));
+  write(header);
+}
+
+void CampaignWriter::flush() {
+  csv_.write(pending_);
+  pending_.clear();
+}
+
+void CampaignWriter::commit(const CampaignManifest& manifest) {
+  flush();
+  if (manifest_) manifest_->write(manifestToml(manifest));
+  csv_.commit();
+  if (manifest_) manifest_->commit();
+}
+
+namespace {
+
+// The keys of a campaign with these columns: all but run, outcome, reason
+// and the outputs.
+std::size_t keyCountOf(const std::string& columns) {
+  const std::size_t commas =
+      static_cast<std::size_t>(std::count(columns.begin(), columns.end(), ','));
+  return commas >= 2 + campaignOutputCount ? commas - 2 - campaignOutputCount : 0;
+}
+
+// Reads a campaign CSV: the header, then rows with consecutive run indices
+// from `firstRun`. With `dropCutShort` a last line without its end is a row
+// cut short and is left out; any other line that is not a row is an input
+// error.
+void readCampaignCsv(const std::string& path, const CampaignManifest& manifest,
+                     std::uint64_t firstRun, bool dropCutShort,
+                     const std::function<void(const CampaignRow&, const std::string&)>& onRow) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throwSystemError(errno != 0 ? errno : ENOENT, "cannot open", path);
+  }
+  const std::size_t keyCount = keyCountOf(manifest.columns);
+  std::string line;
+  std::size_t number = 0;
+  std::uint64_t expected = firstRun;
+  CampaignRow row;
+  std::string reason;
+  while (std::getline(in, line)) {
+    ++number;
+    const bool cutShort = in.eof();
+    if (number == 1) {
+      if (line != manifest.columns) {
+        throw InputError({path + ":1: the columns are not those of this campaign"});
+      }
+      continue;
+    }
+    if (!parseCampaignCsvRow(line, keyCount, row, reason) || row.run != expected) {
+      if (cutShort && dropCutShort) break;
+      if (reason.empty()) {
+        reason = "run " + std::to_string(row.run) + " where run " + std::to_string(expected) +
+                 " was expected";
+      }
+      throw InputError({path + ':' + std::to_string(number) + ": " + reason});
+    }
+    if (cutShort && dropCutShort) break;
+    onRow(row, line);
+    ++expected;
+    reason.clear();
+  }
+  if (in.bad()) throwSystemError(errno != 0 ? errno : EIO, "cannot read", path);
+}
+
+}  // namespace
+
+std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest& manifest,
+                             CampaignWriter& writer, const CampaignRowSink& onRow) {
+  if (!std::filesystem::exists(csvPath)) return 0;
+  const std::string manifestPath = manifestPathFor(csvPath);
+  if (!std::filesystem::exists(manifestPath)) {
+    throw InputError({csvPath + ": has no manifest (" + manifestPath + ") to resume it by"});
+  }
+  const CampaignManifest before = readManifest(manifestPath);
+  std::string difference = manifestDifference(before, manifest);
+  if (difference.empty() &&
+      (before.firstRun != manifest.firstRun || before.endRun != manifest.endRun)) {
+    difference = "runs";
+  }
+  if (!difference.empty()) {
+    throw InputError({csvPath + ": belongs to another campaign (its manifest " + manifestPath +
+                      " differs in the " + difference + ")"});
+  }
+  std::uint64_t done = 0;
+  readCampaignCsv(csvPath, manifest, manifest.firstRun, true,
+                  [&](const CampaignRow& row, const std::string& line) {
+                    if (row.run >= manifest.endRun) {
+                      throw InputError({csvPath + ": run " + std::to_string(row.run) +
+                                        " is outside the runs of the campaign"});
+                    }
+                    writer.write(line);
+                    writer.write("\n");
+                    onRow(row);
+                    ++done;
+                  });
+  return done;
+}
+
+MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
+                             const CampaignRowSink& onRow) {
+  struct Shard {
+    std::string path;
+    CampaignManifest manifest;
+  };
+  std::vector<Shard> shards;
+  for (const std::string& path : shardPaths) {
+    shards.push_back({path, readManifest(manifestPathFor(path))});
+    const std::string difference =
+        manifestDifference(shards.front().manifest, shards.back().manifest);
+    if (!difference.empty()) {
+      throw InputError({path + ": belongs to another campaign than " + shards.front().path +
+                        " (their manifests differ in the " + difference + ")"});
+    }
+  }
+  std::stable_sort(shards.begin(), shards.end(), [](const Shard& a, const Shard& b) {
+    return a.manifest.firstRun < b.manifest.firstRun;
+  });
+  for (std::size_t i = 1; i < shards.size(); ++i) {
+    const CampaignManifest &before = shards[i - 1].manifest, &after = shards[i].manifest;
+    if (after.firstRun < before.endRun) {
+      throw InputError({shards[i].path + ": runs " + std::to_string(after.firstRun) + ":" +
+                        std::to_string(std::min(before.endRun, after.endRun)) + " are also in " +
+                        shards[i - 1].path});
+    }
+    if (after.firstRun > before.endRun) {
+      throw InputError({"runs " + std::to_string(before.endRun) + ":" +
+                        std::to_string(after.firstRun) + " are in no shard"});
+    }
+  }
+  MergedCampaign merged{shards.front().manifest, shards.size()};
+  merged.manifest.endRun = shards.back().manifest.endRun;
+
+  CampaignWriter writer(outPath, merged.manifest.columns + '\n');
+  for (const Shard& shard : shards) {
+    std::uint64_t next = shard.manifest.firstRun;
+    readCampaignCsv(shard.path, merged.manifest, shard.manifest.firstRun, false,
+                    [&](const CampaignRow& row, const std::string& line) {
+                      if (row.run >= shard.manifest.endRun) {
+                        throw InputError({shard.path + ": run " + std::to_string(row.run) +
+                                          " is outside its runs"});
+                      }
+                      writer.write(line);
+                      writer.write("\n");
+                      onRow(row);
+                      next = row.run + 1;
+                    });
+    if (next != shard.manifest.endRun) {
+      throw InputError({shard.path + ": holds runs " + std::to_string(shard.manifest.firstRun) +
+                        ":" + std::to_string(next) + " of " +
+                        std::to_string(shard.manifest.firstRun) + ":" +
+                        std::to_string(shard.manifest.endRun) +
+                        " (an interrupted shard: finish it with --resume)"});
+    }
+  }
+  writer.commit(merged.manifest);
+  return merged;
+}
+
+}  // namespace ascent

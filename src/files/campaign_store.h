@@ -1,0 +1,90 @@
+// The store of a dispersion campaign: its rows as a CSV file (the columns of
+// CampaignRowSchema, one line per run in run order, numbers in their
+// shortest exact form so that a row read back is the row written) and
+// beside it the manifest, the identity of the campaign the rows belong to.
+// A campaign cut short is taken up again from its rows (resume); the CSV
+// files of a campaign's shards are joined into one (merge).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ascent/campaign_files.h"
+#include "files/output_set.h"
+
+namespace ascent {
+
+// "campaign.csv" -> "campaign.manifest.toml".
+std::string manifestPathFor(const std::string& csvPath);
+std::string manifestToml(const CampaignManifest& manifest);
+// Throws Error when the file cannot be read, InputError when it is not a manifest.
+CampaignManifest readManifest(const std::string& path);
+// The first field in which two manifests describe different campaigns (the
+// file names and the runs aside); empty when they are one campaign.
+std::string manifestDifference(const CampaignManifest& a, const CampaignManifest& b);
+
+// A row as its CSV line, with its end. Line ends in a reason become spaces
+// (the rows are read back line by line); a drawn value that overflowed is
+// written "inf", as it reads back.
+std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& row);
+// One line (without its end) back into a row; false with a reason when it is
+// not a row of `keyCount` keys.
+bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
+                         std::string& reason);
+
+// A campaign's CSV and its manifest, each written through a temporary file
+// created before any run and renamed into place together, the CSV first: a
+// program stopped between the two renames leaves the new rows beside the old
+// manifest or none, which a resume refuses, never a new manifest beside rows
+// of another campaign. Rows go out in blocks rather than a system call per
+// run. A CSV that is not a regular file (a FIFO, a device) cannot be resumed
+// and gets no manifest.
+class CampaignWriter {
+ public:
+  // Creates both temporary files and writes the header.
+  CampaignWriter(const std::string& csvPath, std::string_view header);
+  void write(std::string_view text) {
+    pending_ += text;
+    if (pending_.size() >= blockBytes) flush();
+  }
+  // Renames the CSV, then the manifest, into place.
+  void commit(const CampaignManifest& manifest);
+
+ private:
+  static constexpr std::size_t blockBytes = std::size_t{1} << 16;
+  void flush();
+  OutputFile csv_;
+  std::optional<OutputFile> manifest_;
+  std::string pending_;
+};
+
+using CampaignRowSink = std::function<void(const CampaignRow& row)>;
+
+// Takes up the rows of an earlier run of the campaign of `manifest` from its
+// CSV `csvPath`, when there is one, into `writer` (header written), passing
+// each to `onRow`; a last row cut short is left out to be flown again.
+// Returns the rows taken up. Throws InputError for a CSV without its
+// manifest, of another campaign or other runs, or with a line that is not
+// the next row.
+std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest& manifest,
+                             CampaignWriter& writer, const CampaignRowSink& onRow);
+
+// The shards of a campaign joined into one CSV.
+struct MergedCampaign {
+  CampaignManifest manifest;  // the first shard's, with all the runs
+  std::size_t shards = 0;
+};
+// Writes the rows of the shards' CSV files (each with its manifest beside
+// it) in run order into `outPath` and its manifest, passing each to `onRow`.
+// Throws InputError, before any file is created, for shards of different
+// campaigns, runs in two shards or in none; and, with nothing written, for
+// a shard whose rows are not its runs (an interrupted shard).
+MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
+                             const CampaignRowSink& onRow);
+
+}  // namespace ascent
