@@ -8,8 +8,9 @@
 #include <optional>
 
 #include "ascent/campaign.h"
+#include "ascent/files.h"
 #include "bindings.h"
-#include "files/dispersion_file.h"
+#include "files/vehicle_file.h"
 
 namespace ascent::python {
 

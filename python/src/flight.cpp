@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "bindings.h"
-#include "physics/constants.h"
 
 namespace ascent::python {
 
@@ -35,9 +34,9 @@ class TrajectoryRecorder final : public MissionObserver {
                                            row.range_m / 1000,
                                            row.a_mps2,
                                            row.q_Pa / 1000,
-                                           toDegrees(row.alpha_rad),
-                                           toDegrees(row.beta_rad),
-                                           toDegrees(row.theta_rad),
+                                           degreesFromRadians(row.alpha_rad),
+                                           degreesFromRadians(row.beta_rad),
+                                           degreesFromRadians(row.theta_rad),
                                            row.mass_kg};
     for (std::size_t i = 0; i < values.size(); ++i) columns_[i].push_back(values[i]);
   }

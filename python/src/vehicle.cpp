@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "ascent/files.h"
 #include "bindings.h"
 #include "files/vehicle_file.h"
 

@@ -1,16 +1,6 @@
 // The files of a dispersion campaign: the dispersion file (TOML) that names
-// the vehicle keys to disperse, the campaign's CSV rows and its manifest.
-//
-//   schema = 1
-//   [[dispersion]]
-//   key = "core.thrust_N"
-//   distribution = "normal"   # normal | uniform | truncated_normal
-//   sigma = 0.5               # normal, truncated_normal
-//   bounds = [-1.5, 1.5]      # uniform, truncated_normal
-//   relative = true           # sigma and bounds in percent of the nominal value
-//   [[correlation]]
-//   keys = ["core.thrust_N", "core.exhaust_velocity_mps"]
-//   coefficient = 0.5
+// the vehicle keys to disperse (read through ascent/files.h), the campaign's
+// CSV rows and its manifest.
 #pragma once
 
 #include <cstdint>
@@ -19,26 +9,10 @@
 #include <vector>
 
 #include "ascent/campaign.h"
+#include "ascent/files.h"
 #include "files/vehicle_file.h"
 
 namespace ascent {
-
-struct DispersionFile {
-  std::string path;
-  std::vector<Dispersion> dispersions;
-  std::vector<Correlation> correlations;
-  std::string hash;  // of the dispersions as read, in canonical form (16 hex digits)
-};
-
-// Reads and validates a dispersion file against the nominal vehicle: unknown
-// keys (with the nearest known one), keys that cannot be dispersed, unknown
-// distributions and fields, sigma <= 0, bounds out of order, a relative
-// dispersion of a zero nominal value, correlations of keys not dispersed or
-// not positive definite; every problem with FILE:LINE. Throws Error when the
-// file cannot be read and InputError for its contents.
-DispersionFile readDispersionFile(const std::string& path, const Vehicle& nominal);
-DispersionFile parseDispersionText(std::string_view text, const std::string& name,
-                                   const Vehicle& nominal);
 
 // 16 lower-case hex digits.
 std::string hashText(std::uint64_t hash);
