@@ -7,6 +7,8 @@
 #   package  the examples, a CMake project of their own, configure against the
 #            prefix with find_package(ascent), build with nothing but what was
 #            installed, and fly: fly_one reaches the dialogue's orbit
+#   manual   the installed manual page names the program and every command
+#            that the installed program's --help lists
 # Usage: install_check.sh CHECK CMAKE BUILD_TREE SOURCE_DIR [C++ COMPILER]
 set -euo pipefail
 check=$1 cmake=$2 build=$3 source=$4 cxx=${5:-c++}
@@ -76,8 +78,23 @@ check_package() {
   echo "the examples built against the installed CMake package and flew to orbit"
 }
 
+check_manual() {
+  local page=$prefix/share/man/man1/ascent.1
+  [ -s "$page" ] || fail "no share/man/man1/ascent.1"
+  grep -q '^ascent \\- ' "$page" || fail "the manual page has no NAME line for ascent"
+  local commands
+  commands=$("$prefix/bin/ascent" --help | sed -n '/^Subcommands:/,/^[^ ]/s/^  \([a-z][a-z0-9-]*\)  .*/\1/p')
+  [ -n "$commands" ] || fail "the installed program's --help lists no commands"
+  local command
+  for command in $commands; do
+    grep -qx ".SS \"ascent $command\"" "$page" || fail "the manual page has no section for '$command'"
+  done
+  echo "the installed manual page describes every command:" $commands
+}
+
 case $check in
   program) check_program ;;
   package) check_package ;;
-  *) fail "unknown check '$check' (program or package)" ;;
+  manual) check_manual ;;
+  *) fail "unknown check '$check' (program, package or manual)" ;;
 esac
