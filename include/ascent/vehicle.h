@@ -213,4 +213,10 @@ std::vector<std::string> changedVehicleKeys(const Vehicle& vehicle);
 // when it can be flown.
 std::vector<std::string> vehicleProblems(const Vehicle& vehicle);
 
+// The vehicle's description in canonical form (every key in table order,
+// numbers in their shortest exact form) and its FNV-1a 64-bit hash as 16 hex
+// digits: the same vehicle has the same hash whatever file described it.
+std::string canonicalVehicleText(const Vehicle& vehicle);
+std::string vehicleHash(const Vehicle& vehicle);
+
 }  // namespace ascent
