@@ -10,7 +10,6 @@
 #include "ascent/campaign.h"
 #include "ascent/files.h"
 #include "bindings.h"
-#include "files/vehicle_file.h"
 
 namespace ascent::python {
 

@@ -5,7 +5,6 @@
 
 #include "ascent/files.h"
 #include "bindings.h"
-#include "files/vehicle_file.h"
 
 namespace ascent::python {
 
