@@ -161,6 +161,11 @@ struct MissionResult {
   std::size_t steps = 0;  // integration steps flown
 };
 
+// Degrees from radians as every output of the program converts them:
+// radians * 180 / pi, left to right (a precomputed 180 / pi differs in the
+// last bit and can flip a printed digit).
+double degreesFromRadians(double radians);
+
 // One integration step, as the report's table row shows it (SI, radians).
 struct StepRow {
   double t_s;        // mission time

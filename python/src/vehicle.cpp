@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "ascent/text.h"
+#include "ascent/files.h"
 #include "bindings.h"
-#include "files/vehicle_file.h"
 
 namespace ascent::python {
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ascent/campaign_files.h"
+#include "ascent/files.h"
 
 namespace ascent {
 
