@@ -93,4 +93,113 @@ std::string tornadoChart(const TradeResult& result, const TradeSettings& setting
   return runGnuplot(script, 1).front();
 }
 
+namespace {
+
+// The script, its data sets as inline data blocks. gnuplot writes to fixed
+// names (chartName) and never sees a name the user chose.
+std::string campaignScript(const CampaignChartData& data, double targetAltitude_m) {
+  std::string blocks;
+  auto put = [&blocks](const char* name, const std::string& text) {
+    blocks += std::string("$") + name + " << EOD\n" + text + "EOD\n";
+  };
+  put("points", data.points);
+  put("ellipses", data.ellipses);
+  put("altitude", data.altitude);
+  put("scm", data.spacecraftMass);
+  const std::string target = exactText(targetAltitude_m / 1000);
+  return blocks +
+         "set terminal pngcairo size 900,700 font 'sans,10'\n"
+         "set output " +
+         gnuplotString(chartName(0)) +
+         "\n"
+         "set title 'Perigee against apogee, with the 1-, 2- and 3-sigma ellipses'\n"
+         "set xlabel 'perigee (km)'\nset ylabel 'apogee (km)'\nset grid\nset key top left\n"
+         "set label 1 'target' at " +
+         target + "," + target +
+         " point pt 6 ps 2 lc rgb 'red' offset 1,1\n"
+         "plot $points using 1:2 with points pt 7 ps 0.3 lc rgb '#4060a0' title 'runs', "
+         "$ellipses index 0 using 1:2 with lines lw 2 title '1 sigma', "
+         "$ellipses index 1 using 1:2 with lines lw 2 title '2 sigma', "
+         "$ellipses index 2 using 1:2 with lines lw 2 title '3 sigma'\n"
+         "unset label 1\n"
+         "set terminal pngcairo size 800,500 font 'sans,10'\n"
+         "set style fill solid 0.6\nset key off\nset ylabel 'runs'\n"
+         "set output " +
+         gnuplotString(chartName(1)) +
+         "\n"
+         "set title 'Average orbit altitude'\nset xlabel 'average altitude (km)'\n"
+         "plot $altitude using 1:2 with boxes lc rgb '#4060a0'\n"
+         "set output " +
+         gnuplotString(chartName(2)) +
+         "\n"
+         "set title 'Spacecraft mass SC\\_M'\nset xlabel 'SC\\_M (kg)'\n"
+         "plot $scm using 1:2 with boxes lc rgb '#40a060'\n"
+         "unset output\n";
+}
+
+// The curves as a gnuplot data block: one index per mission.
+std::string dataBlock(const std::string& name, const std::vector<Curve>& curves) {
+  std::string block = "$" + name + " << EOD\n";
+  for (std::size_t m = 0; m < curves.size(); ++m) {
+    if (m > 0) block += "\n\n";
+    for (std::size_t i = 0; i < curves[m].time_s.size(); ++i) {
+      block += exactText(curves[m].time_s[i]) + ' ' + exactText(curves[m].value[i]) + '\n';
+    }
+  }
+  return block + "EOD\n";
+}
+
+std::string plotLine(const std::string& name, std::size_t missions) {
+  return format(
+      "plot for [i=0:%zu] $%s index i with lines lw 1.5 title sprintf('mission %%d', i+1)\n",
+      missions - 1, name.c_str());
+}
+
+// The data block's name: the data file's without ".dat".
+std::string blockName(const DialogueChart& chart) {
+  const std::string file = chart.file;
+  return file.substr(0, file.find('.'));
+}
+
+// Chart sizes in pixels (the tests check them).
+constexpr const char* chartSize = "800,500";
+constexpr const char* overviewSize = "1200,900";
+
+}  // namespace
+
+std::vector<std::string> campaignCharts(const CampaignChartData& data, double targetAltitude_m) {
+  return runGnuplot(campaignScript(data, targetAltitude_m), campaignChartFiles.size());
+}
+
+std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 4>& curves,
+                                           const std::string& title) {
+  std::string script;
+  for (std::size_t c = 0; c < dialogueCharts.size(); ++c) {
+    script += dataBlock(blockName(dialogueCharts[c]), curves[c]);
+  }
+  script += "set grid\nset xlabel 'mission time (s)'\n";
+  for (std::size_t c = 0; c < dialogueCharts.size(); ++c) {
+    const DialogueChart& chart = dialogueCharts[c];
+    script += std::string("set terminal pngcairo size ") + chartSize + " font 'sans,10'\n";
+    script += "set output " + gnuplotString(chartName(c)) + "\n";
+    script += "set title " + gnuplotString(chart.title) + "\n";
+    script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
+    script += std::string("set key ") + chart.key + "\n";
+    script += plotLine(blockName(chart), curves[c].size());
+    script += "unset output\n";
+  }
+  script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
+  script += "set output " + gnuplotString(chartName(dialogueCharts.size())) + "\n";
+  script += "set multiplot layout 2,2 title " + gnuplotString(title) + "\n";
+  for (std::size_t c = 0; c < dialogueCharts.size(); ++c) {
+    const DialogueChart& chart = dialogueCharts[c];
+    script += "set title " + gnuplotString(chart.title) + "\n";
+    script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
+    script += std::string("set key ") + chart.key + "\n";
+    script += plotLine(blockName(chart), curves[c].size());
+  }
+  script += "unset multiplot\nunset output\n";
+  return runGnuplot(script, dialogueCharts.size() + 1);
+}
+
 }  // namespace ascent

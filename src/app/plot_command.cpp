@@ -1,9 +1,11 @@
 // ascent plot: PNG charts of the data files of a dialogue run, one curve per
 // mission, drawn by gnuplot.
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <ostream>
 
+#include "app/charts.h"
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
@@ -13,69 +15,30 @@
 
 namespace ascent {
 
-namespace {
-
-struct Chart {
-  const char* file;  // data file of the run
-  const char* png;   // chart written
-  const char* title;
-  const char* ylabel;
-  const char* key;  // where the legend leaves the curves alone
-};
-
-constexpr Chart charts[] = {
-    {"speed.dat", "speed.png", "Inertial speed", "speed (m/s)", "top left"},
-    {"height.dat", "height.png", "Altitude", "altitude (km)", "bottom right"},
-    {"accel.dat", "accel.png", "Thrust acceleration", "thrust acceleration (m/s^2)", "top right"},
-    {"dynpres.dat", "dynpres.png", "Dynamic pressure", "dynamic pressure (kPa)", "top right"},
-};
-
-// Chart sizes in pixels (the tests check them).
-constexpr const char* chartSize = "800,500";
-constexpr const char* overviewSize = "1200,900";
-
-// The curves as a gnuplot data block: one index per mission.
-std::string dataBlock(const std::string& name, const std::vector<Curve>& curves) {
-  std::string block = "$" + name + " << EOD\n";
-  for (std::size_t m = 0; m < curves.size(); ++m) {
-    if (m > 0) block += "\n\n";
-    for (std::size_t i = 0; i < curves[m].time_s.size(); ++i) {
-      block += exactText(curves[m].time_s[i]) + ' ' + exactText(curves[m].value[i]) + '\n';
-    }
-  }
-  return block + "EOD\n";
-}
-
-std::string plotLine(const std::string& name, std::size_t missions) {
-  return format(
-      "plot for [i=0:%zu] $%s index i with lines lw 1.5 title sprintf('mission %%d', i+1)\n",
-      missions - 1, name.c_str());
-}
-
-}  // namespace
-
 int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   const std::filesystem::path data = command.dataDirectory;
   const std::filesystem::path outDir =
       command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);
   std::vector<std::string> pngNames;
-  for (const Chart& chart : charts) pngNames.push_back((outDir / chart.png).string());
-  pngNames.push_back((outDir / "overview.png").string());
+  for (const DialogueChart& chart : dialogueCharts)
+    pngNames.push_back((outDir / chart.png).string());
+  pngNames.push_back((outDir / dialogueOverviewFile).string());
   OutputSet files;
-  for (const Chart& chart : charts) files.input((data / chart.file).string(), "the data file");
+  for (const DialogueChart& chart : dialogueCharts) {
+    files.input((data / chart.file).string(), "the data file");
+  }
   for (const std::string& png : pngNames) files.output(png, "the chart");
   files.standardOutput();
   refuseClashes(files);
   requireGnuplot();
 
-  std::string blocks;
-  std::vector<std::size_t> missions;
+  std::array<std::vector<Curve>, dialogueCharts.size()> curves;
   std::vector<double> firstTimes;  // every line's time in the first file
-  for (const Chart& chart : charts) {
-    const std::string name = (data / chart.file).string();
+  for (std::size_t c = 0; c < dialogueCharts.size(); ++c) {
+    const std::string name = (data / dialogueCharts[c].file).string();
     std::vector<double> times;
-    const std::vector<Curve> curves = readMissionCurves(readInputFile(name), name, &times);
-    if (curves.empty()) throw Error(errorCode::unusableData, name + " holds no data");
+    curves[c] = readMissionCurves(readInputFile(name), name, &times);
+    if (curves[c].empty()) throw Error(errorCode::unusableData, name + " holds no data");
     // The four files of one run have the same lines at the same times.
     if (firstTimes.empty()) {
       firstTimes = times;
@@ -83,49 +46,22 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
       std::size_t line = 0;
       while (line < times.size() && line < firstTimes.size() && times[line] == firstTimes[line])
         ++line;
-      throw Error(errorCode::unusableData,
-                  name + " does not describe the missions of " + (data / charts[0].file).string() +
-                      " (they differ from data line " + std::to_string(line + 1) + " on)");
+      throw Error(errorCode::unusableData, name + " does not describe the missions of " +
+                                               (data / dialogueCharts[0].file).string() +
+                                               " (they differ from data line " +
+                                               std::to_string(line + 1) + " on)");
     }
-    std::string block = std::filesystem::path(chart.file).stem().string();
-    blocks += dataBlock(block, curves);
-    missions.push_back(curves.size());
   }
   std::error_code ignored;
   std::filesystem::create_directories(outDir, ignored);
   std::vector<std::unique_ptr<OutputFile>> pngs;
   for (const std::string& png : pngNames) pngs.push_back(std::make_unique<OutputFile>(png));
 
-  std::string script = blocks;
-  script += "set grid\nset xlabel 'mission time (s)'\n";
-  for (std::size_t c = 0; c < std::size(charts); ++c) {
-    const Chart& chart = charts[c];
-    const std::string name = std::filesystem::path(chart.file).stem().string();
-    script += std::string("set terminal pngcairo size ") + chartSize + " font 'sans,10'\n";
-    script += "set output " + gnuplotString(chartName(c)) + "\n";
-    script += "set title " + gnuplotString(chart.title) + "\n";
-    script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
-    script += std::string("set key ") + chart.key + "\n";
-    script += plotLine(name, missions[c]);
-    script += "unset output\n";
-  }
-  script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
-  script += "set output " + gnuplotString(chartName(std::size(charts))) + "\n";
-  script += "set multiplot layout 2,2 title " +
-            gnuplotString(
-                data == "." ? format("Dialogue run: %s", count(missions.front(), "mission").c_str())
-                            : format("Dialogue run in %s: %s", data.string().c_str(),
-                                     count(missions.front(), "mission").c_str())) +
-            "\n";
-  for (std::size_t c = 0; c < std::size(charts); ++c) {
-    const Chart& chart = charts[c];
-    script += "set title " + gnuplotString(chart.title) + "\n";
-    script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
-    script += std::string("set key ") + chart.key + "\n";
-    script += plotLine(std::filesystem::path(chart.file).stem().string(), missions[c]);
-  }
-  script += "unset multiplot\nunset output\n";
-  const std::vector<std::string> bytes = runGnuplot(script, pngs.size());
+  const std::string missions = count(curves.front().size(), "mission");
+  const std::string title =
+      data == "." ? format("Dialogue run: %s", missions.c_str())
+                  : format("Dialogue run in %s: %s", data.string().c_str(), missions.c_str());
+  const std::vector<std::string> bytes = dialogueRunCharts(curves, title);
   for (std::size_t i = 0; i < pngs.size(); ++i) pngs[i]->write(bytes[i]);
   for (auto& png : pngs) png->commit();
   std::string written;
