@@ -261,7 +261,7 @@ class SummaryBuilder {
 // What identifies a campaign: the inputs and settings its rows depend on,
 // written beside its CSV (the manifest) and at the head of its summary.
 struct CampaignManifest {
-  std::string program;  // "ascent 1.0.0"
+  std::string program;  // "ascent 2.0.0"
   std::uint64_t seed = 0;
   std::string dispersionFile, dispersionHash;
   std::string vehicleFile, vehicleHash;  // vehicleFile empty: not read from a file
