@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "ascent/text.h"
 #include "ascent/files.h"
+#include "ascent/text.h"
 #include "bindings.h"
 
 namespace ascent::python {

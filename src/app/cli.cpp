@@ -147,7 +147,8 @@ int runCommandLine(int argc, char** argv) {
              "maximum angle of attack (deg)")
       ->required();
   addSetting(flyApp, "--min-perigee", flySettingsDomain(), "min_perigee_m",
-             fly.settings.minimumPerigee_m, "an orbit's perigee is at least this (km), default 100");
+             fly.settings.minimumPerigee_m,
+             "an orbit's perigee is at least this (km), default 100");
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
   flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
       ->type_name("FILE.csv");

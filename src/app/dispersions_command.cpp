@@ -12,10 +12,10 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
-#include "app/signal_scope.h"
-#include "report/interrupt_flag.h"
 #include "app/mission_output.h"
+#include "app/signal_scope.h"
 #include "files/campaign_store.h"
+#include "report/interrupt_flag.h"
 
 namespace ascent {
 

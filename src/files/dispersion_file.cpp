@@ -72,8 +72,8 @@ Distribution distributionOf(std::string_view name, bool& known) {
 std::string canonicalText(const DispersionFile& file) {
   std::string text;
   for (const Dispersion& d : file.dispersions) {
-    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' +
-            exactText(d.sigma) + ' ' + exactText(d.lower) + ' ' + exactText(d.upper) +
+    text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' + exactText(d.sigma) +
+            ' ' + exactText(d.lower) + ' ' + exactText(d.upper) +
             (d.relative ? " relative\n" : " absolute\n");
   }
   for (const Correlation& c : file.correlations) {

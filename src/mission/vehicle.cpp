@@ -222,9 +222,10 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
   // The tail-off burns propellant that the inert mass holds, not the loaded
   // propellant: it must leave the stage some dry mass.
   if (!(v.core.tail_off_propellant_kg < v.core.inert_mass_kg)) {
-    problems.push_back("core.tail_off_propellant_kg = " + readableText(v.core.tail_off_propellant_kg) +
-                       " must be less than core.inert_mass_kg = " + readableText(v.core.inert_mass_kg) +
-                       ", which holds it and the stage's dry mass");
+    problems.push_back(
+        "core.tail_off_propellant_kg = " + readableText(v.core.tail_off_propellant_kg) +
+        " must be less than core.inert_mass_kg = " + readableText(v.core.inert_mass_kg) +
+        ", which holds it and the stage's dry mass");
   }
   if (!(v.core.saj_mass_kg + v.core.las_mass_kg < v.loads.carried_mass_kg)) {
     problems.push_back(
@@ -262,9 +263,9 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
           std::isfinite(row.fall)) {
         const double end = row.cd - ((table[i + 1].mach - row.mach) * row.fall) / row.over_mach;
         if (!(end >= 0)) {
-          problems.push_back(where + ": the coefficient falls to " + readableText(end) + " by Mach " +
-                             readableText(table[i + 1].mach) + " (row " + std::to_string(i + 2) +
-                             "): it must stay at least 0");
+          problems.push_back(where + ": the coefficient falls to " + readableText(end) +
+                             " by Mach " + readableText(table[i + 1].mach) + " (row " +
+                             std::to_string(i + 2) + "): it must stay at least 0");
         }
       }
       if (i > 0 && !(row.mach > table[i - 1].mach)) {

@@ -73,7 +73,6 @@ std::string shardWords(std::string_view text) {
          "' is not I/N with 1 <= I <= N <= " + std::to_string(highestSweepTurnTimes);
 }
 
-
 }  // namespace
 
 std::span<const SettingDomain<unsigned>> jobsDomain() {
