@@ -1,7 +1,11 @@
 #include "app/exit_status.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace ascent {
 
@@ -67,16 +71,22 @@ constexpr ExitStatusRow dialogueRows[] = {
     {traps, false, "floating-point division by zero, overflow, invalid operation"},
 };
 
-void appendTable(std::string& text, std::string_view heading, std::span<const ExitStatusRow> rows) {
-  text += "| status | " + std::string(heading) + " |\n|---|---|\n";
-  for (const ExitStatusRow& row : rows) {
-    text += "| ";
-    for (std::size_t i = 0; i < row.statuses.size(); ++i) {
-      text += (i == 0 ? "" : ", ") + std::to_string(row.statuses[i]);
-    }
-    if (row.examples) text += ", …";
-    text += " | " + std::string(row.meaning) + " |\n";
+std::string statusList(const ExitStatusRow& row) {
+  std::string text;
+  for (std::size_t i = 0; i < row.statuses.size(); ++i) {
+    text += (i == 0 ? "" : ", ") + std::to_string(row.statuses[i]);
   }
+  return row.examples ? text + ", …" : text;
+}
+
+// The smallest status of a row, which orders the table.
+int firstStatus(const ExitStatusRow& row) {
+  return *std::min_element(row.statuses.begin(), row.statuses.end());
+}
+
+bool sameStatuses(const ExitStatusRow& a, const ExitStatusRow& b) {
+  return std::is_permutation(a.statuses.begin(), a.statuses.end(), b.statuses.begin(),
+                             b.statuses.end());
 }
 
 }  // namespace
@@ -90,10 +100,33 @@ std::span<const ExitStatusRow> dialogueExitStatuses() {
 }
 
 std::string exitStatusMarkdown() {
-  std::string text;
-  appendTable(text, "meaning (commands)", commandRows);
-  text += '\n';
-  appendTable(text, "meaning (dialogue: the run-time error number)", dialogueRows);
+  // One table: a row whose statuses mean something to both the dialogue and
+  // the commands says both; every other row leaves the other column empty.
+  struct Line {
+    int first;
+    std::string statuses, dialogue, commands;
+  };
+  std::vector<Line> lines;
+  for (const ExitStatusRow& row : dialogueRows) {
+    lines.push_back({firstStatus(row), statusList(row), std::string(row.meaning), "—"});
+  }
+  for (const ExitStatusRow& row : commandRows) {
+    const auto shared =
+        std::find_if(dialogueRows, std::end(dialogueRows),
+                     [&row](const ExitStatusRow& d) { return sameStatuses(d, row); });
+    if (shared != std::end(dialogueRows)) {
+      lines[static_cast<std::size_t>(shared - dialogueRows)].commands = row.meaning;
+    } else {
+      lines.push_back({firstStatus(row), statusList(row), "—", std::string(row.meaning)});
+    }
+  }
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const Line& a, const Line& b) { return a.first < b.first; });
+  std::string text = "| status | the dialogue (its run-time error number) | the commands |\n";
+  text += "|---|---|---|\n";
+  for (const Line& line : lines) {
+    text += "| " + line.statuses + " | " + line.dialogue + " | " + line.commands + " |\n";
+  }
   return text;
 }
 
