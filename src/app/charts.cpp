@@ -93,4 +93,37 @@ std::string tornadoChart(const TradeResult& result, const TradeSettings& setting
   return runGnuplot(script, 1).front();
 }
 
+std::string payloadChart(const PerformanceResult& result, const PerformanceSettings& settings) {
+  std::string points;
+  for (const PerformanceRow& row : result.rows) {
+    if (!row.found) continue;
+    points +=
+        exactText(row.altitude_m / 1000) + ' ' + exactText(row.design.mission.sizing.SC_M) + '\n';
+  }
+  const TargetSettings& target = settings.optimize.target;
+  std::string title = format(
+      "Heaviest spacecraft against circular orbit altitude (turn times %s "
+      "to %s s",
+      exactText(settings.optimize.from_s).c_str(), exactText(settings.optimize.to_s).c_str());
+  if (target.limitsDynamicPressure()) {
+    title += format(", peak dynamic pressure at most %g kPa", target.maxDynamicPressure_Pa / 1000);
+  }
+  const std::string script =
+      "set terminal pngcairo size 900,540 font 'sans,10'\n"
+      "set output " +
+      gnuplotString(chartName(0)) + "\nset title " + gnuplotString(title + ")") +
+      "\n"
+      "set xlabel 'circular orbit altitude (km)'\n"
+      "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
+      "set grid\nset key top right\n"
+      "set offsets graph 0.05, graph 0.05, graph 0.1, graph 0.1\n"
+      "$payload << EOD\n" +
+      points +
+      "EOD\n"
+      "plot $payload using 1:2 with linespoints pt 7 ps 0.8 title 'SC\\_M at the optimum turn "
+      "time'\n"
+      "unset output\n";
+  return runGnuplot(script, 1).front();
+}
+
 }  // namespace ascent

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "ascent/performance.h"
 #include "ascent/trade.h"
 
 namespace ascent {
@@ -25,5 +26,9 @@ std::string sweepChart(const SweepChart& chart, const SweepRow* best, double alt
 // The tornado: the change of SC_M for each value 1 % below and above, the
 // largest effects at the top.
 std::string tornadoChart(const TradeResult& result, const TradeSettings& settings);
+
+// The payload to orbit: the heaviest spacecraft against the circular orbit
+// altitude, one point per altitude with a design.
+std::string payloadChart(const PerformanceResult& result, const PerformanceSettings& settings);
 
 }  // namespace ascent
