@@ -118,12 +118,14 @@ std::string tradeText(const TradeResult& result, const TradeSettings& settings) 
 
 std::string performanceText(const PerformanceResult& result, const PerformanceSettings& settings) {
   const std::vector<double>& altitudes = settings.altitudes_m;
-  std::string text = format(
-      "Performance: %s, %s to %s km; turn times %s to %s s%s\n",
-      count(altitudes.size(), "altitude").c_str(), exactText(altitudes.front() / 1000).c_str(),
-      exactText(altitudes.back() / 1000).c_str(), exactText(settings.optimize.from_s).c_str(),
-      exactText(settings.optimize.to_s).c_str(),
-      dynamicPressureLimitText(settings.optimize.target).c_str());
+  const std::string span = altitudes.size() == 1 ? exactText(altitudes.front() / 1000)
+                                                 : exactText(altitudes.front() / 1000) + " to " +
+                                                       exactText(altitudes.back() / 1000);
+  std::string text =
+      format("Performance: %s, %s km; turn times %s to %s s%s\n",
+             count(altitudes.size(), "altitude").c_str(), span.c_str(),
+             exactText(settings.optimize.from_s).c_str(), exactText(settings.optimize.to_s).c_str(),
+             dynamicPressureLimitText(settings.optimize.target).c_str());
   text += format("%9s %11s %10s %9s %10s %19s %8s  %s\n", "altitude", "turn time", "limit", "SC_M",
                  "propellant", "perigee x apogee", "missions", "verdict");
   text +=
