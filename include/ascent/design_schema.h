@@ -38,10 +38,11 @@ struct DesignInputs {
   Value vehicle;           // the vehicle's object (vehicleValue)
 };
 
-// program, version, thrust_file, from_s, to_s, found, missions,
-// turn_times_targeted, scanned; when found turn_time_s, limit_deg, SC_M_kg,
-// SC_M_unrounded_kg, flat_top {from_s, to_s, turn_times} and mission; then
-// candidates (candidateSchema) and vehicle.
+// program, version, thrust_file, from_s, to_s, constraints (when set),
+// found, missions, turn_times_targeted, scanned; when found turn_time_s,
+// limit_deg, SC_M_kg, SC_M_unrounded_kg, flat_top {from_s, to_s,
+// turn_times}, at_range_edge and mission; then candidates (candidateSchema)
+// and vehicle.
 Value optimizeValue(const OptimizeResult& result, const OptimizeSettings& settings,
                     const DesignInputs& inputs);
 

@@ -83,7 +83,13 @@ Schema<TargetResult> targetSchema();
 // std::invalid_argument as it does.
 TargetResult targetOrbit(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
                          const TargetSettings& settings);
-// What `target --json` prints: every field of targetSchema and the "vehicle".
+// What `target --json` prints: every field of targetSchema, "constraints"
+// when any is set (addConstraints) and the "vehicle".
 Value targetValue(const TargetResult& target, const Vehicle& vehicle);
+
+// Adds "constraints" {"max_dynamic_pressure_Pa": the limit} to a result's
+// object when the settings limit the peak dynamic pressure; nothing when
+// they set no constraint.
+void addConstraints(Value& value, const TargetSettings& settings);
 
 }  // namespace ascent

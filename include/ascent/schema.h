@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -145,6 +146,9 @@ struct SettingDomain {
   bool whole = false;     // a whole number
   std::string_view unit;  // the unit shown: "km", "deg", "s"; empty for a count
   double siPerUnit = 1;   // 1000 for km shown of a value in m
+  // A setting that may be left out (a limit not given) holds +infinity then,
+  // which is inside its domain; every value given must lie inside it.
+  bool infinityIsNone = false;
 };
 
 // Why `value` is outside its domain, in the words both doors use ("the target
@@ -155,6 +159,7 @@ std::string domainProblem(std::string_view what, double value, double lowest, do
 // The same for an SI value and its domain.
 template <class Settings>
 std::string domainProblem(const SettingDomain<Settings>& d, double value_si) {
+  if (d.infinityIsNone && value_si == std::numeric_limits<double>::infinity()) return {};
   return domainProblem(d.what, value_si / d.siPerUnit, d.lowest / d.siPerUnit,
                        d.highest / d.siPerUnit, d.lowestIncluded, d.whole, d.unit);
 }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -99,9 +100,10 @@ enum class Verdict {
   NotConverged,   // the mission budget ran out
   Suborbital,     // within the tolerance, but the perigee is below the minimum perigee
   Escape,         // within the tolerance, but the trajectory does not close
+  Infeasible,     // a design, but its peak dynamic pressure exceeds the limit set
 };
 // "converged", "outside-design", "unreachable", "not-converged", "suborbital",
-// "escape".
+// "escape", "infeasible".
 std::string_view verdictName(Verdict verdict);
 
 // The turn times a mission is flown at: from 1 s to the end of the mission
@@ -114,14 +116,22 @@ std::string turnTimeProblem(double turnTime_s);
 // The angle-of-attack limits a mission is flown with, deg.
 constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
 
+// No limit on the peak dynamic pressure.
+constexpr double noDynamicPressureLimit = std::numeric_limits<double>::infinity();
+
 struct TargetSettings {
   double altitude_m = 200e3;                          // the wanted average orbit altitude
   double tolerance_m = 100;                           // converged within this of it
   int maxMissions = 25;                               // the mission budget
   double firstGuessDeg = 25;                          // the limit of the first mission
   double minimumPerigee_m = defaultMinimumPerigee_m;  // below it: suborbital
+  // A design whose peak dynamic pressure (MissionPeaks::maxQ_Pa) exceeds this
+  // is infeasible: the load on the structure, not the orbit, rules it out.
+  double maxDynamicPressure_Pa = noDynamicPressureLimit;
+  bool limitsDynamicPressure() const { return maxDynamicPressure_Pa != noDynamicPressureLimit; }
 };
-// The domain of every number of TargetSettings.
+// The domain of every number of TargetSettings (the dynamic-pressure limit,
+// max_dynamic_pressure_Pa, only when one is set).
 std::span<const SettingDomain<TargetSettings>> targetSettingsDomain();
 // The first number of `settings` outside its domain ("the target altitude
 // 0.5 km is outside 1 to 100000 km"); empty when every one is inside. Every

@@ -43,7 +43,8 @@ std::string settingsProblem(const OptimizeSettings& settings);
 // throws std::invalid_argument when the text is not two numbers.
 void parseTurnTimeSpan(std::string_view text, OptimizeSettings& settings);
 
-// A turn time that can carry a spacecraft: converged with a finite spacecraft
+// A turn time that can carry a spacecraft: converged (so within the
+// dynamic-pressure limit of its target settings) with a finite spacecraft
 // mass and, when asked, propellant left.
 bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
 
@@ -63,6 +64,10 @@ struct OptimizeResult {
   // best's span these turn times (both the best's when it stands alone).
   double flatFrom_s = 0, flatTo_s = 0;
   std::size_t flatCount = 0;
+  // The optimum's turn time is within the search's final tolerance
+  // (turnTimeTolerance_s) of from_s or to_s: the search could not tell it
+  // from the end of the range, and a wider range may hold a heavier design.
+  bool atRangeEdge = false;
   bool found() const { return best < candidates.size(); }
   const SweepRow& optimum() const { return candidates[best]; }
 };
@@ -70,11 +75,10 @@ struct OptimizeResult {
 // The turn time within [from_s, to_s] that gives the largest spacecraft
 // mass. A coarse scan on `jobs` threads brackets the best turn time, then a
 // golden-section search closes in on the spacecraft mass computed without
-// rounding (SC_M_unrounded); a turn time that is not a feasible design counts
-// as the lightest. The optimum is the candidate with the largest SC_M, the
-// unrounded mass deciding between equals.
-// Throws std::invalid_argument (settingsProblem, jobsProblem) before any
-// mission.
+// rounding (SC_M_unrounded); a turn time that is not a feasible design (no
+// design, or one over the dynamic-pressure limit) counts as the lightest. The optimum is the
+// candidate with the largest SC_M, the unrounded mass deciding between equals. Throws
+// std::invalid_argument (settingsProblem, jobsProblem) before any mission.
 OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
                                 const OptimizeSettings& settings, unsigned jobs,
                                 const Progress& progress = {});

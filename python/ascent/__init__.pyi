@@ -82,7 +82,8 @@ def shipped_thrust() -> ThrustHistory: ...
 
 class Result:
     """A study's result: the object its command prints with --json. Studies add
-    attributes of their own: optimize's candidates and trade's trades (Tables)."""
+    attributes of their own: optimize's candidates, trade's trades and
+    performance's rows (Tables)."""
     def to_dict(self) -> Dict[str, Any]: ...
     def __getattr__(self, name: str) -> Any: ...
     def __getitem__(self, key: str) -> Any: ...
@@ -211,6 +212,7 @@ def target(
     max_missions: int = ...,
     first_guess_deg: float = ...,
     min_perigee_m: float = ...,
+    max_dynamic_pressure_Pa: Optional[float] = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
 ) -> Target: ...
@@ -222,6 +224,7 @@ def sweep(
     max_missions: int = ...,
     first_guess_deg: float = ...,
     min_perigee_m: float = ...,
+    max_dynamic_pressure_Pa: Optional[float] = ...,
     shard: Optional[str] = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
@@ -267,13 +270,36 @@ def optimize(
     max_missions: int = ...,
     first_guess_deg: float = ...,
     min_perigee_m: float = ...,
+    max_dynamic_pressure_Pa: Optional[float] = ...,
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
     jobs: Optional[int] = ...,
 ) -> Result:
-    """The turn time of the largest spacecraft mass in the range: to_dict() is
-    `ascent optimize --json` for the same inputs; .candidates is a Table of
-    every turn time targeted."""
+    """The turn time of the largest spacecraft mass in the range (within the
+    dynamic-pressure limit when one is given): to_dict() is `ascent optimize
+    --json` for the same inputs; .candidates is a Table of every turn time
+    targeted."""
+
+def performance(
+    altitudes_m: Union[str, Sequence[float], npt.ArrayLike],
+    *,
+    from_s: float = ...,
+    to_s: float = ...,
+    scan_points: int = ...,
+    turn_time_tolerance_s: float = ...,
+    tolerance_m: float = ...,
+    max_missions: int = ...,
+    first_guess_deg: float = ...,
+    min_perigee_m: float = ...,
+    max_dynamic_pressure_Pa: Optional[float] = ...,
+    vehicle: Optional[Vehicle] = ...,
+    thrust: Optional[ThrustHistory] = ...,
+    jobs: Optional[int] = ...,
+) -> Result:
+    """The heaviest spacecraft at every circular orbit of altitudes_m (metres,
+    or "FROM:TO:STEP" in km as --altitude reads it), the guidance aimed at
+    each: to_dict() is `ascent performance --json` for the same inputs; .rows
+    is a Table with the columns of its CSV."""
 
 def trade(
     turn_time_s: Optional[float] = ...,

@@ -13,6 +13,7 @@
 
 #include "ascent/ascent.h"
 #include "ascent/design_schema.h"
+#include "ascent/performance.h"
 #include "ascent/results.h"
 #include "ascent/schema.h"
 #include "ascent/study.h"
@@ -33,6 +34,7 @@ void bindSweep(py::module_& m);
 void bindDispersions(py::module_& m);
 void bindOptimize(py::module_& m);
 void bindTrade(py::module_& m);
+void bindPerformance(py::module_& m);
 
 // Raises the module's exception `type` (a class of ascent._errors) with its
 // message and keyword attributes; needs the interpreter lock.
@@ -104,6 +106,10 @@ py::object flightObject(MissionResult result, double minimumPerigee_m,
 // command line's words, for settings outside their domain.
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
                               double firstGuessDeg, double minimumPerigee_km);
+
+// The dynamic-pressure limit of a keyword argument: None for no limit, else
+// a number of its domain; ValueError in the domain's words.
+double dynamicPressureLimit(const std::optional<double>& limit_Pa);
 
 // The threads a study runs on: None for the machine's cores (0), else a
 // number of the study's jobs domain; ValueError in the domain's words.

@@ -92,4 +92,5 @@ PYBIND11_MODULE(_ascent, m) {
   bindDispersions(m);
   bindOptimize(m);
   bindTrade(m);
+  bindPerformance(m);
 }

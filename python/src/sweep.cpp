@@ -21,11 +21,13 @@ std::vector<double> turnTimesOf(const py::object& turnTimes) {
 
 py::object sweep(const py::object& turnTimes, double altitude_m, double tolerance_m,
                  int maxMissions, double firstGuessDeg, double minimumPerigee_m,
+                 const std::optional<double>& maxDynamicPressure_Pa,
                  const std::optional<std::string>& shard, const Vehicle* vehicle, py::object thrust,
                  const std::optional<long long>& jobs) {
   SweepSettings settings;
   settings.turnTimes = turnTimesOf(turnTimes);
-  settings.target = {altitude_m, tolerance_m, maxMissions, firstGuessDeg, minimumPerigee_m};
+  settings.target = {altitude_m,    tolerance_m,      maxMissions,
+                     firstGuessDeg, minimumPerigee_m, dynamicPressureLimit(maxDynamicPressure_Pa)};
   settings.jobs = jobsOf(jobs);
   if (shard) settings.shard = parseShard(*shard);
   if (const std::string problem = settingsProblem(settings); !problem.empty()) {
@@ -73,14 +75,15 @@ void bindSweep(py::module_& m) {
   m.def("sweep", &sweep, py::arg("turn_times"), py::kw_only(), py::arg("altitude_m") = 200e3,
         py::arg("tolerance_m") = 100.0, py::arg("max_missions") = 25,
         py::arg("first_guess_deg") = 25.0, py::arg("min_perigee_m") = 100e3,
-        py::arg("shard") = py::none(), py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(),
-        py::arg("jobs") = py::none(),
+        py::arg("max_dynamic_pressure_Pa") = py::none(), py::arg("shard") = py::none(),
+        py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(), py::arg("jobs") = py::none(),
         R"(Targets every turn time of turn_times, a range "FROM:TO:STEP" (as `ascent
 sweep --turn-time` reads it) or a sequence of seconds, each from the same first
 guess as target(), on `jobs` threads (None: the machine's cores; else 1 to
 1024), with the interpreter lock released; shard "I/N" flies every N-th turn
 time from the I-th. The settings are in SI units (altitude_m, tolerance_m,
-min_perigee_m); a value outside its domain is a ValueError in the words of
+min_perigee_m, max_dynamic_pressure_Pa: None for no limit, a design over it
+is "infeasible"); a value outside its domain is a ValueError in the words of
 the command line.
 
 Returns a Table whose columns are the CSV's header, in order, with the same

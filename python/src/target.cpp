@@ -1,6 +1,8 @@
 // ascent.target: the angle-of-attack limit that reaches the wanted orbit at
 // one turn time, and every mission its search flew, under the names of
 // `ascent target --json`.
+#include <pybind11/stl.h>
+
 #include "bindings.h"
 
 namespace ascent::python {
@@ -14,10 +16,12 @@ struct Target {
 };
 
 Target target(double turnTime_s, double altitude_m, double tolerance_m, int maxMissions,
-              double firstGuessDeg, double minimumPerigee_m, const Vehicle* vehicle,
+              double firstGuessDeg, double minimumPerigee_m,
+              const std::optional<double>& maxDynamicPressure_Pa, const Vehicle* vehicle,
               py::object thrust) {
-  const TargetSettings settings{altitude_m, tolerance_m, maxMissions, firstGuessDeg,
-                                minimumPerigee_m};
+  const TargetSettings settings{altitude_m,       tolerance_m,
+                                maxMissions,      firstGuessDeg,
+                                minimumPerigee_m, dynamicPressureLimit(maxDynamicPressure_Pa)};
   const Vehicle flown = vehicleToFly(vehicle);
   const py::object history = thrustToFly(std::move(thrust));
   const ThrustHistory& records = historyOf(history);
@@ -38,6 +42,20 @@ Target target(double turnTime_s, double altitude_m, double tolerance_m, int maxM
 
 }  // namespace
 
+double dynamicPressureLimit(const std::optional<double>& limit_Pa) {
+  if (!limit_Pa) return noDynamicPressureLimit;
+  // Checked as the command line checks a number typed: no infinity for none.
+  const SettingDomain<TargetSettings>& d =
+      *findDomain(targetSettingsDomain(), "max_dynamic_pressure_Pa");
+  if (const std::string problem =
+          domainProblem(d.what, *limit_Pa / d.siPerUnit, d.lowest / d.siPerUnit,
+                        d.highest / d.siPerUnit, d.lowestIncluded, d.whole, d.unit);
+      !problem.empty()) {
+    throw py::value_error(problem);
+  }
+  return *limit_Pa;
+}
+
 TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
                               double firstGuessDeg, double minimumPerigee_km) {
   const TargetSettings settings{altitude_km * 1000, tolerance_km * 1000, maxMissions, firstGuessDeg,
@@ -55,7 +73,7 @@ void bindTarget(py::module_& m) {
 
 The attributes are the fields of `ascent target --json`, under the same
 names. verdict: "converged", "outside-design", "unreachable",
-"not-converged", "suborbital" or "escape". mission is the answer (converged)
+"not-converged", "suborbital", "escape" or "infeasible". mission is the answer (converged)
 or the closest mission to the target (None when no mission reached an orbit);
 flown holds every mission in the order flown, as Flight objects. to_dict()
 equals json.loads of `ascent target --json` for the same inputs.)");
@@ -71,6 +89,9 @@ equals json.loads of `ascent target --json` for the same inputs.)");
       .def_readonly("flown", &Target::flown)
       .def_property_readonly("vehicle",
                              [](const Target& t) { return toPython(t.value["vehicle"]); })
+      .def_property_readonly(
+          "constraints", [](const Target& t) { return toPython(t.value["constraints"]); },
+          "{\"max_dynamic_pressure_Pa\": the limit} when one was set; None when none was")
       .def("to_dict", [](const Target& t) { return toPython(t.value); })
       .def("__repr__", [](const Target& t) {
         return "Target(verdict=" + py::repr(toPython(t.value["verdict"])).cast<std::string>() +
@@ -83,12 +104,14 @@ equals json.loads of `ascent target --json` for the same inputs.)");
         py::arg("tolerance_m") = TargetSettings().tolerance_m,
         py::arg("max_missions") = TargetSettings().maxMissions,
         py::arg("first_guess_deg") = TargetSettings().firstGuessDeg,
-        py::arg("min_perigee_m") = TargetSettings().minimumPerigee_m, py::arg("vehicle") = nullptr,
+        py::arg("min_perigee_m") = TargetSettings().minimumPerigee_m,
+        py::arg("max_dynamic_pressure_Pa") = py::none(), py::arg("vehicle") = nullptr,
         py::arg("thrust") = py::none(),
         R"(Finds the angle-of-attack limit whose mission has the wanted average
 altitude (altitude_m within tolerance_m) at one turn time, flying at most
 max_missions missions from first_guess_deg; an orbit whose perigee is below
-min_perigee_m does not count. Every mission is the first of a run of its own.
+min_perigee_m does not count; a design whose peak dynamic pressure exceeds
+max_dynamic_pressure_Pa (None: no limit) is "infeasible". Every mission is the first of a run of its own.
 The interpreter lock is released while searching. Raises ValueError for a
 setting outside its domain, in the command line's words.)");
 }

@@ -48,6 +48,7 @@ def test_flight_equals_the_command_lines_json(turn_time_s, limit_deg, thrust, ve
     (18, ["--min-perigee", "250"], {"min_perigee_m": 250e3}),  # suborbital
     (25, ["--altitude", "300"], {"altitude_m": 300e3}),  # unreachable: flat at the top
     (18, ["--max-missions", "2"], {"max_missions": 2}),  # not converged
+    (50, ["--max-dynamic-pressure", "28300"], {"max_dynamic_pressure_Pa": 28300}),  # infeasible
 ])
 def test_target_to_dict_is_the_command_lines_json(turn_time_s, options, keywords):
     target = ascent.target(turn_time_s, tolerance_m=500,
@@ -81,6 +82,8 @@ REFUSED = [
      "the first guess 91 deg is outside 0 to 90 deg"),
     ("target", {"turn_time_s": 10001}, ["--turn-time", "10001"],
      "the turn time 10001 s is outside 1 to 10000 s"),
+    ("target", {"max_dynamic_pressure_Pa": 0}, ["--max-dynamic-pressure", "0"],
+     "the dynamic-pressure limit 0 Pa is outside 0 to 1000000000 Pa, 0 excluded"),
 ]
 
 

@@ -43,7 +43,9 @@ def assert_same_columns(table, rows, texts=()):
     assert table.columns == list(rows[0].keys()) if rows else len(table) == 0
     for name in table:
         if name in texts or table[name].dtype.kind in "UO":
-            assert table[name].tolist() == [row[name] for row in rows], name
+            # A flag is true or false in the CSV.
+            column = [str(v).lower() if isinstance(v, bool) else v for v in table[name].tolist()]
+            assert column == [row[name] for row in rows], name
         else:
             expected = [math.nan if row[name] in ("", None) else float(row[name]) for row in rows]
             np.testing.assert_array_equal(table[name], expected, err_msg=name)
@@ -103,11 +105,28 @@ def test_sweep_equals_the_command_lines_csv():
                                     for k, v in best.items()}
 
 
-def test_optimize_equals_the_command_lines_json():
-    result = ascent.optimize(16, 20, jobs=2, thrust=ascent.ThrustHistory.from_file(S1_DAT))
-    expected = program_json("optimize", "--turn-time", "16:20")
+@pytest.mark.parametrize("keywords, options", [
+    ({}, []),
+    ({"to_s": 40, "max_dynamic_pressure_Pa": 28300}, ["--max-dynamic-pressure", "28300"]),
+])
+def test_optimize_equals_the_command_lines_json(keywords, options):
+    to_s = keywords.pop("to_s", 20)
+    result = ascent.optimize(16, to_s, jobs=2, thrust=ascent.ThrustHistory.from_file(S1_DAT),
+                             **keywords)
+    expected = program_json("optimize", "--turn-time", f"16:{to_s}", *options)
     assert result.to_dict() == expected
     assert_same_columns(result.candidates, expected["candidates"])
+
+
+def test_performance_equals_the_command_lines_csv_and_json(tmp_path):
+    result = ascent.performance("200:220:10", from_s=10, to_s=60, max_dynamic_pressure_Pa=28300,
+                                jobs=2, thrust=ascent.ThrustHistory.from_file(S1_DAT))
+    expected = program_json("performance", "--altitude", "200:220:10", "--turn-time", "10:60",
+                            "--max-dynamic-pressure", "28300", "--csv", str(tmp_path / "p.csv"))
+    assert result.to_dict() == expected
+    with open(tmp_path / "p.csv", newline="") as rows:
+        assert_same_columns(result.rows, list(csv.DictReader(rows)))
+    assert [row["verdict"] for row in expected["rows"]] == ["converged", "converged", "infeasible"]
 
 
 @pytest.mark.parametrize("vehicle_file, keywords, options", [
@@ -136,6 +155,11 @@ def test_trade_equals_the_command_lines_json(vehicle_file, keywords, options):
     (lambda: ascent.sweep([18], altitude_m=500), "sweep --turn-time 18:18:1 --altitude 0.5"),
     (lambda: ascent.optimize(80, 30), "optimize --turn-time 80:30"),
     (lambda: ascent.optimize(scan_points=2), "optimize --scan-points 2"),
+    (lambda: ascent.sweep([18], max_dynamic_pressure_Pa=-1),
+     "sweep --turn-time 18:18:1 --max-dynamic-pressure -1"),
+    (lambda: ascent.performance("225:150:5"), "performance --altitude 225:150:5"),
+    (lambda: ascent.performance("200:200:1", to_s=1e5),
+     "performance --altitude 200:200:1 --turn-time 5:100000"),
     (lambda: ascent.trade(0.5), "trade --turn-time 0.5"),
     (lambda: ascent.trade(18, relative_step=0.5), "trade --turn-time 18 --relative-step 0.5"),
     (lambda: ascent.trade(18, keys=[]), "trade --turn-time 18 --keys ''"),

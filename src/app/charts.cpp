@@ -4,6 +4,7 @@
 
 #include "app/gnuplot.h"
 #include "app/mission_output.h"
+#include "report/design_text.h"
 
 namespace ascent {
 
@@ -200,6 +201,58 @@ std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 
   }
   script += "unset multiplot\nunset output\n";
   return runGnuplot(script, dialogueCharts.size() + 1);
+}
+
+std::string payloadChart(const PerformanceResult& result, const PerformanceSettings& settings) {
+  std::string points;
+  std::size_t without = 0;
+  double lowest_km = 0, highest_km = 0, withoutFrom_km = 0, withoutTo_km = 0;
+  for (const PerformanceRow& row : result.rows) {
+    const double altitude_km = row.altitude_m / 1000;
+    lowest_km = &row == &result.rows.front() ? altitude_km : std::min(lowest_km, altitude_km);
+    highest_km = std::max(highest_km, altitude_km);
+    if (row.found) {
+      points += exactText(altitude_km) + ' ' + exactText(row.design.mission.sizing.SC_M) + '\n';
+      continue;
+    }
+    withoutFrom_km = ++without == 1 ? altitude_km : std::min(withoutFrom_km, altitude_km);
+    withoutTo_km = std::max(withoutTo_km, altitude_km);
+  }
+  // Every altitude asked for stays on the axis; those without a design are
+  // named in a label below the key.
+  std::string extras;
+  if (lowest_km < highest_km) {
+    const double margin_km = (highest_km - lowest_km) / 20;
+    extras += "set xrange [" + exactText(lowest_km - margin_km) + ":" +
+              exactText(highest_km + margin_km) + "]\n";
+  }
+  if (without > 0) {
+    const std::string where =
+        without == 1 ? exactText(withoutFrom_km) + " km"
+                     : format("%zu altitudes from %s to %s km", without,
+                              exactText(withoutFrom_km).c_str(), exactText(withoutTo_km).c_str());
+    extras += "set label 1 " + gnuplotString("no design at " + where) +
+              " at graph 0.98, graph 0.88 right\n";
+  }
+  std::string title = "Heaviest spacecraft against circular orbit altitude (turn times " +
+                      exactText(settings.optimize.from_s) + " to " +
+                      exactText(settings.optimize.to_s) + " s" +
+                      dynamicPressureLimitText(settings.optimize.target) + ")";
+  const std::string script =
+      "set terminal pngcairo size 900,540 font 'sans,10'\n"
+      "set output " +
+      gnuplotString(chartName(0)) + "\nset title " + gnuplotString(title) +
+      "\n"
+      "set xlabel 'circular orbit altitude (km)'\n"
+      "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
+      "set grid\nset key top right\n"
+      "set offsets 0, 0, graph 0.1, graph 0.1\n" +
+      extras + "$payload << EOD\n" + points +
+      "EOD\n"
+      "plot $payload using 1:2 with linespoints pt 7 ps 0.8 "
+      "title 'SC\\_M at the optimum turn time'\n"
+      "unset output\n";
+  return runGnuplot(script, 1).front();
 }
 
 }  // namespace ascent

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/plot_data.h"
+#include "ascent/performance.h"
 #include "ascent/trade.h"
 #include "report/campaign_text.h"
 
@@ -56,5 +57,8 @@ constexpr const char* dialogueOverviewFile = "overview.png";
 // under `title`: the PNGs in the order of dialogueCharts, the overview last.
 std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 4>& curves,
                                            const std::string& title);
+// The payload to orbit: the heaviest spacecraft against the circular orbit
+// altitude, one point per altitude with a design.
+std::string payloadChart(const PerformanceResult& result, const PerformanceSettings& settings);
 
 }  // namespace ascent

@@ -160,6 +160,7 @@ int runCommandLine(int argc, char** argv) {
   addVehicle(targetApp, target.vehicleFile);
   addTurnTime(targetApp, target.turnTime_s);
   addTargetSettings(targetApp, target.settings);
+  addDynamicPressureLimit(targetApp, target.settings);
   targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
 
   SweepCli sweep(app);
@@ -173,6 +174,7 @@ int runCommandLine(int argc, char** argv) {
 
   OptimizeCli optimize(app);
   TradeCli trade(app);
+  PerformanceCli performance(app);
   DispersionsCli dispersions(app);
 
   try {
@@ -201,6 +203,7 @@ int runCommandLine(int argc, char** argv) {
     if (plotApp->parsed()) status = runPlotCommand(plot, std::cout);
     if (optimize.parsed()) status = optimize.run(std::cout, std::cerr);
     if (trade.parsed()) status = trade.run(std::cout, std::cerr);
+    if (performance.parsed()) status = performance.run(std::cout, std::cerr);
     if (dispersions.parsed()) status = dispersions.run(std::cout, std::cerr);
     if (status >= 0) {
       flushOut(std::cout);

@@ -89,6 +89,10 @@ void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
 void addTargetSettings(CLI::App* app, TargetSettings& settings) {
   addSetting(app, "--altitude", targetSettingsDomain(), "altitude_m", settings.altitude_m,
              "wanted average orbit altitude (km), default 200");
+  addSearchSettings(app, settings);
+}
+
+void addSearchSettings(CLI::App* app, TargetSettings& settings) {
   addSetting(app, "--tolerance", targetSettingsDomain(), "tolerance_m", settings.tolerance_m,
              "converged within this (km), default 0.1");
   addSetting(app, "--max-missions", targetSettingsDomain(), "max_missions", settings.maxMissions,
@@ -96,6 +100,13 @@ void addTargetSettings(CLI::App* app, TargetSettings& settings) {
   addSetting(app, "--first-guess", targetSettingsDomain(), "first_guess_deg",
              settings.firstGuessDeg, "limit of the first mission (deg), default 25");
   addMinimumPerigee(app, settings.minimumPerigee_m);
+}
+
+void addDynamicPressureLimit(CLI::App* app, TargetSettings& settings) {
+  addSetting(app, "--max-dynamic-pressure", targetSettingsDomain(), "max_dynamic_pressure_Pa",
+             settings.maxDynamicPressure_Pa,
+             "a design's peak dynamic pressure is at most this (Pa), default none")
+      ->type_name("PA");
 }
 
 ProgressLine::ProgressLine(std::ostream& err) : err_(err), shown_(::isatty(STDERR_FILENO) == 1) {}

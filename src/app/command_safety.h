@@ -87,7 +87,11 @@ void addVehicle(CLI::App* app, std::string& file,
 void addJobs(CLI::App* app, unsigned& jobs);
 // --altitude, --tolerance, --max-missions, --first-guess and --min-perigee.
 void addTargetSettings(CLI::App* app, TargetSettings& settings);
+// The same but --altitude: how every altitude is searched.
+void addSearchSettings(CLI::App* app, TargetSettings& settings);
 void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m);
+// --max-dynamic-pressure PA: a design over it is infeasible; not given, no limit.
+void addDynamicPressureLimit(CLI::App* app, TargetSettings& settings);
 
 // The line a long command rewrites on standard error as its work is done.
 // Only a terminal shows it: a file or a pipe would keep every rewrite.

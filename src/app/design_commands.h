@@ -1,6 +1,7 @@
 // The design commands on the command line: sweep (every turn time of a
-// range targeted), optimize (the turn time of the heaviest spacecraft) and
-// trade (what each unit of the vehicle is worth in spacecraft mass). Each
+// range targeted), optimize (the turn time of the heaviest spacecraft),
+// trade (what each unit of the vehicle is worth in spacecraft mass) and
+// performance (the heaviest spacecraft against the orbit's altitude). Each
 // reads its options into the study's settings, calls the study and writes
 // its result.
 #pragma once
@@ -9,6 +10,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "ascent/performance.h"
 #include "ascent/trade.h"
 
 namespace ascent {
@@ -40,6 +42,16 @@ struct TradeCommand {
   unsigned jobs = 0;  // 0: the machine's cores
 };
 int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream& err);
+
+struct PerformanceCommand {
+  std::string thrustFile = "s1.dat";
+  std::string vehicleFile;
+  PerformanceSettings settings;
+  std::string csvFile, plotFile;
+  bool json = false;
+  unsigned jobs = 0;  // 0: the machine's cores
+};
+int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, std::ostream& err);
 
 // Each adds its subcommand to the command line; parsed() says whether it was
 // given, run() runs it and returns the exit status.
@@ -82,6 +94,20 @@ class TradeCli {
  private:
   TradeCommand command_;
   std::string keys_;
+  CLI::App* app_;
+};
+
+class PerformanceCli {
+ public:
+  explicit PerformanceCli(CLI::App& app);
+  bool parsed() const { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const {
+    return runPerformanceCommand(command_, out, err);
+  }
+
+ private:
+  PerformanceCommand command_;
+  std::string altitudes_, range_ = "5:120";
   CLI::App* app_;
 };
 

@@ -21,12 +21,14 @@ constexpr int interrupted[] = {exitStatus::interruptedBy(SIGHUP), exitStatus::in
 constexpr ExitStatusRow commandRows[] = {
     {done, false,
      "done (`fly`: an orbit; `target`: converged; `sweep`: every row written, whatever its "
-     "verdicts; `optimize`, `trade`: a design found)"},
+     "verdicts; `optimize`, `trade`: a design found; `performance`: a design at one altitude "
+     "at least)"},
     {noDesign, false,
      "`fly`: the mission was abandoned, failed, suborbital or an escape; `target`: unreachable, "
-     "not converged, outside the design, suborbital or escape; `optimize`: no turn time of the "
-     "range gives a design; `trade`: the vehicle as given has no design; `dispersions`: the "
-     "nominal vehicle reaches no design orbit and no `--limit` was given"},
+     "not converged, outside the design, suborbital, escape or infeasible; `optimize`: no turn "
+     "time of the range gives a design; `performance`: none at any altitude; `trade`: the "
+     "vehicle as given has no design; `dispersions`: the nominal vehicle reaches no design orbit "
+     "and no `--limit` was given"},
     {usage, false,
      "an unknown command or option, a value outside its domain, a vehicle, dispersion or study "
      "file with problems, or an output that is an input, another output or standard output: one "

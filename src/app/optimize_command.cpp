@@ -26,6 +26,7 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
              c.settings.turnTimeTolerance_s, "the search ends within this (s), default 1");
   addTargetSettings(app_, c.settings.target);
+  addDynamicPressureLimit(app_, c.settings.target);
   app_->callback([this] {
     readOption("--turn-time", [this] {
       parseTurnTimeSpan(range_, command_.settings);

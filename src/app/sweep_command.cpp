@@ -28,6 +28,7 @@ SweepCli::SweepCli(CLI::App& app) {
       ->type_name("FROM:TO:STEP")
       ->required();
   addTargetSettings(app_, c.settings.target);
+  addDynamicPressureLimit(app_, c.settings.target);
   app_->add_option("--csv", c.csvFile, "write the rows to FILE (default: standard output)")
       ->type_name("FILE");
   app_->add_option("--plot", c.plotFile, "chart SC_M and the limit against turn time")

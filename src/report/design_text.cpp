@@ -6,6 +6,11 @@
 
 namespace ascent {
 
+std::string dynamicPressureLimitText(const TargetSettings& settings) {
+  if (!settings.limitsDynamicPressure()) return {};
+  return format(", peak dynamic pressure at most %g kPa", settings.maxDynamicPressure_Pa / 1000);
+}
+
 std::string designLine(const SweepRow& row) {
   const MissionResult& r = row.mission;
   return format(
@@ -18,6 +23,7 @@ void SweepTally::add(const SweepRow& row) {
   ++turnTimes;
   missions += row.missions;
   if (row.verdict == Verdict::Converged) ++converged;
+  if (row.verdict == Verdict::Infeasible) ++infeasible;
   if (betterDesign(row, hasBest ? &best : nullptr)) {
     hasBest = true;
     best = row;
@@ -25,20 +31,27 @@ void SweepTally::add(const SweepRow& row) {
 }
 
 std::string sweepText(const SweepTally& tally) {
+  const std::string infeasible =
+      tally.infeasible > 0 ? format(", %zu infeasible", tally.infeasible) : std::string();
   std::string text =
-      format("Sweep: %s, %zu converged, %s flown\n", count(tally.turnTimes, "turn time").c_str(),
-             tally.converged, count(tally.missions, "mission").c_str());
+      format("Sweep: %s, %zu converged%s, %s flown\n", count(tally.turnTimes, "turn time").c_str(),
+             tally.converged, infeasible.c_str(), count(tally.missions, "mission").c_str());
   if (!tally.hasBest)
     return text + "Best design: none (no converged turn time with propellant left)\n";
   return text + "Best design: " + designLine(tally.best) + '\n';
 }
 
 std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings) {
-  std::string text = format("Optimize: turn times %s to %s s, average altitude %g +- %g km\n",
+  const TargetSettings& target = settings.target;
+  std::string text = format("Optimize: turn times %s to %s s, average altitude %g +- %g km%s\n",
                             exactText(settings.from_s).c_str(), exactText(settings.to_s).c_str(),
-                            settings.target.altitude_m / 1000, settings.target.tolerance_m / 1000);
+                            target.altitude_m / 1000, target.tolerance_m / 1000,
+                            dynamicPressureLimitText(target).c_str());
   if (!result.found()) {
-    text += "Optimum: none (no turn time converged with propellant left)\n";
+    text += target.limitsDynamicPressure()
+                ? "Optimum: none (no turn time converged with propellant left and within the "
+                  "dynamic-pressure limit)\n"
+                : "Optimum: none (no turn time converged with propellant left)\n";
   } else {
     const SweepRow& best = result.optimum();
     text += "Optimum: " + designLine(best) + '\n';
@@ -49,6 +62,14 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
     } else {
       text += format("Flat top: no other turn time targeted gives %.0f +- 1 kg\n",
                      best.mission.sizing.SC_M);
+    }
+    if (result.atRangeEdge) {
+      const bool first = best.turnTime_s - settings.from_s <= settings.turnTimeTolerance_s;
+      text += format(
+          "Range edge: the optimum is within the %g s tolerance of the %s turn time searched "
+          "(%s s); a wider range may hold a heavier design\n",
+          settings.turnTimeTolerance_s, first ? "first" : "last",
+          exactText(first ? settings.from_s : settings.to_s).c_str());
     }
   }
   return text + format("Searched: %zu turn times targeted (%zu in the scan), %zu missions flown\n",
@@ -91,6 +112,44 @@ std::string tradeText(const TradeResult& result, const TradeSettings& settings) 
       text += format("%-38s %s: %s\n", row.key.c_str(),
                      std::string(tradeStatusName(row.status)).c_str(), row.reason.c_str());
     }
+  }
+  return text + format("Missions flown: %zu\n", result.missions);
+}
+
+std::string performanceText(const PerformanceResult& result, const PerformanceSettings& settings) {
+  const std::vector<double>& altitudes = settings.altitudes_m;
+  const std::string span = altitudes.size() == 1 ? exactText(altitudes.front() / 1000)
+                                                 : exactText(altitudes.front() / 1000) + " to " +
+                                                       exactText(altitudes.back() / 1000);
+  std::string text =
+      format("Performance: %s, %s km; turn times %s to %s s%s\n",
+             count(altitudes.size(), "altitude").c_str(), span.c_str(),
+             exactText(settings.optimize.from_s).c_str(), exactText(settings.optimize.to_s).c_str(),
+             dynamicPressureLimitText(settings.optimize.target).c_str());
+  text += format("%9s %11s %10s %9s %10s %19s %8s  %s\n", "altitude", "turn time", "limit", "SC_M",
+                 "propellant", "perigee x apogee", "missions", "verdict");
+  text +=
+      format("%9s %11s %10s %9s %10s %19s\n", "(km)", "(s)", "(deg)", "(kg)", "left (kg)", "(km)");
+  bool anyAtEdge = false;
+  for (const PerformanceRow& row : result.rows) {
+    const std::string altitude = exactText(row.altitude_m / 1000);
+    const std::string verdict = candidateVerdict(row.design);
+    if (!row.found) {
+      text += format("%9s %11s %10s %9s %10s %19s %8zu  %s\n", altitude.c_str(), "-", "-", "-", "-",
+                     "-", row.missions, verdict.c_str());
+      continue;
+    }
+    const MissionResult& m = row.design.mission;
+    anyAtEdge = anyAtEdge || row.atRangeEdge;
+    const std::string orbit = format("%.1f x %.1f", m.perigee_m / 1000, m.apogee_m / 1000);
+    text += format("%9s %10.2f%c %10.4f %9.0f %10.0f %19s %8zu  %s\n", altitude.c_str(),
+                   row.design.turnTime_s, row.atRangeEdge ? '*' : ' ', m.limitDeg, m.sizing.SC_M,
+                   m.remainingPropellant_kg, orbit.c_str(), row.missions, verdict.c_str());
+  }
+  if (anyAtEdge) {
+    text +=
+        "* the optimum is at an end of the turn times searched: a wider range may hold a "
+        "heavier design\n";
   }
   return text + format("Missions flown: %zu\n", result.missions);
 }

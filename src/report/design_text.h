@@ -6,9 +6,14 @@
 #include <cstddef>
 #include <string>
 
+#include "ascent/performance.h"
 #include "ascent/trade.h"
 
 namespace ascent {
+
+// ", peak dynamic pressure at most 28.3 kPa" when the settings limit it;
+// empty when they do not.
+std::string dynamicPressureLimitText(const TargetSettings& settings);
 
 // "turn time 18 s, limit 24.06 deg: SC_M 11930 kg, remaining propellant
 // 31 kg, 185.2 x 215.0 km".
@@ -16,7 +21,7 @@ std::string designLine(const SweepRow& row);
 
 // A sweep's rows counted as they arrive, and the best design among them.
 struct SweepTally {
-  std::size_t turnTimes = 0, converged = 0, missions = 0;
+  std::size_t turnTimes = 0, converged = 0, infeasible = 0, missions = 0;
   bool hasBest = false;
   SweepRow best;
   void add(const SweepRow& row);
@@ -30,5 +35,9 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
 // The base design and one line per key traded, largest effect first, then
 // the keys that could not be traded; or why the vehicle as given has none.
 std::string tradeText(const TradeResult& result, const TradeSettings& settings);
+
+// The optimum at every altitude, one line each, a row without a design with
+// its verdict; "*" marks an optimum at an end of the turn times searched.
+std::string performanceText(const PerformanceResult& result, const PerformanceSettings& settings);
 
 }  // namespace ascent

@@ -76,13 +76,20 @@ std::string verdictText(const TargetResult& result) {
   if (search.verdict == LimitVerdict::Converged) {
     const MissionResult& r = *answer;
     const bool design = target.verdict == Verdict::Converged;
+    const bool infeasible = target.verdict == Verdict::Infeasible;
+    const std::string why =
+        design       ? std::string()
+        : infeasible ? format(": its peak dynamic pressure %.3f kPa exceeds the limit %g kPa",
+                              r.missionPeaks.maxQ_Pa / 1000, settings.maxDynamicPressure_Pa / 1000)
+                     : std::string(": the re-sized upper stage leaves no spacecraft mass");
     return format("%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %s\n",
-                  design ? "Converged" : "Outside the design", exactText(r.limitDeg).c_str(),
-                  r.perigee_m / 1000, r.apogee_m / 1000, r.averageAltitude_m / 1000,
-                  count(flown, "mission").c_str()) +
+                  design       ? "Converged"
+                  : infeasible ? "Infeasible"
+                               : "Outside the design",
+                  exactText(r.limitDeg).c_str(), r.perigee_m / 1000, r.apogee_m / 1000,
+                  r.averageAltitude_m / 1000, count(flown, "mission").c_str()) +
            format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg%s\n",
-                  r.remainingPropellant_kg, r.sizing.SC_M,
-                  design ? "" : ": the re-sized upper stage leaves no spacecraft mass") +
+                  r.remainingPropellant_kg, r.sizing.SC_M, why.c_str()) +
            format("In the dialogue: Turn time (s)? %s  Maximum angle of attack (degrees)? %s\n",
                   exactText(target.turnTime_s).c_str(), exactText(r.limitDeg).c_str());
   }

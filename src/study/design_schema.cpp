@@ -2,6 +2,8 @@
 // (ascent/design_schema.h).
 #include "ascent/design_schema.h"
 
+#include "ascent/performance.h"
+
 namespace ascent {
 
 namespace {
@@ -21,7 +23,7 @@ constexpr Field<SweepRow> sweepFields[] = {
       "the angle-of-attack limit of the design, or of the mission closest to the target"},
      [](const SweepRow& r) { return ofMission(r, r.mission.limitDeg); }},
     {{"verdict", "", FieldType::Text, "",
-      "converged, outside-design, unreachable, not-converged, suborbital or escape"},
+      "converged, outside-design, unreachable, not-converged, suborbital, escape or infeasible"},
      [](const SweepRow& r) { return Value(verdictName(r.verdict)); }},
     {{"missions", "", FieldType::Integer, "", "the missions the search flew"},
      [](const SweepRow& r) { return Value(r.missions); }},
@@ -101,6 +103,40 @@ constexpr Field<TradeRow> tradeFields[] = {
 };
 // clang-format on
 
+// A number of an altitude's design: null at an altitude without one.
+Value ofDesign(const PerformanceRow& row, double value) {
+  return row.found ? Value(value) : Value();
+}
+
+constexpr std::string_view noDesign = "no turn time of the range gives a design";
+
+// clang-format off
+constexpr Field<PerformanceRow> performanceFields[] = {
+    {{"target_altitude_m", "m", FieldType::Real, "", "the circular orbit aimed at and targeted"},
+     [](const PerformanceRow& r) { return Value(r.altitude_m); }},
+    {{"turn_time_s", "s", FieldType::Real, noDesign, "the optimum turn time"},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.turnTime_s); }},
+    {{"limit_deg", "deg", FieldType::Real, noDesign, "the angle-of-attack limit of the optimum"},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.limitDeg); }},
+    {{"SC_M_kg", "kg", FieldType::Real, noDesign, "the heaviest spacecraft mass"},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.sizing.SC_M); }},
+    {{"remaining_propellant_kg", "kg", FieldType::Real, noDesign, "upper-stage propellant left"},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.remainingPropellant_kg); }},
+    {{"perigee_m", "m", FieldType::Real, noDesign, "perigee altitude"},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.perigee_m); }},
+    {{"apogee_m", "m", FieldType::Real, noDesign, "apogee altitude"},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.apogee_m); }},
+    {{"missions", "", FieldType::Integer, "", "the missions flown at this altitude"},
+     [](const PerformanceRow& r) { return Value(r.missions); }},
+    {{"verdict", "", FieldType::Text, "",
+      "converged, or the verdict of the turn time that came nearest to a design"},
+     [](const PerformanceRow& r) { return Value(candidateVerdict(r.design)); }},
+    {{"at_range_edge", "", FieldType::Flag, "",
+      "the optimum is within the turn-time tolerance of an end of the range"},
+     [](const PerformanceRow& r) { return Value(r.atRangeEdge); }},
+};
+// clang-format on
+
 template <class Row>
 Value listOf(Schema<Row> schema, const std::vector<Row>& rows) {
   Value list = Value::list();
@@ -133,6 +169,7 @@ Value optimizeValue(const OptimizeResult& result, const OptimizeSettings& settin
   Value value = resultHead(inputs);
   value.add("from_s", settings.from_s);
   value.add("to_s", settings.to_s);
+  addConstraints(value, settings.target);
   value.add("found", result.found());
   value.add("missions", result.missions);
   value.add("turn_times_targeted", result.candidates.size());
@@ -146,6 +183,7 @@ Value optimizeValue(const OptimizeResult& result, const OptimizeSettings& settin
     value.add("flat_top", Value::object({{"from_s", result.flatFrom_s},
                                          {"to_s", result.flatTo_s},
                                          {"turn_times", result.flatCount}}));
+    value.add("at_range_edge", result.atRangeEdge);
     value.add("mission", missionValue(FlownMission{best.mission, inputs.thrustFile,
                                                    settings.target.minimumPerigee_m}));
   }
@@ -170,6 +208,22 @@ Value tradeValue(const TradeResult& result, const TradeSettings& settings,
   }
   value.add("missions", result.missions);
   if (result.baseFeasible) value.add("trades", listOf(tradeRowSchema(), result.rows));
+  value.add("vehicle", inputs.vehicle);
+  return value;
+}
+
+Schema<PerformanceRow> performanceRowSchema() {
+  return performanceFields;
+}
+
+Value performanceValue(const PerformanceResult& result, const PerformanceSettings& settings,
+                       const DesignInputs& inputs) {
+  Value value = resultHead(inputs);
+  value.add("from_s", settings.optimize.from_s);
+  value.add("to_s", settings.optimize.to_s);
+  addConstraints(value, settings.optimize.target);
+  value.add("missions", result.missions);
+  value.add("rows", listOf(performanceRowSchema(), result.rows));
   value.add("vehicle", inputs.vehicle);
   return value;
 }

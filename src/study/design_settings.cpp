@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "ascent/performance.h"
 #include "ascent/study.h"
 #include "ascent/trade.h"
 #include "mission/number_reader.h"
@@ -68,6 +69,61 @@ bool readDecimal(std::string_view text, std::size_t lowest, std::size_t highest,
   return value >= lowest && value <= highest;
 }
 
+// The words of a range's messages and its bounds, in the unit typed.
+struct RangeWords {
+  const char* things;  // "turn times"
+  const char* range;   // "turn-time range"
+  const char* unitWords;
+  const char* unit;
+  double lowest, highest;
+  std::size_t most;  // the most values a range holds
+};
+
+// FROM + k * STEP up to TO, each computed from FROM, not accumulated, and
+// rounded to the decimals of FROM and STEP.
+std::vector<double> evenRange(std::string_view text, const RangeWords& w) {
+  const std::string things = w.things, unit = w.unit;
+  const std::size_t first = text.find(':');
+  const std::size_t second = first == text.npos ? first : text.find(':', first + 1);
+  double from = 0, to = 0, step = 0;
+  if (second == text.npos || !parseReal(text.substr(0, first), from) ||
+      !parseReal(text.substr(first + 1, second - first - 1), to) ||
+      !parseReal(text.substr(second + 1), step)) {
+    throw std::invalid_argument("the " + things + " must be FROM:TO:STEP, three numbers (" +
+                                w.unitWords + ")");
+  }
+  if (!(step > 0) || !(from <= to)) {
+    throw std::invalid_argument("the " + std::string(w.range) + " needs STEP > 0 and FROM <= TO");
+  }
+  if (!(from >= w.lowest) || !(to <= w.highest)) {
+    throw std::invalid_argument("the " + things + " must lie from " + readableText(w.lowest) +
+                                " to " + readableText(w.highest) + " " + unit);
+  }
+  // A TO within a millionth of a step of FROM + k * STEP still counts as
+  // reached (5:6:0.1 ends at 6).
+  const double count = std::floor((to - from) / step + 1e-6) + 1;
+  if (!(count <= static_cast<double>(w.most))) {
+    throw std::invalid_argument("the " + std::string(w.range) + " holds more than " +
+                                std::to_string(w.most) + " " + things);
+  }
+  const int decimals =
+      std::max(decimalsOf(text.substr(0, first)), decimalsOf(text.substr(second + 1)));
+  std::vector<double> values;
+  for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.*f", decimals, from + static_cast<double>(k) * step);
+    double value = 0;
+    parseReal(digits, value);
+    if (!values.empty() && !(value > values.back())) {
+      throw std::invalid_argument("the step " + exactText(step) + " " + unit + " repeats " +
+                                  things + " (" + exactText(value) + " " + unit +
+                                  "); use a larger step");
+    }
+    values.push_back(value);
+  }
+  return values;
+}
+
 std::string shardWords(std::string_view text) {
   return "'" + std::string(text) +
          "' is not I/N with 1 <= I <= N <= " + std::to_string(highestSweepTurnTimes);
@@ -84,43 +140,29 @@ std::string jobsProblem(unsigned jobs) {
 }
 
 std::vector<double> turnTimeRange(std::string_view text) {
-  const std::size_t first = text.find(':');
-  const std::size_t second = first == text.npos ? first : text.find(':', first + 1);
-  double from = 0, to = 0, step = 0;
-  if (second == text.npos || !parseReal(text.substr(0, first), from) ||
-      !parseReal(text.substr(first + 1, second - first - 1), to) ||
-      !parseReal(text.substr(second + 1), step)) {
-    throw std::invalid_argument("the turn times must be FROM:TO:STEP, three numbers (seconds)");
-  }
-  if (!(step > 0) || !(from <= to)) {
-    throw std::invalid_argument("the turn-time range needs STEP > 0 and FROM <= TO");
-  }
-  if (!(from >= lowestTurnTime_s) || !(to <= highestTurnTime_s)) {
-    throw std::invalid_argument("the turn times must lie from " + exactText(lowestTurnTime_s) +
-                                " to " + exactText(highestTurnTime_s) + " s");
-  }
-  // A TO within a millionth of a step of FROM + k * STEP still counts as
-  // reached (5:6:0.1 ends at 6).
-  const double count = std::floor((to - from) / step + 1e-6) + 1;
-  if (!(count <= static_cast<double>(highestSweepTurnTimes))) {
-    throw std::invalid_argument("the turn-time range holds more than " +
-                                std::to_string(highestSweepTurnTimes) + " turn times");
-  }
-  const int decimals =
-      std::max(decimalsOf(text.substr(0, first)), decimalsOf(text.substr(second + 1)));
-  std::vector<double> turnTimes;
-  for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
+  return evenRange(text, {"turn times", "turn-time range", "seconds", "s", lowestTurnTime_s,
+                          highestTurnTime_s, highestSweepTurnTimes});
+}
+
+std::vector<double> altitudeRange(std::string_view text) {
+  const SettingDomain<TargetSettings>& domain = *findDomain(targetSettingsDomain(), "altitude_m");
+  const std::vector<double> shown =
+      evenRange(text, {"altitudes", "altitude range", "km", "km", domain.lowest / domain.siPerUnit,
+                       domain.highest / domain.siPerUnit, highestPerformanceAltitudes});
+  // In metres with the decimals the kilometres had, less three: 150.1 km is
+  // 150100 m, not 150100.00000000003.
+  const int decimals = std::max(decimalsOf(text.substr(0, text.find(':'))),
+                                decimalsOf(text.substr(text.rfind(':') + 1)));
+  std::vector<double> altitudes_m;
+  for (double altitude : shown) {
     char digits[64];
-    std::snprintf(digits, sizeof digits, "%.*f", decimals, from + static_cast<double>(k) * step);
-    double turnTime = 0;
-    parseReal(digits, turnTime);
-    if (!turnTimes.empty() && !(turnTime > turnTimes.back())) {
-      throw std::invalid_argument("the step " + exactText(step) + " s repeats turn times (" +
-                                  exactText(turnTime) + " s); use a larger step");
-    }
-    turnTimes.push_back(turnTime);
+    std::snprintf(digits, sizeof digits, "%.*f", std::max(decimals - 3, 0),
+                  altitude * domain.siPerUnit);
+    double altitude_m = 0;
+    parseReal(digits, altitude_m);
+    altitudes_m.push_back(altitude_m);
   }
-  return turnTimes;
+  return altitudes_m;
 }
 
 Shard parseShard(std::string_view text) {

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "ascent/trade.h"
+#include "study/optimize_search.h"
 #include "study/target_row.h"
 
 namespace ascent {
@@ -44,27 +45,10 @@ bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
          std::isfinite(row.mission.sizing.SC_M_unrounded);
 }
 
-OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
-                                const OptimizeSettings& settings, unsigned jobs,
-                                const Progress& progress) {
-  for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
-    if (!problem.empty()) throw std::invalid_argument(problem);
-  }
-  OptimizeResult result;
+std::vector<double> scanTurnTimes(const OptimizeSettings& settings) {
   const double from = settings.from_s, to = settings.to_s;
   const std::size_t points =
       from < to ? static_cast<std::size_t>(std::max(settings.scanPoints, 3)) : 1;
-  // Golden-section steps to narrow two scan intervals to the tolerance.
-  const double width = points > 1 ? 2 * (to - from) / static_cast<double>(points - 1) : 0;
-  const std::size_t searchSteps =
-      width > settings.turnTimeTolerance_s
-          ? static_cast<std::size_t>(
-                std::ceil(std::log(width / settings.turnTimeTolerance_s) / std::log(1.618034))) +
-                1
-          : 0;
-  const std::size_t expected = points + searchSteps;
-
-  // The scan: each turn time computed, not accumulated.
   std::vector<double> scan;
   for (std::size_t k = 0; k < points; ++k) {
     scan.push_back(k + 1 == points && points > 1
@@ -72,15 +56,29 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
                        : from + (to - from) * static_cast<double>(k) /
                                     static_cast<double>(std::max<std::size_t>(points - 1, 1)));
   }
-  sweepTurnTimes(history, vehicle, scan, settings.target, jobs, [&](const SweepRow& row) {
-    result.candidates.push_back(row);
-    if (progress) progress(result.candidates.size(), expected);
-  });
-  result.scanned = result.candidates.size();
+  return scan;
+}
 
+std::size_t expectedCandidates(const OptimizeSettings& settings) {
+  const double from = settings.from_s, to = settings.to_s;
+  const std::size_t points =
+      from < to ? static_cast<std::size_t>(std::max(settings.scanPoints, 3)) : 1;
+  const double width = points > 1 ? 2 * (to - from) / static_cast<double>(points - 1) : 0;
+  const std::size_t searchSteps =
+      width > settings.turnTimeTolerance_s
+          ? static_cast<std::size_t>(
+                std::ceil(std::log(width / settings.turnTimeTolerance_s) / std::log(1.618034))) +
+                1
+          : 0;
+  return points + searchSteps;
+}
+
+void closeIn(OptimizeResult& result, const std::vector<double>& scan, const ThrustHistory& history,
+             const Vehicle& vehicle, const OptimizeSettings& settings,
+             const std::function<void()>& targeted) {
   auto fly = [&](double turnTime_s) -> const SweepRow& {
     result.candidates.push_back(targetRow(history, vehicle, turnTime_s, settings.target));
-    if (progress) progress(result.candidates.size(), std::max(expected, result.candidates.size()));
+    if (targeted) targeted();
     return result.candidates.back();
   };
 
@@ -151,7 +149,30 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
       result.flatFrom_s = std::min(result.flatFrom_s, row.turnTime_s);
       result.flatTo_s = std::max(result.flatTo_s, row.turnTime_s);
     }
+    // The search cannot tell a turn time this close to an end of the range
+    // from the end itself: the heaviest design may lie beyond it.
+    result.atRangeEdge = best.turnTime_s - settings.from_s <= settings.turnTimeTolerance_s ||
+                         settings.to_s - best.turnTime_s <= settings.turnTimeTolerance_s;
   }
+}
+
+OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
+                                const OptimizeSettings& settings, unsigned jobs,
+                                const Progress& progress) {
+  for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
+    if (!problem.empty()) throw std::invalid_argument(problem);
+  }
+  OptimizeResult result;
+  const std::vector<double> scan = scanTurnTimes(settings);
+  const std::size_t expected = expectedCandidates(settings);
+  sweepTurnTimes(history, vehicle, scan, settings.target, jobs, [&](const SweepRow& row) {
+    result.candidates.push_back(row);
+    if (progress) progress(result.candidates.size(), expected);
+  });
+  result.scanned = result.candidates.size();
+  closeIn(result, scan, history, vehicle, settings, [&] {
+    if (progress) progress(result.candidates.size(), std::max(expected, result.candidates.size()));
+  });
   return result;
 }
 

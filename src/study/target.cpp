@@ -73,6 +73,8 @@ std::string_view verdictName(Verdict verdict) {
       return "suborbital";
     case Verdict::Escape:
       return "escape";
+    case Verdict::Infeasible:
+      return "infeasible";
   }
   return "not-converged";
 }
@@ -97,6 +99,10 @@ constexpr SettingDomain<TargetSettings> targetDomain[] = {
      lowestLimitDeg, highestLimitDeg, true, false, "deg", 1},
     {"min_perigee_m", "the minimum perigee",
      [](const TargetSettings& s) { return s.minimumPerigee_m; }, 0, 1e8, true, false, "km", 1e3},
+    // In pascals on both doors, as every output writes the mission's peak.
+    {"max_dynamic_pressure_Pa", "the dynamic-pressure limit",
+     [](const TargetSettings& s) { return s.maxDynamicPressure_Pa; }, 0, 1e9, false, false, "Pa",
+     1, true},
 };
 // clang-format on
 
@@ -147,8 +153,14 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
           target.verdict = Verdict::Escape;
           break;
         default:
-          target.verdict =
-              outsideDesign(*target.answer()) ? Verdict::OutsideDesign : Verdict::Converged;
+          if (outsideDesign(*target.answer())) {
+            target.verdict = Verdict::OutsideDesign;
+          } else if (settings.limitsDynamicPressure() &&
+                     !(target.answer()->missionPeaks.maxQ_Pa <= settings.maxDynamicPressure_Pa)) {
+            target.verdict = Verdict::Infeasible;
+          } else {
+            target.verdict = Verdict::Converged;
+          }
           break;
       }
       break;

@@ -30,7 +30,7 @@ constexpr std::string_view noneReached = "no mission reached an orbit";
 // clang-format off
 constexpr Field<R> targetFields[] = {
     {{"verdict", "", T::Text, "",
-      "converged, outside-design, unreachable, not-converged, suborbital or escape"},
+      "converged, outside-design, unreachable, not-converged, suborbital, escape or infeasible"},
      [](const R& t) { return Value(verdictName(t.run.verdict)); }},
     {{"turn_time_s", "s", T::Real, "", "the turn time targeted"},
      [](const R& t) { return Value(t.run.turnTime_s); }},
@@ -90,8 +90,15 @@ TargetResult targetOrbit(const ThrustHistory& history, const Vehicle& vehicle, d
 
 Value targetValue(const TargetResult& target, const Vehicle& vehicle) {
   Value value = toValue(targetSchema(), target);
+  addConstraints(value, target.settings);
   value.add("vehicle", vehicleValue(vehicle));
   return value;
+}
+
+void addConstraints(Value& value, const TargetSettings& settings) {
+  if (!settings.limitsDynamicPressure()) return;
+  value.add("constraints",
+            Value::object({{"max_dynamic_pressure_Pa", settings.maxDynamicPressure_Pa}}));
 }
 
 }  // namespace ascent

@@ -3,11 +3,13 @@
 // and the sweep's and trade's rows as their CSV writes them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ascent/design_schema.h"
+#include "ascent/performance.h"
 #include "files/csv.h"
 
 namespace ascent {
@@ -57,6 +59,23 @@ TEST(TurnTimeRange, IsGeneratedFromItsStartNotAccumulated) {
   }
 }
 
+// Kilometres as typed, metres with no trace of the conversion.
+TEST(AltitudeRange, IsInMetresWithTheDecimalsTyped) {
+  EXPECT_EQ(altitudeRange("150:160:5"), (std::vector<double>{150e3, 155e3, 160e3}));
+  EXPECT_EQ(altitudeRange("150.1:150.3:0.1"), (std::vector<double>{150100, 150200, 150300}));
+  EXPECT_EQ(altitudeRange("200.0005:200.0005:1"), (std::vector<double>{200000.5}));
+  const struct {
+    const char* text;
+    const char* problem;
+  } bad[] = {
+      {"150:225", "the altitudes must be FROM:TO:STEP, three numbers (km)"},
+      {"225:150:5", "the altitude range needs STEP > 0 and FROM <= TO"},
+      {"0.5:2:1", "the altitudes must lie from 1 to 100000 km"},
+      {"1:100000:0.001", "the altitude range holds more than 10000 altitudes"},
+  };
+  for (const auto& b : bad) EXPECT_EQ(problemOf([&] { altitudeRange(b.text); }), b.problem);
+}
+
 TEST(Shards, EveryTurnTimeIsInExactlyOneShard) {
   const std::vector<double> all = {1, 2, 3, 4, 5, 6, 7};
   EXPECT_EQ(shardSelection(all, parseShard("2/3")), (std::vector<double>{2, 5}));
@@ -81,6 +100,11 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
     change(s);
     return settingsProblem(s);
   };
+  auto performanceWith = [](auto change) {
+    PerformanceSettings s{{200e3}, {}};
+    change(s);
+    return settingsProblem(s);
+  };
   auto tradeWith = [](auto change) {
     TradeSettings s;
     change(s);
@@ -100,6 +124,10 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
          s.shard = {2, 1};
        }),
        "'2/1' is not I/N with 1 <= I <= N <= 1000000"},
+      {sweepWith([](SweepSettings& s) { s.target.maxDynamicPressure_Pa = 0; }),
+       "the dynamic-pressure limit 0 Pa is outside 0 to 1000000000 Pa, 0 excluded"},
+      {sweepWith([](SweepSettings& s) { s.target.maxDynamicPressure_Pa = -HUGE_VAL; }),
+       "the dynamic-pressure limit -inf Pa is outside 0 to 1000000000 Pa, 0 excluded"},
       {optimizeWith([](OptimizeSettings&) {}), ""},
       {optimizeWith([](OptimizeSettings& s) { s.from_s = 80, s.to_s = 30; }),
        "the first turn time 80 s is after the last 30 s"},
@@ -109,6 +137,13 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
        "the number of scan points 2 is outside 3 to 10000"},
       {optimizeWith([](OptimizeSettings& s) { s.turnTimeTolerance_s = 0; }),
        "the turn-time tolerance 0 s is outside 0 to 10000 s, 0 excluded"},
+      {performanceWith([](PerformanceSettings&) {}), ""},
+      {performanceWith([](PerformanceSettings& s) { s.altitudes_m.clear(); }),
+       "there is no altitude to fly"},
+      {performanceWith([](PerformanceSettings& s) { s.altitudes_m.push_back(500); }),
+       "the target altitude 0.5 km is outside 1 to 100000 km"},
+      {performanceWith([](PerformanceSettings& s) { s.optimize.scanPoints = 2; }),
+       "the number of scan points 2 is outside 3 to 10000"},
       {tradeWith([](TradeSettings& s) { s.relativeStep = 0.3; }),
        "the relative step 0.3 is outside 0 to 0.25, 0 excluded"},
       {tradeWith([](TradeSettings& s) { s.turnTime_s = 0.5; }),
@@ -165,6 +200,15 @@ TEST(DesignRows, TheCsvHasOneColumnPerFieldAndEmptyCellsWhereThereIsNoNumber) {
   unreachable.verdict = Verdict::Unreachable;
   unreachable.missions = 7;
   EXPECT_EQ(csvLine(sweepSchema(), unreachable), "18.5,,unreachable,7,,,,,,,,\n");
+
+  EXPECT_EQ(csvHeader(performanceRowSchema()),
+            "target_altitude_m,turn_time_s,limit_deg,SC_M_kg,remaining_propellant_kg,perigee_m,"
+            "apogee_m,missions,verdict,at_range_edge\n");
+  PerformanceRow beyond;
+  beyond.altitude_m = 250e3;
+  beyond.missions = 104;
+  beyond.design = unreachable;
+  EXPECT_EQ(csvLine(performanceRowSchema(), beyond), "250000,,,,,,,104,unreachable,false\n");
 
   TradeRow invalid;
   invalid.key = "boosters.count";

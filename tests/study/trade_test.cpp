@@ -104,6 +104,7 @@ TEST(Trade, OptimumMatchesTheBestOfASweepOfEverySecondWithAFifthOfItsMissions) {
     EXPECT_LE(optimum.missions * 5, sweepMissions);
     EXPECT_LE(optimum.flatFrom_s, optimum.optimum().turnTime_s);
     EXPECT_GE(optimum.flatTo_s, optimum.optimum().turnTime_s);
+    EXPECT_FALSE(optimum.atRangeEdge);
   }
 }
 

@@ -1,0 +1,102 @@
+// ascent performance: the heaviest spacecraft at every circular orbit of a
+// range of altitudes, as a table, its CSV, its JSON and the payload chart.
+#include <memory>
+#include <ostream>
+
+#include "app/charts.h"
+#include "app/command_safety.h"
+#include "app/design_commands.h"
+#include "app/gnuplot.h"
+#include "app/mission_output.h"
+#include "files/csv.h"
+#include "report/design_text.h"
+#include "report/json_text.h"
+
+namespace ascent {
+
+PerformanceCli::PerformanceCli(CLI::App& app) {
+  PerformanceCommand& c = command_;
+  app_ = app.add_subcommand(
+      "performance",
+      "The heaviest spacecraft at every circular orbit altitude of a range (payload to orbit)");
+  addThrust(app_, c.thrustFile);
+  addVehicle(app_, c.vehicleFile);
+  addJobs(app_, c.jobs);
+  app_->add_option("--altitude", altitudes_,
+                   "circular orbits FROM + k * STEP up to TO (km), each aimed at and targeted")
+      ->type_name("FROM:TO:STEP")
+      ->required();
+  app_->add_option("--turn-time", range_, "turn times searched at each altitude (s)")
+      ->type_name("FROM:TO")
+      ->capture_default_str();
+  addSetting(app_, "--scan-points", optimizeSettingsDomain(), "scan_points",
+             c.settings.optimize.scanPoints, "turn times of the coarse scan, default 10");
+  addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
+             c.settings.optimize.turnTimeTolerance_s, "the search ends within this (s), default 1");
+  addSearchSettings(app_, c.settings.optimize.target);
+  addDynamicPressureLimit(app_, c.settings.optimize.target);
+  app_->add_flag("--json", c.json, "print the result as one JSON object");
+  app_->add_option("--csv", c.csvFile, "write the rows to FILE as CSV")->type_name("FILE");
+  app_->add_option("--plot", c.plotFile, "chart SC_M against the altitude")->type_name("FILE.png");
+  app_->callback([this] {
+    readOption("--altitude", [this] { command_.settings.altitudes_m = altitudeRange(altitudes_); });
+    readOption("--turn-time", [this] {
+      parseTurnTimeSpan(range_, command_.settings.optimize);
+      if (std::string problem = settingsProblem(command_.settings); !problem.empty()) {
+        throw std::invalid_argument(problem);
+      }
+    });
+  });
+}
+
+int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, std::ostream& err) {
+  const PerformanceSettings& settings = command.settings;
+  OutputSet files;
+  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
+  if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
+  files.standardOutput();
+  refuseClashes(files);
+  if (!command.plotFile.empty()) requireGnuplot();
+  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const ChosenVehicle& chosen = inputs.chosen;
+  checkThrustFile(inputs.history, chosen.vehicle, settings.optimize.to_s, err);
+  // Created before any mission is flown: an output that cannot be is found now.
+  std::unique_ptr<OutputFile> csvFile, pngFile;
+  if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);
+  if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
+  ProgressLine progress(err);
+  const PerformanceResult result = performance(inputs.history, chosen.vehicle, settings,
+                                               command.jobs, progressOn(progress, "performance"));
+  progress.clear();
+
+  bool found = false;
+  for (const PerformanceRow& row : result.rows) found = found || row.found;
+  std::string words;
+  if (csvFile) {
+    std::string csv = csvHeader(performanceRowSchema());
+    for (const PerformanceRow& row : result.rows) csv += csvLine(performanceRowSchema(), row);
+    csvFile->write(csv);
+  }
+  if (pngFile) {
+    if (found) {
+      pngFile->write(payloadChart(result, settings));
+    } else {
+      words = "Chart: none written (no altitude has a design)\n";
+      pngFile.reset();
+    }
+  }
+  // Complete: every output is renamed into place.
+  if (csvFile) csvFile->commit();
+  if (pngFile) pngFile->commit();
+  if (command.json) {
+    const DesignInputs designInputs{command.thrustFile, vehicleValue(chosen.vehicle)};
+    writeOut(out, jsonText(performanceValue(result, settings, designInputs)) + '\n');
+    err << words;
+  } else {
+    writeOut(out, vehicleLine(chosen) + performanceText(result, settings) + words);
+  }
+  return found ? exitStatus::ok : exitStatus::noDesign;
+}
+
+}  // namespace ascent
