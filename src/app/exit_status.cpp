@@ -22,7 +22,8 @@ constexpr ExitStatusRow commandRows[] = {
      "`fly`: the mission was abandoned, failed, suborbital or an escape; `target`: unreachable, "
      "not converged, outside the design, suborbital or escape; `optimize`: no turn time of the "
      "range gives a design; `trade`: the vehicle as given has no design; `dispersions`: the "
-     "nominal vehicle reaches no design orbit and no `--limit` was given"},
+     "nominal vehicle reaches no design orbit and no `--limit` was given, or a `--require`d "
+     "output is not met or has too few runs to be verified (the summary is written in full)"},
     {usage, false,
      "an unknown command or option, a value outside its domain, a vehicle, dispersion or study "
      "file with problems, or an output that is an input, another output or standard output: one "
