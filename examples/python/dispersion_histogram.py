@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A dispersion campaign's spacecraft mass SC_M as a histogram with matplotlib,
-with the 1 % and 99 % percentiles and the chance of reaching an orbit.
+with the 1 % and 99 % percentiles and the chance of success (an orbit with
+propellant left).
 
 Needs matplotlib (Debian: apt-get install python3-matplotlib).
 
@@ -34,28 +35,29 @@ dispersion_file = (sys.argv[3] if len(sys.argv) > 3
 
 campaign = ascent.dispersions(dispersion_file, runs, seed=1, turn_time_s=18)
 rows = campaign.rows  # one numpy array per CSV column
-# SC_M of every run that reached a closed orbit (NaN for the others), as the
-# summary's statistics take it; the orbits and the suborbital ones stacked.
+# SC_M of every run that reached a closed orbit (NaN for the others); the
+# successes (an orbit with propellant left) and the others stacked. The
+# summary's statistics take the orbits.
 closed = ~np.isnan(rows.SC_M_kg)
 sc_m = rows.SC_M_kg[closed]
-orbit = rows.outcome[closed] == "orbit"
+success = (rows.outcome[closed] == "orbit") & (rows.remaining_propellant_kg[closed] >= 0)
 statistics = campaign["outputs"]["SC_M_kg"]
-success = campaign["success"]
+chance = campaign["success"]
 
 figure, axes = plt.subplots(figsize=(8, 5))
-axes.hist([sc_m[orbit], sc_m[~orbit]], bins=min(40, max(5, len(sc_m) // 5)), stacked=True,
-          color=["tab:green", "tab:red"], alpha=0.7, label=["orbit", "suborbital"])
+axes.hist([sc_m[success], sc_m[~success]], bins=min(40, max(5, len(sc_m) // 5)), stacked=True,
+          color=["tab:green", "tab:red"], alpha=0.7, label=["success", "not a success"])
 for percent in ("1", "99"):  # the keys of the JSON summary
     axes.axvline(statistics["percentiles"][percent], color="black", linestyle="--",
                  label=f"{percent} %: {statistics['percentiles'][percent]:.0f} kg")
 axes.set_xlabel("spacecraft mass SC_M (kg)")
 axes.set_ylabel("runs")
-low, high = success["wilson95"]
+low, high = chance["wilson95"]
 axes.set_title(f"{campaign['runs']} runs, limit {campaign['campaign']['limit_deg']:.4f} deg: "
-               f"orbit {success['probability']:.3f} (95 %: {low:.3f} to {high:.3f})")
+               f"success {chance['probability']:.3f} (95 %: {low:.3f} to {high:.3f})")
 axes.legend()
 axes.grid(True)
 figure.tight_layout()
 figure.savefig(out, dpi=100)
 print(f"{out}: SC_M {statistics['mean']:.0f} +- {statistics['standard_deviation']:.0f} kg "
-      f"over {statistics['count']} closed orbits")
+      f"over {statistics['count']} orbits")

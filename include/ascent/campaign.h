@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "ascent/requirements.h"
 #include "ascent/schema.h"
 #include "ascent/study.h"
 
@@ -113,6 +114,10 @@ enum class CampaignOutput {
 constexpr std::size_t campaignOutputCount = 9;
 // The CSV column name of an output: "perigee_m", ..., "limit_deg".
 std::string_view campaignOutputName(CampaignOutput output);
+// Every output's name, in column order: what a requirement may name.
+std::span<const std::string_view> campaignOutputNames();
+// Reads "OUTPUT>=VALUE" or "OUTPUT<=VALUE" of a campaign output (parseRequirement).
+Requirement campaignRequirement(std::string_view text);
 
 // One run of a campaign: what it drew and what it reached.
 struct CampaignRow {
@@ -137,9 +142,18 @@ struct CampaignSettings {
   TargetSettings target;  // for the nominal limit and retargeting
   double minimumPerigee_m = defaultMinimumPerigee_m;
   unsigned jobs = 0;  // threads; 0: the machine's cores
+  // How the summary judges the runs; the flights do not depend on these. A
+  // run is a success when it reaches orbit with at least reserve_kg of
+  // propellant left; requirements hold in `probability` of the runs with
+  // `confidence`, which the flight performance reserve is taken at too.
+  double reserve_kg = 0;
+  double probability = defaultRequirementProbability;
+  double confidence = defaultRequirementConfidence;
+  std::vector<Requirement> requirements;
 };
-// The domain of the numbers of CampaignSettings: turn_time_s, limit_deg and
-// jobs (0, the machine's cores, is inside).
+// The domain of the numbers of CampaignSettings: turn_time_s, limit_deg,
+// jobs (0, the machine's cores, is inside), reserve_kg (at least 0),
+// probability and confidence (between 0 and 1, both excluded).
 std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain();
 // Why the runs first <= i < end hold no run ("the runs 5:5 hold no run (A:B
 // holds the runs A to B-1)"); empty when they hold one.
@@ -204,7 +218,7 @@ class CampaignRowSchema {
   std::vector<std::string> keys_;
   std::vector<Field<CampaignRow>> fields_;
 };
-// Statistics of one output over the runs that reached a closed orbit.
+// Statistics of one output over the runs that reached orbit.
 struct OutputStatistics {
   std::size_t count = 0;
   double mean = 0, standardDeviation = 0, min = 0, max = 0;
@@ -221,15 +235,40 @@ struct Ellipse {
   double angleDeg = 0;  // of the major axis from the perigee axis
 };
 
+// The propellant to add so that `probability` of the flights keep some, with
+// `confidence`: the order-statistic lower bound of the remaining propellant
+// over all runs (a run without an orbit counting as -infinity) is the margin.
+struct FlightPerformanceReserve {
+  double probability = defaultRequirementProbability;
+  double confidence = defaultRequirementConfidence;
+  std::size_t order = 0;             // m of the bound; 0: too few runs
+  std::optional<double> margin_kg;   // none: too few runs, or the m-th run reached no orbit
+  std::optional<double> reserve_kg;  // max(0, -margin)
+};
+
 struct CampaignSummary {
   std::size_t runs = 0;
-  std::size_t byClass[5] = {};           // indexed by FlightClass
-  double successProbability = 0;         // orbit / runs
-  double wilsonLow = 0, wilsonHigh = 0;  // its 95 % interval
-  OutputStatistics outputs[campaignOutputCount];
+  std::size_t byClass[5] = {};                    // indexed by FlightClass
+  double reserve_kg = 0;                          // the propellant a success keeps at least
+  std::size_t successes = 0;                      // orbits with at least reserve_kg left
+  std::size_t shortfalls = 0;                     // orbits with less
+  double successProbability = 0;                  // successes / runs
+  double wilsonLow = 0, wilsonHigh = 0;           // its 95 % interval
+  OutputStatistics outputs[campaignOutputCount];  // over the orbits
   double meanPerigee_m = 0, meanApogee_m = 0;
   double covariance[3] = {};  // perigee variance, covariance, apogee variance, m^2
   Ellipse ellipses[3];        // 1, 2, 3 sigma
+  std::vector<RequirementResult> requirements;
+  FlightPerformanceReserve flightPerformanceReserve;
+};
+
+// The value at `percent` of sorted values, linear between order statistics.
+double percentileOf(std::span<const double> sorted, double percent);
+
+// A run with a closed orbit (an orbit or suborbital) as the charts draw it.
+struct ChartedRun {
+  double perigee_m = 0, apogee_m = 0, averageAltitude_m = 0, spacecraftMass_kg = 0;
+  bool success = false;
 };
 
 // The Wilson score interval of k successes in n trials at the normal
@@ -239,23 +278,35 @@ void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double&
 // Takes rows in run order and gives the summary. Sums are Welford's running
 // ones in row order; each output's values are kept in an unnamed temporary
 // file, so that only one column at a time is held in memory to be sorted.
+// Each requirement keeps one value per run in memory, for its partial sort;
+// the flight performance reserve is read off the sorted remaining propellant.
 class SummaryBuilder {
  public:
   SummaryBuilder();
+  // Judged by the settings' reserve, probability, confidence and requirements.
+  explicit SummaryBuilder(const CampaignSettings& settings);
   ~SummaryBuilder();
   SummaryBuilder(const SummaryBuilder&) = delete;
   SummaryBuilder& operator=(const SummaryBuilder&) = delete;
 
   void add(const CampaignRow& row);
   CampaignSummary finish();
-  // The values of one output over the closed orbits, in run order.
+  // The values of one output over the orbits, in run order.
   std::vector<double> column(CampaignOutput output);
+  // The runs with a closed orbit, in run order.
+  std::vector<ChartedRun> chartedRuns();
 
  private:
   CampaignSummary summary_;
+  double probability_, confidence_;
+  std::vector<Requirement> requirements_;
+  std::vector<std::size_t> requirementOutputs_;         // the output each requirement reads
+  std::vector<std::vector<double>> requirementValues_;  // one per run, NaN: not a success
   double mean_[campaignOutputCount] = {}, m2_[campaignOutputCount] = {};
   double coMoment_ = 0;  // perigee-apogee
   std::FILE* columns_[campaignOutputCount] = {};
+  std::FILE* charted_ = nullptr;
+  void closeFiles();
 };
 
 // What identifies a campaign: the inputs and settings its rows depend on,
@@ -282,8 +333,11 @@ std::string targetSettingsText(const TargetSettings& settings);
 // The summary as `ascent dispersions --json` prints it and Python's
 // to_dict() gives it: campaign (the manifest's program, seed, first_run,
 // end_run, files, hashes, turn_time_s, guidance, limit_deg), runs, outcomes,
-// success, outputs (per output: count, mean, standard_deviation, min, max,
-// percentiles), perigee_apogee (mean_m, covariance_m2, ellipses).
+// success (probability, wilson95, successes, propellant_shortfall,
+// reserve_kg), outputs (per output over the orbits: count, mean,
+// standard_deviation, min, max, percentiles), perigee_apogee (mean_m,
+// covariance_m2, ellipses), requirements (requirementValue of each),
+// flight_performance_reserve (probability, confidence, margin_kg, reserve_kg).
 Value campaignSummaryValue(const CampaignSummary& summary, const CampaignManifest& manifest);
 
 // Points of an ellipse of the summary in the perigee-apogee plane, m: its

@@ -146,6 +146,7 @@ struct SettingDomain {
   bool whole = false;     // a whole number
   std::string_view unit;  // the unit shown: "km", "deg", "s"; empty for a count
   double siPerUnit = 1;   // 1000 for km shown of a value in m
+  bool highestIncluded = true;
   // A setting that may be left out (a limit not given) holds +infinity then,
   // which is inside its domain; every value given must lie inside it.
   bool infinityIsNone = false;
@@ -155,13 +156,15 @@ struct SettingDomain {
 // altitude 0.5 km is outside 1 to 100000 km"); empty when it is inside. All
 // three numbers are in the unit shown.
 std::string domainProblem(std::string_view what, double value, double lowest, double highest,
-                          bool lowestIncluded, bool whole, std::string_view unit);
+                          bool lowestIncluded, bool whole, std::string_view unit,
+                          bool highestIncluded = true);
 // The same for an SI value and its domain.
 template <class Settings>
 std::string domainProblem(const SettingDomain<Settings>& d, double value_si) {
   if (d.infinityIsNone && value_si == std::numeric_limits<double>::infinity()) return {};
   return domainProblem(d.what, value_si / d.siPerUnit, d.lowest / d.siPerUnit,
-                       d.highest / d.siPerUnit, d.lowestIncluded, d.whole, d.unit);
+                       d.highest / d.siPerUnit, d.lowestIncluded, d.whole, d.unit,
+                       d.highestIncluded);
 }
 
 // The first value of `settings` outside its domain; empty when none is.

@@ -245,18 +245,30 @@ def dispersions(
     vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ...,
     jobs: Optional[int] = ...,
+    reserve_kg: float = ...,
+    require: Sequence[str] = ...,
+    probability: float = ...,
+    confidence: float = ...,
 ) -> Campaign:
     """A dispersion campaign: runs 0 to runs-1 (or the range) of the dispersion
     file from seed, at turn_time_s and limit_deg (None: targeted on the nominal
     vehicle) or retargeted, on jobs threads (None: the machine's cores; 1 to
-    1024). Values the command line refuses raise ValueError in its words.
+    1024). A run is a success when it reaches orbit with at least reserve_kg
+    (default 0) of propellant left; each of `require` ("OUTPUT>=VALUE" or
+    "OUTPUT<=VALUE") must hold in `probability` (default 0.99865) of the runs
+    with `confidence` (default 0.9). Values the command line refuses raise
+    ValueError in its words.
     to_dict() equals json.loads(`ascent dispersions ... --json`): "campaign"
     {program, seed, first_run, end_run, dispersion_file, dispersion_hash,
     vehicle_file (empty), vehicle_hash, thrust_file (the history's name),
     turn_time_s, guidance, limit_deg}, "runs", "outcomes", "success"
-    {probability, wilson95}, "outputs" {name: {count, mean, standard_deviation,
-    min, max, percentiles {"0.1": ..., "99.9": ...}}}, "perigee_apogee"
-    {mean_m, covariance_m2, ellipses}. .rows is a Table of the CSV's columns.
+    {probability, wilson95, successes, propellant_shortfall, reserve_kg},
+    "outputs" {name: {count, mean, standard_deviation, min, max, percentiles
+    {"0.1": ..., "99.9": ...}}} over the orbits, "perigee_apogee" {mean_m,
+    covariance_m2, ellipses}, "requirements" [{requirement, probability,
+    confidence, runs, failures, order, bound, verdict, runs_needed}],
+    "flight_performance_reserve" {probability, confidence, margin_kg,
+    reserve_kg}. .rows is a Table of the CSV's columns.
     Raises DispersionFileError, NoDesignError."""
 
 def optimize(

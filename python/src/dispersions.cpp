@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "ascent/campaign.h"
 #include "ascent/campaign_files.h"
@@ -51,16 +54,34 @@ DispersionFile readDispersions(const std::string& path, const Vehicle& nominal) 
   }
 }
 
+// How the summary judges the runs: --reserve, --require, --probability and
+// --confidence.
+struct SignOff {
+  double reserve_kg;
+  std::vector<std::string> require;
+  double probability, confidence;
+};
+
 // The settings as the command line would take them, refused in its words.
 CampaignSettings campaignSettings(const py::object& runs, std::uint64_t seed, double turnTime_s,
                                   std::optional<double> limitDeg, bool retarget,
-                                  std::optional<long long> jobs) {
+                                  std::optional<long long> jobs, const SignOff& signOff) {
   CampaignSettings settings;
   runsOf(runs, settings.firstRun, settings.endRun);
   settings.seed = seed;
   settings.turnTime_s = turnTime_s;
   settings.limitDeg = limitDeg;
   settings.retarget = retarget;
+  settings.reserve_kg = signOff.reserve_kg;
+  settings.probability = signOff.probability;
+  settings.confidence = signOff.confidence;
+  for (const std::string& text : signOff.require) {
+    try {
+      settings.requirements.push_back(campaignRequirement(text));
+    } catch (const std::invalid_argument& problem) {
+      throw py::value_error(problem.what());
+    }
+  }
   if (jobs) {
     // 0 stands for the machine's cores only when no count is given.
     const auto* domain = findDomain(campaignSettingsDomain(), "jobs");
@@ -78,8 +99,12 @@ CampaignSettings campaignSettings(const py::object& runs, std::uint64_t seed, do
 
 Campaign dispersions(const py::object& file, const py::object& runs, std::uint64_t seed,
                      double turnTime_s, std::optional<double> limitDeg, bool retarget,
-                     const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs) {
-  CampaignSettings settings = campaignSettings(runs, seed, turnTime_s, limitDeg, retarget, jobs);
+                     const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs,
+                     double reserve_kg, std::vector<std::string> require, double probability,
+                     double confidence) {
+  CampaignSettings settings =
+      campaignSettings(runs, seed, turnTime_s, limitDeg, retarget, jobs,
+                       SignOff{reserve_kg, std::move(require), probability, confidence});
   const Vehicle nominal = vehicleToFly(vehicle);
   const DispersionFile read = readDispersions(pathOf(file), nominal);
   const py::object history = thrustToFly(std::move(thrust));
@@ -100,7 +125,7 @@ Campaign dispersions(const py::object& file, const py::object& runs, std::uint64
 
   std::vector<CampaignRow> rows;
   rows.reserve(std::min<std::uint64_t>(settings.endRun - settings.firstRun, 1 << 20));
-  SummaryBuilder builder;
+  SummaryBuilder builder(settings);
   CampaignSummary summary;
   // Rows are delivered on this thread: there, between runs, Python's signal
   // handlers run (Ctrl-C ends the campaign with KeyboardInterrupt).
@@ -138,7 +163,10 @@ a Table with the columns of the campaign's CSV in its order.)")
   m.def("dispersions", &dispersions, py::arg("file"), py::arg("runs"), py::arg("seed"),
         py::arg("turn_time_s"), py::kw_only(), py::arg("limit_deg") = py::none(),
         py::arg("retarget") = false, py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(),
-        py::arg("jobs") = py::none(),
+        py::arg("jobs") = py::none(), py::arg("reserve_kg") = 0.0,
+        py::arg("require") = std::vector<std::string>(),
+        py::arg("probability") = defaultRequirementProbability,
+        py::arg("confidence") = defaultRequirementConfidence,
         R"(Flies a dispersion campaign: the vehicle (the defaults for None) with the
 values of the dispersion file `file` drawn for every run of `runs` (an int N:
 runs 0 to N-1; or range(A, B)) from `seed`, at turn_time_s, every run at
@@ -148,13 +176,24 @@ cores; 1 to 1024) with the interpreter lock released; the same seed and runs
 give the same bits for any `jobs`, and the same numbers as the command line.
 Values the command line refuses raise ValueError in its words.
 
+A run is a success when it reaches orbit with at least reserve_kg of
+propellant left. Each text of `require` ("OUTPUT>=VALUE" or "OUTPUT<=VALUE",
+OUTPUT a column of the rows from perigee_m to limit_deg) is verified by order
+statistics over all runs, a run that is not a success failing it: met in
+`probability` of the runs with `confidence` (as --require, --probability and
+--confidence). The flight performance reserve is taken at the same
+probability and confidence.
+
 Returns a Campaign: to_dict() equals json.loads of `ascent dispersions FILE
 --runs ... --json` for the same inputs (campaign {program, seed, first_run,
 end_run, files and hashes, turn_time_s, guidance, limit_deg}, runs, outcomes,
-success {probability, wilson95}, outputs {name: {count, mean,
-standard_deviation, min, max, percentiles}}, perigee_apogee {mean_m,
-covariance_m2, ellipses}); its vehicle_file is empty and its thrust_file is
-the thrust history's name. `rows` is a Table of the CSV's columns. Raises
+success {probability, wilson95, successes, propellant_shortfall, reserve_kg},
+outputs {name: {count, mean, standard_deviation, min, max, percentiles}} over
+the orbits, perigee_apogee {mean_m, covariance_m2, ellipses}, requirements
+[{requirement, probability, confidence, runs, failures, order, bound,
+verdict, runs_needed}], flight_performance_reserve {probability, confidence,
+margin_kg, reserve_kg}); its vehicle_file is empty and its thrust_file is the
+thrust history's name. `rows` is a Table of the CSV's columns. Raises
 DispersionFileError for the file, NoDesignError when no limit is given and
 the nominal vehicle reaches no design orbit. Ctrl-C (KeyboardInterrupt) ends
 the campaign between runs.)");

@@ -5,8 +5,10 @@ their interrupts."""
 import _thread
 import csv
 import io
+import json
 import math
 import os
+import re
 import subprocess
 import threading
 import time
@@ -56,6 +58,10 @@ def assert_same_columns(table, rows, texts=()):
     (range(5, 25), "5:25", {"limit_deg": 24.06, "vehicle": "heavier"},
      ["--limit", "24.06", "--vehicle", HEAVIER]),
     (range(3, 6), "3:6", {"retarget": True, "jobs": 1}, ["--retarget"]),
+    (30, "30", {"reserve_kg": 100, "require": ["perigee_m>=150000", "SC_M_kg<=125000"],
+                "probability": 0.9, "confidence": 0.5},
+     ["--reserve", "100", "--require", "perigee_m>=150000", "--require", "SC_M_kg<=125000",
+      "--probability", "0.9", "--confidence", "0.5"]),
 ])
 def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_text, keywords,
                                                           options):
@@ -78,6 +84,10 @@ def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_te
     ("limit_deg", 95, ["--limit", "95"]),
     ("jobs", 0, ["--jobs", "0"]),
     ("runs", range(5, 5), ["--runs", "5:5"]),
+    ("reserve_kg", -1, ["--reserve", "-1"]),
+    ("probability", 1, ["--probability", "1"]),
+    ("confidence", 0, ["--confidence", "0"]),
+    ("require", ["perigee>=1"], ["--require", "perigee>=1"]),
 ])
 def test_dispersions_refuse_what_the_command_line_refuses_in_its_words(keyword, value, option):
     arguments = {"runs": 5, "seed": 1, "turn_time_s": 18, keyword: value}
@@ -220,3 +230,64 @@ def test_an_interrupt_ends_a_study(study):
     with pytest.raises(KeyboardInterrupt):
         study()
     assert time.monotonic() - started < 3
+
+
+
+def statistics(values):
+    """Count, Welford's mean and standard deviation in run order, min, max, percentiles."""
+    mean = m2 = 0.0
+    for count, x in enumerate(values, 1):
+        delta = x - mean
+        mean += delta / count
+        m2 += delta * (x - mean)
+    v = sorted(values)
+
+    def percentile(h):
+        below = math.floor(h)
+        return v[below] + (h - below) * (v[min(below + 1, len(v) - 1)] - v[below])
+
+    return {"count": len(v), "mean": mean, "standard_deviation": math.sqrt(m2 / (len(v) - 1)),
+            "min": v[0], "max": v[-1],
+            "percentiles": {p: percentile((len(v) - 1) * (float(p) / 100))
+                            for p in ("0.1", "1", "5", "50", "95", "99", "99.9")}}
+
+
+# Success, statistics, requirement bounds, verdicts and the reserve follow
+# from the CSV rows by their definitions, to the last bit (the rank m of the
+# order statistic is a function of N, P and C alone, tested with them).
+def test_a_campaigns_summary_follows_from_its_own_rows(tmp_path):
+    reserve, requirements = 150.0, ["max_dynamic_pressure_Pa<=29000", "perigee_m>=190000"]
+    done = subprocess.run(
+        [PROGRAM, "dispersions", DISPERSIONS, "--thrust", S1_DAT, "--runs", "400", "--seed", "3",
+         "--turn-time", "18", "--limit", "24.06", "--csv", str(tmp_path / "c.csv"), "--json",
+         "--reserve", str(reserve), "--probability", "0.6", "--confidence", "0.9",
+         *[w for r in requirements for w in ("--require", r)]],
+        capture_output=True, text=True, timeout=30)
+    summary = json.loads(done.stdout)
+    with open(tmp_path / "c.csv", newline="") as rows:
+        rows = [{k: v if k in ("outcome", "reason") else float(v or "nan") for k, v in r.items()}
+                for r in csv.DictReader(rows)]
+    orbits = [r for r in rows if r["outcome"] == "orbit"]
+    success = [r["outcome"] == "orbit" and r["remaining_propellant_kg"] >= reserve for r in rows]
+    assert (summary["success"]["successes"], summary["success"]["propellant_shortfall"],
+            summary["success"]["probability"]) == (sum(success), len(orbits) - sum(success),
+                                                   sum(success) / len(rows))
+    for name, expected in summary["outputs"].items():
+        assert expected == statistics([r[name] for r in orbits])
+
+    def bound(values, m):  # the m-th lowest, None when it is infinite
+        return sorted(values)[m - 1] if sorted(values)[m - 1] > -math.inf else None
+
+    for text, result in zip(requirements, summary["requirements"]):
+        name, value = re.split("[<>]=", text)
+        sign = 1 if ">=" in text else -1
+        values = [sign * r[name] if good else -math.inf for good, r in zip(success, rows)]
+        failures, m = sum(v < sign * float(value) for v in values), result["order"]
+        assert (result["failures"], result["bound"], result["verdict"]) == (
+            failures, sign * bound(values, m), "met" if failures < m else "not_met")
+    verdicts = [r["verdict"] for r in summary["requirements"]]
+    assert (verdicts, done.returncode) == (["met", "not_met"], 1)
+    margin = bound([r["remaining_propellant_kg"] if r["outcome"] == "orbit" else -math.inf
+                    for r in rows], summary["requirements"][0]["order"])
+    assert summary["flight_performance_reserve"] == {
+        "probability": 0.6, "confidence": 0.9, "margin_kg": margin, "reserve_kg": max(0, -margin)}

@@ -96,6 +96,11 @@ std::string tornadoChart(const TradeResult& result, const TradeSettings& setting
 
 namespace {
 
+// The target orbit's point in the perigee-apogee plane (km).
+std::string pointText(double altitude_m) {
+  return exactText(altitude_m / 1000) + ' ' + exactText(altitude_m / 1000) + '\n';
+}
+
 // The script, its data sets as inline data blocks. gnuplot writes to fixed
 // names (chartName) and never sees a name the user chose.
 std::string campaignScript(const CampaignChartData& data, double targetAltitude_m) {
@@ -104,37 +109,50 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
     blocks += std::string("$") + name + " << EOD\n" + text + "EOD\n";
   };
   put("points", data.points);
+  put("missed", data.missed);
   put("ellipses", data.ellipses);
+  put("extent", data.extent);
+  put("target", pointText(targetAltitude_m));
   put("altitude", data.altitude);
   put("scm", data.spacecraftMass);
-  const std::string target = exactText(targetAltitude_m / 1000);
+  const std::string extent =
+      format("%g %% to %g %% points", chartExtentPercent, 100 - chartExtentPercent);
+  // The legend sits below the plot and names the target: no label lies on
+  // the cloud. The runs that were not a success are drawn larger and first:
+  // where both kinds lie on one stretch of the thin cloud, both show.
   return blocks +
-         "set terminal pngcairo size 900,700 font 'sans,10'\n"
+         "set terminal pngcairo size 900,760 font 'sans,10'\n"
          "set output " +
          gnuplotString(chartName(0)) +
          "\n"
-         "set title 'Perigee against apogee, with the 1-, 2- and 3-sigma ellipses'\n"
-         "set xlabel 'perigee (km)'\nset ylabel 'apogee (km)'\nset grid\nset key top left\n"
-         "set label 1 'target' at " +
-         target + "," + target +
-         " point pt 6 ps 2 lc rgb 'red' offset 1,1\n"
-         "plot $points using 1:2 with points pt 7 ps 0.3 lc rgb '#4060a0' title 'runs', "
-         "$ellipses index 0 using 1:2 with lines lw 2 title '1 sigma', "
+         "set title 'Perigee against apogee of the runs with a closed orbit'\n"
+         "set xlabel 'perigee (km)'\nset ylabel 'apogee (km)'\nset grid\n"
+         "set key below\n"
+         "plot $ellipses index 0 using 1:2 with lines lw 2 title '1 sigma', "
          "$ellipses index 1 using 1:2 with lines lw 2 title '2 sigma', "
-         "$ellipses index 2 using 1:2 with lines lw 2 title '3 sigma'\n"
-         "unset label 1\n"
+         "$ellipses index 2 using 1:2 with lines lw 2 title '3 sigma', "
+         "$extent using 1:2 with lines dt 2 lw 1.5 lc rgb '#404040' title " +
+         gnuplotString(extent) +
+         ", "
+         "$missed using 1:2 with points pt 7 ps 0.5 lc rgb '#d03030' title 'not a success', "
+         "$points using 1:2 with points pt 7 ps 0.25 lc rgb '#4060a0' title 'success', "
+         "$target using 1:2 with points pt 6 ps 2.5 lw 2 lc rgb 'black' title 'target'\n"
          "set terminal pngcairo size 800,500 font 'sans,10'\n"
-         "set style fill solid 0.6\nset key off\nset ylabel 'runs'\n"
+         "set style fill solid 0.6\nset ylabel 'runs'\n"
          "set output " +
          gnuplotString(chartName(1)) +
          "\n"
-         "set title 'Average orbit altitude'\nset xlabel 'average altitude (km)'\n"
-         "plot $altitude using 1:2 with boxes lc rgb '#4060a0'\n"
+         "set title 'Average orbit altitude of the runs with a closed orbit'\n"
+         "set xlabel 'average altitude (km)'\n"
+         "plot $altitude using 1:2 with boxes lc rgb '#4060a0' title 'success', "
+         "$altitude using 1:3 with boxes lc rgb '#d03030' title 'not a success'\n"
          "set output " +
          gnuplotString(chartName(2)) +
          "\n"
-         "set title 'Spacecraft mass SC\\_M'\nset xlabel 'SC\\_M (kg)'\n"
-         "plot $scm using 1:2 with boxes lc rgb '#40a060'\n"
+         "set title 'Spacecraft mass SC\\_M of the runs with a closed orbit'\n"
+         "set xlabel 'SC\\_M (kg)'\n"
+         "plot $scm using 1:2 with boxes lc rgb '#4060a0' title 'success', "
+         "$scm using 1:3 with boxes lc rgb '#d03030' title 'not a success'\n"
          "unset output\n";
 }
 

@@ -32,7 +32,7 @@ CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
 
 double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
                          double lowest, double highest, bool lowestIncluded, bool whole,
-                         std::string_view unit) {
+                         std::string_view unit, bool highestIncluded) {
   double value = 0;
   if (whole) {
     // Decimal digits only: no sign, exponent, fraction or base prefix. Too
@@ -45,7 +45,7 @@ double shownSettingValue(const std::string& option, const std::string& text, std
     throw CLI::ValidationError(option, "'" + text + "' is not a number");
   }
   const std::string problem =
-      domainProblem(what, value, lowest, highest, lowestIncluded, whole, unit);
+      domainProblem(what, value, lowest, highest, lowestIncluded, whole, unit, highestIncluded);
   if (!problem.empty()) throw CLI::ValidationError(option, problem);
   return value;
 }

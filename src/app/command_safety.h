@@ -31,7 +31,7 @@ CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
 // value as shown; the caller converts it to SI.
 double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
                          double lowest, double highest, bool lowestIncluded, bool whole,
-                         std::string_view unit);
+                         std::string_view unit, bool highestIncluded = true);
 
 // A number option of a study's settings, stored in SI into `field`: the
 // domain named `name` of `table` checks it.
@@ -47,7 +47,8 @@ CLI::Option* addSetting(CLI::App* app, const std::string& option,
           [&field, option, d](const std::string& text) {
             field = static_cast<Number>(
                 shownSettingValue(option, text, d->what, d->lowest / d->siPerUnit,
-                                  d->highest / d->siPerUnit, d->lowestIncluded, d->whole, d->unit) *
+                                  d->highest / d->siPerUnit, d->lowestIncluded, d->whole, d->unit,
+                                  d->highestIncluded) *
                 d->siPerUnit);
           },
           description)

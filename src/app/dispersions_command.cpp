@@ -82,7 +82,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   const CampaignRowSchema schema(dispersions.dispersions);
   const CampaignManifest manifest = describeCampaign(settings, dispersions, chosen.path,
                                                      chosen.vehicle, command.thrustFile, history);
-  SummaryBuilder builder;
+  SummaryBuilder builder(settings);
   std::optional<CampaignWriter> csv;
   std::uint64_t done = 0;
   if (!command.csvFile.empty()) {
@@ -158,16 +158,31 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   app_->add_option("--plot", c.plotDirectory, "draw the charts into DIR")->type_name("DIR");
   app_->add_option("--merge", c.mergeFile, "merge the shards' CSV files (FILE...) into OUT.csv")
       ->type_name("OUT.csv");
+  addSetting(app_, "--reserve", domain, "reserve_kg", s.reserve_kg,
+             "propellant a successful orbit keeps at least (kg), default 0");
+  app_->add_option("--require", c.requirements,
+                   "a requirement on an output column, met in --probability of the runs with "
+                   "--confidence (repeatable); exit status 1 when one is not verified")
+      ->type_name("OUTPUT>=VALUE|OUTPUT<=VALUE")
+      ->allow_extra_args(false);
+  addSetting(app_, "--probability", domain, "probability", s.probability,
+             "the share of runs a requirement holds in, default 0.99865");
+  addSetting(app_, "--confidence", domain, "confidence", s.confidence,
+             "the confidence of the requirements and the reserve, default 0.9");
   app_->callback([this, seed, turnTime, limit] {
     DispersionsCommand& c = command_;
     CampaignSettings& s = c.settings;
+    for (const std::string& text : c.requirements) {
+      readOption("--require", [&] { s.requirements.push_back(campaignRequirement(text)); });
+    }
     if (!c.mergeFile.empty()) {
       if (c.files.empty()) throw CLI::ValidationError("--merge", "name the shards' CSV files");
       if (!c.runs.empty() || seed->count() > 0 || turnTime->count() > 0 || limit->count() > 0 ||
           s.retarget || c.resume || !c.csvFile.empty() || !c.vehicleFile.empty()) {
         throw CLI::ValidationError("--merge",
-                                   "takes only the shards, --json and --plot: the campaign is "
-                                   "in their manifests");
+                                   "takes only the shards, --json, --plot, --reserve, --require, "
+                                   "--probability and --confidence: the campaign is in their "
+                                   "manifests");
       }
       return;
     }

@@ -22,7 +22,8 @@ struct DispersionsCommand {
   bool json = false;
   bool resume = false;
   std::string plotDirectory;
-  std::string mergeFile;  // --merge OUT.csv
+  std::string mergeFile;                  // --merge OUT.csv
+  std::vector<std::string> requirements;  // as given, read into the settings
 };
 
 // Adds the subcommand to the command line; parsed() says whether it was
@@ -44,7 +45,8 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
 int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, std::ostream& err);
 
 // What both end with: the summary, as JSON on `out` or as text on `words`,
-// and the charts of --plot.
+// and the charts of --plot. Returns ok, or noDesign when a requirement is
+// not met or has too few runs to be verified.
 int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
                    const DispersionsCommand& command, double targetAltitude_m, std::ostream& out,
                    std::ostream& words);

@@ -24,7 +24,7 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
-  SummaryBuilder builder;
+  SummaryBuilder builder(command.settings);
   const MergedCampaign merged = mergeCampaign(
       command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
   std::ostream& words = command.json ? err : out;
@@ -46,6 +46,9 @@ int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
   out.flush();
   if (!command.plotDirectory.empty()) {
     plotCampaign(builder, summary, targetAltitude_m, command.plotDirectory);
+  }
+  for (const RequirementResult& requirement : summary.requirements) {
+    if (requirement.verdict != RequirementVerdict::Met) return exitStatus::noDesign;
   }
   return exitStatus::ok;
 }

@@ -28,7 +28,8 @@ constexpr ExitStatusRow commandRows[] = {
      "not converged, outside the design, suborbital, escape or infeasible; `optimize`: no turn "
      "time of the range gives a design; `performance`: none at any altitude; `trade`: the "
      "vehicle as given has no design; `dispersions`: the nominal vehicle reaches no design orbit "
-     "and no `--limit` was given"},
+     "and no `--limit` was given, or a `--require`d output is not met or has too few runs to be "
+     "verified (the summary is written in full)"},
     {usage, false,
      "an unknown command or option, a value outside its domain, a vehicle, dispersion or study "
      "file with problems, or an output that is an input, another output or standard output: one "

@@ -1,6 +1,7 @@
 #include "report/campaign_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -24,22 +25,42 @@ std::string formatted(const char* pattern, ...) {
   return text;
 }
 
-// A histogram of `values` times `scale` in `bins` equal bins: "centre count" lines.
-std::string histogram(const std::vector<double>& values, double scale, int bins) {
-  if (values.empty()) return "nan 0\n";
-  const auto [low, high] = std::minmax_element(values.begin(), values.end());
-  const double from = *low * scale, width = (*high * scale - from) / bins;
-  std::vector<std::size_t> counts(static_cast<std::size_t>(bins), 0);
-  for (double v : values) {
-    const double at = width > 0 ? (v * scale - from) / width : 0;
-    ++counts[std::min(static_cast<std::size_t>(std::max(at, 0.0)), counts.size() - 1)];
+// A histogram of the charted runs' `value` times `scale` in `bins` equal
+// bins: "centre runs failures" lines, failures the runs not a success.
+std::string histogram(const std::vector<ChartedRun>& runs, double ChartedRun::*value, double scale,
+                      int bins) {
+  double low = INFINITY, high = -INFINITY;
+  for (const ChartedRun& run : runs) {
+    if (!std::isfinite(run.*value)) continue;
+    low = std::min(low, run.*value);
+    high = std::max(high, run.*value);
+  }
+  if (!(low <= high)) return "nan 0 0\n";
+  const double from = low * scale, width = (high * scale - from) / bins;
+  std::vector<std::size_t> counts(static_cast<std::size_t>(bins), 0), failures(counts);
+  for (const ChartedRun& run : runs) {
+    if (!std::isfinite(run.*value)) continue;
+    const double at = width > 0 ? (run.*value * scale - from) / width : 0;
+    const std::size_t bin =
+        std::min(static_cast<std::size_t>(std::max(at, 0.0)), counts.size() - 1);
+    ++counts[bin];
+    failures[bin] += !run.success;
   }
   std::string data;
   for (std::size_t b = 0; b < counts.size(); ++b) {
     data += exactText(from + (static_cast<double>(b) + 0.5) * (width > 0 ? width : 1)) + ' ' +
-            std::to_string(counts[b]) + '\n';
+            std::to_string(counts[b]) + ' ' + std::to_string(failures[b]) + '\n';
   }
   return data;
+}
+
+std::string pointText(double x_m, double y_m) {
+  return exactText(x_m / 1000) + ' ' + exactText(y_m / 1000) + '\n';
+}
+
+// "99.865 %".
+std::string percentText(double fraction) {
+  return formatted("%.10g %%", fraction * 100);
 }
 
 }  // namespace
@@ -54,39 +75,82 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
     text += formatted(" %s %zu", std::string(flightClassName(static_cast<FlightClass>(c))).c_str(),
                       s.byClass[c]);
   }
-  text += formatted("\nOrbit: %.4f (95 %% interval %.4f to %.4f)\n", s.successProbability,
-                    s.wilsonLow, s.wilsonHigh);
-  text += formatted("%-24s %14s %12s %14s %14s %14s %14s %14s\n", "output", "mean", "sd", "min",
-                    "1 %", "50 %", "99 %", "max");
+  text += formatted(
+      "\nSuccess: %.4f (95 %% interval %.4f to %.4f): %zu orbits with at least %s kg of "
+      "propellant left, %zu with less\n",
+      s.successProbability, s.wilsonLow, s.wilsonHigh, s.successes, exactText(s.reserve_kg).c_str(),
+      s.shortfalls);
+  text += formatted("%-24s %8s %14s %12s %14s %14s %14s %14s %14s\n", "output", "orbits", "mean",
+                    "sd", "min", "1 %", "50 %", "99 %", "max");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     const OutputStatistics& o = s.outputs[k];
-    text += formatted("%-24s %14.6g %12.4g %14.6g %14.6g %14.6g %14.6g %14.6g\n",
+    text += formatted("%-24s %8zu %14.6g %12.4g %14.6g %14.6g %14.6g %14.6g %14.6g\n",
                       std::string(campaignOutputName(static_cast<CampaignOutput>(k))).c_str(),
-                      o.mean, o.standardDeviation, o.min, o.percentiles[1], o.percentiles[3],
-                      o.percentiles[5], o.max);
+                      o.count, o.mean, o.standardDeviation, o.min, o.percentiles[1],
+                      o.percentiles[3], o.percentiles[5], o.max);
   }
   const Ellipse& e = s.ellipses[0];
   text += formatted("Perigee-apogee 1-sigma ellipse: %.0f x %.0f m, major axis at %.2f deg\n",
                     e.semiMajor_m, e.semiMinor_m, e.angleDeg);
+  const FlightPerformanceReserve& f = s.flightPerformanceReserve;
+  const std::string level =
+      percentText(f.probability) + " of the runs at " + percentText(f.confidence) + " confidence";
+  if (f.margin_kg) {
+    text += formatted("Flight performance reserve: %.6g kg for %s (propellant margin %.6g kg)\n",
+                      *f.reserve_kg, level.c_str(), *f.margin_kg);
+  } else if (f.order == 0) {
+    text += formatted("Flight performance reserve: too few runs for %s (%zu needed)\n",
+                      level.c_str(), runsNeeded(f.probability, f.confidence));
+  } else {
+    text += "Flight performance reserve: none, too many runs reach no orbit for " + level + "\n";
+  }
+  if (s.requirements.empty()) return text;
+  text += "Requirements, each in " + level + ":\n";
+  text += formatted("%-32s %-12s %8s %8s %14s %11s\n", "requirement", "verdict", "failures",
+                    "allowed", "bound", "runs needed");
+  for (const RequirementResult& r : s.requirements) {
+    const std::string allowed = r.order > 0 ? std::to_string(r.order - 1) : "-";
+    const std::string bound = r.bound ? formatted("%.6g", *r.bound) : "-";
+    text += formatted("%-32s %-12s %8zu %8s %14s %11zu\n", r.requirement.c_str(),
+                      std::string(requirementVerdictName(r.verdict)).c_str(), r.failures,
+                      allowed.c_str(), bound.c_str(), r.runsNeeded);
+  }
   return text;
 }
 
 CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSummary& s) {
   CampaignChartData data;
-  const std::vector<double> perigee = builder.column(CampaignOutput::Perigee);
-  const std::vector<double> apogee = builder.column(CampaignOutput::Apogee);
-  for (std::size_t i = 0; i < perigee.size(); ++i) {
-    data.points += exactText(perigee[i] / 1000) + ' ' + exactText(apogee[i] / 1000) + '\n';
+  const std::vector<ChartedRun> runs = builder.chartedRuns();
+  for (const ChartedRun& run : runs) {
+    (run.success ? data.points : data.missed) += pointText(run.perigee_m, run.apogee_m);
   }
   if (data.points.empty()) data.points = "nan nan\n";
+  if (data.missed.empty()) data.missed = "nan nan\n";
   for (const Ellipse& e : s.ellipses) {
     for (const auto& [perigee_m, apogee_m] : ellipseOutline(s, e, 180)) {
-      data.ellipses += exactText(perigee_m / 1000) + ' ' + exactText(apogee_m / 1000) + '\n';
+      data.ellipses += pointText(perigee_m, apogee_m);
     }
     data.ellipses += "\n\n";
   }
-  data.altitude = histogram(builder.column(CampaignOutput::AverageAltitude), 1e-3, 40);
-  data.spacecraftMass = histogram(builder.column(CampaignOutput::SpacecraftMass), 1, 40);
+  // The orbits' own extent: the box of their perigee and apogee points at
+  // the one-sided 3-sigma probabilities, which the curved cloud fills where
+  // the linear ellipses cannot follow it.
+  std::vector<double> perigee = builder.column(CampaignOutput::Perigee);
+  std::vector<double> apogee = builder.column(CampaignOutput::Apogee);
+  if (perigee.empty() || apogee.empty()) {
+    data.extent = "nan nan\n";
+  } else {
+    std::sort(perigee.begin(), perigee.end());
+    std::sort(apogee.begin(), apogee.end());
+    const double p0 = percentileOf(perigee, chartExtentPercent),
+                 p1 = percentileOf(perigee, 100 - chartExtentPercent);
+    const double a0 = percentileOf(apogee, chartExtentPercent),
+                 a1 = percentileOf(apogee, 100 - chartExtentPercent);
+    data.extent = pointText(p0, a0) + pointText(p1, a0) + pointText(p1, a1) + pointText(p0, a1) +
+                  pointText(p0, a0);
+  }
+  data.altitude = histogram(runs, &ChartedRun::averageAltitude_m, 1e-3, 40);
+  data.spacecraftMass = histogram(runs, &ChartedRun::spacecraftMass_kg, 1, 40);
   return data;
 }
 

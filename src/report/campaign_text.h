@@ -10,15 +10,23 @@
 namespace ascent {
 
 // "Dispersions: 300 runs (0:300), seed 1, ...": the campaign, its outcomes,
-// the orbit probability, a table of the outputs and the one-sigma ellipse.
+// the success probability, a table of the outputs over the orbits, the
+// one-sigma ellipse, the flight performance reserve and the requirements.
 std::string campaignSummaryText(const CampaignSummary& summary, const CampaignManifest& manifest);
 
+// The percent of the runs below the orbit chart's extent box, and above it.
+constexpr double chartExtentPercent = 0.135;
+
 // The data of the campaign's charts, each as lines of numbers: perigee
-// against apogee of every closed orbit (km), the 1-, 2- and 3-sigma ellipses
-// (km, one block each), histograms ("centre count") of the average altitude
-// (km) and of the spacecraft mass (kg) in 40 bins.
+// against apogee of every run with a closed orbit (km), the successes and
+// the runs that were not a success apart; the 1-, 2- and 3-sigma ellipses
+// (km, one block each); the corners of the box of the orbits' perigee and
+// apogee from their chartExtentPercent point to their 100 - chartExtentPercent
+// point (km); histograms ("centre runs failures", failures the runs that were
+// not a success) of the average altitude (km) and of the spacecraft mass (kg)
+// in 40 bins.
 struct CampaignChartData {
-  std::string points, ellipses, altitude, spacecraftMass;
+  std::string points, missed, ellipses, extent, altitude, spacecraftMass;
 };
 CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSummary& summary);
 

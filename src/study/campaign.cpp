@@ -23,33 +23,38 @@ constexpr SettingDomain<CampaignSettings> campaignDomain[] = {
     {"jobs", "the thread count",
      [](const CampaignSettings& s) { return s.jobs == 0 ? 1.0 : static_cast<double>(s.jobs); },
      1, 1024, true, true, "", 1},
+    {"reserve_kg", "the propellant reserve", [](const CampaignSettings& s) { return s.reserve_kg; },
+     0, 1e9, true, false, "kg", 1},
+    {"probability", "the probability", [](const CampaignSettings& s) { return s.probability; },
+     0, 1, false, false, "", 1, false},
+    {"confidence", "the confidence", [](const CampaignSettings& s) { return s.confidence; },
+     0, 1, false, false, "", 1, false},
 };
 // clang-format on
+
+constexpr std::string_view outputNames[] = {"perigee_m",
+                                            "apogee_m",
+                                            "average_altitude_m",
+                                            "remaining_propellant_kg",
+                                            "SC_M_kg",
+                                            "max_dynamic_pressure_Pa",
+                                            "max_acceleration_mps2",
+                                            "max_force_N",
+                                            "limit_deg"};
+static_assert(std::size(outputNames) == campaignOutputCount);
 
 }  // namespace
 
 std::string_view campaignOutputName(CampaignOutput output) {
-  switch (output) {
-    case CampaignOutput::Perigee:
-      return "perigee_m";
-    case CampaignOutput::Apogee:
-      return "apogee_m";
-    case CampaignOutput::AverageAltitude:
-      return "average_altitude_m";
-    case CampaignOutput::RemainingPropellant:
-      return "remaining_propellant_kg";
-    case CampaignOutput::SpacecraftMass:
-      return "SC_M_kg";
-    case CampaignOutput::MaxDynamicPressure:
-      return "max_dynamic_pressure_Pa";
-    case CampaignOutput::MaxAcceleration:
-      return "max_acceleration_mps2";
-    case CampaignOutput::MaxForce:
-      return "max_force_N";
-    case CampaignOutput::Limit:
-      break;
-  }
-  return "limit_deg";
+  return outputNames[static_cast<std::size_t>(output)];
+}
+
+std::span<const std::string_view> campaignOutputNames() {
+  return outputNames;
+}
+
+Requirement campaignRequirement(std::string_view text) {
+  return parseRequirement(text, outputNames);
 }
 
 std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain() {

@@ -128,7 +128,7 @@ constexpr Field<CampaignManifest> manifestFields[] = {
 };
 
 constexpr Field<OutputStatistics> statisticsFields[] = {
-    {{"count", "", FieldType::Integer, "", "runs with a closed orbit"},
+    {{"count", "", FieldType::Integer, "", "orbits with a value"},
      [](const OutputStatistics& s) { return Value(s.count); }},
     {{"mean", "", FieldType::Real, "no run", ""},
      [](const OutputStatistics& s) { return Value(s.mean); }},
@@ -180,13 +180,18 @@ constexpr Field<CampaignReport> reportFields[] = {
        }
        return outcomes;
      }},
-    {{"success", "", FieldType::Object, "", "probability of an orbit, wilson95: its 95 % interval"},
+    {{"success", "", FieldType::Object, "",
+      "probability of a success (an orbit with at least reserve_kg of propellant left), "
+      "wilson95: its 95 % interval, successes, propellant_shortfall: the orbits with less"},
      [](const CampaignReport& r) {
        const CampaignSummary& s = r.summary;
        return Value::object({{"probability", s.successProbability},
-                             {"wilson95", Value::list({s.wilsonLow, s.wilsonHigh})}});
+                             {"wilson95", Value::list({s.wilsonLow, s.wilsonHigh})},
+                             {"successes", s.successes},
+                             {"propellant_shortfall", s.shortfalls},
+                             {"reserve_kg", s.reserve_kg}});
      }},
-    {{"outputs", "", FieldType::Object, "", "statistics of every output over the closed orbits"},
+    {{"outputs", "", FieldType::Object, "", "statistics of every output over the orbits"},
      [](const CampaignReport& r) {
        Value outputs = Value::object();
        for (std::size_t k = 0; k < campaignOutputCount; ++k) {
@@ -206,6 +211,25 @@ constexpr Field<CampaignReport> reportFields[] = {
            {{"mean_m", Value::list({s.meanPerigee_m, s.meanApogee_m})},
             {"covariance_m2", Value::list({s.covariance[0], s.covariance[1], s.covariance[2]})},
             {"ellipses", std::move(ellipses)}});
+     }},
+    {{"requirements", "", FieldType::List, "", "the verdict of each requirement"},
+     [](const CampaignReport& r) {
+       Value requirements = Value::list();
+       for (const RequirementResult& result : r.summary.requirements) {
+         requirements.push(requirementValue(result));
+       }
+       return requirements;
+     }},
+    {{"flight_performance_reserve", "", FieldType::Object, "",
+      "the propellant margin_kg that probability of the runs keep with confidence (runs "
+      "without an orbit lowest), and reserve_kg = max(0, -margin_kg) to add"},
+     [](const CampaignReport& r) {
+       const FlightPerformanceReserve& f = r.summary.flightPerformanceReserve;
+       const auto optional = [](const std::optional<double>& v) { return v ? Value(*v) : Value(); };
+       return Value::object({{"probability", f.probability},
+                             {"confidence", f.confidence},
+                             {"margin_kg", optional(f.margin_kg)},
+                             {"reserve_kg", optional(f.reserve_kg)}});
      }},
 };
 // clang-format on

@@ -1,10 +1,12 @@
 // The summary of a dispersion campaign (ascent/campaign.h): statistics of
-// the outputs in run order, the Wilson interval of the orbit probability and
-// the perigee-apogee ellipses.
+// the outputs over the orbits in run order, the Wilson interval of the
+// success probability, the perigee-apogee ellipses, the requirements and the
+// flight performance reserve.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "ascent/campaign.h"
 #include "physics/constants.h"
@@ -15,7 +17,61 @@ namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
+// A charted run in the temporary file: perigee, apogee, average altitude,
+// SC_M, success (1 or 0).
+constexpr std::size_t chartedFields = 5;
+
+std::FILE* temporaryFile() {
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr) {
+    throw Error(errno != 0 ? errno : EIO, "cannot create a temporary file for the summary");
+  }
+  return file;
+}
+
+void writeTemporary(const double* values, std::size_t count, std::FILE* file) {
+  if (std::fwrite(values, sizeof(double), count, file) != count) {
+    throw Error(errno != 0 ? errno : EIO, "cannot write a temporary file for the summary");
+  }
+}
+
+// Every value written to `file`, which stays open for more.
+std::vector<double> readTemporary(std::FILE* file, std::size_t count) {
+  std::vector<double> values(count);
+  if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
+      std::fread(values.data(), sizeof(double), count, file) != count ||
+      std::fseek(file, 0, SEEK_END) != 0) {
+    throw Error(errno != 0 ? errno : EIO, "cannot read a temporary file for the summary");
+  }
+  return values;
+}
+
+// The lower order-statistic bound of the remaining propellant over all runs,
+// from the sorted values of the orbits: the runs without one (and an orbit
+// without a finite value) count as -infinity, below every orbit.
+FlightPerformanceReserve flightPerformanceReserve(std::span<const double> sortedOrbits,
+                                                  std::size_t runs, double probability,
+                                                  double confidence) {
+  FlightPerformanceReserve reserve;
+  reserve.probability = probability;
+  reserve.confidence = confidence;
+  reserve.order = orderStatisticRank(runs, probability, confidence);
+  const std::size_t withoutOrbit = runs - sortedOrbits.size();
+  if (reserve.order > withoutOrbit) {
+    reserve.margin_kg = sortedOrbits[reserve.order - withoutOrbit - 1];
+    reserve.reserve_kg = std::max(0.0, -*reserve.margin_kg);
+  }
+  return reserve;
+}
+
 }  // namespace
+
+double percentileOf(std::span<const double> sorted, double percent) {
+  const double h = static_cast<double>(sorted.size() - 1) * (percent / 100);
+  const std::size_t below = static_cast<std::size_t>(std::floor(h));
+  const std::size_t above = std::min(below + 1, sorted.size() - 1);
+  return sorted[below] + (h - static_cast<double>(below)) * (sorted[above] - sorted[below]);
+}
 
 void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double& high) {
   if (n == 0) {
@@ -34,27 +90,66 @@ void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double&
   high = std::min(1.0, centre + half);
 }
 
-SummaryBuilder::SummaryBuilder() {
-  for (std::FILE*& column : columns_) {
-    column = std::tmpfile();
-    if (column == nullptr) {
-      throw Error(errno != 0 ? errno : EIO, "cannot create a temporary file for the summary");
+SummaryBuilder::SummaryBuilder() : SummaryBuilder(CampaignSettings()) {}
+
+SummaryBuilder::SummaryBuilder(const CampaignSettings& settings)
+    : probability_(settings.probability),
+      confidence_(settings.confidence),
+      requirements_(settings.requirements),
+      requirementValues_(settings.requirements.size()) {
+  summary_.reserve_kg = settings.reserve_kg;
+  const auto names = campaignOutputNames();
+  for (const Requirement& r : requirements_) {
+    requirementOutputs_.push_back(
+        static_cast<std::size_t>(std::find(names.begin(), names.end(), r.output) - names.begin()));
+    if (requirementOutputs_.back() == names.size()) {
+      throw std::invalid_argument("the requirement '" + r.text + "' names no output");
     }
+  }
+  try {
+    for (std::FILE*& column : columns_) column = temporaryFile();
+    charted_ = temporaryFile();
+  } catch (...) {
+    closeFiles();
+    throw;
   }
 }
 
 SummaryBuilder::~SummaryBuilder() {
-  for (std::FILE* column : columns_) {
-    if (column != nullptr) std::fclose(column);
-  }
+  closeFiles();
+}
+
+void SummaryBuilder::closeFiles() {
+  const auto close = [](std::FILE*& file) {
+    if (file != nullptr) std::fclose(file);
+    file = nullptr;
+  };
+  for (std::FILE*& column : columns_) close(column);
+  close(charted_);
 }
 
 void SummaryBuilder::add(const CampaignRow& row) {
-  ++summary_.runs;
-  ++summary_.byClass[static_cast<std::size_t>(row.flightClass)];
-  if (row.flightClass != FlightClass::Orbit && row.flightClass != FlightClass::Suborbital) return;
   constexpr std::size_t p = static_cast<std::size_t>(CampaignOutput::Perigee);
   constexpr std::size_t a = static_cast<std::size_t>(CampaignOutput::Apogee);
+  constexpr std::size_t propellant = static_cast<std::size_t>(CampaignOutput::RemainingPropellant);
+  ++summary_.runs;
+  ++summary_.byClass[static_cast<std::size_t>(row.flightClass)];
+  const bool orbit = row.flightClass == FlightClass::Orbit;
+  // A NaN propellant is no reserve.
+  const bool success = orbit && row.outputs[propellant] >= summary_.reserve_kg;
+  summary_.successes += success;
+  summary_.shortfalls += orbit && !success;
+  for (std::size_t r = 0; r < requirements_.size(); ++r) {
+    requirementValues_[r].push_back(success ? row.outputs[requirementOutputs_[r]] : notANumber);
+  }
+  if (std::isfinite(row.outputs[p]) && std::isfinite(row.outputs[a])) {
+    const double charted[chartedFields] = {
+        row.outputs[p], row.outputs[a],
+        row.outputs[static_cast<std::size_t>(CampaignOutput::AverageAltitude)],
+        row.outputs[static_cast<std::size_t>(CampaignOutput::SpacecraftMass)], success ? 1.0 : 0.0};
+    writeTemporary(charted, chartedFields, charted_);
+  }
+  if (!orbit) return;
   const double perigeeMeanBefore = mean_[p];
   // Welford's running mean and sum of squared deviations, in run order.
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
@@ -65,32 +160,41 @@ void SummaryBuilder::add(const CampaignRow& row) {
     const double delta = x - mean_[k];
     mean_[k] += delta / static_cast<double>(s.count);
     m2_[k] += delta * (x - mean_[k]);
-    if (std::fwrite(&x, sizeof x, 1, columns_[k]) != 1) {
-      throw Error(errno != 0 ? errno : EIO, "cannot write a temporary file for the summary");
-    }
+    writeTemporary(&x, 1, columns_[k]);
   }
-  // The perigee-apogee co-moment the same way (both are finite in a closed orbit).
+  // The perigee-apogee co-moment the same way (both are finite in an orbit).
   coMoment_ += (row.outputs[p] - perigeeMeanBefore) * (row.outputs[a] - mean_[a]);
 }
 
 std::vector<double> SummaryBuilder::column(CampaignOutput output) {
   const std::size_t k = static_cast<std::size_t>(output);
-  std::vector<double> values(summary_.outputs[k].count);
-  std::FILE* file = columns_[k];
-  if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
-      std::fread(values.data(), sizeof(double), values.size(), file) != values.size() ||
-      std::fseek(file, 0, SEEK_END) != 0) {
+  return readTemporary(columns_[k], summary_.outputs[k].count);
+}
+
+std::vector<ChartedRun> SummaryBuilder::chartedRuns() {
+  if (std::fflush(charted_) != 0) {
     throw Error(errno != 0 ? errno : EIO, "cannot read a temporary file for the summary");
   }
-  return values;
+  const long bytes = std::ftell(charted_);
+  const std::vector<double> values =
+      readTemporary(charted_, static_cast<std::size_t>(bytes < 0 ? 0 : bytes) / sizeof(double));
+  std::vector<ChartedRun> runs(values.size() / chartedFields);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const double* v = &values[i * chartedFields];
+    runs[i] = {v[0], v[1], v[2], v[3], v[4] != 0};
+  }
+  return runs;
 }
 
 CampaignSummary SummaryBuilder::finish() {
   CampaignSummary summary = summary_;
-  const std::size_t orbits = summary.byClass[static_cast<std::size_t>(FlightClass::Orbit)];
   summary.successProbability =
-      summary.runs > 0 ? static_cast<double>(orbits) / static_cast<double>(summary.runs) : 0;
-  wilsonInterval(orbits, summary.runs, 1.959963984540054, summary.wilsonLow, summary.wilsonHigh);
+      summary.runs > 0 ? static_cast<double>(summary.successes) / static_cast<double>(summary.runs)
+                       : 0;
+  wilsonInterval(summary.successes, summary.runs, 1.959963984540054, summary.wilsonLow,
+                 summary.wilsonHigh);
+  summary.flightPerformanceReserve =
+      flightPerformanceReserve({}, summary.runs, probability_, confidence_);
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     OutputStatistics& s = summary.outputs[k];
     if (s.count == 0) {
@@ -106,12 +210,18 @@ CampaignSummary SummaryBuilder::finish() {
     s.min = values.front();
     s.max = values.back();
     for (std::size_t j = 0; j < std::size(summaryPercentiles); ++j) {
-      const double h = static_cast<double>(values.size() - 1) * (summaryPercentiles[j] / 100);
-      const std::size_t below = static_cast<std::size_t>(std::floor(h));
-      const std::size_t above = std::min(below + 1, values.size() - 1);
-      s.percentiles[j] =
-          values[below] + (h - static_cast<double>(below)) * (values[above] - values[below]);
+      s.percentiles[j] = percentileOf(values, summaryPercentiles[j]);
     }
+    if (static_cast<CampaignOutput>(k) == CampaignOutput::RemainingPropellant) {
+      summary.flightPerformanceReserve =
+          flightPerformanceReserve(values, summary.runs, probability_, confidence_);
+    }
+  }
+  for (std::size_t r = 0; r < requirements_.size(); ++r) {
+    // The partial sort reorders the values: a copy keeps finish() repeatable.
+    std::vector<double> values = requirementValues_[r];
+    summary.requirements.push_back(
+        verifyRequirement(requirements_[r], values, probability_, confidence_));
   }
   constexpr std::size_t p = static_cast<std::size_t>(CampaignOutput::Perigee);
   constexpr std::size_t a = static_cast<std::size_t>(CampaignOutput::Apogee);

@@ -104,15 +104,21 @@ std::string_view fieldTypeName(FieldType type) {
 }
 
 std::string domainProblem(std::string_view what, double value, double lowest, double highest,
-                          bool lowestIncluded, bool whole, std::string_view unit) {
+                          bool lowestIncluded, bool whole, std::string_view unit,
+                          bool highestIncluded) {
   const std::string suffix = unit.empty() ? std::string() : " " + std::string(unit);
   const std::string given = std::string(what) + " " + readableText(value) + suffix;
   if (std::isnan(value)) return std::string(what) + " is not a number";
   const bool aboveLowest = lowestIncluded ? value >= lowest : value > lowest;
-  if (!aboveLowest || !(value <= highest)) {
+  const bool belowHighest = highestIncluded ? value <= highest : value < highest;
+  if (!aboveLowest || !belowHighest) {
     std::string problem =
         given + " is outside " + readableText(lowest) + " to " + readableText(highest) + suffix;
-    if (!lowestIncluded) problem += ", " + readableText(lowest) + " excluded";
+    if (!lowestIncluded && !highestIncluded) {
+      problem += ", " + readableText(lowest) + " and " + readableText(highest) + " excluded";
+    } else if (!lowestIncluded || !highestIncluded) {
+      problem += ", " + readableText(lowestIncluded ? highest : lowest) + " excluded";
+    }
     return problem;
   }
   if (whole && value != std::floor(value)) return given + " is not a whole number";

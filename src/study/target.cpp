@@ -102,7 +102,7 @@ constexpr SettingDomain<TargetSettings> targetDomain[] = {
     // In pascals on both doors, as every output writes the mission's peak.
     {"max_dynamic_pressure_Pa", "the dynamic-pressure limit",
      [](const TargetSettings& s) { return s.maxDynamicPressure_Pa; }, 0, 1e9, false, false, "Pa",
-     1, true},
+     1, true, true},
 };
 // clang-format on
 

@@ -21,6 +21,12 @@ TEST(CampaignSettings, EachRuleIsRefusedInItsOwnWords) {
       {[](CampaignSettings& s) { s.jobs = 2000; }, "the thread count 2000 is outside 1 to 1024"},
       {[](CampaignSettings& s) { s.retarget = true; },
        "a limit and retargeting exclude each other: give one"},
+      {[](CampaignSettings& s) { s.reserve_kg = -1; },
+       "the propellant reserve -1 kg is outside 0 to 1000000000 kg"},
+      {[](CampaignSettings& s) { s.probability = 1; },
+       "the probability 1 is outside 0 to 1, 0 and 1 excluded"},
+      {[](CampaignSettings& s) { s.confidence = 0; },
+       "the confidence 0 is outside 0 to 1, 0 and 1 excluded"},
       {[](CampaignSettings& s) { s.target.altitude_m = 500; },
        "the target altitude 0.5 km is outside 1 to 100000 km"},
   };

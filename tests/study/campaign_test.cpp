@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace ascent {
 namespace {
@@ -128,23 +129,23 @@ TEST(CampaignDraws, AKeysDrawsDependOnSeedRunAndKeyAloneAndCorrelationsHold) {
 // The summary of rows whose statistics are known by hand.
 TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) {
   SummaryBuilder builder;
-  // Perigee k, apogee 2k + (k odd ? 1 : -1) km for k = 1 ... 100, then five failures.
+  // Orbits of perigee k, apogee 2k + (k odd ? 1 : -1) km for k = 1 ... 100,
+  // the last five short of propellant, then five failures.
   for (int k = 1; k <= 105; ++k) {
     CampaignRow row;
     row.run = static_cast<std::uint64_t>(k);
-    row.flightClass = k <= 95    ? FlightClass::Orbit
-                      : k <= 100 ? FlightClass::Suborbital
-                                 : FlightClass::Failed;
+    row.flightClass = k <= 100 ? FlightClass::Orbit : FlightClass::Failed;
     std::fill(std::begin(row.outputs), std::end(row.outputs), std::nan(""));
     if (k <= 100) {
       row.outputs[0] = 1000.0 * k;
       row.outputs[1] = 1000.0 * (2 * k + (k % 2 == 1 ? 1 : -1));
+      row.outputs[3] = k <= 95 ? 0 : -1;
     }
     builder.add(row);
   }
   const CampaignSummary s = builder.finish();
   EXPECT_EQ(s.runs, 105u);
-  EXPECT_EQ(s.byClass[0], 95u);
+  EXPECT_EQ(s.byClass[0], 100u);
   EXPECT_NEAR(s.successProbability, 95.0 / 105, 1e-15);
   // Wilson 95 % for 95 of 105: the roots of (p - x)^2 = z^2 x (1 - x) / 105.
   EXPECT_NEAR(s.wilsonLow, 0.83350872377796, 1e-12);
@@ -171,6 +172,85 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
   EXPECT_NEAR(s.ellipses[0].semiMajor_m * s.ellipses[0].semiMajor_m +
                   s.ellipses[0].semiMinor_m * s.ellipses[0].semiMinor_m,
               s.covariance[0] + s.covariance[2], 1e-6 * s.covariance[2]);
+}
+
+// Runs k = 1 ... 100: orbits up to 95 (perigee 100 + k km, propellant
+// 10 k - 25 kg, max q 30000 - 10 k Pa), two suborbital (perigee 50 km), then
+// a failure, an escape and an abandoned run.
+CampaignSummary summaryOfKnownRuns(const CampaignSettings& settings) {
+  SummaryBuilder builder(settings);
+  for (int k = 1; k <= 100; ++k) {
+    CampaignRow row;
+    row.run = static_cast<std::uint64_t>(k);
+    row.flightClass = k <= 95   ? FlightClass::Orbit
+                      : k <= 97 ? FlightClass::Suborbital
+                      : k == 98 ? FlightClass::Failed
+                      : k == 99 ? FlightClass::Escape
+                                : FlightClass::Abandoned;
+    std::fill(std::begin(row.outputs), std::end(row.outputs), std::nan(""));
+    if (k <= 97) {
+      row.outputs[0] = k <= 95 ? 100e3 + 1000.0 * k : 50e3;
+      row.outputs[1] = 250e3;
+      row.outputs[3] = 10.0 * k - 25;
+      row.outputs[5] = 30000 - 10.0 * k;
+    }
+    builder.add(row);
+  }
+  return builder.finish();
+}
+
+TEST(CampaignSummary, ASuccessIsAnOrbitWithItsReserveAndStatisticsTakeTheOrbits) {
+  CampaignSettings settings;
+  const CampaignSummary s = summaryOfKnownRuns(settings);
+  EXPECT_EQ(s.successes, 93u);  // runs 1 and 2 end short of propellant
+  EXPECT_EQ(s.shortfalls, 2u);
+  EXPECT_EQ(s.successProbability, 0.93);
+  EXPECT_EQ(s.outputs[0].count, 95u);
+  EXPECT_EQ(s.outputs[0].min, 101e3);  // not a suborbital run's 50 km
+  settings.reserve_kg = 100;
+  EXPECT_EQ(summaryOfKnownRuns(settings).shortfalls, 12u);  // 10 k - 25 < 100 up to k = 12
+}
+
+TEST(CampaignSummary, RequirementsAndTheReserveTakeEveryRunThatIsNotASuccessAsFailing) {
+  // At 90 % with 50 % confidence m = 10 of 100 runs: met with at most 9
+  // failures, the bound the 10th value from the failing side. Seven runs are
+  // not a success with no reserve, seventeen with 100 kg. The margin is the
+  // m-th lowest propellant, the five runs without an orbit lowest.
+  const std::optional<double> none;
+  const struct {
+    double reserve_kg, probability, confidence;
+    const char* requirement;
+    RequirementVerdict verdict;
+    std::optional<double> bound;
+    std::size_t failures;
+    std::optional<double> margin_kg;
+  } cases[] = {
+      {0, 0.9, 0.5, "perigee_m>=103000", RequirementVerdict::Met, 105e3, 7, 25},
+      {0, 0.9, 0.5, "perigee_m>=106000", RequirementVerdict::NotMet, 105e3, 10, 25},
+      {0, 0.9, 0.5, "max_dynamic_pressure_Pa<=29960", RequirementVerdict::Met, 29950, 8, 25},
+      {100, 0.9, 0.5, "perigee_m>=103000", RequirementVerdict::NotMet, none, 17, 25},
+      {0, 0.93, 0.5, "perigee_m>=103000", RequirementVerdict::NotMet, none, 7, -5},    // m = 7
+      {0, 0.95, 0.5, "perigee_m>=103000", RequirementVerdict::NotMet, none, 7, none},  // m = 5
+      {0, 0.99865, 0.9, "perigee_m>=103000", RequirementVerdict::TooFewRuns, none, 7, none},
+  };
+  for (const auto& c : cases) {
+    CampaignSettings settings;
+    settings.reserve_kg = c.reserve_kg;
+    settings.probability = c.probability;
+    settings.confidence = c.confidence;
+    settings.requirements = {campaignRequirement(c.requirement)};
+    const CampaignSummary s = summaryOfKnownRuns(settings);
+    ASSERT_EQ(s.requirements.size(), 1u);
+    const RequirementResult& r = s.requirements.front();
+    const std::string name = c.requirement + (" at " + std::to_string(c.probability));
+    EXPECT_EQ(r.verdict, c.verdict) << name;
+    EXPECT_EQ(r.bound, c.bound) << name;
+    EXPECT_EQ(r.failures, c.failures) << name;
+    EXPECT_EQ(s.flightPerformanceReserve.margin_kg, c.margin_kg) << name;
+    EXPECT_EQ(s.flightPerformanceReserve.reserve_kg,
+              c.margin_kg ? std::optional(std::max(0.0, -*c.margin_kg)) : none)
+        << name;
+  }
 }
 
 }  // namespace
