@@ -51,13 +51,29 @@ DispersionFile readDispersions(const std::string& path, const Vehicle& nominal) 
   }
 }
 
+// A Python int of any size as the command line reads its digits: outside
+// 0 to 2^64 - 1 it is refused, never wrapped.
+std::uint64_t seedOf(const py::object& seed) {
+  // Anything that is an integer (operator.index), a flag aside.
+  PyObject* whole = py::isinstance<py::bool_>(seed) ? nullptr : PyNumber_Index(seed.ptr());
+  if (whole == nullptr) {
+    PyErr_Clear();
+    throw py::type_error("seed must be an int");
+  }
+  const std::string digits = py::str(py::reinterpret_steal<py::object>(whole)).cast<std::string>();
+  std::uint64_t value = 0;
+  const std::string problem = campaignNumberProblem("the seed", digits, value);
+  if (!problem.empty()) throw py::value_error(problem);
+  return value;
+}
+
 // The settings as the command line would take them, refused in its words.
-CampaignSettings campaignSettings(const py::object& runs, std::uint64_t seed, double turnTime_s,
+CampaignSettings campaignSettings(const py::object& runs, const py::object& seed, double turnTime_s,
                                   std::optional<double> limitDeg, bool retarget,
                                   std::optional<long long> jobs) {
   CampaignSettings settings;
   runsOf(runs, settings.firstRun, settings.endRun);
-  settings.seed = seed;
+  settings.seed = seedOf(seed);
   settings.turnTime_s = turnTime_s;
   settings.limitDeg = limitDeg;
   settings.retarget = retarget;
@@ -76,7 +92,7 @@ CampaignSettings campaignSettings(const py::object& runs, std::uint64_t seed, do
   return settings;
 }
 
-Campaign dispersions(const py::object& file, const py::object& runs, std::uint64_t seed,
+Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
                      double turnTime_s, std::optional<double> limitDeg, bool retarget,
                      const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs) {
   CampaignSettings settings = campaignSettings(runs, seed, turnTime_s, limitDeg, retarget, jobs);
@@ -141,9 +157,9 @@ a Table with the columns of the campaign's CSV in its order.)")
         py::arg("jobs") = py::none(),
         R"(Flies a dispersion campaign: the vehicle (the defaults for None) with the
 values of the dispersion file `file` drawn for every run of `runs` (an int N:
-runs 0 to N-1; or range(A, B)) from `seed`, at turn_time_s, every run at
-limit_deg (None: the limit targeted on the nominal vehicle) or, with
-retarget=True, targeted again. Runs on `jobs` threads (None: the machine's
+runs 0 to N-1; or range(A, B)) from `seed` (an int, 0 to 2**64 - 1), at
+turn_time_s, every run at limit_deg (None: the limit targeted on the nominal
+vehicle) or, with retarget=True, targeted again. Runs on `jobs` threads (None: the machine's
 cores; 1 to 1024) with the interpreter lock released; the same seed and runs
 give the same bits for any `jobs`, and the same numbers as the command line.
 Values the command line refuses raise ValueError in its words.

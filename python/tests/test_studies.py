@@ -76,6 +76,8 @@ def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_te
     ("limit_deg", 95, ["--limit", "95"]),
     ("jobs", 0, ["--jobs", "0"]),
     ("runs", range(5, 5), ["--runs", "5:5"]),
+    ("seed", 2**64, ["--seed", "18446744073709551616"]),
+    ("seed", -1, ["--seed", "-1"]),
 ])
 def test_dispersions_refuse_what_the_command_line_refuses_in_its_words(keyword, value, option):
     arguments = {"runs": 5, "seed": 1, "turn_time_s": 18, keyword: value}

@@ -1,7 +1,6 @@
 // ascent plot: PNG charts of the data files of a dialogue run, one curve per
 // mission, drawn by gnuplot.
 #include <filesystem>
-#include <memory>
 #include <ostream>
 
 #include "app/command_safety.h"
@@ -58,15 +57,18 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   const std::filesystem::path data = command.dataDirectory;
   const std::filesystem::path outDir =
       command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);
+  std::vector<const char*> pngFiles;
+  for (const Chart& chart : charts) pngFiles.push_back(chart.png);
+  pngFiles.push_back("overview.png");
   std::vector<std::string> pngNames;
-  for (const Chart& chart : charts) pngNames.push_back((outDir / chart.png).string());
-  pngNames.push_back((outDir / "overview.png").string());
+  for (const char* png : pngFiles) pngNames.push_back(folderFile(outDir.string(), png));
   OutputSet files;
   for (const Chart& chart : charts) files.input((data / chart.file).string(), "the data file");
-  for (const std::string& png : pngNames) files.output(png, "the chart");
+  for (const std::string& png : pngNames) files.output(png, "the chart", Placement::replacingName);
   files.standardOutput();
   refuseClashes(files);
   requireGnuplot();
+  OutputFolder pngs(outDir.string(), pngFiles);
 
   std::string blocks;
   std::vector<std::size_t> missions;
@@ -91,10 +93,6 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
     blocks += dataBlock(block, curves);
     missions.push_back(curves.size());
   }
-  std::error_code ignored;
-  std::filesystem::create_directories(outDir, ignored);
-  std::vector<std::unique_ptr<OutputFile>> pngs;
-  for (const std::string& png : pngNames) pngs.push_back(std::make_unique<OutputFile>(png));
 
   std::string script = blocks;
   script += "set grid\nset xlabel 'mission time (s)'\n";
@@ -126,8 +124,8 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   }
   script += "unset multiplot\nunset output\n";
   const std::vector<std::string> bytes = runGnuplot(script, pngs.size());
-  for (std::size_t i = 0; i < pngs.size(); ++i) pngs[i]->write(bytes[i]);
-  for (auto& png : pngs) png->commit();
+  for (std::size_t i = 0; i < pngs.size(); ++i) pngs.file(i).write(bytes[i]);
+  pngs.commit();
   std::string written;
   for (const std::string& png : pngNames) written += png + '\n';
   writeOut(out, written);
