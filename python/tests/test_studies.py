@@ -78,6 +78,7 @@ def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_te
     ("runs", range(5, 5), ["--runs", "5:5"]),
     ("seed", 2**64, ["--seed", "18446744073709551616"]),
     ("seed", -1, ["--seed", "-1"]),
+    ("runs", 2**64, ["--runs", "18446744073709551616"]),
 ])
 def test_dispersions_refuse_what_the_command_line_refuses_in_its_words(keyword, value, option):
     arguments = {"runs": 5, "seed": 1, "turn_time_s": 18, keyword: value}
