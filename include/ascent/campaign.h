@@ -155,6 +155,13 @@ struct CampaignSettings {
 // jobs (0, the machine's cores, is inside), reserve_kg (at least 0),
 // probability and confidence (between 0 and 1, both excluded).
 std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain();
+// Reads a whole number of a campaign (`what`: "the seed", "the run") from
+// its decimal digits, 0 to 2^64 - 1; the problem in the words both doors
+// use ("'0x10' is not a whole number", "the seed -1 is outside 0 to
+// 18446744073709551615"), empty when `value` holds it. Nothing is clamped
+// or wrapped.
+std::string campaignNumberProblem(std::string_view what, std::string_view text,
+                                  std::uint64_t& value);
 // Why the runs first <= i < end hold no run ("the runs 5:5 hold no run (A:B
 // holds the runs A to B-1)"); empty when they hold one.
 std::string runsProblem(std::uint64_t firstRun, std::uint64_t endRun);

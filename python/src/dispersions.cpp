@@ -22,21 +22,34 @@ struct Campaign : Result {
   Table rows;
 };
 
+// A Python int of any size (anything operator.index takes, a flag aside)
+// read as the command line reads its digits: outside 0 to 2^64 - 1 it is
+// refused in the command line's words, never wrapped.
+std::uint64_t wholeOf(const py::handle& number, const char* what, const char* keyword) {
+  PyObject* whole = py::isinstance<py::bool_>(number) ? nullptr : PyNumber_Index(number.ptr());
+  if (whole == nullptr) {
+    PyErr_Clear();
+    throw py::type_error(std::string(keyword) + " must be an int");
+  }
+  const std::string digits = py::str(py::reinterpret_steal<py::object>(whole)).cast<std::string>();
+  std::uint64_t value = 0;
+  const std::string problem = campaignNumberProblem(what, digits, value);
+  if (!problem.empty()) throw py::value_error(problem);
+  return value;
+}
+
 // Runs first <= i < end from an int N (0 to N-1) or a range with step 1.
 void runsOf(const py::object& runs, std::uint64_t& first, std::uint64_t& end) {
   if (py::isinstance<py::int_>(runs) && !py::isinstance<py::bool_>(runs)) {
-    const long long n = runs.cast<long long>();
-    if (n < 0) throw py::value_error("runs must be a number of runs N >= 1 or a range(A, B)");
-    first = 0, end = static_cast<std::uint64_t>(n);
+    first = 0, end = wholeOf(runs, "the run", "runs");
     return;
   }
   if (py::isinstance(runs, py::module_::import("builtins").attr("range"))) {
-    const long long start = runs.attr("start").cast<long long>();
-    const long long stop = runs.attr("stop").cast<long long>();
-    if (runs.attr("step").cast<long long>() != 1 || start < 0 || stop < 0) {
+    if (!py::int_(1).equal(runs.attr("step"))) {
       throw py::value_error("runs must be a range(A, B) with 0 <= A < B and step 1");
     }
-    first = static_cast<std::uint64_t>(start), end = static_cast<std::uint64_t>(stop);
+    first = wholeOf(runs.attr("start"), "the run", "runs");
+    end = wholeOf(runs.attr("stop"), "the run", "runs");
     return;
   }
   throw py::type_error("runs must be an int N (runs 0 to N-1) or a range(A, B)");
@@ -63,12 +76,12 @@ struct SignOff {
 };
 
 // The settings as the command line would take them, refused in its words.
-CampaignSettings campaignSettings(const py::object& runs, std::uint64_t seed, double turnTime_s,
+CampaignSettings campaignSettings(const py::object& runs, const py::object& seed, double turnTime_s,
                                   std::optional<double> limitDeg, bool retarget,
                                   std::optional<long long> jobs, const SignOff& signOff) {
   CampaignSettings settings;
   runsOf(runs, settings.firstRun, settings.endRun);
-  settings.seed = seed;
+  settings.seed = wholeOf(seed, "the seed", "seed");
   settings.turnTime_s = turnTime_s;
   settings.limitDeg = limitDeg;
   settings.retarget = retarget;
@@ -97,7 +110,7 @@ CampaignSettings campaignSettings(const py::object& runs, std::uint64_t seed, do
   return settings;
 }
 
-Campaign dispersions(const py::object& file, const py::object& runs, std::uint64_t seed,
+Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
                      double turnTime_s, std::optional<double> limitDeg, bool retarget,
                      const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs,
                      double reserve_kg, std::vector<std::string> require, double probability,
@@ -169,9 +182,9 @@ a Table with the columns of the campaign's CSV in its order.)")
         py::arg("confidence") = defaultRequirementConfidence,
         R"(Flies a dispersion campaign: the vehicle (the defaults for None) with the
 values of the dispersion file `file` drawn for every run of `runs` (an int N:
-runs 0 to N-1; or range(A, B)) from `seed`, at turn_time_s, every run at
-limit_deg (None: the limit targeted on the nominal vehicle) or, with
-retarget=True, targeted again. Runs on `jobs` threads (None: the machine's
+runs 0 to N-1; or range(A, B)) from `seed` (an int, 0 to 2**64 - 1), at
+turn_time_s, every run at limit_deg (None: the limit targeted on the nominal
+vehicle) or, with retarget=True, targeted again. Runs on `jobs` threads (None: the machine's
 cores; 1 to 1024) with the interpreter lock released; the same seed and runs
 give the same bits for any `jobs`, and the same numbers as the command line.
 Values the command line refuses raise ValueError in its words.

@@ -88,6 +88,9 @@ def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_te
     ("probability", 1, ["--probability", "1"]),
     ("confidence", 0, ["--confidence", "0"]),
     ("require", ["perigee>=1"], ["--require", "perigee>=1"]),
+    ("seed", 2**64, ["--seed", "18446744073709551616"]),
+    ("seed", -1, ["--seed", "-1"]),
+    ("runs", 2**64, ["--runs", "18446744073709551616"]),
 ])
 def test_dispersions_refuse_what_the_command_line_refuses_in_its_words(keyword, value, option):
     arguments = {"runs": 5, "seed": 1, "turn_time_s": 18, keyword: value}

@@ -1,6 +1,7 @@
 // The charts of a dispersion campaign (--plot DIR), drawn by gnuplot.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "ascent/campaign.h"
@@ -8,13 +9,18 @@
 
 namespace ascent {
 
-// The chart files in DIR as outputs of the set; nothing for no directory.
+// The chart files in DIR as outputs of the set, each replacing whatever is
+// at its name; nothing for no directory.
 void addCampaignCharts(OutputSet& files, const std::string& directory);
 
+// The folder (created when missing) and the chart files in it, created
+// before any run; none for no directory.
+std::unique_ptr<OutputFolder> createCampaignCharts(const std::string& directory);
+
 // Draws perigee against apogee with the sigma ellipses and the target, and
-// histograms of the average altitude and the spacecraft mass, into
-// `directory` (created when missing).
+// histograms of the average altitude and the spacecraft mass, into the
+// files of `charts`.
 void plotCampaign(SummaryBuilder& builder, const CampaignSummary& summary, double targetAltitude_m,
-                  const std::string& directory);
+                  OutputFolder& charts);
 
 }  // namespace ascent

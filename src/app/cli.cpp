@@ -21,6 +21,7 @@
 #include "app/run.h"
 #include "app/signal_scope.h"
 #include "ascent/text.h"
+#include "files/standard_output.h"
 #include "files/vehicle_file.h"
 #include "report/streams.h"
 
@@ -108,6 +109,15 @@ int runCommandLine(int argc, char** argv) {
   const char* utf8Variable = std::getenv("ASCENT_UTF8");
   const bool utf8Environment = utf8Variable != nullptr && std::string(utf8Variable) == "1";
   if (argc <= 1) return runDialogue(utf8Environment || utf8Terminal(), nullptr);
+  // The commands' standard output, which knows why a write of it failed.
+  StandardOutputBuffer standardOutput;
+  struct Restore {
+    std::streambuf* previous;
+    ~Restore() {
+      std::cout.flush();
+      std::cout.rdbuf(previous);
+    }
+  } restore{std::cout.rdbuf(&standardOutput)};
 
   CLI::App app(
       "Simulates the ascent of a three-stage launch vehicle into orbit. Without a "
@@ -128,9 +138,8 @@ int runCommandLine(int argc, char** argv) {
   VehicleCommand vehicle;
   CLI::App* vehicleApp = app.add_subcommand(
       "vehicle", "Print the default vehicle as a vehicle file, or check one (--check FILE)");
-  vehicleApp
-      ->add_option("--check", vehicle.checkFile,
-                   "validate FILE and list the keys that differ from the defaults")
+  namesFile(vehicleApp->add_option("--check", vehicle.checkFile,
+                                   "validate FILE and list the keys that differ from the defaults"))
       ->type_name("FILE");
   vehicleApp
       ->add_flag("--reference", vehicle.reference,
@@ -150,7 +159,8 @@ int runCommandLine(int argc, char** argv) {
              fly.settings.minimumPerigee_m,
              "an orbit's perigee is at least this (km), default 100");
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
-  flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE")
+  namesFile(
+      flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE"))
       ->type_name("FILE.csv");
 
   TargetCommand target;
@@ -168,8 +178,9 @@ int runCommandLine(int argc, char** argv) {
   PlotCommand plot;
   CLI::App* plotApp = app.add_subcommand(
       "plot", "Chart the data files of a dialogue run (speed, height, accel, dynpres) as PNG");
-  plotApp->add_option("DIR", plot.dataDirectory, "directory of the run")->capture_default_str();
-  plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
+  namesFile(plotApp->add_option("DIR", plot.dataDirectory, "directory of the run"))
+      ->capture_default_str();
+  namesFile(plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)"))
       ->type_name("DIR");
 
   OptimizeCli optimize(app);

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "app/mission_output.h"
+#include "files/standard_output.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
 #include "report/number_format.h"
@@ -67,14 +68,19 @@ CLI::Validator realDomain(double lowest, double highest, const std::string& unit
       "");
 }
 
+CLI::Option* namesFile(CLI::Option* option) {
+  return option->check(
+      CLI::Validator([](const std::string& name) { return fileNameProblem(name); }, ""));
+}
+
 void addThrust(CLI::App* app, std::string& file) {
-  app->add_option("--thrust", file, "booster thrust history, read once")
+  namesFile(app->add_option("--thrust", file, "booster thrust history, read once"))
       ->type_name("FILE")
       ->capture_default_str();
 }
 
 void addVehicle(CLI::App* app, std::string& file, const std::string& description) {
-  app->add_option("--vehicle", file, description)->type_name("FILE");
+  namesFile(app->add_option("--vehicle", file, description))->type_name("FILE");
 }
 
 void addJobs(CLI::App* app, unsigned& jobs) {
@@ -157,7 +163,11 @@ void flushOut(std::ostream& out) {
   errno = 0;
   out.flush();
   if (!out) {
-    const int err = errno != 0 ? errno : EIO;
+    // The buffer of the commands' standard output knows why its write failed.
+    const auto* buffer = dynamic_cast<const StandardOutputBuffer*>(out.rdbuf());
+    const int err = buffer != nullptr && buffer->error() != 0 ? buffer->error()
+                    : errno != 0                              ? errno
+                                                              : EIO;
     throw Error(err, std::string("cannot write standard output: ") + std::strerror(err));
   }
 }

@@ -79,6 +79,11 @@ void readOption(const std::string& option, Read read) {
   }
 }
 
+// A file or folder option (or argument): an empty name names nothing and is
+// refused in the files' words (fileNameProblem), never taken for the option
+// left out. Returns `option`.
+CLI::Option* namesFile(CLI::Option* option);
+
 // The options every command that flies shares, spelt and checked alike.
 void addThrust(CLI::App* app, std::string& file);
 void addVehicle(CLI::App* app, std::string& file,
@@ -115,7 +120,7 @@ class ProgressLine {
 // A study's progress as "what: done of total" on the line, when it is shown.
 Progress progressOn(ProgressLine& line, const char* what);
 
-// The thrust file read whole (at most maxInputBytes); throws Error.
+// The thrust file read whole (readInputFile); throws Error.
 ThrustHistory readThrustFile(const std::string& name);
 
 // The first clash of the set, refused as InputError.

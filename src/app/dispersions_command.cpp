@@ -2,7 +2,6 @@
 // campaign of the study layer into its store and prints its summary.
 #include "app/dispersions_command.h"
 
-#include <charconv>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -15,26 +14,28 @@
 #include "app/mission_output.h"
 #include "app/signal_scope.h"
 #include "files/campaign_store.h"
+#include "files/csv.h"
 #include "report/interrupt_flag.h"
 
 namespace ascent {
 
 namespace {
 
-// "N" (runs 0 to N-1) or "A:B" (runs A to B-1) as whole numbers.
-bool parseRuns(const std::string& text, std::uint64_t& first, std::uint64_t& end) {
-  auto whole = [](std::string_view digits, std::uint64_t& value) {
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return !digits.empty() && result.ec == std::errc() &&
-           result.ptr == digits.data() + digits.size() && digits.front() != '+';
+// "N" (runs 0 to N-1) or "A:B" (runs A to B-1) as whole numbers; throws
+// CLI::ValidationError for anything else.
+void readRuns(const std::string& text, std::uint64_t& first, std::uint64_t& end) {
+  auto whole = [&text](std::string_view digits, std::uint64_t& value) {
+    const std::string problem = campaignNumberProblem("the run", digits, value);
+    if (problem.empty()) return;
+    // A number out of range is said to be one; anything else is not N or A:B.
+    throw CLI::ValidationError(
+        "--runs", problem.front() == '\'' ? "'" + text + "' is not N or A:B" : problem);
   };
   const std::size_t colon = text.find(':');
-  if (colon == std::string::npos) {
-    first = 0;
-    return whole(text, end);
-  }
-  return whole(std::string_view(text).substr(0, colon), first) &&
-         whole(std::string_view(text).substr(colon + 1), end);
+  first = 0;
+  if (colon == std::string::npos) return whole(text, end);
+  whole(std::string_view(text).substr(0, colon), first);
+  whole(std::string_view(text).substr(colon + 1), end);
 }
 
 }  // namespace
@@ -62,6 +63,12 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   const ThrustHistory history = readThrustFile(command.thrustFile);
   checkLiftOff(chosen, history);
   checkThrustFile(history, chosen.vehicle, settings.turnTime_s, err);
+  // Every output is created before the first mission: one that cannot be
+  // written ends the command before anything is flown.
+  const CampaignRowSchema schema(dispersions.dispersions);
+  std::optional<CampaignWriter> csv;
+  if (!command.csvFile.empty()) csv.emplace(command.csvFile, csvHeader(schema.fields()));
+  const std::unique_ptr<OutputFolder> charts = createCampaignCharts(command.plotDirectory);
   // Without rows or JSON on standard output the words go there.
   const bool rowsOnStandardOutput = command.csvFile.empty() && !command.json;
   std::ostream& words = rowsOnStandardOutput || command.json ? err : out;
@@ -79,18 +86,13 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   }
 
   const Sampler sampler(chosen.vehicle, dispersions.dispersions, dispersions.correlations);
-  const CampaignRowSchema schema(dispersions.dispersions);
   const CampaignManifest manifest = describeCampaign(settings, dispersions, chosen.path,
                                                      chosen.vehicle, command.thrustFile, history);
   SummaryBuilder builder(settings);
-  std::optional<CampaignWriter> csv;
   std::uint64_t done = 0;
-  if (!command.csvFile.empty()) {
-    csv.emplace(command.csvFile, manifest.columns + '\n');
-    if (command.resume) {
-      done = resumeCampaign(command.csvFile, manifest, *csv,
-                            [&builder](const CampaignRow& row) { builder.add(row); });
-    }
+  if (csv && command.resume) {
+    done = resumeCampaign(command.csvFile, manifest, sampler, *csv,
+                          [&builder](const CampaignRow& row) { builder.add(row); });
   } else if (rowsOnStandardOutput) {
     out << manifest.columns << '\n';
   }
@@ -122,8 +124,8 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
                   csv ? "--resume flies the rest" : "the rows written are complete");
     return exitStatus::interruptedBy(signal);
   }
-  return finishCampaign(builder, manifest, command, chosen.vehicle.guidance.target_altitude_m, out,
-                        words);
+  return finishCampaign(builder, manifest, command, chosen.vehicle.guidance.target_altitude_m,
+                        charts.get(), out, words);
 }
 
 DispersionsCli::DispersionsCli(CLI::App& app) {
@@ -134,13 +136,19 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
       "dispersions",
       "Fly the vehicle many times with its values drawn from a dispersion file; one CSV row "
       "per run and a summary (or merge the CSV files of a campaign's shards)");
-  app_->add_option("FILE", c.files,
-                   "the dispersion file (TOML); with --merge the shards' CSV files")
+  namesFile(app_->add_option("FILE", c.files,
+                             "the dispersion file (TOML); with --merge the shards' CSV files"))
       ->type_name("FILE");
   app_->add_option("--runs", c.runs, "runs 0 to N-1, or A to B-1")->type_name("N|A:B");
-  CLI::Option* seed =
-      app_->add_option("--seed", s.seed, "the campaign's seed: the same seed draws the same values")
-          ->type_name("S");
+  CLI::Option* seed = app_->add_option_function<std::string>(
+                              "--seed",
+                              [&s](const std::string& text) {
+                                const std::string problem =
+                                    campaignNumberProblem("the seed", text, s.seed);
+                                if (!problem.empty()) throw CLI::ValidationError("--seed", problem);
+                              },
+                              "the campaign's seed: the same seed draws the same values")
+                          ->type_name("S");
   CLI::Option* turnTime = addSetting(app_, "--turn-time", domain, "turn_time_s", s.turnTime_s,
                                      "turn time of every run (s)");
   CLI::Option* limit = addSetting(app_, "--limit", domain, "limit_deg", s.limitDeg,
@@ -150,13 +158,15 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
       ->excludes(limit);
   addVehicle(app_, c.vehicleFile, "the nominal vehicle (a vehicle file)");
   addThrust(app_, c.thrustFile);
-  app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it")
+  namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it"))
       ->type_name("FILE.csv");
   app_->add_flag("--json", c.json, "print the summary as JSON");
   addSetting(app_, "--jobs", domain, "jobs", s.jobs, "threads (default: the machine's cores)");
   app_->add_flag("--resume", c.resume, "fly only the runs missing from the --csv file");
-  app_->add_option("--plot", c.plotDirectory, "draw the charts into DIR")->type_name("DIR");
-  app_->add_option("--merge", c.mergeFile, "merge the shards' CSV files (FILE...) into OUT.csv")
+  namesFile(app_->add_option("--plot", c.plotDirectory, "draw the charts into DIR"))
+      ->type_name("DIR");
+  namesFile(app_->add_option("--merge", c.mergeFile,
+                             "merge the shards' CSV files (FILE...) into OUT.csv"))
       ->type_name("OUT.csv");
   addSetting(app_, "--reserve", domain, "reserve_kg", s.reserve_kg,
              "propellant a successful orbit keeps at least (kg), default 0");
@@ -195,9 +205,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
     if (c.resume && c.csvFile.empty()) {
       throw CLI::ValidationError("--resume", "needs the --csv file to resume");
     }
-    if (!parseRuns(c.runs, s.firstRun, s.endRun)) {
-      throw CLI::ValidationError("--runs", "'" + c.runs + "' is not N or A:B");
-    }
+    readRuns(c.runs, s.firstRun, s.endRun);
     if (const std::string problem = runsProblem(s.firstRun, s.endRun); !problem.empty()) {
       throw CLI::ValidationError("--runs", problem);
     }

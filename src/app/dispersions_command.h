@@ -44,11 +44,13 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
 // The merge of --merge OUT.csv SHARD...: the shards' rows in one CSV.
 int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, std::ostream& err);
 
+class OutputFolder;
+
 // What both end with: the summary, as JSON on `out` or as text on `words`,
-// and the charts of --plot. Returns ok, or noDesign when a requirement is
-// not met or has too few runs to be verified.
+// and the charts of --plot into `charts` (none: no --plot). Returns ok, or
+// noDesign when a requirement is not met or has too few runs to be verified.
 int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
-                   const DispersionsCommand& command, double targetAltitude_m, std::ostream& out,
-                   std::ostream& words);
+                   const DispersionsCommand& command, double targetAltitude_m, OutputFolder* charts,
+                   std::ostream& out, std::ostream& words);
 
 }  // namespace ascent

@@ -24,6 +24,7 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
+  const std::unique_ptr<OutputFolder> charts = createCampaignCharts(command.plotDirectory);
   SummaryBuilder builder(command.settings);
   const MergedCampaign merged = mergeCampaign(
       command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
@@ -31,12 +32,13 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   words << "Merged " << merged.shards << " shards into " << command.mergeFile << '\n';
   // The manifest names no vehicle to aim the chart's target mark by.
   const double targetAltitude_m = Vehicle::defaults().guidance.target_altitude_m;
-  return finishCampaign(builder, merged.manifest, command, targetAltitude_m, out, words);
+  return finishCampaign(builder, merged.manifest, command, targetAltitude_m, charts.get(), out,
+                        words);
 }
 
 int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
-                   const DispersionsCommand& command, double targetAltitude_m, std::ostream& out,
-                   std::ostream& words) {
+                   const DispersionsCommand& command, double targetAltitude_m, OutputFolder* charts,
+                   std::ostream& out, std::ostream& words) {
   const CampaignSummary summary = builder.finish();
   if (command.json) {
     out << jsonText(campaignSummaryValue(summary, manifest)) << '\n';
@@ -44,9 +46,7 @@ int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
     words << campaignSummaryText(summary, manifest);
   }
   out.flush();
-  if (!command.plotDirectory.empty()) {
-    plotCampaign(builder, summary, targetAltitude_m, command.plotDirectory);
-  }
+  if (charts != nullptr) plotCampaign(builder, summary, targetAltitude_m, *charts);
   for (const RequirementResult& requirement : summary.requirements) {
     if (requirement.verdict != RequirementVerdict::Met) return exitStatus::noDesign;
   }

@@ -2,7 +2,6 @@
 // mission, drawn by gnuplot.
 #include <array>
 #include <filesystem>
-#include <memory>
 #include <ostream>
 
 #include "app/charts.h"
@@ -19,18 +18,20 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   const std::filesystem::path data = command.dataDirectory;
   const std::filesystem::path outDir =
       command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);
+  std::vector<const char*> pngFiles;
+  for (const DialogueChart& chart : dialogueCharts) pngFiles.push_back(chart.png);
+  pngFiles.push_back(dialogueOverviewFile);
   std::vector<std::string> pngNames;
-  for (const DialogueChart& chart : dialogueCharts)
-    pngNames.push_back((outDir / chart.png).string());
-  pngNames.push_back((outDir / dialogueOverviewFile).string());
+  for (const char* png : pngFiles) pngNames.push_back(folderFile(outDir.string(), png));
   OutputSet files;
   for (const DialogueChart& chart : dialogueCharts) {
     files.input((data / chart.file).string(), "the data file");
   }
-  for (const std::string& png : pngNames) files.output(png, "the chart");
+  for (const std::string& png : pngNames) files.output(png, "the chart", Placement::replacingName);
   files.standardOutput();
   refuseClashes(files);
   requireGnuplot();
+  OutputFolder pngs(outDir.string(), pngFiles);
 
   std::array<std::vector<Curve>, dialogueCharts.size()> curves;
   std::vector<double> firstTimes;  // every line's time in the first file
@@ -52,18 +53,14 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
                                                std::to_string(line + 1) + " on)");
     }
   }
-  std::error_code ignored;
-  std::filesystem::create_directories(outDir, ignored);
-  std::vector<std::unique_ptr<OutputFile>> pngs;
-  for (const std::string& png : pngNames) pngs.push_back(std::make_unique<OutputFile>(png));
 
   const std::string missions = count(curves.front().size(), "mission");
   const std::string title =
       data == "." ? format("Dialogue run: %s", missions.c_str())
                   : format("Dialogue run in %s: %s", data.string().c_str(), missions.c_str());
   const std::vector<std::string> bytes = dialogueRunCharts(curves, title);
-  for (std::size_t i = 0; i < pngs.size(); ++i) pngs[i]->write(bytes[i]);
-  for (auto& png : pngs) png->commit();
+  for (std::size_t i = 0; i < pngs.size(); ++i) pngs.file(i).write(bytes[i]);
+  pngs.commit();
   std::string written;
   for (const std::string& png : pngNames) written += png + '\n';
   writeOut(out, written);

@@ -29,9 +29,10 @@ SweepCli::SweepCli(CLI::App& app) {
       ->required();
   addTargetSettings(app_, c.settings.target);
   addDynamicPressureLimit(app_, c.settings.target);
-  app_->add_option("--csv", c.csvFile, "write the rows to FILE (default: standard output)")
+  namesFile(
+      app_->add_option("--csv", c.csvFile, "write the rows to FILE (default: standard output)"))
       ->type_name("FILE");
-  app_->add_option("--plot", c.plotFile, "chart SC_M and the limit against turn time")
+  namesFile(app_->add_option("--plot", c.plotFile, "chart SC_M and the limit against turn time"))
       ->type_name("FILE.png");
   addJobs(app_, c.settings.jobs);
   app_->add_option("--shard", shard_, "fly every N-th turn time from the I-th (header in 1/N)")

@@ -31,8 +31,10 @@ TradeCli::TradeCli(CLI::App& app) {
   turnTime->excludes(reoptimize);
   CLI::Option* keys = app_->add_option("--keys", keys_, "only these keys (default: every key)")
                           ->type_name("a,b,...");
-  app_->add_option("--csv", c.csvFile, "write the table to FILE as CSV")->type_name("FILE");
-  app_->add_option("--plot", c.plotFile, "draw the tornado chart")->type_name("FILE.png");
+  namesFile(app_->add_option("--csv", c.csvFile, "write the table to FILE as CSV"))
+      ->type_name("FILE");
+  namesFile(app_->add_option("--plot", c.plotFile, "draw the tornado chart"))
+      ->type_name("FILE.png");
   addSetting(app_, "--relative-step", tradeSettingsDomain(), "relative_step",
              c.settings.relativeStep, "the smaller step, a fraction of each value, default 0.01");
   addTargetSettings(app_, c.settings.optimize.target);

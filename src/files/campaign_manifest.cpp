@@ -3,12 +3,14 @@
 #include <toml++/toml.h>
 
 #include <charconv>
+#include <filesystem>
 #include <sstream>
 
 #include "files/campaign_store.h"
 #include "files/csv.h"
 #include "files/dispersion_file.h"
 #include "files/output_set.h"
+#include "files/toml_problem.h"
 #include "files/vehicle_file.h"
 
 namespace ascent {
@@ -88,8 +90,8 @@ CampaignManifest readManifest(const std::string& path) {
   try {
     root = toml::parse(text, path);
   } catch (const toml::parse_error& error) {
-    throw InputError({path + ':' + std::to_string(error.source().begin.line) + ": " +
-                      std::string(error.description())});
+    throw InputError(
+        {path + ':' + std::to_string(error.source().begin.line) + ": " + tomlProblem(error, text)});
   }
   CampaignManifest m;
   auto string = [&](const char* key, std::string& value) {
@@ -105,9 +107,12 @@ CampaignManifest readManifest(const std::string& path) {
     std::string digits;
     string(key, digits);
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (!digits.empty() &&
-        (result.ec != std::errc() || result.ptr != digits.data() + digits.size())) {
+    if (digits.empty()) return;
+    if (result.ptr != digits.data() + digits.size() ||
+        (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)) {
       problems.push_back(path + ":1: " + key + " = \"" + digits + "\" is not " + what);
+    } else if (result.ec == std::errc::result_out_of_range) {
+      problems.push_back(path + ":1: " + key + " = \"" + digits + "\" is out of range");
     }
   };
   std::string guidance, limit;
@@ -136,6 +141,46 @@ CampaignManifest readManifest(const std::string& path) {
   number("end_run", m.endRun, "a whole number");
   if (!problems.empty()) throw InputError(problems);
   return m;
+}
+
+namespace {
+
+// A file the manifest beside `csvPath` names: as named, or else (a relative
+// name that is not there) in the folder of the CSV.
+std::string besideCsv(const std::string& name, const std::string& csvPath) {
+  std::error_code error;
+  const std::filesystem::path named(name);
+  if (named.is_absolute() || std::filesystem::exists(named, error)) return name;
+  const std::filesystem::path beside = std::filesystem::path(csvPath).parent_path() / named;
+  return std::filesystem::exists(beside, error) ? beside.string() : name;
+}
+
+}  // namespace
+
+Sampler campaignSampler(const CampaignManifest& manifest, const std::string& csvPath) {
+  try {
+    Vehicle nominal = Vehicle::defaults();
+    std::string vehicleName = "the default vehicle";
+    if (!manifest.vehicleFile.empty()) {
+      vehicleName = besideCsv(manifest.vehicleFile, csvPath);
+      nominal = readVehicleFile(vehicleName).vehicle;
+    }
+    if (vehicleHash(nominal) != manifest.vehicleHash) {
+      throw InputError({csvPath + ": its runs were not drawn with " + vehicleName + " (hash " +
+                        vehicleHash(nominal) + ", the manifest's " + manifest.vehicleHash + ")"});
+    }
+    const DispersionFile dispersions =
+        readDispersionFile(besideCsv(manifest.dispersionFile, csvPath), nominal);
+    if (dispersions.hash != manifest.dispersionHash) {
+      throw InputError({csvPath + ": its runs were not drawn from " + dispersions.path + " (hash " +
+                        dispersions.hash + ", the manifest's " + manifest.dispersionHash + ")"});
+    }
+    return Sampler(nominal, dispersions.dispersions, dispersions.correlations);
+  } catch (const InputError&) {
+    throw;
+  } catch (const Error& error) {
+    throw Error(error.code(), csvPath + ": cannot draw its runs again: " + error.what());
+  }
 }
 
 std::string manifestDifference(const CampaignManifest& a, const CampaignManifest& b) {

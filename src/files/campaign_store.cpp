@@ -1,12 +1,15 @@
 // The store of a dispersion campaign (files/campaign_store.h).
 #include "files/campaign_store.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <limits>
 
 #include "files/csv.h"
 #include "mission/run_error.h"
@@ -91,16 +94,27 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
       return true;
     }
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || text.empty()) {
+    if (result.ptr != text.data() + text.size() || text.empty() ||
+        (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)) {
       reason = "'" + text + "' is not a number";
+      return false;
+    }
+    if (result.ec == std::errc::result_out_of_range) {
+      reason = "'" + text + "' is out of the range of numbers";
       return false;
     }
     return true;
   };
   const std::string& run = fields[0];
   const auto parsed = std::from_chars(run.data(), run.data() + run.size(), row.run);
-  if (parsed.ec != std::errc() || parsed.ptr != run.data() + run.size() || run.empty()) {
+  if (parsed.ptr != run.data() + run.size() || run.empty() ||
+      (parsed.ec != std::errc() && parsed.ec != std::errc::result_out_of_range)) {
     reason = "'" + run + "' is not a run index";
+    return false;
+  }
+  if (parsed.ec == std::errc::result_out_of_range) {
+    reason = "the run " + run + " is outside 0 to " +
+             std::to_string(std::numeric_limits<std::uint64_t>::max());
     return false;
   }
   row.values.resize(keyCount);
@@ -155,26 +169,87 @@ std::size_t keyCountOf(const std::string& columns) {
   return commas >= 2 + campaignOutputCount ? commas - 2 - campaignOutputCount : 0;
 }
 
+// The lines of a file, each at most maxRowBytes long: a campaign's CSV is
+// read as it streams by, never whole, so its size has no limit but its
+// lines have one.
+class LineReader {
+ public:
+  explicit LineReader(std::string path) : path_(std::move(path)) {
+    do {
+      fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) throwSystemError(errno, "cannot open", path_);
+  }
+  ~LineReader() { ::close(fd_); }
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The next line without its end; false at the end of the file. `ended`:
+  // the line had its end (a last line without one may be cut short).
+  bool next(std::string_view& line, bool& ended) {
+    for (;;) {
+      const std::size_t end = buffer_.find('\n', start_);
+      if (end != std::string::npos) {
+        line = std::string_view(buffer_).substr(start_, end - start_);
+        start_ = end + 1;
+        ended = true;
+        return true;
+      }
+      if (buffer_.size() - start_ > maxRowBytes) {
+        throw Error(EFBIG, "cannot read " + path_ + ": a line is " + sizeLimitText(maxRowBytes));
+      }
+      buffer_.erase(0, start_);
+      start_ = 0;
+      if (!fill()) break;
+    }
+    if (buffer_.empty()) return false;
+    line = buffer_;
+    start_ = buffer_.size();
+    ended = false;
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t maxRowBytes = std::size_t{1} << 20;
+  bool fill() {
+    char chunk[1 << 16];
+    for (;;) {
+      const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) throwSystemError(errno, "cannot read", path_);
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+      return n > 0;
+    }
+  }
+  std::string path_;
+  int fd_ = -1;
+  std::string buffer_;
+  std::size_t start_ = 0;
+};
+
 // Reads a campaign CSV: the header, then rows with consecutive run indices
-// from `firstRun`. With `dropCutShort` a last line without its end is a row
-// cut short and is left out; any other line that is not a row is an input
+// from `firstRun`, each drawn again and compared with the values it holds.
+// With `dropCutShort` a last line without its end is a row cut short and is
+// left out; any other line that is not a row of this campaign is an input
 // error.
 void readCampaignCsv(const std::string& path, const CampaignManifest& manifest,
-                     std::uint64_t firstRun, bool dropCutShort,
-                     const std::function<void(const CampaignRow&, const std::string&)>& onRow) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throwSystemError(errno != 0 ? errno : ENOENT, "cannot open", path);
-  }
+                     const Sampler& sampler, std::uint64_t firstRun, bool dropCutShort,
+                     const std::function<void(const CampaignRow&, std::string_view)>& onRow) {
+  LineReader in(path);
   const std::size_t keyCount = keyCountOf(manifest.columns);
-  std::string line;
+  if (sampler.dispersions().size() != keyCount) {
+    throw InputError({path + ": its keys are not those of its dispersion file"});
+  }
+  std::string_view line;
+  bool ended = false;
   std::size_t number = 0;
   std::uint64_t expected = firstRun;
   CampaignRow row;
+  std::vector<double> drawn(keyCount);
   std::string reason;
-  while (std::getline(in, line)) {
+  while (in.next(line, ended)) {
     ++number;
-    const bool cutShort = in.eof();
+    const bool cutShort = !ended;
     if (number == 1) {
       if (line != manifest.columns) {
         throw InputError({path + ":1: the columns are not those of this campaign"});
@@ -190,17 +265,32 @@ void readCampaignCsv(const std::string& path, const CampaignManifest& manifest,
       throw InputError({path + ':' + std::to_string(number) + ": " + reason});
     }
     if (cutShort && dropCutShort) break;
+    reason = drawnValuesProblem(row, sampler, manifest.seed, drawn);
+    if (!reason.empty()) throw InputError({path + ':' + std::to_string(number) + ": " + reason});
     onRow(row, line);
     ++expected;
-    reason.clear();
   }
-  if (in.bad()) throwSystemError(errno != 0 ? errno : EIO, "cannot read", path);
 }
 
 }  // namespace
 
+std::string drawnValuesProblem(const CampaignRow& row, const Sampler& sampler, std::uint64_t seed,
+                               std::vector<double>& drawn) {
+  drawn.resize(sampler.dispersions().size());
+  sampler.draw(seed, row.run, drawn);
+  for (std::size_t k = 0; k < drawn.size() && k < row.values.size(); ++k) {
+    // Written in their shortest exact form, the values read back to the bit.
+    if (row.values[k] == drawn[k]) continue;
+    return "run " + std::to_string(row.run) + ": " + sampler.dispersions()[k].key + " = " +
+           exactText(row.values[k]) + " is not the value the campaign's seed " +
+           std::to_string(seed) + " draws (" + exactText(drawn[k]) + ")";
+  }
+  return "";
+}
+
 std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest& manifest,
-                             CampaignWriter& writer, const CampaignRowSink& onRow) {
+                             const Sampler& sampler, CampaignWriter& writer,
+                             const CampaignRowSink& onRow) {
   if (!std::filesystem::exists(csvPath)) return 0;
   const std::string manifestPath = manifestPathFor(csvPath);
   if (!std::filesystem::exists(manifestPath)) {
@@ -217,8 +307,8 @@ std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest&
                       " differs in the " + difference + ")"});
   }
   std::uint64_t done = 0;
-  readCampaignCsv(csvPath, manifest, manifest.firstRun, true,
-                  [&](const CampaignRow& row, const std::string& line) {
+  readCampaignCsv(csvPath, manifest, sampler, manifest.firstRun, true,
+                  [&](const CampaignRow& row, std::string_view line) {
                     if (row.run >= manifest.endRun) {
                       throw InputError({csvPath + ": run " + std::to_string(row.run) +
                                         " is outside the runs of the campaign"});
@@ -232,7 +322,7 @@ std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest&
 }
 
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
-                             const CampaignRowSink& onRow) {
+                             const CampaignRowSink& onRow, const SamplerOf& samplerOf) {
   struct Shard {
     std::string path;
     CampaignManifest manifest;
@@ -265,11 +355,12 @@ MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const s
   MergedCampaign merged{shards.front().manifest, shards.size()};
   merged.manifest.endRun = shards.back().manifest.endRun;
 
+  const Sampler sampler = samplerOf(shards.front().manifest, shards.front().path);
   CampaignWriter writer(outPath, merged.manifest.columns + '\n');
   for (const Shard& shard : shards) {
     std::uint64_t next = shard.manifest.firstRun;
-    readCampaignCsv(shard.path, merged.manifest, shard.manifest.firstRun, false,
-                    [&](const CampaignRow& row, const std::string& line) {
+    readCampaignCsv(shard.path, merged.manifest, sampler, shard.manifest.firstRun, false,
+                    [&](const CampaignRow& row, std::string_view line) {
                       if (row.run >= shard.manifest.endRun) {
                         throw InputError({shard.path + ": run " + std::to_string(row.run) +
                                           " is outside its runs"});

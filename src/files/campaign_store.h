@@ -3,7 +3,9 @@
 // shortest exact form so that a row read back is the row written) and
 // beside it the manifest, the identity of the campaign the rows belong to.
 // A campaign cut short is taken up again from its rows (resume); the CSV
-// files of a campaign's shards are joined into one (merge).
+// files of a campaign's shards are joined into one (merge). Neither trusts a
+// row it has not drawn again: a run's drawn values depend on the seed, the
+// run and the key alone, so every row kept is drawn anew and compared.
 #pragma once
 
 #include <cstddef>
@@ -65,14 +67,31 @@ class CampaignWriter {
 
 using CampaignRowSink = std::function<void(const CampaignRow& row)>;
 
+// Why `row` is not a row that `sampler` draws from `seed`: "run 5:
+// core.thrust_N = 9100000 is not the value the campaign's seed 3 draws
+// (9148858.088578522)"; empty when each of its drawn values is the
+// campaign's own. `drawn` is room for the draws.
+std::string drawnValuesProblem(const CampaignRow& row, const Sampler& sampler, std::uint64_t seed,
+                               std::vector<double>& drawn);
+
 // Takes up the rows of an earlier run of the campaign of `manifest` from its
 // CSV `csvPath`, when there is one, into `writer` (header written), passing
 // each to `onRow`; a last row cut short is left out to be flown again.
 // Returns the rows taken up. Throws InputError for a CSV without its
-// manifest, of another campaign or other runs, or with a line that is not
-// the next row.
+// manifest, of another campaign or other runs, with a line that is not the
+// next row, or with a row whose drawn values `sampler` does not draw; Error
+// (EFBIG) for a line longer than a row can be.
 std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest& manifest,
-                             CampaignWriter& writer, const CampaignRowSink& onRow);
+                             const Sampler& sampler, CampaignWriter& writer,
+                             const CampaignRowSink& onRow);
+
+// The Sampler that drew the rows of the campaign of `manifest`: its
+// dispersion file and vehicle file (none: the default vehicle) read again,
+// each by the name the manifest holds, from the current directory or else
+// from the folder of its CSV `csvPath`, and refused (InputError) unless its
+// hash is the manifest's. Throws Error when a file cannot be read.
+Sampler campaignSampler(const CampaignManifest& manifest, const std::string& csvPath);
+using SamplerOf = std::function<Sampler(const CampaignManifest&, const std::string& csvPath)>;
 
 // The shards of a campaign joined into one CSV.
 struct MergedCampaign {
@@ -83,8 +102,10 @@ struct MergedCampaign {
 // it) in run order into `outPath` and its manifest, passing each to `onRow`.
 // Throws InputError, before any file is created, for shards of different
 // campaigns, runs in two shards or in none; and, with nothing written, for
-// a shard whose rows are not its runs (an interrupted shard).
+// a shard whose rows are not its runs (an interrupted shard) or hold values
+// that the campaign's sampler (`samplerOf` the first shard) does not draw.
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
-                             const CampaignRowSink& onRow);
+                             const CampaignRowSink& onRow,
+                             const SamplerOf& samplerOf = campaignSampler);
 
 }  // namespace ascent

@@ -14,6 +14,7 @@
 
 #include "ascent/text.h"
 #include "files/output_set.h"
+#include "files/toml_problem.h"
 
 namespace ascent {
 
@@ -52,7 +53,9 @@ bool readNumber(const toml::node& node, const std::string& field, Problems& prob
     problems.add(node, field + " = " + shown(node) + " is not a number");
     return false;
   }
-  value = node.value<double>().value_or(0);
+  // An integer of any size is a number too, rounded as a real would be.
+  const std::optional<std::int64_t> whole = node.value_exact<std::int64_t>();
+  value = whole ? static_cast<double>(*whole) : node.value<double>().value_or(0);
   if (!std::isfinite(value)) {
     problems.add(node, field + " = " + shown(node) + " is not a finite number");
     return false;
@@ -192,7 +195,7 @@ DispersionFile parseDispersionText(std::string_view text, const std::string& nam
   try {
     root = toml::parse(text, name);
   } catch (const toml::parse_error& error) {
-    problems.add(error.source().begin.line, std::string(error.description()));
+    problems.add(error.source().begin.line, tomlProblem(error, text));
     throw InputError(problems.byLine());
   }
   DispersionFile file;

@@ -46,36 +46,6 @@ Slot registry[slots];
 
 }  // namespace
 
-std::string readInputFile(const std::string& name) {
-  const int fd = openRetrying(name.c_str(), O_RDONLY);
-  if (fd < 0) throwSystemError(errno, "cannot open", name);
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    throwSystemError(EISDIR, "cannot read", name);
-  }
-  std::string text;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int err = errno;
-      ::close(fd);
-      throwSystemError(err, "cannot read", name);
-    }
-    if (n == 0) break;
-    if (text.size() + static_cast<std::size_t>(n) > maxInputBytes) {
-      ::close(fd);
-      throw Error(EFBIG, "cannot read " + name + ": larger than " +
-                             std::to_string(maxInputBytes >> 20) + " MiB");
-    }
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return text;
-}
-
 std::string resolvedPath(const std::string& name) {
   std::vector<std::string> pending;  // components still to walk, the next one last
   auto prepend = [&pending](std::string_view path) {
@@ -130,23 +100,34 @@ bool sameInode(const std::string& first, const std::string& second) {
 
 }  // namespace
 
+std::string replacedPath(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  if (slash == std::string::npos) return replacedPath("./" + name);
+  const std::string folder = resolvedPath(slash == 0 ? "/" : name.substr(0, slash));
+  return (folder == "/" ? "" : folder) + name.substr(slash);
+}
+
 bool sameFile(const std::string& first, const std::string& second) {
   return resolvedPath(first) == resolvedPath(second) || sameInode(first, second);
 }
 
 void OutputSet::input(const std::string& name, const std::string& role) {
-  entries_.push_back({name, sameFile_ ? "" : resolvedPath(name), role, false, false});
+  Entry entry{name, "", "", role, false, false, false};
+  if (!sameFile_) entry.resolved = resolvedPath(name), entry.replaced = replacedPath(name);
+  entries_.push_back(std::move(entry));
 }
 
-void OutputSet::output(const std::string& name, const std::string& role) {
-  entries_.push_back({name, sameFile_ ? "" : resolvedPath(name), role, true, false});
+void OutputSet::output(const std::string& name, const std::string& role, Placement placement) {
+  Entry entry{name, "", "", role, true, false, placement == Placement::replacingName};
+  if (!sameFile_) entry.resolved = resolvedPath(name), entry.replaced = replacedPath(name);
+  entries_.push_back(std::move(entry));
 }
 
 void OutputSet::standardOutput() {
   struct stat info {};
   // Only a file can be another input or output; a terminal or a pipe cannot.
   if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode)) {
-    entries_.push_back({"", "", "standard output", true, true});
+    entries_.push_back({"", "", "", "standard output", true, true, false});
   }
 }
 
@@ -156,10 +137,19 @@ bool OutputSet::same(const Entry& a, const Entry& b) const {
     const Entry& named = a.standardOutput ? b : a;
     struct stat first {
     }, second{};
-    return ::fstat(STDOUT_FILENO, &first) == 0 && ::stat(named.name.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    // A name replaced is the file at the name, not one a link there leads to.
+    const int found = named.replacesName ? ::lstat(named.name.c_str(), &second)
+                                         : ::stat(named.name.c_str(), &second);
+    return ::fstat(STDOUT_FILENO, &first) == 0 && found == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
   }
   if (sameFile_) return sameFile_(a.name, b.name);
+  if (a.replacesName || b.replacesName) {
+    const Entry& replacing = a.replacesName ? a : b;
+    const Entry& other = a.replacesName ? b : a;
+    return replacing.replaced == other.replaced ||
+           (!other.replacesName && replacing.replaced == other.resolved);
+  }
   return a.resolved == b.resolved || sameInode(a.name, b.name);
 }
 
@@ -187,9 +177,16 @@ std::string OutputSet::clash() const {
                       : describe(output) + " is " + describe(other);
 }
 
-OutputFile::OutputFile(const std::string& name) : name_(name), target_(resolvedPath(name)) {
+OutputFile::OutputFile(const std::string& name, Placement placement) : name_(name) {
+  if (std::string problem = fileNameProblem(name); !problem.empty()) throw InputError({problem});
+  const bool replacing = placement == Placement::replacingName;
+  target_ = replacing ? replacedPath(name) : resolvedPath(name);
   struct stat info {};
-  if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+  if (replacing) {
+    if (::lstat(target_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      throwSystemError(EISDIR, "cannot create", name_);
+    }
+  } else if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     if (S_ISDIR(info.st_mode)) throwSystemError(EISDIR, "cannot create", name_);
     fd_ = openRetrying(target_.c_str(), O_WRONLY);
     if (fd_ < 0) throwSystemError(errno, "cannot create", name_);
@@ -205,7 +202,8 @@ OutputFile::OutputFile(const std::string& name) : name_(name), target_(resolvedP
   }
   slot_ = rememberTemporary(temporary_, false);
   // The permissions of the file replaced, or those a new file gets.
-  if (::stat(target_.c_str(), &info) == 0) {
+  const int found = replacing ? ::lstat(target_.c_str(), &info) : ::stat(target_.c_str(), &info);
+  if (found == 0 && S_ISREG(info.st_mode)) {
     ::fchmod(fd_, info.st_mode & 07777);
   } else {
     const mode_t mask = ::umask(0);
@@ -253,6 +251,69 @@ void OutputFile::commit() {
   temporary_.clear();
   forgetTemporary(slot_);
   slot_ = -1;
+}
+
+std::string folderFile(const std::string& directory, std::string_view name) {
+  return (std::filesystem::path(directory) / name).string();
+}
+
+OutputFolder::OutputFolder(const std::string& directory, std::span<const char* const> names) {
+  if (std::string problem = fileNameProblem(directory); !problem.empty()) {
+    throw InputError({problem});
+  }
+  // The folders missing on the way, the outermost first, made one by one so
+  // that only those made here are removed again.
+  std::vector<std::string> missing;
+  for (std::filesystem::path folder = directory; !folder.empty(); folder = folder.parent_path()) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(folder, error))) break;
+    missing.insert(missing.begin(), folder.string());
+    if (folder == folder.parent_path()) break;
+  }
+  try {
+    for (const std::string& folder : missing) {
+      if (::mkdir(folder.c_str(), 0777) != 0) {
+        if (errno == EEXIST) continue;  // made by another run meanwhile
+        throwSystemError(errno, "cannot create the directory", directory);
+      }
+      created_.push_back(folder);
+      slots_.push_back(rememberTemporary(folder, true));
+    }
+    struct stat info {};
+    const bool found = ::stat(directory.c_str(), &info) == 0;
+    if (!found || !S_ISDIR(info.st_mode)) {
+      throwSystemError(found ? ENOTDIR : errno, "cannot create the directory", directory);
+    }
+    for (const char* name : names) {
+      files_.push_back(
+          std::make_unique<OutputFile>(folderFile(directory, name), Placement::replacingName));
+    }
+  } catch (...) {
+    discard();
+    throw;
+  }
+}
+
+OutputFolder::~OutputFolder() {
+  discard();
+}
+
+void OutputFolder::discard() noexcept {
+  files_.clear();
+  for (auto folder = created_.rbegin(); folder != created_.rend(); ++folder) {
+    ::rmdir(folder->c_str());
+  }
+  for (int slot : slots_) forgetTemporary(slot);
+  created_.clear();
+  slots_.clear();
+}
+
+void OutputFolder::commit() {
+  // The folders stay from the first file in place on.
+  for (int slot : slots_) forgetTemporary(slot);
+  slots_.clear();
+  created_.clear();
+  for (auto& file : files_) file->commit();
 }
 
 int rememberTemporary(const std::string& path, bool directory) {

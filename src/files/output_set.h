@@ -8,30 +8,43 @@
 //    before any work is done, and renamed into place when complete, so a
 //    failed, interrupted or concurrent run leaves the old file or the new
 //    one, never a mix or a cut;
-//  - an input is read whole, up to a size limit.
+//  - a name the user typed is written through its links; a fixed name that
+//    the program puts into a folder (a chart) replaces whatever is there, so
+//    a link planted under it leads nowhere;
+//  - an input is read whole, up to a size limit (mission/input_file.h).
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "mission/input_file.h"
+
 namespace ascent {
 
-// The largest input file read (thrust file, data files).
-constexpr std::size_t maxInputBytes = std::size_t{64} << 20;
-
-// The whole of an input file; throws Error (the operating system's number,
-// EFBIG beyond maxInputBytes) naming it. A FIFO is read as the dialogue reads
-// it: opening waits for a writer.
-std::string readInputFile(const std::string& name);
+// How an output reaches its file.
+enum class Placement {
+  // A name the user typed: written into the file its links lead to, which
+  // keeps its place (and, when it is a FIFO or a device, is written in place).
+  throughLinks,
+  // A fixed name the program chose inside a folder: the new file takes the
+  // name itself, replacing a link, a file or a FIFO planted there unread.
+  replacingName,
+};
 
 // The file that opening `name` would reach: an absolute path with every
 // symbolic link followed, the last one too even when its target does not
 // exist yet.
 std::string resolvedPath(const std::string& name);
+
+// Where a file replacing `name` lands: its folder resolved as resolvedPath
+// does, the last component as it is.
+std::string replacedPath(const std::string& name);
 
 // True when opening the two names would reach one file: the same
 // resolvedPath, or the same device and inode (hard links). The one rule of
@@ -47,7 +60,11 @@ class OutputSet {
 
   // `role` is how a refusal names the file: "the thrust file", "the CSV file".
   void input(const std::string& name, const std::string& role);
-  void output(const std::string& name, const std::string& role);
+  // An output replacing its name (Placement::replacingName) is one file with
+  // an entry whose path, or whose own name, is that name: replacing a link
+  // leaves the file it leads to alone.
+  void output(const std::string& name, const std::string& role,
+              Placement placement = Placement::throughLinks);
   // Standard output, compared when it is redirected onto a file.
   void standardOutput();
 
@@ -71,9 +88,11 @@ class OutputSet {
   struct Entry {
     std::string name;
     std::string resolved;  // resolvedPath(name), found once
+    std::string replaced;  // replacedPath(name)
     std::string role;
     bool output = false;
     bool standardOutput = false;
+    bool replacesName = false;
   };
   bool same(const Entry& a, const Entry& b) const;
   SameFile sameFile_;  // empty: sameFile, with the resolved paths found once
@@ -84,11 +103,12 @@ class OutputSet {
 // temporary file is created by the constructor (so an output that cannot be
 // created is found before any work), removed by the destructor unless
 // commit() renamed it into place, and removed by removeTemporaryFiles() when
-// a signal ends the program. A name that exists and is not a regular file
-// (a device, a FIFO) is written directly.
+// a signal ends the program. Through its links, a name that exists and is
+// not a regular file (a device, a FIFO) is written directly; a name replaced
+// is always written through a temporary file. An empty name is InputError.
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& name);
+  explicit OutputFile(const std::string& name, Placement placement = Placement::throughLinks);
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -110,6 +130,34 @@ class OutputFile {
   int fd_ = -1;
   int slot_ = -1;  // in the registry of temporary files
 };
+
+// Files of fixed names in a folder the user named (charts): the folder and
+// every file are created (the files as temporaries) by the constructor,
+// before any work; the folders it had to create are removed again unless
+// commit() put the files into place.
+class OutputFolder {
+ public:
+  // Throws Error "cannot create the directory DIR" or the OutputFile's error.
+  OutputFolder(const std::string& directory, std::span<const char* const> names);
+  ~OutputFolder();
+  OutputFolder(const OutputFolder&) = delete;
+  OutputFolder& operator=(const OutputFolder&) = delete;
+
+  std::size_t size() const { return files_.size(); }
+  OutputFile& file(std::size_t index) { return *files_.at(index); }
+  // Renames every file into place, in order.
+  void commit();
+
+ private:
+  // Removes the temporary files, then the folders made here (when empty).
+  void discard() noexcept;
+  std::vector<std::unique_ptr<OutputFile>> files_;
+  std::vector<std::string> created_;  // folders made here, the outermost first
+  std::vector<int> slots_;
+};
+
+// DIR/NAME, as the folder's files are named.
+std::string folderFile(const std::string& directory, std::string_view name);
 
 // Remembers a temporary file or directory (a directory is removed after the
 // files) for removeTemporaryFiles(); returns its slot, -1 when full.

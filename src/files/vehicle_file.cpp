@@ -15,6 +15,7 @@
 #include "ascent/ascent.h"
 #include "ascent/text.h"
 #include "files/output_set.h"
+#include "files/toml_problem.h"
 
 namespace ascent {
 
@@ -34,6 +35,24 @@ std::string tomlNumber(double value) {
   return text;
 }
 
+// A number of the file: a TOML integer of any size is one too, rounded to
+// the nearest double as a real written with its digits would be.
+std::optional<double> numberOf(const toml::node& node) {
+  if (const std::optional<std::int64_t> whole = node.value_exact<std::int64_t>()) {
+    return static_cast<double>(*whole);
+  }
+  if (node.is_floating_point()) return node.value<double>();
+  return std::nullopt;
+}
+
+// A number as the file writes it: beyond 2^53, where a double holds only
+// some integers, an integer with the digits written.
+std::string numberText(const toml::node& node, double value) {
+  const std::optional<std::int64_t> whole = node.value_exact<std::int64_t>();
+  if (whole && std::fabs(value) >= 9007199254740992.0) return std::to_string(*whole);
+  return exactText(value);
+}
+
 std::string where(const std::string& name, const toml::node& node) {
   const auto line = node.source().begin.line;
   return name + ":" + std::to_string(line);
@@ -51,7 +70,7 @@ class Reader {
       root = toml::parse(text, name_);
     } catch (const toml::parse_error& error) {
       throw InputError({name_ + ":" + std::to_string(error.source().begin.line) + ": " +
-                        std::string(error.description())});
+                        tomlProblem(error, text)});
     }
     Vehicle& v = file.vehicle;
     v = Vehicle::defaults();
@@ -109,14 +128,14 @@ class Reader {
               didYouMean(dotted, vehicleKeyNames()));
       return;
     }
-    const std::optional<double> value = node.value<double>();
-    if (!value || node.is_boolean()) {
+    const std::optional<double> value = numberOf(node);
+    if (!value) {
       problem(where(name_, node) + ": " + dotted + " must be a number (" +
               std::string(known->unit) + ")");
       return;
     }
     if (!inDomain(known->domain, *value)) {
-      problem(where(name_, node) + ": " + dotted + " = " + exactText(*value) + ": must be " +
+      problem(where(name_, node) + ": " + dotted + " = " + numberText(node, *value) + ": must be " +
               std::string(domainText(known->domain)));
       return;
     }
@@ -147,11 +166,11 @@ class Reader {
                         : name == "fall"      ? &r.fall
                         : name == "over_mach" ? &r.over_mach
                                               : nullptr;
-        const std::optional<double> number = value.value<double>();
+        const std::optional<double> number = numberOf(value);
         if (field == nullptr) {
           problem(where(name_, value) + ": aero.drag_table: unknown column '" + name +
                   "' (mach, cd, fall, over_mach)");
-        } else if (!number || value.is_boolean()) {
+        } else if (!number) {
           problem(where(name_, value) + ": aero.drag_table: " + name + " must be a number");
         } else {
           *field = *number;
@@ -170,11 +189,7 @@ class Reader {
 };
 
 std::string readVehicleText(const std::string& path) {
-  std::string text = readInputFile(path);
-  if (text.size() > maxVehicleFileSize) {
-    throw InputError({path + ": larger than 1 MiB: not a vehicle file"});
-  }
-  return text;
+  return readInputFile(path, maxVehicleFileSize);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "ascent/campaign.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 #include <stdexcept>
 
@@ -59,6 +60,23 @@ Requirement campaignRequirement(std::string_view text) {
 
 std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain() {
   return campaignDomain;
+}
+
+std::string campaignNumberProblem(std::string_view what, std::string_view text,
+                                  std::uint64_t& value) {
+  // An optional minus and decimal digits: a whole number, if maybe out of range.
+  const std::string_view digits = text.substr(!text.empty() && text.front() == '-' ? 1 : 0);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return "'" + std::string(text) + "' is not a whole number";
+  }
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  const bool negative =
+      digits.size() != text.size() && digits.find_first_not_of('0') != digits.npos;
+  if (negative || error != std::errc() || end != digits.data() + digits.size()) {
+    return std::string(what) + " " + std::string(text) + " is outside 0 to " +
+           std::to_string(std::numeric_limits<std::uint64_t>::max());
+  }
+  return {};
 }
 
 std::string runsProblem(std::uint64_t firstRun, std::uint64_t endRun) {

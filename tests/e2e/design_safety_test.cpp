@@ -1,6 +1,7 @@
 // The design commands against hostile command lines, one table per rule: each
 // case runs shell lines around the program ($A) in a directory of its own
-// holding the shipped thrust file (s1.dat, and its copy s1.orig), and checks
+// holding the shipped thrust file (s1.dat, and its copy s1.orig) and
+// dispersion file (d.toml), and checks
 // the exit status, a part of standard error and, with a shell test, what is
 // left on disk.
 #include <chrono>
@@ -36,6 +37,8 @@ struct DesignSafety : ProgramTest {
         std::filesystem::copy_file(std::filesystem::path(ASCENT_SHIPPED_DATA_DIR) / "s1.dat",
                                    place / name);
       }
+      std::filesystem::copy_file(
+          std::filesystem::path(ASCENT_SHIPPED_DATA_DIR) / "dispersions.toml", place / "d.toml");
       writeFile(place / ".case.sh",
                 std::string("A='") + ASCENT_PROGRAM + "'\n" + c.line + "\necho $? > .status\n" +
                     (*c.check ? std::string(c.check) : "true") + " || echo check failed >&2\n");
@@ -109,9 +112,96 @@ TEST_F(DesignSafety, GnuplotIsDrivenSafely) {
        "test -z \"$s\" || test \"$s\" = Z; } && test -z \"$(ls tmp)\" && test ! -e speed.png"},
       {"PATH=/nonexistent; $A sweep --turn-time 5:6:1 --plot c.png", 3, "gnuplot-nox",
        "test ! -s .out"},
-      {std::string(dialogueRun) + "ln -s speed.dat height.png; $A plot .", 2,
-       "the chart ./height.png is the data file ./speed.dat",
-       "test \"$(head -c1 speed.dat)\" = ' '", true},
+      {std::string(dialogueRun) + "ln -s speed.dat height.png; $A plot .", 0, "",
+       "test \"$(head -c1 speed.dat)\" = ' ' && test ! -L height.png", true},
+  });
+}
+
+// A campaign in a few seconds: $R are its runs and seed, $C its other options.
+constexpr const char* campaign = "C='--turn-time 18 --jobs 2'; R='--runs 4 --seed 1'; ";
+
+// A chart has a fixed name in a folder: whatever is planted there is replaced,
+// never written through; a name the user typed is still written through.
+TEST_F(DesignSafety, FixedNamesInAFolderAreReplacedNotFollowed) {
+  runTable({
+      {std::string(campaign) +
+           "echo keep > i.txt; mkdir p; ln -s ../i.txt p/orbits.png; mkfifo p/SC_M.png; "
+           "$A dispersions d.toml $R $C --plot p > /dev/null",
+       0, "",
+       "test \"$(cat i.txt)\" = keep && test -f p/orbits.png -a ! -L p/orbits.png -a -f p/SC_M.png",
+       true},
+      {std::string(dialogueRun) + "mkdir o; ln -s ../s1.dat o/speed.png; $A plot . --out o", 0, "",
+       "cmp s1.dat s1.orig && test ! -L o/speed.png", true},
+      {std::string(dialogueRun) + "ln -s speed.dat o.png; $A plot . --out o.png", 3,
+       "cannot create the directory o.png: Not a directory", "test -L o.png"},
+      {"ln -s t.csv l.csv; $A sweep --turn-time 5:6:1 --csv l.csv", 0, "",
+       "test -L l.csv && test -s t.csv"},
+  });
+}
+
+// Every output and folder is created before the first mission is flown.
+TEST_F(DesignSafety, OutputsThatCannotBeWrittenEndTheCommandBeforeItFlies) {
+  runTable({
+      {std::string(campaign) + "echo x > f; $A dispersions d.toml $R $C --plot f", 3,
+       "cannot create the directory f: Not a directory", "! grep -q Limit .err", true},
+      {std::string(campaign) + "$A dispersions d.toml $R $C --plot /proc/none", 3,
+       "cannot create the directory /proc/none", "! grep -q Limit .err", true},
+      {std::string(campaign) + "$A dispersions d.toml $R $C --csv no/c.csv", 3,
+       "cannot create no/c.csv", "! grep -q Limit .err"},
+      {std::string(campaign) + "$A dispersions d.toml $R --turn-time 1 --plot new/sub", 1,
+       "reaches no design orbit", "test ! -e new", true},
+      {std::string(campaign) + "$A dispersions d.toml $R $C --csv a.csv; echo x > f; "
+                               "$A dispersions a.csv --merge m.csv --plot f",
+       3, "cannot create the directory f", "test ! -e m.csv", true},
+  });
+}
+
+// A row is kept only when its campaign draws its values.
+TEST_F(DesignSafety, ResumeAndMergeKeepOnlyRowsTheCampaignDraws) {
+  const std::string shards =
+      std::string(campaign) +
+      "$A dispersions d.toml $C --seed 1 --runs 0:2 --csv a.csv && $A dispersions d.toml $C "
+      "--seed 1 --runs 2:4 --csv b.csv; ";
+  runTable({
+      {std::string(campaign) + "$A dispersions d.toml $C --runs 4 --seed 2 --csv c.csv; "
+                               "$A dispersions d.toml $R $C --csv k.csv; cp k.manifest.toml "
+                               "c.manifest.toml; $A dispersions d.toml $R $C --csv c.csv --resume",
+       2, "c.csv:2: run 0: boosters.thrust_scale = ", "cmp c.manifest.toml k.manifest.toml"},
+      {std::string(campaign) + "$A dispersions d.toml $R $C --csv c.csv; awk -F, -v OFS=, 'NR == 3 "
+                               "{$2 = 2} 1' c.csv > e; mv e c.csv; "
+                               "$A dispersions d.toml $R $C --csv c.csv --resume",
+       2, "c.csv:3: run 1: boosters.thrust_scale = 2", ""},
+      {shards + "awk -F, -v OFS=, 'NR == 2 {$2 = 2} 1' b.csv > e; mv e b.csv; $A dispersions a.csv "
+                "b.csv --merge m.csv",
+       2, "b.csv:2: run 2: boosters.thrust_scale = 2", "test ! -e m.csv"},
+  });
+}
+
+// Every number and name has a domain: refused with 2, never clamped,
+// wrapped or taken for none; an input too large and a full disk are 3.
+TEST_F(DesignSafety, NumbersNamesAndSizesHaveTheirDomains) {
+  const std::string c = campaign;
+  runTable({
+      {c + "$A dispersions d.toml $C --runs 4 --seed 18446744073709551616", 2,
+       "--seed: the seed 18446744073709551616 is outside 0 to 18446744073709551615", ""},
+      {c + "$A dispersions d.toml $C --seed 1 --runs 99999999999999999999", 2,
+       "--runs: the run 99999999999999999999 is outside", ""},
+      {"$A vehicle --check ''", 2, "--check: the file name is empty", ""},
+      {"$A fly --turn-time 18 --limit 24 --vehicle ''", 2, "--vehicle: the file name is empty", ""},
+      {"$A fly --turn-time 18 --limit 24 --trajectory ''", 2, "--trajectory: the file name", ""},
+      {"$A sweep --turn-time 5:6:1 --csv ''", 2, "--csv: the file name is empty", ""},
+      {"$A plot . --out ''", 2, "--out: the file name is empty", ""},
+      {c + "$A dispersions '' $R $C", 2, "FILE: the file name is empty", ""},
+      {c + "$A dispersions d.toml $R $C --plot ''", 2, "--plot: the file name is empty", ""},
+      {"$A dispersions a.csv --merge ''", 2, "--merge: the file name is empty", ""},
+      {c + "sed -i 's/sigma = 300 /sigma = 1e999/' d.toml; $A dispersions d.toml $R $C", 2,
+       "sigma = 1e999 is out of the range of numbers", ""},
+      {"head -c 2000000 /dev/zero | tr '\\0' '#' > v.toml; $A fly --turn-time 18 --limit 24 "
+       "--vehicle v.toml",
+       3, "cannot read v.toml: larger than 1 MiB", ""},
+      {"$A trade --turn-time 18 > /dev/full", 3, "standard output: No space left on device", ""},
+      {"$A vehicle > /dev/full", 3, "standard output: No space left on device", ""},
+      {c + "$A dispersions d.toml $R $C > /dev/full", 3, "No space left on device", ""},
   });
 }
 

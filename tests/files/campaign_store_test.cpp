@@ -1,13 +1,17 @@
 // The store of a campaign: a row reads back as written, a campaign cut short
-// is taken up from its complete rows, and shards merge only when they are
-// one campaign whose runs follow each other.
+// is taken up from its complete rows, shards merge only when they are one
+// campaign whose runs follow each other, and no row is kept whose drawn
+// values the campaign does not draw.
 #include "files/campaign_store.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 
 #include "files/csv.h"
+#include "files/dispersion_file.h"
+#include "files/vehicle_file.h"
 #include "support/test_support.h"
 
 namespace ascent {
@@ -36,6 +40,10 @@ CampaignRow rowOf(std::uint64_t run) {
 struct CampaignStore : ::testing::Test {
   TempDir dir;
   const CampaignRowSchema schema{keys};
+  const Sampler sampler{Vehicle::defaults(), keys};
+  const SamplerOf samplerOf = [this](const CampaignManifest&, const std::string&) {
+    return sampler;
+  };
   std::string path(const std::string& name) const { return (dir / name).string(); }
   CampaignManifest manifestOf(std::uint64_t seed, std::uint64_t first, std::uint64_t end) const {
     CampaignManifest m;
@@ -49,13 +57,18 @@ struct CampaignStore : ::testing::Test {
     m.endRun = end;
     return m;
   }
-  // A shard of runs first <= i < end holding the rows up to `upTo`.
+  // A shard of runs first <= i < end holding the rows up to `upTo` drawn from `rowSeed`
+  // (0: the manifest's seed), the second value of run `edited` one bit off.
   void writeShard(const std::string& name, std::uint64_t seed, std::uint64_t first,
-                  std::uint64_t end, std::uint64_t upTo) {
+                  std::uint64_t end, std::uint64_t upTo, std::uint64_t rowSeed = 0,
+                  std::uint64_t edited = UINT64_MAX) {
     const CampaignManifest m = manifestOf(seed, first, end);
     CampaignWriter writer(path(name), m.columns + '\n');
     for (std::uint64_t run = first; run < upTo; ++run) {
-      writer.write(campaignCsvLine(schema, rowOf(run)));
+      CampaignRow row = rowOf(run);
+      sampler.draw(rowSeed != 0 ? rowSeed : seed, run, row.values);
+      if (run == edited) row.values[1] = std::nextafter(row.values[1], HUGE_VAL);
+      writer.write(campaignCsvLine(schema, row));
     }
     writer.commit(m);
   }
@@ -81,7 +94,7 @@ TEST_F(CampaignStore, AResumeTakesUpTheCompleteRowsOfACampaignCutShort) {
   std::vector<std::uint64_t> runs;
   CampaignWriter writer(path("c.csv"), manifestOf(1, 0, 10).columns + '\n');
   const std::uint64_t done =
-      resumeCampaign(path("c.csv"), manifestOf(1, 0, 10), writer,
+      resumeCampaign(path("c.csv"), manifestOf(1, 0, 10), sampler, writer,
                      [&](const CampaignRow& row) { runs.push_back(row.run); });
   EXPECT_EQ(done, 6u);
   EXPECT_EQ(runs, (std::vector<std::uint64_t>{0, 1, 2, 3, 4, 5}));
@@ -91,28 +104,39 @@ TEST_F(CampaignStore, AResumeTakesUpTheCompleteRowsOfACampaignCutShort) {
 
 TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
   const std::string header = csvHeader(schema.fields());
+  std::vector<double> first(2);
+  sampler.draw(1, 0, first);
+  const std::string drawn0 = "0," + exactText(first[0]) + ',' + exactText(first[1]);
   const struct {
     std::uint64_t seed, first, end;
     std::string csv;  // replaces the CSV; empty: as written
     bool manifest;
-    const char* message;
+    std::string message;
+    std::uint64_t rowSeed = 0, edited = UINT64_MAX;
   } cases[] = {
       {2, 0, 10, "", true, "c.csv: belongs to another campaign (its manifest"},
       {1, 0, 12, "", true, "differs in the runs)"},
       {1, 0, 10, "", false, "c.csv: has no manifest"},
       {1, 0, 10, "x\n", true, "c.csv:1: the columns are not those of this campaign"},
-      {1, 0, 10, header + "0,1,2,orbit,,,,,,,,,,\n2,1,2,orbit,,,,,,,,,,\n", true,
+      {1, 0, 10, header + drawn0 + ",orbit,,,,,,,,,,\n2,1,2,orbit,,,,,,,,,,\n", true,
        "c.csv:3: run 2 where run 1 was expected"},
+      {1, 0, 10, header + "0,1,2,orbit,,,,,,,,,,\n", true,
+       "c.csv:2: run 0: core.thrust_N = 1 is not the value the campaign's seed 1 draws (" +
+           exactText(first[0]) + ")"},
+      {1, 0, 10, header + drawn0 + ",orbit,,,,,,,,,,\n1,2,1e999,orbit,,,,,,,,,,\n", true,
+       "c.csv:3: '1e999' is out of the range of numbers"},
+      {1, 0, 10, "", true, "c.csv:2: run 0: core.thrust_N = ", 2},
+      {1, 0, 10, "", true, "c.csv:4: run 2: upper.mass_kg = ", 0, 2},
   };
   for (const auto& c : cases) {
-    writeShard("c.csv", 1, 0, 10, 4);
+    writeShard("c.csv", 1, 0, 10, 4, c.rowSeed, c.edited);
     if (!c.csv.empty()) writeFile(dir / "c.csv", c.csv);
     if (!c.manifest) std::filesystem::remove(dir / "c.manifest.toml");
     const std::string before = readFile(dir / "c.csv");
     try {
       const CampaignManifest m = manifestOf(c.seed, c.first, c.end);
       CampaignWriter writer(path("c.csv"), m.columns + '\n');
-      resumeCampaign(path("c.csv"), m, writer, [](const CampaignRow&) {});
+      resumeCampaign(path("c.csv"), m, sampler, writer, [](const CampaignRow&) {});
       ADD_FAILURE() << c.message;
     } catch (const InputError& error) {
       EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
@@ -126,9 +150,9 @@ TEST_F(CampaignStore, ShardsMergeInRunOrderOnlyAsOneCampaignWithEveryRunOnce) {
   writeShard("b.csv", 1, 4, 9, 9);
   writeShard("whole.csv", 1, 0, 9, 9);
   std::uint64_t next = 0;
-  const MergedCampaign merged =
-      mergeCampaign({path("b.csv"), path("a.csv")}, path("m.csv"),
-                    [&](const CampaignRow& row) { EXPECT_EQ(row.run, next++); });
+  const MergedCampaign merged = mergeCampaign(
+      {path("b.csv"), path("a.csv")}, path("m.csv"),
+      [&](const CampaignRow& row) { EXPECT_EQ(row.run, next++); }, samplerOf);
   EXPECT_EQ(merged.shards, 2u);
   EXPECT_EQ(readFile(dir / "m.csv"), readFile(dir / "whole.csv"));
   EXPECT_EQ(readFile(dir / "m.manifest.toml"), readFile(dir / "whole.manifest.toml"));
@@ -137,6 +161,7 @@ TEST_F(CampaignStore, ShardsMergeInRunOrderOnlyAsOneCampaignWithEveryRunOnce) {
   writeShard("overlap.csv", 1, 2, 9, 9);
   writeShard("seed.csv", 2, 4, 9, 9);
   writeShard("cut.csv", 1, 4, 9, 7);
+  writeShard("drawn.csv", 1, 4, 9, 9, 2);
   const struct {
     std::vector<std::string> shards;
     std::string message;
@@ -147,18 +172,71 @@ TEST_F(CampaignStore, ShardsMergeInRunOrderOnlyAsOneCampaignWithEveryRunOnce) {
        path("seed.csv") + ": belongs to another campaign than " + path("a.csv") +
            " (their manifests differ in the seed)"},
       {{"a.csv", "cut.csv"}, path("cut.csv") + ": holds runs 4:7 of 4:9 (an interrupted shard"},
+      {{"a.csv", "drawn.csv"}, path("drawn.csv") + ":2: run 4: core.thrust_N = "},
   };
   for (const auto& r : refused) {
     std::vector<std::string> shards;
     for (const std::string& name : r.shards) shards.push_back(path(name));
     try {
-      mergeCampaign(shards, path("out.csv"), [](const CampaignRow&) {});
+      mergeCampaign(
+          shards, path("out.csv"), [](const CampaignRow&) {}, samplerOf);
       ADD_FAILURE() << r.message;
     } catch (const InputError& error) {
       EXPECT_EQ(std::string(error.what()).rfind(r.message, 0), 0u) << error.what();
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "out.csv")) << r.message;
     EXPECT_FALSE(std::filesystem::exists(dir / "out.manifest.toml")) << r.message;
+  }
+}
+
+// A CSV is read as it streams by, so only a line has a size limit.
+TEST_F(CampaignStore, ALineLongerThanARowCanBeIsAnInputTooLarge) {
+  writeShard("c.csv", 1, 0, 10, 2);
+  writeFile(dir / "c.csv", readFile(dir / "c.csv") + std::string(std::size_t{2} << 20, '9'));
+  CampaignWriter writer(path("c.csv"), manifestOf(1, 0, 10).columns + '\n');
+  try {
+    resumeCampaign(path("c.csv"), manifestOf(1, 0, 10), sampler, writer, [](const CampaignRow&) {});
+    ADD_FAILURE() << "a line of 2 MiB was read";
+  } catch (const InputError& error) {
+    ADD_FAILURE() << error.what();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), EFBIG);
+    EXPECT_EQ(std::string(error.what()),
+              "cannot read " + path("c.csv") + ": a line is larger than 1 MiB");
+  }
+}
+
+// A merge draws the rows again from the files the manifest names, each
+// found as named or beside the CSV, and only when they are the campaign's.
+TEST_F(CampaignStore, TheSamplerOfAManifestIsThatOfItsOwnFiles) {
+  const std::string toml =
+      "schema = 1\n[[dispersion]]\nkey = \"core.thrust_N\"\ndistribution = \"normal\"\n"
+      "sigma = 1\nrelative = true\n";
+  writeFile(dir / "d.toml", toml);
+  const DispersionFile file = readDispersionFile(path("d.toml"), Vehicle::defaults());
+  CampaignManifest m = manifestOf(1, 0, 10);
+  m.dispersionFile = "d.toml";  // not in the current directory: beside the CSV
+  m.dispersionHash = file.hash;
+  m.vehicleHash = vehicleHash(Vehicle::defaults());
+  std::vector<double> drawn(1), expected(1);
+  campaignSampler(m, path("c.csv")).draw(1, 7, drawn);
+  Sampler(Vehicle::defaults(), file.dispersions).draw(1, 7, expected);
+  EXPECT_EQ(drawn, expected);
+  const struct {
+    std::string field, value, message;
+  } refused[] = {
+      {"dispersion", "0123456789abcdef", "c.csv: its runs were not drawn from " + path("d.toml")},
+      {"vehicle", "0123456789abcdef", "c.csv: its runs were not drawn with the default vehicle"},
+  };
+  for (const auto& r : refused) {
+    CampaignManifest other = m;
+    (r.field == "vehicle" ? other.vehicleHash : other.dispersionHash) = r.value;
+    try {
+      campaignSampler(other, path("c.csv"));
+      ADD_FAILURE() << r.message;
+    } catch (const InputError& error) {
+      EXPECT_NE(std::string(error.what()).find(r.message), std::string::npos) << error.what();
+    }
   }
 }
 

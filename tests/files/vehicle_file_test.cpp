@@ -58,6 +58,12 @@ TEST(VehicleFile, EveryProblemIsReportedWithItsLine) {
       {"outside the domain", "schema = 1\n[site]\nlatitude_deg = 91\n",
        "v.toml:3: site.latitude_deg = 91: must be from -90 to 90"},
       {"count", "schema = 1\n[boosters]\ncount = 2.5\n", "a whole number"},
+      {"count beyond 2^53", "schema = 1\n[boosters]\ncount = 9007199254740993\n",
+       "boosters.count = 9007199254740993: must be a whole number"},
+      {"integer beyond TOML", "schema = 1\n[core]\nthrust_N = 99999999999999999999\n",
+       "v.toml:3: core.thrust_N = 99999999999999999999 is out of range of a TOML integer"},
+      {"real beyond a double", "schema = 1\n[aero]\ndrag_table = [{mach = 1e999, cd = 1}]\n",
+       "v.toml:3: mach = 1e999 is out of the range of numbers"},
       {"events out of order", "schema = 1\n[timeline]\njettison_time_s = 120\n",
        "must come before timeline.jettison_time_s = 120"},
       {"stage lighter than its propellant", "schema = 1\n[upper]\nmass_kg = 1000\n",
@@ -83,6 +89,10 @@ TEST(VehicleFile, EveryProblemIsReportedWithItsLine) {
           << c.name << ": " << error.what();
     }
   }
+  // An integer that a double rounds is a number, as the same digits with a point are.
+  EXPECT_EQ(parseVehicleText("schema = 1\n[core]\nthrust_N = 9007199254740993\n", "v.toml")
+                .vehicle.core.thrust_N,
+            9007199254740992.0);
   // All at once, in the order of the lines.
   try {
     parseVehicleText("schema = 1\n[upper]\nmass_kg = -1\n[core]\nthrust_M = 1\n", "v.toml");
