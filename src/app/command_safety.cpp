@@ -67,12 +67,6 @@ CLI::Validator realDomain(double lowest, double highest, const std::string& unit
       "");
 }
 
-void addThrust(CLI::App* app, std::string& file) {
-  app->add_option("--thrust", file, "booster thrust history, read once")
-      ->type_name("FILE")
-      ->capture_default_str();
-}
-
 void addVehicle(CLI::App* app, std::string& file, const std::string& description) {
   app->add_option("--vehicle", file, description)->type_name("FILE");
 }
@@ -113,10 +107,6 @@ Progress progressOn(ProgressLine& line, const char* what) {
   return [&line, what](std::size_t done, std::size_t total) {
     line.show(format("%s: %zu of %zu", what, done, total));
   };
-}
-
-ThrustHistory readThrustFile(const std::string& name) {
-  return ThrustHistory::fromText(readInputFile(name), name);
 }
 
 void refuseClashes(const OutputSet& outputs) {

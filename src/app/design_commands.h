@@ -9,12 +9,13 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/thrust_file.h"
 #include "ascent/trade.h"
 
 namespace ascent {
 
 struct SweepCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   SweepSettings settings;
   std::string csvFile;   // empty: standard output
@@ -23,7 +24,7 @@ struct SweepCommand {
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err);
 
 struct OptimizeCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   OptimizeSettings settings;
   bool json = false;
@@ -32,7 +33,7 @@ struct OptimizeCommand {
 int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err);
 
 struct TradeCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   TradeSettings settings;
   std::string csvFile, plotFile;

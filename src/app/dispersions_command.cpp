@@ -12,10 +12,10 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
-#include "app/signal_scope.h"
-#include "report/interrupt_flag.h"
 #include "app/mission_output.h"
+#include "app/signal_scope.h"
 #include "files/campaign_store.h"
+#include "report/interrupt_flag.h"
 
 namespace ascent {
 
@@ -46,9 +46,10 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   CampaignSettings settings = command.settings;
 
   // No output may land on an input, another output or standard output.
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
   files.input(command.files.front(), "the dispersion file");
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.csvFile.empty()) {
     files.output(command.csvFile, "the CSV file");
     files.output(manifestPathFor(command.csvFile), "the manifest");
@@ -59,7 +60,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   if (!command.plotDirectory.empty()) requireGnuplot();
   const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
-  const ThrustHistory history = readThrustFile(command.thrustFile);
+  const ThrustHistory history = readThrustFile(thrust);
   checkLiftOff(chosen, history);
   checkThrustFile(history, chosen.vehicle, settings.turnTime_s, err);
   // Without rows or JSON on standard output the words go there.
@@ -80,8 +81,8 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
 
   const Sampler sampler(chosen.vehicle, dispersions.dispersions, dispersions.correlations);
   const CampaignRowSchema schema(dispersions.dispersions);
-  const CampaignManifest manifest = describeCampaign(settings, dispersions, chosen.path,
-                                                     chosen.vehicle, command.thrustFile, history);
+  const CampaignManifest manifest =
+      describeCampaign(settings, dispersions, chosen.path, chosen.vehicle, thrust.file, history);
   SummaryBuilder builder;
   std::optional<CampaignWriter> csv;
   std::uint64_t done = 0;
@@ -149,7 +150,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   app_->add_flag("--retarget", s.retarget, "target each run's orbit again at the turn time")
       ->excludes(limit);
   addVehicle(app_, c.vehicleFile, "the nominal vehicle (a vehicle file)");
-  addThrust(app_, c.thrustFile);
+  addThrust(app_, c.thrust);
   app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it")
       ->type_name("FILE.csv");
   app_->add_flag("--json", c.json, "print the summary as JSON");

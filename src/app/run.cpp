@@ -48,8 +48,8 @@ double DialogueReport::limitDeg(double) {
 // One mission on the booster thrust file as it is now: the file is read anew
 // for every mission, as the flight needs its records.
 void flyDialogueMission(RunContext& run, double turnTime) {
-  std::unique_ptr<InStream> thrustFile = run.files.openRead(boosterThrustFileName);
-  StreamRecordSource records(*thrustFile, boosterThrustFileName);
+  std::unique_ptr<InStream> thrustFile = run.files.openRead(run.thrustFile);
+  StreamRecordSource records(*thrustFile, run.thrustFile);
   FlyOptions options;
   options.throwFailures = true;
   flyMission(records, sharedAtmosphereTables(), run.vehicle(), turnTime, 0, run.record,
@@ -142,6 +142,7 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
   run.utf8 = options.utf8;
   run.standardError = options.standardError;
   run.vehicleFile = options.vehicle;
+  run.thrustFile = options.thrustFile;
   std::optional<FaultHandlers> faultHandlers;
   if (options.handleSignals) faultHandlers.emplace(run);
   int status = 0;
