@@ -168,10 +168,15 @@ std::string dataBlock(const std::string& name, const std::vector<Curve>& curves)
   return block + "EOD\n";
 }
 
-std::string plotLine(const std::string& name, std::size_t missions) {
-  return format(
-      "plot for [i=0:%zu] $%s index i with lines lw 1.5 title sprintf('mission %%d', i+1)\n",
-      missions - 1, name.c_str());
+// One curve per mission, in the order of `labels`, titled with its label.
+std::string plotLine(const std::string& name, const std::vector<std::string>& labels) {
+  std::string line = "plot ";
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    line +=
+        format("%s$%s index %zu with lines lw 1.5 title ", i == 0 ? "" : ", ", name.c_str(), i) +
+        gnuplotString(labels[i]);
+  }
+  return line + "\n";
 }
 
 // The data block's name: the data file's without ".dat".
@@ -191,7 +196,8 @@ std::vector<std::string> campaignCharts(const CampaignChartData& data, double ta
 }
 
 std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 4>& curves,
-                                           const std::string& title) {
+                                           const std::string& title,
+                                           const std::vector<std::string>& labels) {
   std::string script;
   for (std::size_t c = 0; c < dialogueCharts.size(); ++c) {
     script += dataBlock(blockName(dialogueCharts[c]), curves[c]);
@@ -204,7 +210,7 @@ std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 
     script += "set title " + gnuplotString(chart.title) + "\n";
     script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
     script += std::string("set key ") + chart.key + "\n";
-    script += plotLine(blockName(chart), curves[c].size());
+    script += plotLine(blockName(chart), labels);
     script += "unset output\n";
   }
   script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
@@ -215,7 +221,7 @@ std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 
     script += "set title " + gnuplotString(chart.title) + "\n";
     script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
     script += std::string("set key ") + chart.key + "\n";
-    script += plotLine(blockName(chart), curves[c].size());
+    script += plotLine(blockName(chart), labels);
   }
   script += "unset multiplot\nunset output\n";
   return runGnuplot(script, dialogueCharts.size() + 1);

@@ -56,9 +56,11 @@ constexpr std::array<DialogueChart, 4> dialogueCharts = {{
     {"dynpres.dat", "dynpres.png", "Dynamic pressure", "dynamic pressure (kPa)", "top right"},
 }};
 constexpr const char* dialogueOverviewFile = "overview.png";
-// One chart per data file, one curve per mission, then the four together
-// under `title`: the PNGs in the order of dialogueCharts, the overview last.
+// One chart per data file, one curve per mission titled with its label in
+// `labels` (one for each mission of `curves`), then the four together under
+// `title`: the PNGs in the order of dialogueCharts, the overview last.
 std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 4>& curves,
-                                           const std::string& title);
+                                           const std::string& title,
+                                           const std::vector<std::string>& labels);
 
 }  // namespace ascent

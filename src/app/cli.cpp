@@ -178,6 +178,10 @@ int runCommandLine(int argc, char** argv) {
   plotApp->add_option("DIR", plot.dataDirectory, "directory of the run")->capture_default_str();
   plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)")
       ->type_name("DIR");
+  plotApp
+      ->add_option("--report", plot.reportFile,
+                   "the run's report file: each curve is named by its turn time and limit")
+      ->type_name("FILE");
 
   OptimizeCli optimize(app);
   TradeCli trade(app);

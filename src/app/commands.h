@@ -79,6 +79,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
 struct PlotCommand {
   std::string dataDirectory = ".";
   std::string outDirectory;  // empty: the data directory
+  std::string reportFile;    // the run's report, for each curve's turn time and limit; empty: none
 };
 int runPlotCommand(const PlotCommand& command, std::ostream& out);
 

@@ -41,7 +41,7 @@ void startRun(RunContext& run) {
 
 double DialogueReport::limitDeg(double) {
   double answer = 0;
-  promptRequiredReal(run_, "Maximum angle of attack (degrees)? ", answer);
+  promptRequiredReal(run_, limitPrompt, answer);
   return answer;
 }
 
@@ -62,7 +62,7 @@ void missionLoop(RunContext& run) {
     // The end of the input ends the run as a negative turn time does: there
     // is no one left to answer.
     double turnTime = 0;
-    if (!promptReal(run, "Turn time (s)? ", turnTime)) return;
+    if (!promptReal(run, turnTimePrompt, turnTime)) return;
     if (turnTime >= 1) {
       flyDialogueMission(run, turnTime);
     } else if (turnTime >= 0) {

@@ -280,6 +280,13 @@ TEST_F(DesignTools, PlotDrawsTheDataFilesOfARunAsPngCharts) {
     EXPECT_EQ(pngSize(file(std::string("charts/") + chart)), std::make_pair(800u, 500u)) << chart;
   }
   EXPECT_EQ(pngSize(file("charts/overview.png")), std::make_pair(1200u, 900u));
+  // The run's report names the curves; another file's missions are not this run's.
+  EXPECT_EQ(command("plot . --out charts --report report.txt").status, 0);
+  const CommandRun other = command("plot . --out charts --report s1.dat");
+  EXPECT_EQ(other.status, 3);
+  EXPECT_EQ(other.err,
+            "ascent: s1.dat is not the report of this run: it names 0 missions, ./speed.dat "
+            "holds 3 missions\n");
 
   ASSERT_EQ(command("sweep --turn-time 10:20:5 --csv s.csv --plot sweep.png").status, 0);
   EXPECT_EQ(pngSize(file("sweep.png")), std::make_pair(900u, 540u));
