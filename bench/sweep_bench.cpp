@@ -28,7 +28,7 @@ BENCHMARK(targetOneTurnTime)->Unit(benchmark::kMillisecond);
 
 void sweepFiveToForty(benchmark::State& state) {
   SweepCommand sweep;
-  sweep.thrustFile = thrustFile;
+  sweep.thrust = {thrustFile, true};
   sweep.settings.turnTimes = turnTimeRange("5:40:1");
   sweep.settings.jobs = static_cast<unsigned>(state.range(0));
   for (auto _ : state) {

@@ -10,24 +10,42 @@ namespace ascent {
 
 void SweepChart::add(const SweepRow& row) {
   if (row.verdict != Verdict::Converged) return;
-  points += exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M) + ' ' +
-            exactText(row.mission.limitDeg) + '\n';
+  const std::string turnAndMass =
+      exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M);
+  points += turnAndMass + ' ' + exactText(row.mission.limitDeg) + '\n';
+  // The study's rule for a design (betterDesign): propellant left, none overdrawn.
+  (row.mission.remainingPropellant_kg >= 0 ? feasible : overdrawn) += turnAndMass + '\n';
   if (++converged == 1) lowest_s = row.turnTime_s;
   highest_s = row.turnTime_s;
 }
 
 std::string sweepChart(const SweepChart& chart, const SweepRow* best, double altitude_m) {
-  std::string label;
+  // The turn times swept and a little room, not gnuplot's round tics beyond them.
+  const double margin_s = std::max(0.03 * (chart.highest_s - chart.lowest_s), 0.5);
+  std::string blocks = "$sweep << EOD\n" + chart.points + "EOD\n";
+  std::string curves;
+  if (!chart.feasible.empty()) {
+    blocks += "$feasible << EOD\n" + chart.feasible + "EOD\n";
+    curves +=
+        "$feasible using 1:2 axes x1y1 with linespoints pt 7 ps 0.6 lc rgb '#9400d3' "
+        "title 'SC\\_M (kg)', ";
+  }
+  if (!chart.overdrawn.empty()) {
+    blocks += "$overdrawn << EOD\n" + chart.overdrawn + "EOD\n";
+    curves +=
+        "$overdrawn using 1:2 axes x1y1 with points pt 6 ps 0.8 lc rgb 'gray50' "
+        "title 'SC\\_M, no propellant left', ";
+  }
+  curves +=
+      "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 lc rgb '#009e73' "
+      "title 'limit (deg)'";
   if (best != nullptr) {
-    // The label stays inside the plot: to the left of a best design in the
-    // right half, to the right of one in the left half, below the point.
-    const double middle = (chart.lowest_s + chart.highest_s) / 2;
-    const bool rightHalf = best->turnTime_s > middle;
-    label =
-        format("set label 1 'best: %s s, %.0f kg' at %s,%s %s point pt 6 ps 2 offset %s,-1.5\n",
-               exactText(best->turnTime_s).c_str(), best->mission.sizing.SC_M,
-               exactText(best->turnTime_s).c_str(), exactText(best->mission.sizing.SC_M).c_str(),
-               rightHalf ? "right" : "left", rightHalf ? "-1.5" : "1.5");
+    // Named in the legend, below the plot, where no curve can cross it.
+    blocks += "$best << EOD\n" + exactText(best->turnTime_s) + ' ' +
+              exactText(best->mission.sizing.SC_M) + "\nEOD\n";
+    curves += ", $best using 1:2 axes x1y1 with points pt 6 ps 2 lc rgb 'black' title " +
+              gnuplotString(format("best: %s s, %.0f kg", exactText(best->turnTime_s).c_str(),
+                                   best->mission.sizing.SC_M));
   }
   const std::string script =
       "set terminal pngcairo size 900,540 font 'sans,10'\n"
@@ -40,13 +58,14 @@ std::string sweepChart(const SweepChart& chart, const SweepRow* best, double alt
       "set xlabel 'turn time (s)'\n"
       "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
       "set y2label 'angle-of-attack limit (deg)'\n"
-      "set ytics nomirror\nset y2tics\nset grid\nset key bottom center\n"
-      "set offsets graph 0.05, graph 0.05, graph 0.12, graph 0.12\n" +
-      label + "$sweep << EOD\n" + chart.points +
-      "EOD\n"
-      "plot $sweep using 1:2 axes x1y1 with linespoints pt 7 ps 0.6 title 'SC\\_M (kg)', "
-      "$sweep using 1:3 axes x1y2 with linespoints pt 5 ps 0.6 title 'limit (deg)'\n"
-      "unset output\n";
+      "set ytics nomirror\nset y2tics\nset grid\n"
+      // Room below the turn-time label for two rows of the legend.
+      "set key below horizontal spacing 1.2\nset bmargin 6\n"
+      "set xrange [" +
+      exactText(chart.lowest_s - margin_s) + ":" + exactText(chart.highest_s + margin_s) +
+      "]\n"
+      "set offsets 0, 0, graph 0.12, graph 0.12\n" +
+      blocks + "plot " + curves + "\nunset output\n";
   return runGnuplot(script, 1).front();
 }
 
@@ -168,10 +187,15 @@ std::string dataBlock(const std::string& name, const std::vector<Curve>& curves)
   return block + "EOD\n";
 }
 
-std::string plotLine(const std::string& name, std::size_t missions) {
-  return format(
-      "plot for [i=0:%zu] $%s index i with lines lw 1.5 title sprintf('mission %%d', i+1)\n",
-      missions - 1, name.c_str());
+// One curve per mission, in the order of `labels`, titled with its label.
+std::string plotLine(const std::string& name, const std::vector<std::string>& labels) {
+  std::string line = "plot ";
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    line +=
+        format("%s$%s index %zu with lines lw 1.5 title ", i == 0 ? "" : ", ", name.c_str(), i) +
+        gnuplotString(labels[i]);
+  }
+  return line + "\n";
 }
 
 // The data block's name: the data file's without ".dat".
@@ -191,7 +215,8 @@ std::vector<std::string> campaignCharts(const CampaignChartData& data, double ta
 }
 
 std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 4>& curves,
-                                           const std::string& title) {
+                                           const std::string& title,
+                                           const std::vector<std::string>& labels) {
   std::string script;
   for (std::size_t c = 0; c < dialogueCharts.size(); ++c) {
     script += dataBlock(blockName(dialogueCharts[c]), curves[c]);
@@ -204,7 +229,7 @@ std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 
     script += "set title " + gnuplotString(chart.title) + "\n";
     script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
     script += std::string("set key ") + chart.key + "\n";
-    script += plotLine(blockName(chart), curves[c].size());
+    script += plotLine(blockName(chart), labels);
     script += "unset output\n";
   }
   script += std::string("set terminal pngcairo size ") + overviewSize + " font 'sans,10'\n";
@@ -215,7 +240,7 @@ std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 
     script += "set title " + gnuplotString(chart.title) + "\n";
     script += "set ylabel " + gnuplotString(chart.ylabel) + "\n";
     script += std::string("set key ") + chart.key + "\n";
-    script += plotLine(blockName(chart), curves[c].size());
+    script += plotLine(blockName(chart), labels);
   }
   script += "unset multiplot\nunset output\n";
   return runGnuplot(script, dialogueCharts.size() + 1);

@@ -18,13 +18,17 @@ namespace ascent {
 
 // The converged turn times of a sweep, gathered as its rows arrive.
 struct SweepChart {
-  std::string points;  // "turn time, SC_M, limit" lines
+  std::string points;     // "turn time, SC_M, limit" lines, every converged row
+  std::string feasible;   // "turn time, SC_M" of the designs with propellant left
+  std::string overdrawn;  // and of those without
   std::size_t converged = 0;
   double lowest_s = 0, highest_s = 0;  // the turn times charted
   void add(const SweepRow& row);
 };
-// SC_M and the limit against the turn time, the best design (null: none)
-// labelled; the title names the target altitude.
+// SC_M and the limit against the turn time over the turn times charted, the
+// designs without propellant left apart, the best design (null: none)
+// circled and named in the legend below the plot; the title names the
+// target altitude.
 std::string sweepChart(const SweepChart& chart, const SweepRow* best, double altitude_m);
 
 // The tornado: the change of SC_M for each value 1 % below and above, the
@@ -53,10 +57,12 @@ constexpr std::array<DialogueChart, 4> dialogueCharts = {{
     {"dynpres.dat", "dynpres.png", "Dynamic pressure", "dynamic pressure (kPa)", "top right"},
 }};
 constexpr const char* dialogueOverviewFile = "overview.png";
-// One chart per data file, one curve per mission, then the four together
-// under `title`: the PNGs in the order of dialogueCharts, the overview last.
+// One chart per data file, one curve per mission titled with its label in
+// `labels` (one for each mission of `curves`), then the four together under
+// `title`: the PNGs in the order of dialogueCharts, the overview last.
 std::vector<std::string> dialogueRunCharts(const std::array<std::vector<Curve>, 4>& curves,
-                                           const std::string& title);
+                                           const std::string& title,
+                                           const std::vector<std::string>& labels);
 // The payload to orbit: the heaviest spacecraft against the circular orbit
 // altitude, one point per altitude with a design.
 std::string payloadChart(const PerformanceResult& result, const PerformanceSettings& settings);

@@ -29,7 +29,7 @@ namespace ascent {
 
 namespace {
 
-int runDialogue(bool utf8, const Vehicle* vehicle) {
+int runDialogue(bool utf8, const Vehicle* vehicle, const std::string& thrustFile) {
   FdInStream standardInput(STDIN_FILENO, "standard input", false);
   FdOutStream standardOutput(STDOUT_FILENO, "standard output", false);
   FdOutStream standardError(STDERR_FILENO, "standard error", false, 512);
@@ -42,6 +42,7 @@ int runDialogue(bool utf8, const Vehicle* vehicle) {
   options.standardError = &standardError;
   options.utf8 = utf8;
   options.vehicle = vehicle;
+  options.thrustFile = thrustFile;
   return runProgram(standardInput, standardOutput, files, options);
 }
 
@@ -108,7 +109,8 @@ std::string unknownArgumentReason(CLI::App& app) {
 int runCommandLine(int argc, char** argv) {
   const char* utf8Variable = std::getenv("ASCENT_UTF8");
   const bool utf8Environment = utf8Variable != nullptr && std::string(utf8Variable) == "1";
-  if (argc <= 1) return runDialogue(utf8Environment || utf8Terminal(), nullptr);
+  if (argc <= 1)
+    return runDialogue(utf8Environment || utf8Terminal(), nullptr, boosterThrustFileName);
   // The commands' standard output, which knows why a write of it failed.
   StandardOutputBuffer standardOutput;
   struct Restore {
@@ -134,6 +136,12 @@ int runCommandLine(int argc, char** argv) {
                "dialogue: the signs in the code page's bytes, also on a UTF-8 terminal");
   std::string dialogueVehicle;
   addVehicle(&app, dialogueVehicle);
+  std::string dialogueThrust = boosterThrustFileName;
+  CLI::Option* dialogueThrustOption =
+      app.add_option("--thrust", dialogueThrust,
+                     "dialogue: booster thrust history, read for every mission (default: "
+                     "s1.dat of the working directory)")
+          ->type_name("FILE");
 
   VehicleCommand vehicle;
   CLI::App* vehicleApp = app.add_subcommand(
@@ -149,7 +157,7 @@ int runCommandLine(int argc, char** argv) {
 
   FlyCommand fly;
   CLI::App* flyApp = app.add_subcommand("fly", "Fly one mission and print its summary");
-  addThrust(flyApp, fly.thrustFile);
+  addThrust(flyApp, fly.thrust);
   addVehicle(flyApp, fly.vehicleFile);
   addTurnTime(flyApp, fly.settings.turnTime_s);
   addSetting(flyApp, "--limit", flySettingsDomain(), "limit_deg", fly.settings.limitDeg,
@@ -166,7 +174,7 @@ int runCommandLine(int argc, char** argv) {
   TargetCommand target;
   CLI::App* targetApp = app.add_subcommand(
       "target", "Find the limit whose mission has the wanted average altitude at one turn time");
-  addThrust(targetApp, target.thrustFile);
+  addThrust(targetApp, target.thrust);
   addVehicle(targetApp, target.vehicleFile);
   addTurnTime(targetApp, target.turnTime_s);
   addTargetSettings(targetApp, target.settings);
@@ -182,6 +190,10 @@ int runCommandLine(int argc, char** argv) {
       ->capture_default_str();
   namesFile(plotApp->add_option("--out", plot.outDirectory, "write the charts here (default: DIR)"))
       ->type_name("DIR");
+  plotApp
+      ->add_option("--report", plot.reportFile,
+                   "the run's report file: each curve is named by its turn time and limit")
+      ->type_name("FILE");
 
   OptimizeCli optimize(app);
   TradeCli trade(app);
@@ -196,6 +208,15 @@ int runCommandLine(int argc, char** argv) {
     std::string reason = unknownArgumentReason(app);
     if (reason.empty()) reason = error.what();
     std::cerr << "ascent: " << reason << '\n' << app.help();
+    return exitStatus::usage;
+  }
+  // Before the command it would be the dialogue's, and the command would
+  // fly s1.dat without a word.
+  if (dialogueThrustOption->count() > 0 && !app.get_subcommands().empty()) {
+    const std::string command = app.get_subcommands().front()->get_name();
+    std::cerr << "ascent: --thrust before the command is the dialogue's: give it after the "
+                 "command (ascent "
+              << command << " --thrust FILE)\n";
     return exitStatus::usage;
   }
 
@@ -223,7 +244,8 @@ int runCommandLine(int argc, char** argv) {
     if (!dialogueVehicle.empty()) {
       const ChosenVehicle chosen = chooseVehicle(dialogueVehicle);
       std::cerr << vehicleLine(chosen);
-      return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), &chosen.vehicle);
+      return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), &chosen.vehicle,
+                         dialogueThrust);
     }
   } catch (const std::invalid_argument& error) {
     // Settings a study refused: the front end checks them first, so this is
@@ -234,7 +256,8 @@ int runCommandLine(int argc, char** argv) {
     std::cout.flush();
     return commandFailure(error, std::cerr);
   }
-  return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), nullptr);
+  return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), nullptr,
+                     dialogueThrust);
 }
 
 }  // namespace ascent

@@ -73,12 +73,6 @@ CLI::Option* namesFile(CLI::Option* option) {
       CLI::Validator([](const std::string& name) { return fileNameProblem(name); }, ""));
 }
 
-void addThrust(CLI::App* app, std::string& file) {
-  namesFile(app->add_option("--thrust", file, "booster thrust history, read once"))
-      ->type_name("FILE")
-      ->capture_default_str();
-}
-
 void addVehicle(CLI::App* app, std::string& file, const std::string& description) {
   namesFile(app->add_option("--vehicle", file, description))->type_name("FILE");
 }
@@ -130,10 +124,6 @@ Progress progressOn(ProgressLine& line, const char* what) {
   return [&line, what](std::size_t done, std::size_t total) {
     line.show(format("%s: %zu of %zu", what, done, total));
   };
-}
-
-ThrustHistory readThrustFile(const std::string& name) {
-  return ThrustHistory::fromText(readInputFile(name), name);
 }
 
 void refuseClashes(const OutputSet& outputs) {

@@ -84,8 +84,8 @@ void readOption(const std::string& option, Read read) {
 // left out. Returns `option`.
 CLI::Option* namesFile(CLI::Option* option);
 
-// The options every command that flies shares, spelt and checked alike.
-void addThrust(CLI::App* app, std::string& file);
+// The options every command that flies shares, spelt and checked alike
+// (--thrust: app/thrust_file.h).
 void addVehicle(CLI::App* app, std::string& file,
                 const std::string& description =
                     "vehicle file (TOML; `ascent vehicle` prints the default one)");
@@ -119,9 +119,6 @@ class ProgressLine {
 
 // A study's progress as "what: done of total" on the line, when it is shown.
 Progress progressOn(ProgressLine& line, const char* what);
-
-// The thrust file read whole (readInputFile); throws Error.
-ThrustHistory readThrustFile(const std::string& name);
 
 // The first clash of the set, refused as InputError.
 void refuseClashes(const OutputSet& outputs);

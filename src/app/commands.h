@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/exit_status.h"
+#include "app/thrust_file.h"
 #include "ascent/ascent.h"
 #include "ascent/results.h"
 #include "ascent/study.h"
@@ -45,7 +46,7 @@ struct FlightInputs {
   ChosenVehicle chosen;
   ThrustHistory history;
 };
-FlightInputs readFlightInputs(const std::string& thrustFile, const std::string& vehicleFile);
+FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile);
 
 struct VehicleCommand {
   std::string checkFile;   // --check FILE; empty: print the default description
@@ -58,7 +59,7 @@ int runVehicleCommand(const VehicleCommand& command, std::ostream& out);
 std::string vehicleReference();
 
 struct FlyCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   FlySettings settings;
   bool json = false;
@@ -67,7 +68,7 @@ struct FlyCommand {
 int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& err);
 
 struct TargetCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   double turnTime_s = 0;
   TargetSettings settings;
@@ -78,6 +79,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
 struct PlotCommand {
   std::string dataDirectory = ".";
   std::string outDirectory;  // empty: the data directory
+  std::string reportFile;    // the run's report, for each curve's turn time and limit; empty: none
 };
 int runPlotCommand(const PlotCommand& command, std::ostream& out);
 

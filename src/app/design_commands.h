@@ -10,13 +10,14 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/thrust_file.h"
 #include "ascent/performance.h"
 #include "ascent/trade.h"
 
 namespace ascent {
 
 struct SweepCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   SweepSettings settings;
   std::string csvFile;   // empty: standard output
@@ -25,7 +26,7 @@ struct SweepCommand {
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err);
 
 struct OptimizeCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   OptimizeSettings settings;
   bool json = false;
@@ -34,7 +35,7 @@ struct OptimizeCommand {
 int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err);
 
 struct TradeCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   TradeSettings settings;
   std::string csvFile, plotFile;
@@ -44,7 +45,7 @@ struct TradeCommand {
 int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream& err);
 
 struct PerformanceCommand {
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string vehicleFile;
   PerformanceSettings settings;
   std::string csvFile, plotFile;

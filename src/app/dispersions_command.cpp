@@ -47,9 +47,10 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   CampaignSettings settings = command.settings;
 
   // No output may land on an input, another output or standard output.
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
   files.input(command.files.front(), "the dispersion file");
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.csvFile.empty()) {
     files.output(command.csvFile, "the CSV file");
     files.output(manifestPathFor(command.csvFile), "the manifest");
@@ -60,7 +61,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   if (!command.plotDirectory.empty()) requireGnuplot();
   const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
-  const ThrustHistory history = readThrustFile(command.thrustFile);
+  const ThrustHistory history = readThrustFile(thrust);
   checkLiftOff(chosen, history);
   checkThrustFile(history, chosen.vehicle, settings.turnTime_s, err);
   // Every output is created before the first mission: one that cannot be
@@ -86,8 +87,8 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   }
 
   const Sampler sampler(chosen.vehicle, dispersions.dispersions, dispersions.correlations);
-  const CampaignManifest manifest = describeCampaign(settings, dispersions, chosen.path,
-                                                     chosen.vehicle, command.thrustFile, history);
+  const CampaignManifest manifest =
+      describeCampaign(settings, dispersions, chosen.path, chosen.vehicle, thrust.file, history);
   SummaryBuilder builder(settings);
   std::uint64_t done = 0;
   if (csv && command.resume) {
@@ -157,7 +158,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   app_->add_flag("--retarget", s.retarget, "target each run's orbit again at the turn time")
       ->excludes(limit);
   addVehicle(app_, c.vehicleFile, "the nominal vehicle (a vehicle file)");
-  addThrust(app_, c.thrustFile);
+  addThrust(app_, c.thrust);
   namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it"))
       ->type_name("FILE.csv");
   app_->add_flag("--json", c.json, "print the summary as JSON");

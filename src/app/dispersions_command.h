@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/thrust_file.h"
 #include "ascent/campaign.h"
 
 namespace ascent {
@@ -17,7 +18,7 @@ struct DispersionsCommand {
   std::string runs;                // N or A:B, read into the settings' runs
   CampaignSettings settings;       // no limit: targeted on the nominal vehicle
   std::string vehicleFile;
-  std::string thrustFile = "s1.dat";
+  ThrustOption thrust;
   std::string csvFile;  // empty: the rows on standard output (unless --json)
   bool json = false;
   bool resume = false;

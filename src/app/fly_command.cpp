@@ -66,12 +66,13 @@ class FlyObserver final : public MissionObserver {
 }  // namespace
 
 int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& err) {
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.trajectoryFile.empty()) files.output(command.trajectoryFile, "the trajectory file");
   files.standardOutput();
   refuseClashes(files);
-  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   std::unique_ptr<OutputFile> trajectory;
   if (!command.trajectoryFile.empty()) {
     trajectory = std::make_unique<OutputFile>(command.trajectoryFile);

@@ -14,7 +14,7 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
   OptimizeCommand& c = command_;
   app_ = app.add_subcommand("optimize",
                             "Find the turn time that gives the heaviest spacecraft (largest SC_M)");
-  addThrust(app_, c.thrustFile);
+  addThrust(app_, c.thrust);
   addVehicle(app_, c.vehicleFile);
   addJobs(app_, c.jobs);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
@@ -39,11 +39,12 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
 
 int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err) {
   const OptimizeSettings& settings = command.settings;
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   files.standardOutput();
   refuseClashes(files);
-  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
   checkThrustFile(inputs.history, chosen.vehicle, settings.to_s, err);
   ProgressLine progress(err);
@@ -52,7 +53,7 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   progress.clear();
   const int status = result.found() ? exitStatus::ok : exitStatus::noDesign;
   if (command.json) {
-    const DesignInputs designInputs{command.thrustFile, vehicleValue(chosen.vehicle)};
+    const DesignInputs designInputs{thrust.file, vehicleValue(chosen.vehicle)};
     writeOut(out, jsonText(optimizeValue(result, settings, designInputs)) + '\n');
   } else {
     writeOut(out, vehicleLine(chosen) + optimizeText(result, settings));

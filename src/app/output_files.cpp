@@ -7,7 +7,6 @@
 #include "files/output_set.h"
 #include "mission/number_reader.h"
 #include "mission/run_error.h"
-#include "mission/thrust_records.h"
 
 namespace ascent {
 
@@ -31,12 +30,13 @@ void refuseUnusableName(const std::string& name) {
 // other output, by the commands' rule: a report named after a data file, a
 // data file linked to the thrust file or to the report, or a dangling link to
 // a data file would make two of them one file.
-void refuseSharedFiles(FileSystem& files, const std::string& reportName) {
+void refuseSharedFiles(FileSystem& files, const std::string& reportName,
+                       const std::string& thrustFile) {
   OutputSet outputs(
       [&files](const std::string& a, const std::string& b) { return files.sameFile(a, b); });
   outputs.output(reportName, "the report file");
   for (const char* data : dataFileNames) outputs.output(data, std::string("the data file ") + data);
-  outputs.input(boosterThrustFileName, "the thrust file");
+  outputs.input(thrustFile, "the thrust file");
   const std::optional<OutputSet::Clash> clash = outputs.firstClash();
   if (!clash) return;
   const bool report = clash->output == 0;
@@ -54,7 +54,7 @@ void openOutputFiles(RunContext& run) {
     return;
   }
   refuseUnusableName(name);
-  refuseSharedFiles(run.files, name);
+  refuseSharedFiles(run.files, name, run.thrustFile);
 
   // Nothing is emptied before every data file is locked: a second run in this
   // directory stops here and leaves the first run's files alone.

@@ -15,9 +15,9 @@ constexpr std::size_t maxReportNameLength = 255;  // the longest file name of mo
 // Opens the report named in run.reportName (the screen when empty) and
 // the data files, setting run.report and the file streams. Before anything is
 // created or emptied: a name that is too long, holds a NUL byte, or designates
-// "s1.dat" or another output is run-time error 5, and data files that another
-// run holds locked are run-time error 11 (EWOULDBLOCK). The data files stay
-// locked until they are closed.
+// the thrust file (s1.dat, or --thrust FILE) or another output is run-time error 5, and data files
+// that another run holds locked are run-time error 11 (EWOULDBLOCK). The data files stay locked
+// until they are closed.
 void openOutputFiles(RunContext& run);
 
 }  // namespace ascent

@@ -19,7 +19,7 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
   app_ = app.add_subcommand(
       "performance",
       "The heaviest spacecraft at every circular orbit altitude of a range (payload to orbit)");
-  addThrust(app_, c.thrustFile);
+  addThrust(app_, c.thrust);
   addVehicle(app_, c.vehicleFile);
   addJobs(app_, c.jobs);
   app_->add_option("--altitude", altitudes_,
@@ -36,8 +36,10 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
   addSearchSettings(app_, c.settings.optimize.target);
   addDynamicPressureLimit(app_, c.settings.optimize.target);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
-  app_->add_option("--csv", c.csvFile, "write the rows to FILE as CSV")->type_name("FILE");
-  app_->add_option("--plot", c.plotFile, "chart SC_M against the altitude")->type_name("FILE.png");
+  namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE as CSV"))
+      ->type_name("FILE");
+  namesFile(app_->add_option("--plot", c.plotFile, "chart SC_M against the altitude"))
+      ->type_name("FILE.png");
   app_->callback([this] {
     readOption("--altitude", [this] { command_.settings.altitudes_m = altitudeRange(altitudes_); });
     readOption("--turn-time", [this] {
@@ -51,14 +53,15 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
 
 int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, std::ostream& err) {
   const PerformanceSettings& settings = command.settings;
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
   if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotFile.empty()) requireGnuplot();
-  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
   checkThrustFile(inputs.history, chosen.vehicle, settings.optimize.to_s, err);
   // Created before any mission is flown: an output that cannot be is found now.
@@ -90,7 +93,7 @@ int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, 
   if (csvFile) csvFile->commit();
   if (pngFile) pngFile->commit();
   if (command.json) {
-    const DesignInputs designInputs{command.thrustFile, vehicleValue(chosen.vehicle)};
+    const DesignInputs designInputs{thrust.file, vehicleValue(chosen.vehicle)};
     writeOut(out, jsonText(performanceValue(result, settings, designInputs)) + '\n');
     err << words;
   } else {

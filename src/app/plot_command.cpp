@@ -14,6 +14,31 @@
 
 namespace ascent {
 
+namespace {
+
+// "mission 2: turn 18 s, limit 24.06 deg"; "mission 2" without a report.
+std::vector<std::string> missionLabels(std::size_t missions, const PlotCommand& command,
+                                       const std::string& dataFile) {
+  std::vector<std::string> labels;
+  for (std::size_t m = 1; m <= missions; ++m) labels.push_back("mission " + std::to_string(m));
+  if (command.reportFile.empty()) return labels;
+  const std::vector<ReportedMission> reported =
+      readReportedMissions(readInputFile(command.reportFile));
+  if (reported.size() != missions) {
+    throw Error(errorCode::unusableData,
+                format("%s is not the report of this run: it names %s, %s holds %s",
+                       command.reportFile.c_str(), count(reported.size(), "mission").c_str(),
+                       dataFile.c_str(), count(missions, "mission").c_str()));
+  }
+  for (std::size_t m = 0; m < missions; ++m) {
+    labels[m] += ": turn " + reported[m].turnTime_s + " s";
+    if (!reported[m].limitDeg.empty()) labels[m] += ", limit " + reported[m].limitDeg + " deg";
+  }
+  return labels;
+}
+
+}  // namespace
+
 int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   const std::filesystem::path data = command.dataDirectory;
   const std::filesystem::path outDir =
@@ -27,6 +52,7 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
   for (const DialogueChart& chart : dialogueCharts) {
     files.input((data / chart.file).string(), "the data file");
   }
+  if (!command.reportFile.empty()) files.input(command.reportFile, "the report file");
   for (const std::string& png : pngNames) files.output(png, "the chart", Placement::replacingName);
   files.standardOutput();
   refuseClashes(files);
@@ -53,12 +79,14 @@ int runPlotCommand(const PlotCommand& command, std::ostream& out) {
                                                std::to_string(line + 1) + " on)");
     }
   }
+  const std::vector<std::string> labels =
+      missionLabels(curves.front().size(), command, (data / dialogueCharts[0].file).string());
 
   const std::string missions = count(curves.front().size(), "mission");
   const std::string title =
       data == "." ? format("Dialogue run: %s", missions.c_str())
                   : format("Dialogue run in %s: %s", data.string().c_str(), missions.c_str());
-  const std::vector<std::string> bytes = dialogueRunCharts(curves, title);
+  const std::vector<std::string> bytes = dialogueRunCharts(curves, title, labels);
   for (std::size_t i = 0; i < pngs.size(); ++i) pngs.file(i).write(bytes[i]);
   pngs.commit();
   std::string written;

@@ -1,6 +1,7 @@
 #include "app/plot_data.h"
 
 #include "app/mission_output.h"
+#include "app/prompt.h"
 #include "ascent/ascent.h"
 #include "mission/number_reader.h"
 
@@ -36,6 +37,40 @@ bool parseDataLine(std::string_view line, double& time_s, double& value) {
   time_s = t;
   value = v;
   return true;
+}
+
+namespace {
+
+// The answer echoed after `prompt` at the start of `line`, without trailing
+// zeros; empty when the line is not that echo or the answer not a number.
+std::string echoedAnswer(std::string_view line, std::string_view prompt, double& value) {
+  if (line.substr(0, prompt.size()) != prompt) return {};
+  std::string_view answer = trim(line.substr(prompt.size()));
+  if (!parseReal(answer, value)) return {};
+  if (answer.find('.') != std::string_view::npos) {
+    answer = answer.substr(0, answer.find_last_not_of('0') + 1);
+    if (answer.back() == '.') answer.remove_suffix(1);
+  }
+  return std::string(answer);
+}
+
+}  // namespace
+
+std::vector<ReportedMission> readReportedMissions(std::string_view text) {
+  std::vector<ReportedMission> missions;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    double value = 0;
+    if (std::string turnTime = echoedAnswer(line, turnTimePrompt, value); !turnTime.empty()) {
+      if (value >= 1) missions.push_back({std::move(turnTime), {}});
+    } else if (std::string limit = echoedAnswer(line, limitPrompt, value);
+               !limit.empty() && !missions.empty()) {
+      missions.back().limitDeg = std::move(limit);
+    }
+  }
+  return missions;
 }
 
 double longestStepBack_s() {

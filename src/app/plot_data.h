@@ -30,6 +30,18 @@ bool parseDataLine(std::string_view line, double& time_s, double& value);
 std::vector<Curve> readMissionCurves(std::string_view text, const std::string& name,
                                      std::vector<double>* lineTimes = nullptr);
 
+// A mission of a dialogue run as its report file echoes the answers: the
+// turn time and, once the boosters were gone, the limit, as the report writes
+// them (three decimals) without trailing zeros; the limit is empty for a
+// mission that ended before it was asked.
+struct ReportedMission {
+  std::string turnTime_s;
+  std::string limitDeg;
+};
+// Every mission of the report `text`: each turn time of 1 s or more that it
+// echoes starts one (a shorter one was refused, a negative one ended the run).
+std::vector<ReportedMission> readReportedMissions(std::string_view text);
+
 // The longest step back of a search, s: one thrust record interval, and the
 // rounding of two times to hundredths.
 double longestStepBack_s();

@@ -7,6 +7,11 @@
 
 namespace ascent {
 
+// The prompts of a mission; a report file echoes each with its answer, which
+// is how `ascent plot --report` learns a run's turn times and limits.
+constexpr std::string_view turnTimePrompt = "Turn time (s)? ";
+constexpr std::string_view limitPrompt = "Maximum angle of attack (degrees)? ";
+
 // Shows `prompt` on the console, reads one number into `value` and discards the
 // rest of its line; with a report file the prompt and answer are echoed there.
 // Returns false, leaving `value` alone, when the input has ended. An answer

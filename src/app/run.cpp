@@ -41,15 +41,15 @@ void startRun(RunContext& run) {
 
 double DialogueReport::limitDeg(double) {
   double answer = 0;
-  promptRequiredReal(run_, "Maximum angle of attack (degrees)? ", answer);
+  promptRequiredReal(run_, limitPrompt, answer);
   return answer;
 }
 
 // One mission on the booster thrust file as it is now: the file is read anew
 // for every mission, as the flight needs its records.
 void flyDialogueMission(RunContext& run, double turnTime) {
-  std::unique_ptr<InStream> thrustFile = run.files.openRead(boosterThrustFileName);
-  StreamRecordSource records(*thrustFile, boosterThrustFileName);
+  std::unique_ptr<InStream> thrustFile = run.files.openRead(run.thrustFile);
+  StreamRecordSource records(*thrustFile, run.thrustFile);
   FlyOptions options;
   options.throwFailures = true;
   flyMission(records, sharedAtmosphereTables(), run.vehicle(), turnTime, 0, run.record,
@@ -62,7 +62,7 @@ void missionLoop(RunContext& run) {
     // The end of the input ends the run as a negative turn time does: there
     // is no one left to answer.
     double turnTime = 0;
-    if (!promptReal(run, "Turn time (s)? ", turnTime)) return;
+    if (!promptReal(run, turnTimePrompt, turnTime)) return;
     if (turnTime >= 1) {
       flyDialogueMission(run, turnTime);
     } else if (turnTime >= 0) {
@@ -142,6 +142,7 @@ int runProgram(InStream& standardInput, OutStream& standardOutput, FileSystem& f
   run.utf8 = options.utf8;
   run.standardError = options.standardError;
   run.vehicleFile = options.vehicle;
+  run.thrustFile = options.thrustFile;
   std::optional<FaultHandlers> faultHandlers;
   if (options.handleSignals) faultHandlers.emplace(run);
   int status = 0;

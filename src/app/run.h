@@ -2,9 +2,11 @@
 // exit path of a run-time error.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "app/run_context.h"
+#include "mission/thrust_records.h"
 
 namespace ascent {
 
@@ -14,6 +16,7 @@ struct RunOptions {
   bool utf8 = false;             // degree, plus-minus and squared signs as UTF-8
   OutStream* standardError = nullptr;  // also takes the error line when standard output fails
   const Vehicle* vehicle = nullptr;    // the vehicle flown; nullptr: the default vehicle
+  std::string thrustFile = boosterThrustFileName;  // read anew for every mission
 };
 
 // Runs the whole program on the given streams and returns its exit status: 0

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ascent/ascent.h"
+#include "mission/thrust_records.h"
 #include "report/report_writer.h"
 #include "report/streams.h"
 
@@ -46,6 +47,7 @@ struct RunContext {
 
   RunRecord record;                      // peaks and the recommendation across the run's missions
   const Vehicle* vehicleFile = nullptr;  // --vehicle; nullptr: the default vehicle
+  std::string thrustFile = boosterThrustFileName;  // read anew for every mission
   const Vehicle& vehicle() const {
     return vehicleFile != nullptr ? *vehicleFile : Vehicle::defaults();
   }

@@ -22,7 +22,7 @@ SweepCli::SweepCli(CLI::App& app) {
   SweepCommand& c = command_;
   app_ = app.add_subcommand(
       "sweep", "Target every turn time of a range; one CSV row each and the best design");
-  addThrust(app_, c.thrustFile);
+  addThrust(app_, c.thrust);
   addVehicle(app_, c.vehicleFile);
   app_->add_option("--turn-time", range_, "turn times FROM + k * STEP up to TO (s)")
       ->type_name("FROM:TO:STEP")
@@ -47,14 +47,15 @@ SweepCli::SweepCli(CLI::App& app) {
 
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
   const SweepSettings& settings = command.settings;
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
   if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotFile.empty()) requireGnuplot();
-  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
   std::unique_ptr<OutputFile> csvFile, pngFile;
   if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);

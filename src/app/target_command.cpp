@@ -10,11 +10,12 @@
 namespace ascent {
 
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err) {
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   files.standardOutput();
   refuseClashes(files);
-  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   checkThrustFile(inputs.history, inputs.chosen.vehicle, command.turnTime_s, err);
   const TargetResult target =
       targetOrbit(inputs.history, inputs.chosen.vehicle, command.turnTime_s, command.settings);

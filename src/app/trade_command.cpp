@@ -19,7 +19,7 @@ TradeCli::TradeCli(CLI::App& app) {
   TradeCommand& c = command_;
   app_ = app.add_subcommand(
       "trade", "Spacecraft mass per unit of each vehicle value, sorted by the effect of 1 %");
-  addThrust(app_, c.thrustFile);
+  addThrust(app_, c.thrust);
   addVehicle(app_, c.vehicleFile);
   addJobs(app_, c.jobs);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
@@ -50,14 +50,15 @@ TradeCli::TradeCli(CLI::App& app) {
 
 int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream& err) {
   const TradeSettings& settings = command.settings;
+  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
   OutputSet files;
-  addFlightInputs(files, command.thrustFile, command.vehicleFile);
+  addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
   if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotFile.empty()) requireGnuplot();
-  const FlightInputs inputs = readFlightInputs(command.thrustFile, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
   checkThrustFile(inputs.history, chosen.vehicle,
                   settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s, err);
@@ -83,7 +84,7 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
     if (pngFile) pngFile->commit();
   }
   if (command.json) {
-    const DesignInputs designInputs{command.thrustFile, vehicleValue(chosen.vehicle)};
+    const DesignInputs designInputs{thrust.file, vehicleValue(chosen.vehicle)};
     writeOut(out, jsonText(tradeValue(result, settings, designInputs)) + '\n');
   } else {
     writeOut(out, vehicleLine(chosen) + tradeText(result, settings));

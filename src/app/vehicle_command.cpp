@@ -64,8 +64,8 @@ void addFlightInputs(OutputSet& files, const std::string& thrustFile,
   if (!vehicleFile.empty()) files.input(vehicleFile, "the vehicle file");
 }
 
-FlightInputs readFlightInputs(const std::string& thrustFile, const std::string& vehicleFile) {
-  FlightInputs inputs{chooseVehicle(vehicleFile), readThrustFile(thrustFile)};
+FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile) {
+  FlightInputs inputs{chooseVehicle(vehicleFile), readThrustFile(thrust)};
   checkLiftOff(inputs.chosen, inputs.history);
   return inputs;
 }

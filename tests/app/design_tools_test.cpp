@@ -1,6 +1,6 @@
 // The pieces of the design commands that are not missions: the data files
-// of a dialogue run read back as curves, what a mission counts as, and the
-// vehicle key reference of the manual.
+// and the report of a dialogue run read back as curves and their missions,
+// what a mission counts as, and the vehicle key reference of the manual.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -54,6 +54,22 @@ TEST(MissionCurves, StartWhereTheTimeDropsBackToThePadAndNeverRunBackwards) {
   // A drop below 1 s starts a mission even above the first time of the one before.
   EXPECT_EQ(readMissionCurves("   0.50 1\n 600.00 2\n   0.80 3\n", "x").size(), 2u);
   EXPECT_THROW(readMissionCurves("   0.99   1\n oops\n", "speed.dat"), Error);
+}
+
+TEST(ReportedMissions, AreTheTurnTimesOfOneSecondOrMoreWithTheLimitAskedAfterEach) {
+  // A refused turn time, a mission with its limit asked after a row, one that
+  // ended before the limit was asked, a summary line, then the end of the run.
+  const std::vector<ReportedMission> missions = readReportedMissions(
+      "Turn time (s)?  0.500\nError! Turn time must be greater than one second.\n"
+      "Turn time (s)? 18.000\n 130.20   6.9  1527\nMaximum angle of attack (degrees)? 24.060\n"
+      "Turn time (s)?  2.000\nTurn time (s)? 120.500\nMaximum angle of attack (degrees)? 30.000\n"
+      "Turn Time = 120.500 s, Maximum angle of attack = 30.0000\nTurn time (s)? -1.000\n");
+  ASSERT_EQ(missions.size(), 3u);
+  const std::pair<std::string, std::string> expected[] = {
+      {"18", "24.06"}, {"2", ""}, {"120.5", "30"}};
+  for (std::size_t m = 0; m < missions.size(); ++m) {
+    EXPECT_EQ(std::make_pair(missions[m].turnTime_s, missions[m].limitDeg), expected[m]) << m;
+  }
 }
 
 // What a mission counts as for the search and for a design.

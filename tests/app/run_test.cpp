@@ -13,12 +13,13 @@ using testing::splitLines;
 struct Dialogue {
   std::string output;
   MemoryFileSystem files;
+  RunOptions options;
   int status = -1;
 
   void run(const std::string& answers) {
     StringInStream input(answers);
     StringOutStream standardOutput(output);
-    status = runProgram(input, standardOutput, files, RunOptions{});
+    status = runProgram(input, standardOutput, files, options);
   }
 };
 
@@ -78,14 +79,19 @@ TEST(RunDriver, AnswerThatIsNotANumberStopsWithError106AndKeepsTheReport) {
 }
 
 TEST(RunDriver, ReportMustNotReplaceTheThrustOrDataFiles) {
-  for (const char* name : {"s1.dat", "./s1.dat", "speed.dat", "./dynpres.dat"}) {
-    Dialogue d;
-    d.files.files["s1.dat"] = "0.98 1.0\n";
-    d.run(std::string(name) + "\n-1\n");
-    EXPECT_EQ(d.status, 5) << name;
-    EXPECT_EQ(d.files.files.size(), 1u) << name;  // nothing created or emptied
-    EXPECT_EQ(d.files.files["s1.dat"], "0.98 1.0\n");
-    EXPECT_NE(d.output.find("Runtime error 5: the report file must not be"), std::string::npos);
+  // s1.dat, or the file of --thrust instead.
+  for (const std::string thrust : {"s1.dat", "boost/t.dat"}) {
+    for (const std::string& name :
+         {thrust, "./" + thrust, std::string("speed.dat"), std::string("./dynpres.dat")}) {
+      Dialogue d;
+      d.options.thrustFile = thrust;
+      d.files.files[thrust] = "0.98 1.0\n";
+      d.run(name + "\n-1\n");
+      EXPECT_EQ(d.status, 5) << name;
+      EXPECT_EQ(d.files.files.size(), 1u) << name;  // nothing created or emptied
+      EXPECT_EQ(d.files.files[thrust], "0.98 1.0\n");
+      EXPECT_NE(d.output.find("Runtime error 5: the report file must not be"), std::string::npos);
+    }
   }
 }
 

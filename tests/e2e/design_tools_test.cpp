@@ -253,23 +253,6 @@ TEST_F(DesignTools, SweepConvergesEveryTurnTimeWithTheSameBytesOnAnyThreadsAndSh
   EXPECT_EQ(sharded, expected);
 }
 
-// The README's recipe: shards run by GNU parallel, merged into one CSV.
-TEST_F(DesignTools, ShardsRunByGnuParallelMergeIntoTheWholeSweep) {
-  if (std::system("command -v parallel > /dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "GNU parallel is not installed (apt-get install parallel)";
-  }
-  useShippedThrustFile();
-  const CommandRun whole = command("sweep --turn-time 5:20:0.5");
-  ASSERT_EQ(whole.status, 0);
-  const std::string script = std::string(ASCENT_SOURCE_DIR) + "/tools/parallel_sweep.sh";
-  const std::string line = "cd '" + dir.path().string() + "' && timeout -k 5 120 bash '" + script +
-                           "' '" + ASCENT_PROGRAM +
-                           "' 5:20:0.5 4 merged.csv > best.txt 2> /dev/null";
-  ASSERT_EQ(std::system(line.c_str()), 0);
-  EXPECT_EQ(file("merged.csv"), whole.out);
-  EXPECT_EQ(file("best.txt").rfind("Best design: ", 0), 0u);
-}
-
 // Width and height of a PNG file, from its header chunk; 0 x 0 when it is not one.
 std::pair<unsigned, unsigned> pngSize(const std::string& bytes) {
   if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
@@ -297,6 +280,13 @@ TEST_F(DesignTools, PlotDrawsTheDataFilesOfARunAsPngCharts) {
     EXPECT_EQ(pngSize(file(std::string("charts/") + chart)), std::make_pair(800u, 500u)) << chart;
   }
   EXPECT_EQ(pngSize(file("charts/overview.png")), std::make_pair(1200u, 900u));
+  // The run's report names the curves; another file's missions are not this run's.
+  EXPECT_EQ(command("plot . --out charts --report report.txt").status, 0);
+  const CommandRun other = command("plot . --out charts --report s1.dat");
+  EXPECT_EQ(other.status, 3);
+  EXPECT_EQ(other.err,
+            "ascent: s1.dat is not the report of this run: it names 0 missions, ./speed.dat "
+            "holds 3 missions\n");
 
   ASSERT_EQ(command("sweep --turn-time 10:20:5 --csv s.csv --plot sweep.png").status, 0);
   EXPECT_EQ(pngSize(file("sweep.png")), std::make_pair(900u, 540u));

@@ -2,7 +2,8 @@
 # Installs the build tree into a temporary prefix and checks one part of what
 # a user gets there:
 #   program  the installed program, from a directory of its own holding the
-#            installed s1.dat, flies one mission with the report on the screen;
+#            installed s1.dat, flies one mission with the report on the screen,
+#            and a command from an empty one flies the installed s1.dat;
 #            the installed README's links all reach installed files
 #   package  the examples, a CMake project of their own, configure against the
 #            prefix with find_package(ascent), build with nothing but what was
@@ -42,7 +43,14 @@ check_program() {
   grep -q '^Upper Stage in Orbit! Remaining propellant = 677 kg\.$' "$work/run/stdout.txt" ||
     fail "the installed program did not fly the mission to orbit"
   grep -q '^Recommended maxa = ' "$work/run/stdout.txt" || fail "no mission summary"
-  echo "installed under a temporary prefix; the installed program flew one mission to orbit"
+  # A command in a folder without s1.dat flies the installed copy and says which.
+  mkdir "$work/empty"
+  (cd "$work/empty" && timeout 30 "$program" fly --turn-time 18 --limit 24.06 >stdout.txt 2>stderr.txt) ||
+    { cat "$work/empty/stderr.txt" >&2; fail "a command without s1.dat did not fly"; }
+  grep -qx "Thrust: $(cd "$prefix" && pwd -P)/share/ascent/s1.dat (no s1.dat here)" \
+    "$work/empty/stderr.txt" || fail "a command without s1.dat did not name the installed copy"
+  echo "installed under a temporary prefix; the installed program flew one mission to orbit," \
+    "and a command the installed s1.dat"
 }
 
 check_package() {
