@@ -158,6 +158,9 @@ struct CampaignLimit {
 // Sets the limit every run flies when none is given and the runs are not
 // retargeted: the one that brings the nominal vehicle to the target orbit at
 // the turn time. A verdict other than converged leaves the limit unset.
+// Throws std::invalid_argument (campaignSettingsProblem), then
+// ThrustFileError or VehicleError when the history or the nominal vehicle's
+// values cannot be flown at the turn time.
 CampaignLimit settleCampaignLimit(const ThrustHistory& history, const Vehicle& nominal,
                                   CampaignSettings& settings);
 // "the nominal vehicle reaches no design orbit at turn time 150 s

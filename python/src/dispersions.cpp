@@ -155,8 +155,10 @@ success {probability, wilson95}, outputs {name: {count, mean,
 standard_deviation, min, max, percentiles}}, perigee_apogee {mean_m,
 covariance_m2, ellipses}); its vehicle_file is empty and its thrust_file is
 the thrust history's name. `rows` is a Table of the CSV's columns. Raises
-DispersionFileError for the file, NoDesignError when no limit is given and
-the nominal vehicle reaches no design orbit. Ctrl-C (KeyboardInterrupt) ends
+DispersionFileError for the file, ThrustFileError (code 106) for a thrust
+history that cannot be flown, VehicleError for a nominal vehicle whose values
+cannot, NoDesignError when no limit is given and the nominal vehicle reaches
+no design orbit. Ctrl-C (KeyboardInterrupt) ends
 the campaign between runs.)");
 }
 

@@ -61,7 +61,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
   const ThrustHistory history = readThrustFile(command.thrustFile);
   checkLiftOff(chosen, history);
-  checkThrustFile(history, chosen.vehicle, settings.turnTime_s, err);
+  checkThrustFile(history, chosen, settings.turnTime_s, err);
   // Without rows or JSON on standard output the words go there.
   const bool rowsOnStandardOutput = command.csvFile.empty() && !command.json;
   std::ostream& words = rowsOnStandardOutput || command.json ? err : out;

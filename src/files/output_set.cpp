@@ -15,13 +15,6 @@ namespace ascent {
 
 namespace {
 
-int openRetrying(const char* name, int flags, mode_t mode = 0) {
-  for (;;) {
-    const int fd = ::open(name, flags | O_CLOEXEC, mode);
-    if (fd >= 0 || errno != EINTR) return fd;
-  }
-}
-
 bool writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -45,36 +38,6 @@ struct Slot {
 Slot registry[slots];
 
 }  // namespace
-
-std::string readInputFile(const std::string& name) {
-  const int fd = openRetrying(name.c_str(), O_RDONLY);
-  if (fd < 0) throwSystemError(errno, "cannot open", name);
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    throwSystemError(EISDIR, "cannot read", name);
-  }
-  std::string text;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int err = errno;
-      ::close(fd);
-      throwSystemError(err, "cannot read", name);
-    }
-    if (n == 0) break;
-    if (text.size() + static_cast<std::size_t>(n) > maxInputBytes) {
-      ::close(fd);
-      throw Error(EFBIG, "cannot read " + name + ": larger than " +
-                             std::to_string(maxInputBytes >> 20) + " MiB");
-    }
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return text;
-}
 
 std::string resolvedPath(const std::string& name) {
   std::vector<std::string> pending;  // components still to walk, the next one last

@@ -8,7 +8,7 @@
 //    before any work is done, and renamed into place when complete, so a
 //    failed, interrupted or concurrent run leaves the old file or the new
 //    one, never a mix or a cut;
-//  - an input is read whole, up to a size limit.
+//  - an input is read whole, up to a size limit (readInputFile).
 #pragma once
 
 #include <cstddef>
@@ -18,15 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "mission/input_file.h"
+
 namespace ascent {
-
-// The largest input file read (thrust file, data files).
-constexpr std::size_t maxInputBytes = std::size_t{64} << 20;
-
-// The whole of an input file; throws Error (the operating system's number,
-// EFBIG beyond maxInputBytes) naming it. A FIFO is read as the dialogue reads
-// it: opening waits for a writer.
-std::string readInputFile(const std::string& name);
 
 // The file that opening `name` would reach: an absolute path with every
 // symbolic link followed, the last one too even when its target does not

@@ -1,11 +1,7 @@
 // A thrust history read whole: from a file or from text in memory, or given as records.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
 
-#include "mission/run_error.h"
+#include "mission/input_file.h"
 #include "mission/thrust_records.h"
 
 namespace ascent {
@@ -35,23 +31,12 @@ ThrustHistory ThrustHistory::fromRecords(std::vector<ThrustRecord> records, std:
 }
 
 ThrustHistory ThrustHistory::fromFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throwSystemError(errno, "cannot open", path);
   std::string text;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      text.append(buffer, static_cast<std::size_t>(n));
-      continue;
-    }
-    if (n == 0) break;
-    if (errno == EINTR) continue;
-    const int err = errno;
-    ::close(fd);
-    throwSystemError(err, "cannot read", path);
+  try {
+    text = readInputFile(path);
+  } catch (const Error& error) {
+    throw ThrustFileError(error.code(), error.what(), path);
   }
-  ::close(fd);
   return fromText(text, path);
 }
 

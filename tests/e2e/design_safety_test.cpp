@@ -116,7 +116,7 @@ TEST_F(DesignSafety, GnuplotIsDrivenSafely) {
 }
 
 // Only an orbit is an answer; a thrust file that cannot be flown is an input
-// error found before the search.
+// error found before the search, the vehicle's when the default vehicle flies it.
 TEST_F(DesignSafety, VerdictsSayWhatHappened) {
   runTable({
       {"$A target --turn-time 1 > t.txt", 1, "",
@@ -143,6 +143,9 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
        ""},
       {"awk 'NR % 2' s1.orig > s1.dat; $A fly --turn-time 18 --limit 24 > /dev/null", 0,
        "Error! Booster time increments must be at most", ""},
+      {"printf 'schema = 1\\n[core]\\nthrust_N = 1e308\\n' > v.toml; "
+       "$A target --turn-time 18 --vehicle v.toml",
+       3, "cannot fly the vehicle file v.toml: the mission clock left", ""},
   });
 }
 
