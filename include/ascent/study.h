@@ -98,7 +98,8 @@ enum class Verdict {
   Unreachable,    // no limit reaches the target altitude
   NotConverged,   // the mission budget ran out
   Suborbital,     // within the tolerance, but the perigee is below the minimum perigee
-  Escape,         // within the tolerance, but the trajectory does not close
+  Escape,         // within the tolerance, but the trajectory does not close; or no
+                  // answer and every mission flown escaped
 };
 // "converged", "outside-design", "unreachable", "not-converged", "suborbital",
 // "escape".

@@ -146,6 +146,9 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
       {"printf 'schema = 1\\n[core]\\nthrust_N = 1e308\\n' > v.toml; "
        "$A target --turn-time 18 --vehicle v.toml",
        3, "cannot fly the vehicle file v.toml: the mission clock left", ""},
+      {"printf 'schema = 1\\n[guidance]\\nguided_speed_factor = 0.7\\n' > v.toml; "
+       "$A target --turn-time 18 --vehicle v.toml > t.txt",
+       1, "", "grep -q '^Escape: at turn time 18 s every limit flown' t.txt"},
   });
 }
 

@@ -1,5 +1,5 @@
-// Whose fault a thrust history that no mission can fly is, and that every
-// study refuses it before its first mission.
+// Whose fault a thrust history that no mission can fly is, that every study
+// refuses it before its first mission, and what a search that only escapes is.
 #include "study/thrust_check.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +69,14 @@ TEST(ThrustCheck, EveryStudyRefusesAnUnflyableHistoryBeforeItsFirstMission) {
   EXPECT_THROW(optimizeTurnTime(empty, v, {}, 1), ThrustFileError);
   EXPECT_THROW(tradeRatios(empty, v, {}, 1), ThrustFileError);
   EXPECT_THROW(settleCampaignLimit(empty, v, campaign), ThrustFileError);
+}
+
+// The search takes an escape for "too low": all escapes are not "unreachable".
+TEST(TargetVerdict, ASearchWhoseEveryMissionEscapesIsEscape) {
+  const TargetRun run =
+      targetTurnTime(shipped, changed("guidance.guided_speed_factor", 0.7), 18, {});
+  EXPECT_EQ(verdictName(run.verdict), "escape");
+  EXPECT_EQ(run.answer(), nullptr);
 }
 
 }  // namespace
