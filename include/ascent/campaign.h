@@ -207,7 +207,8 @@ class CampaignRowSchema {
   std::vector<std::string> keys_;
   std::vector<Field<CampaignRow>> fields_;
 };
-// Statistics of one output over the runs that reached a closed orbit.
+// Statistics of one output over the runs that reached a closed orbit; NaN
+// (null in JSON, "-" in text) when none did.
 struct OutputStatistics {
   std::size_t count = 0;
   double mean = 0, standardDeviation = 0, min = 0, max = 0;
@@ -217,7 +218,8 @@ struct OutputStatistics {
 inline constexpr double summaryPercentiles[7] = {0.1, 1, 5, 50, 95, 99, 99.9};
 
 // The k-sigma ellipse of perigee against apogee: every point at Mahalanobis
-// distance k from the mean.
+// distance k from the mean; NaN axes and angle when no run reached a closed
+// orbit.
 struct Ellipse {
   double sigmas = 0;
   double semiMajor_m = 0, semiMinor_m = 0;
@@ -231,8 +233,9 @@ struct CampaignSummary {
   double wilsonLow = 0, wilsonHigh = 0;  // its 95 % interval
   OutputStatistics outputs[campaignOutputCount];
   double meanPerigee_m = 0, meanApogee_m = 0;
-  double covariance[3] = {};  // perigee variance, covariance, apogee variance, m^2
-  Ellipse ellipses[3];        // 1, 2, 3 sigma
+  // Perigee variance, covariance, apogee variance, m^2; NaN without a closed orbit.
+  double covariance[3] = {};
+  Ellipse ellipses[3];  // 1, 2, 3 sigma
 };
 
 // The Wilson score interval of k successes in n trials at the normal

@@ -1,6 +1,7 @@
 #include "report/campaign_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -60,12 +61,20 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
                     "1 %", "50 %", "99 %", "max");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     const OutputStatistics& o = s.outputs[k];
-    text += formatted("%-24s %14.6g %12.4g %14.6g %14.6g %14.6g %14.6g %14.6g\n",
-                      std::string(campaignOutputName(static_cast<CampaignOutput>(k))).c_str(),
+    const std::string name(campaignOutputName(static_cast<CampaignOutput>(k)));
+    if (o.count == 0) {
+      text += formatted("%-24s %14s %12s %14s %14s %14s %14s %14s\n", name.c_str(), "-", "-", "-",
+                        "-", "-", "-", "-");
+      continue;
+    }
+    text += formatted("%-24s %14.6g %12.4g %14.6g %14.6g %14.6g %14.6g %14.6g\n", name.c_str(),
                       o.mean, o.standardDeviation, o.min, o.percentiles[1], o.percentiles[3],
                       o.percentiles[5], o.max);
   }
   const Ellipse& e = s.ellipses[0];
+  if (!std::isfinite(e.semiMajor_m)) {
+    return text + "Perigee-apogee 1-sigma ellipse: none (no closed orbit)\n";
+  }
   text += formatted("Perigee-apogee 1-sigma ellipse: %.0f x %.0f m, major axis at %.2f deg\n",
                     e.semiMajor_m, e.semiMinor_m, e.angleDeg);
   return text;

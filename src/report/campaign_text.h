@@ -10,7 +10,9 @@
 namespace ascent {
 
 // "Dispersions: 300 runs (0:300), seed 1, ...": the campaign, its outcomes,
-// the orbit probability, a table of the outputs and the one-sigma ellipse.
+// the orbit probability, a table of the outputs and the one-sigma ellipse
+// ("-" for the numbers and "none" for the ellipse when no run reached a
+// closed orbit).
 std::string campaignSummaryText(const CampaignSummary& summary, const CampaignManifest& manifest);
 
 // The data of the campaign's charts, each as lines of numbers: perigee

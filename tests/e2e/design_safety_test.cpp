@@ -149,6 +149,10 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
       {"printf 'schema = 1\\n[guidance]\\nguided_speed_factor = 0.7\\n' > v.toml; "
        "$A target --turn-time 18 --vehicle v.toml > t.txt",
        1, "", "grep -q '^Escape: at turn time 18 s every limit flown' t.txt"},
+      {"printf 'schema = 1\\n[[dispersion]]\\nkey = \"core.thrust_N\"\\ndistribution = "
+       "\"normal\"\\nsigma = 1\\n' > d.toml; "
+       "$A dispersions d.toml --runs 2 --seed 1 --turn-time 18 --limit 1 2> s.txt >/dev/null",
+       0, "", "grep -q '^SC_M_kg  *-  *-  ' s.txt && grep -q 'ellipse: none (no closed' s.txt"},
   });
 }
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace ascent {
 namespace {
@@ -171,6 +172,26 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
   EXPECT_NEAR(s.ellipses[0].semiMajor_m * s.ellipses[0].semiMajor_m +
                   s.ellipses[0].semiMinor_m * s.ellipses[0].semiMinor_m,
               s.covariance[0] + s.covariance[2], 1e-6 * s.covariance[2]);
+}
+
+// No closed orbit, no statistics: null (a real that is not finite), not zero;
+// one closed orbit has them, a spread of zero.
+TEST(CampaignSummary, StatisticsAndEllipsesAreNullWithoutAClosedOrbit) {
+  for (const FlightClass flown : {FlightClass::Abandoned, FlightClass::Suborbital}) {
+    SummaryBuilder builder;
+    CampaignRow row;
+    row.flightClass = flown;
+    const bool none = flown == FlightClass::Abandoned;
+    std::fill(std::begin(row.outputs), std::end(row.outputs), none ? std::nan("") : 1e3);
+    builder.add(row);
+    const Value value = campaignSummaryValue(builder.finish(), CampaignManifest{});
+    const Value& ellipse = value["perigee_apogee"]["ellipses"].items()[2];
+    for (const Value* v : {&value["outputs"]["SC_M_kg"]["standard_deviation"],
+                           &value["perigee_apogee"]["covariance_m2"].items()[1],
+                           &ellipse["semi_major_m"], &ellipse["angle_deg"]}) {
+      EXPECT_EQ(!std::isfinite(v->real()), none);
+    }
+  }
 }
 
 }  // namespace
