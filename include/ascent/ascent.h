@@ -45,9 +45,9 @@ struct ThrustRecord {
 // the record), exactly where the dialogue's lazy reading of the file fails.
 class ThrustHistory {
  public:
-  // Reads a whole file of at most 64 MiB; throws Error (the operating
-  // system's error number, EFBIG for a larger file) when it cannot be opened
-  // or read.
+  // Reads a whole file of at most 64 MiB, as the commands read their inputs;
+  // throws ThrustFileError (the operating system's error number, EFBIG for a
+  // larger file) when it cannot be opened or read.
   static ThrustHistory fromFile(const std::string& path);
   // Parses text held in memory; `name` is used in error reasons.
   static ThrustHistory fromText(std::string_view text, std::string name = "s1.dat");

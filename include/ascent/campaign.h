@@ -179,6 +179,9 @@ struct CampaignLimit {
 // Sets the limit every run flies when none is given and the runs are not
 // retargeted: the one that brings the nominal vehicle to the target orbit at
 // the turn time. A verdict other than converged leaves the limit unset.
+// Throws std::invalid_argument (campaignSettingsProblem), then
+// ThrustFileError or VehicleError when the history or the nominal vehicle's
+// values cannot be flown at the turn time.
 CampaignLimit settleCampaignLimit(const ThrustHistory& history, const Vehicle& nominal,
                                   CampaignSettings& settings);
 // "the nominal vehicle reaches no design orbit at turn time 150 s
@@ -225,7 +228,8 @@ class CampaignRowSchema {
   std::vector<std::string> keys_;
   std::vector<Field<CampaignRow>> fields_;
 };
-// Statistics of one output over the runs that reached orbit.
+// Statistics of one output over the runs that reached orbit; NaN (null in
+// JSON, "-" in text) when none did.
 struct OutputStatistics {
   std::size_t count = 0;
   double mean = 0, standardDeviation = 0, min = 0, max = 0;
@@ -235,7 +239,8 @@ struct OutputStatistics {
 inline constexpr double summaryPercentiles[7] = {0.1, 1, 5, 50, 95, 99, 99.9};
 
 // The k-sigma ellipse of perigee against apogee: every point at Mahalanobis
-// distance k from the mean.
+// distance k from the mean; NaN axes and angle when no run reached a closed
+// orbit.
 struct Ellipse {
   double sigmas = 0;
   double semiMajor_m = 0, semiMinor_m = 0;
@@ -263,8 +268,9 @@ struct CampaignSummary {
   double wilsonLow = 0, wilsonHigh = 0;           // its 95 % interval
   OutputStatistics outputs[campaignOutputCount];  // over the orbits
   double meanPerigee_m = 0, meanApogee_m = 0;
-  double covariance[3] = {};  // perigee variance, covariance, apogee variance, m^2
-  Ellipse ellipses[3];        // 1, 2, 3 sigma
+  // Perigee variance, covariance, apogee variance, m^2; NaN without an orbit.
+  double covariance[3] = {};
+  Ellipse ellipses[3];  // 1, 2, 3 sigma
   std::vector<RequirementResult> requirements;
   FlightPerformanceReserve flightPerformanceReserve;
 };

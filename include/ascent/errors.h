@@ -1,7 +1,8 @@
 // The errors of ascent, one hierarchy. An Error is a run-time error: its
 // number and its reason. The dialogue stops with "Runtime error N: reason"
 // and exit status N; a command prints "ascent: reason" and ends with its own
-// status for a failure (3). An InputError is an Error whose reasons are the
+// status for a failure (3). ThrustFileError and VehicleError say which input
+// a study cannot fly. An InputError is an Error whose reasons are the
 // problems of what the user gave: a command prints each and ends with its
 // usage status (2); the Python module raises a ValueError of its own.
 #pragma once
@@ -50,6 +51,26 @@ class Error : public std::exception {
  private:
   int code_;
   std::string reason_;
+};
+
+// A thrust file that cannot be opened or read (the operating system's number),
+// or a history whose records no mission can fly (unusableData): the fault is
+// the file's, whatever the vehicle. path() is the history's name.
+class ThrustFileError : public Error {
+ public:
+  ThrustFileError(int code, std::string reason, std::string path)
+      : Error(code, std::move(reason)), path_(std::move(path)) {}
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// A vehicle whose values no mission can fly on a thrust history that the
+// default vehicle flies (unusableData): the fault is the vehicle's.
+class VehicleError : public Error {
+ public:
+  explicit VehicleError(std::string reason) : Error(errorCode::unusableData, std::move(reason)) {}
 };
 
 // Every problem of an input, each "FILE:LINE: what is wrong, the value and

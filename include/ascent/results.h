@@ -80,7 +80,9 @@ struct TargetResult {
 // mission flown (objects of flightSchema).
 Schema<TargetResult> targetSchema();
 // targetTurnTime with the history's name as the thrust file; throws
-// std::invalid_argument as it does.
+// std::invalid_argument as it does, and before any mission ThrustFileError
+// or VehicleError when the history or the vehicle's values cannot be flown
+// at the turn time (as the command line refuses them).
 TargetResult targetOrbit(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
                          const TargetSettings& settings);
 // What `target --json` prints: every field of targetSchema, "constraints"

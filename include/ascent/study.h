@@ -99,7 +99,8 @@ enum class Verdict {
   Unreachable,    // no limit reaches the target altitude
   NotConverged,   // the mission budget ran out
   Suborbital,     // within the tolerance, but the perigee is below the minimum perigee
-  Escape,         // within the tolerance, but the trajectory does not close
+  Escape,         // within the tolerance, but the trajectory does not close; or no
+                  // answer and every mission flown escaped
   Infeasible,     // a design, but its peak dynamic pressure exceeds the limit set
 };
 // "converged", "outside-design", "unreachable", "not-converged", "suborbital",
@@ -223,7 +224,9 @@ struct SweepSettings {
 // domain, target settings, jobs, the shard; empty when none.
 std::string settingsProblem(const SweepSettings& settings);
 // Targets the shard's turn times as sweepTurnTimes does; throws
-// std::invalid_argument (settingsProblem) before any mission is flown.
+// std::invalid_argument (settingsProblem) before any mission is flown, and
+// ThrustFileError or VehicleError when the history or the vehicle's values
+// cannot be flown at the shard's last turn time.
 std::size_t sweep(const ThrustHistory& history, const Vehicle& vehicle,
                   const SweepSettings& settings, const std::function<void(const SweepRow&)>& onRow,
                   const std::function<bool()>& stop = {});

@@ -76,9 +76,11 @@ struct OptimizeResult {
 // mass. A coarse scan on `jobs` threads brackets the best turn time, then a
 // golden-section search closes in on the spacecraft mass computed without
 // rounding (SC_M_unrounded); a turn time that is not a feasible design (no
-// design, or one over the dynamic-pressure limit) counts as the lightest. The optimum is the
-// candidate with the largest SC_M, the unrounded mass deciding between equals. Throws
-// std::invalid_argument (settingsProblem, jobsProblem) before any mission.
+// design, or one over the dynamic-pressure limit) counts as the lightest. The
+// optimum is the candidate with the largest SC_M, the unrounded mass deciding
+// between equals. Throws std::invalid_argument (settingsProblem, jobsProblem)
+// before any mission, and ThrustFileError or VehicleError when the history or
+// the vehicle's values cannot be flown at to_s.
 OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& vehicle,
                                 const OptimizeSettings& settings, unsigned jobs,
                                 const Progress& progress = {});
@@ -143,7 +145,9 @@ struct TradeResult {
 
 // Exchange ratios of spacecraft mass against the keys of the settings, the
 // orbit targeted again for every changed vehicle. Throws
-// std::invalid_argument (settingsProblem, jobsProblem) before any mission.
+// std::invalid_argument (settingsProblem, jobsProblem) before any mission,
+// and ThrustFileError or VehicleError when the history or the vehicle as
+// given cannot be flown at the turn time (to_s when reoptimized).
 TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
                         const TradeSettings& settings, unsigned jobs,
                         const Progress& progress = {});

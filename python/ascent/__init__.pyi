@@ -13,8 +13,10 @@ class Error(Exception):
     code: Optional[int]
     def __init__(self, message: str, *, code: Optional[int] = ..., **attributes: object) -> None: ...
 
-class VehicleError(Error, ValueError):
+class InputError(Error, ValueError):
     problems: list[str]
+
+class VehicleError(InputError):
     key: Optional[str]
 
 class UnknownKeyError(VehicleError, KeyError): ...
@@ -27,9 +29,8 @@ class FlightFailed(Error):
     turn_time_s: Optional[float]
     limit_deg: Optional[float]
 
-class DispersionFileError(Error, ValueError):
+class DispersionFileError(InputError):
     """A dispersion file that cannot be read or does not fit the vehicle."""
-    problems: list[str]
     path: Optional[str]
 
 class NoDesignError(Error):

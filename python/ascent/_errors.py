@@ -20,15 +20,28 @@ class Error(Exception):
         return self.message
 
 
-class VehicleError(Error, ValueError):
-    """A vehicle that cannot be read or flown as described.
+class InputError(Error, ValueError):
+    """What was given cannot be used, as the command line refuses it with its
+    usage status.
+
+    problems: every problem found, one string each ("FILE:LINE: ..." for files).
+    """
+
+    def __init__(self, message, *, problems=None, **attributes):
+        super().__init__(message, **attributes)
+        self.problems = list(problems) if problems is not None else [message]
+
+
+class VehicleError(InputError):
+    """A vehicle that cannot be read or flown as described, or whose values no
+    mission can fly on a thrust history that the default vehicle flies (code
+    106).
 
     problems: every problem found, one string each ("FILE:LINE: ..." for files).
     """
 
     def __init__(self, message, *, problems=None, key=None, **attributes):
-        super().__init__(message, **attributes)
-        self.problems = list(problems) if problems is not None else [message]
+        super().__init__(message, problems=problems, **attributes)
         self.key = key
 
 
@@ -37,7 +50,10 @@ class UnknownKeyError(VehicleError, KeyError):
 
 
 class ThrustFileError(Error):
-    """A thrust file that cannot be read (code: errno, path: the file)."""
+    """A thrust file that cannot be read (code: errno, 27 beyond 64 MiB), or a
+    history whose records no mission can fly (code 106), as the command line
+    refuses it before a study. path: the file, or the history's name.
+    """
 
     def __init__(self, message, *, path=None, **attributes):
         super().__init__(message, **attributes)
@@ -58,7 +74,7 @@ class FlightFailed(Error):
         self.limit_deg = limit_deg
 
 
-class DispersionFileError(Error, ValueError):
+class DispersionFileError(InputError):
     """A dispersion file that cannot be read or does not fit the vehicle.
 
     problems: every problem found ("FILE:LINE: ..."); path: the file; code:
@@ -66,8 +82,7 @@ class DispersionFileError(Error, ValueError):
     """
 
     def __init__(self, message, *, problems=None, path=None, **attributes):
-        super().__init__(message, **attributes)
-        self.problems = list(problems) if problems is not None else [message]
+        super().__init__(message, problems=problems, **attributes)
         self.path = path
 
 

@@ -202,13 +202,15 @@ Returns a Campaign: to_dict() equals json.loads of `ascent dispersions FILE
 end_run, files and hashes, turn_time_s, guidance, limit_deg}, runs, outcomes,
 success {probability, wilson95, successes, propellant_shortfall, reserve_kg},
 outputs {name: {count, mean, standard_deviation, min, max, percentiles}} over
-the orbits, perigee_apogee {mean_m, covariance_m2, ellipses}, requirements
-[{requirement, probability, confidence, runs, failures, order, bound,
-verdict, runs_needed}], flight_performance_reserve {probability, confidence,
-margin_kg, reserve_kg}); its vehicle_file is empty and its thrust_file is the
-thrust history's name. `rows` is a Table of the CSV's columns. Raises
-DispersionFileError for the file, NoDesignError when no limit is given and
-the nominal vehicle reaches no design orbit. Ctrl-C (KeyboardInterrupt) ends
+the orbits (null when there is none), perigee_apogee {mean_m, covariance_m2,
+ellipses}, requirements [{requirement, probability, confidence, runs,
+failures, order, bound, verdict, runs_needed}], flight_performance_reserve
+{probability, confidence, margin_kg, reserve_kg}); its vehicle_file is empty
+and its thrust_file is the thrust history's name. `rows` is a Table of the
+CSV's columns. Raises DispersionFileError for the file, ThrustFileError (code
+106) for a thrust history that cannot be flown, VehicleError for a nominal
+vehicle whose values cannot, NoDesignError when no limit is given and the
+nominal vehicle reaches no design orbit. Ctrl-C (KeyboardInterrupt) ends
 the campaign between runs.)");
 }
 

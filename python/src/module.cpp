@@ -1,14 +1,44 @@
 // ascent._ascent: the compiled part of the Python package `ascent`.
+#include <pybind11/stl.h>
+
 #include <cmath>
+#include <exception>
 
 #include "bindings.h"
 
 namespace ascent::python {
 
-[[noreturn]] void raise(const char* type, const std::string& message, py::dict attributes) {
+namespace {
+
+// Sets the module's exception `type` as the pending Python error.
+void setError(const char* type, const std::string& message, const py::dict& attributes) {
   py::object errorType = py::module_::import("ascent._errors").attr(type);
   py::object error = errorType(message, **attributes);
   PyErr_SetObject(errorType.ptr(), error.ptr());
+}
+
+// Every ascent::Error that leaves a binding as the module's exception of its
+// kind, with its number as code: the same refusal the command line makes.
+void translateErrors(std::exception_ptr thrown) {
+  try {
+    std::rethrow_exception(thrown);
+  } catch (const ThrustFileError& error) {
+    setError("ThrustFileError", error.what(),
+             py::dict(py::arg("code") = error.code(), py::arg("path") = error.path()));
+  } catch (const VehicleError& error) {
+    setError("VehicleError", error.what(), py::dict(py::arg("code") = error.code()));
+  } catch (const InputError& error) {
+    setError("InputError", error.what(),
+             py::dict(py::arg("code") = error.code(), py::arg("problems") = error.problems()));
+  } catch (const Error& error) {
+    setError("Error", error.what(), py::dict(py::arg("code") = error.code()));
+  }
+}
+
+}  // namespace
+
+[[noreturn]] void raise(const char* type, const std::string& message, py::dict attributes) {
+  setError(type, message, attributes);
   throw py::error_already_set();
 }
 
@@ -82,6 +112,7 @@ PYBIND11_MODULE(_ascent, m) {
   using namespace ascent::python;
   m.doc() = "The flight of a three-stage launch vehicle and the studies on it (compiled part).";
   m.attr("__version__") = std::string(ascent::version());
+  py::register_exception_translator(&translateErrors);
   bindVehicle(m);
   bindThrust(m);
   bindTable(m);

@@ -55,7 +55,8 @@ scan of scan_points turn times on `jobs` threads (None: the machine's cores;
 else 1 to 1024), then a golden-section search down to
 turn_time_tolerance_s, with the interpreter lock released. The settings are
 in SI units; a value outside its domain is a ValueError in the words of the
-command line.
+command line, a thrust history that cannot be flown ThrustFileError (code
+106), a vehicle whose values cannot VehicleError.
 
 Returns a Result: to_dict() is the object `ascent optimize --json` prints for
 the same inputs (program, version, thrust_file, from_s, to_s, constraints

@@ -84,7 +84,8 @@ guess as target(), on `jobs` threads (None: the machine's cores; else 1 to
 time from the I-th. The settings are in SI units (altitude_m, tolerance_m,
 min_perigee_m, max_dynamic_pressure_Pa: None for no limit, a design over it
 is "infeasible"); a value outside its domain is a ValueError in the words of
-the command line.
+the command line, a thrust history that cannot be flown ThrustFileError
+(code 106), a vehicle whose values cannot VehicleError.
 
 Returns a Table whose columns are the CSV's header, in order, with the same
 numbers (NaN where the CSV's cell is empty): turn_time_s, limit_deg, verdict,

@@ -113,7 +113,9 @@ max_missions missions from first_guess_deg; an orbit whose perigee is below
 min_perigee_m does not count; a design whose peak dynamic pressure exceeds
 max_dynamic_pressure_Pa (None: no limit) is "infeasible". Every mission is the first of a run of its own.
 The interpreter lock is released while searching. Raises ValueError for a
-setting outside its domain, in the command line's words.)");
+setting outside its domain, in the command line's words; ThrustFileError
+(code 106) when the thrust history cannot be flown, VehicleError when the
+vehicle's values cannot, as the command line refuses them.)");
 }
 
 }  // namespace ascent::python

@@ -55,19 +55,10 @@ The records are the mission time (s) and the vacuum thrust of ONE booster (N),
 linear between records. A record of a file that cannot be read is no error
 until a mission reaches it: that mission then fails (FlightFailed, code 106).)")
       .def_static(
-          "from_file",
-          [](const py::object& pathObject) {
-            const std::string path = pathOf(pathObject);
-            try {
-              return ThrustHistory::fromFile(path);
-            } catch (const Error& error) {
-              raise("ThrustFileError", error.what(),
-                    py::dict(py::arg("code") = error.code(), py::arg("path") = path));
-            }
-          },
+          "from_file", [](const py::object& path) { return ThrustHistory::fromFile(pathOf(path)); },
           py::arg("path"),
-          "Reads a thrust file (s1.dat format); ThrustFileError (code: errno) when it cannot be "
-          "read.")
+          "Reads a thrust file (s1.dat format) of at most 64 MiB, as the command line does; "
+          "ThrustFileError (code: errno, 27 for a larger file) when it cannot be read.")
       .def_static("from_arrays", &fromArrays, py::arg("times_s"), py::arg("thrust_N"),
                   py::arg("name") = "arrays",
                   "Records from two sequences of equal length; `name` names the history in "

@@ -67,7 +67,9 @@ targeted again for every changed vehicle, at the fixed turn_time_s or
 (optimize=True) at the best turn time of each changed vehicle; on `jobs`
 threads (None: the machine's cores; else 1 to 1024) with the interpreter lock
 released. A name that is not a key raises UnknownKeyError; any other value
-outside its domain is a ValueError in the words of the command line.
+outside its domain is a ValueError in the words of the command line; a
+thrust history that cannot be flown is ThrustFileError (code 106), a vehicle
+whose values cannot VehicleError.
 
 Returns a Result: to_dict() is the object `ascent trade --json` prints for the
 same inputs (reoptimized, turn_time_s, SC_M_kg, SC_M_unrounded_kg,

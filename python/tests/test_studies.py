@@ -167,12 +167,18 @@ def test_trade_equals_the_command_lines_json(vehicle_file, keywords, options):
     (lambda: ascent.sweep([5, 6], shard="3/2"), "sweep --turn-time 5:6:1 --shard 3/2"),
     (lambda: ascent.sweep([18], altitude_m=500), "sweep --turn-time 18:18:1 --altitude 0.5"),
     (lambda: ascent.optimize(80, 30), "optimize --turn-time 80:30"),
+    (lambda: ascent.sweep([18], first_guess_deg=91), "sweep --turn-time 18:18:1 --first-guess 91"),
     (lambda: ascent.optimize(scan_points=2), "optimize --scan-points 2"),
     (lambda: ascent.sweep([18], max_dynamic_pressure_Pa=-1),
      "sweep --turn-time 18:18:1 --max-dynamic-pressure -1"),
     (lambda: ascent.performance("225:150:5"), "performance --altitude 225:150:5"),
     (lambda: ascent.performance("200:200:1", to_s=1e5),
      "performance --altitude 200:200:1 --turn-time 5:100000"),
+    (lambda: ascent.optimize(turn_time_tolerance_s=0), "optimize --turn-time-tolerance 0"),
+    (lambda: ascent.optimize(0.5, 20), "optimize --turn-time 0.5:20"),
+    (lambda: ascent.optimize(jobs=1025), "optimize --jobs 1025"),
+    (lambda: ascent.trade(18, max_missions=0), "trade --turn-time 18 --max-missions 0"),
+    (lambda: ascent.trade(18, jobs=0), "trade --turn-time 18 --jobs 0"),
     (lambda: ascent.trade(0.5), "trade --turn-time 0.5"),
     (lambda: ascent.trade(18, relative_step=0.5), "trade --turn-time 18 --relative-step 0.5"),
     (lambda: ascent.trade(18, keys=[]), "trade --turn-time 18 --keys ''"),
@@ -191,6 +197,9 @@ def test_both_doors_refuse_a_value_in_the_same_words(call, arguments):
         assert isinstance(raised.value, ascent.UnknownKeyError)
 
 
+EMPTY = ascent.ThrustHistory.from_arrays([], [])
+
+
 def unknown_key_file(tmp_path):
     path = tmp_path / "d.toml"
     path.write_text('schema = 1\n[[dispersion]]\nkey = "core.thrust"\ndistribution = "normal"\n'
@@ -202,7 +211,11 @@ def unknown_key_file(tmp_path):
     (lambda tmp: ascent.dispersions(tmp / "none.toml", 5, 1, 18), ascent.DispersionFileError, 2),
     (lambda tmp: ascent.dispersions(unknown_key_file(tmp), 5, 1, 18), ascent.DispersionFileError,
      None),
-    (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 150), ascent.NoDesignError, None),
+    (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 1), ascent.NoDesignError, None),
+    # A thrust history no mission can fly, refused before the first one as the command line does.
+    (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 18, thrust=EMPTY), ascent.ThrustFileError,
+     106),
+    (lambda tmp: ascent.sweep("5:6:1", thrust=EMPTY), ascent.ThrustFileError, 106),
     (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 18, limit_deg=24, retarget=True),
      ValueError, None),
     (lambda tmp: ascent.dispersions(DISPERSIONS, 0, 1, 18), ValueError, None),
@@ -220,7 +233,7 @@ def test_study_errors_are_typed(tmp_path, action, error, code):
     if error is ascent.DispersionFileError and code is None:
         assert raised.value.problems[0].startswith(f"{tmp_path / 'd.toml'}:3")
     if error is ascent.NoDesignError:
-        assert raised.value.verdict != "converged" and raised.value.turn_time_s == 150
+        assert raised.value.verdict != "converged" and raised.value.turn_time_s == 1
 
 
 @pytest.mark.parametrize("study", [

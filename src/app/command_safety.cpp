@@ -131,17 +131,20 @@ void refuseClashes(const OutputSet& outputs) {
   if (!clash.empty()) throw InputError({clash});
 }
 
-void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+std::string vehicleFileName(const ChosenVehicle& chosen) {
+  return chosen.path.empty() ? std::string("the default vehicle")
+                             : "the vehicle file " + chosen.path;
+}
+
+void checkThrustFile(const ThrustHistory& history, const ChosenVehicle& chosen, double turnTime_s,
                      std::ostream& err) {
-  const ThrustCheck check = checkThrustHistory(history, vehicle, turnTime_s);
+  const ThrustCheck check = checkThrustHistory(history, chosen.vehicle, turnTime_s);
   if (check.longRecordInterval) {
     std::string line;
     longRecordIntervalLine(line, check.recordInterval_s);
     err << line;
   }
-  if (!check.problem.empty()) {
-    throw Error(errorCode::unusableData, "cannot fly the thrust file: " + check.problem);
-  }
+  refuseUnflyable(check, history, vehicleFileName(chosen));
 }
 
 void writeOut(std::ostream& out, std::string_view text) {

@@ -123,11 +123,15 @@ Progress progressOn(ProgressLine& line, const char* what);
 // The first clash of the set, refused as InputError.
 void refuseClashes(const OutputSet& outputs);
 
+// How a refusal names the vehicle of a command: "the vehicle file v.toml".
+std::string vehicleFileName(const ChosenVehicle& chosen);
+
 // The thrust file flown through the booster phase at `turnTime_s` before a
-// study: a fault of the file is Error (status 3) naming the file, the record
-// and the reason; a record interval longer than the flight assumes is a
-// warning on `err`, as the dialogue writes it.
-void checkThrustFile(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+// study: a fault of the file is ThrustFileError (status 3) naming the file,
+// the record and the reason, a fault of the vehicle's values VehicleError
+// naming the vehicle file; a record interval longer than the flight assumes
+// is a warning on `err`, as the dialogue writes it.
+void checkThrustFile(const ThrustHistory& history, const ChosenVehicle& chosen, double turnTime_s,
                      std::ostream& err);
 
 // Writes and flushes `text` to standard output `out`; throws Error when the

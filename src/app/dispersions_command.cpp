@@ -63,7 +63,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
   const ThrustHistory history = readThrustFile(thrust);
   checkLiftOff(chosen, history);
-  checkThrustFile(history, chosen.vehicle, settings.turnTime_s, err);
+  checkThrustFile(history, chosen, settings.turnTime_s, err);
   // Every output is created before the first mission: one that cannot be
   // written ends the command before anything is flown.
   const CampaignRowSchema schema(dispersions.dispersions);

@@ -7,7 +7,6 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "files/csv.h"
-#include "mission/run_error.h"
 #include "report/flight_text.h"
 #include "report/json_text.h"
 #include "report/summary_text.h"
@@ -80,10 +79,8 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
   FlyObserver observer(trajectory.get(), err);
   const FlownMission flight =
       flyFlight(inputs.history, inputs.chosen.vehicle, command.settings, &observer);
-  if (failedForThrustFile(flight.result)) {
-    throw Error(errorCode::unusableData,
-                "cannot fly the thrust file: " + flight.result.failureReason);
-  }
+  refuseFailedMission(flight.result, inputs.history, inputs.chosen.vehicle,
+                      vehicleFileName(inputs.chosen));
   observer.close();
   writeOut(out, command.json ? jsonText(flightValue(flight, inputs.chosen.vehicle)) + '\n'
                              : vehicleLine(inputs.chosen) + flightSummaryText(flight));

@@ -46,7 +46,7 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   refuseClashes(files);
   const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
-  checkThrustFile(inputs.history, chosen.vehicle, settings.to_s, err);
+  checkThrustFile(inputs.history, chosen, settings.to_s, err);
   ProgressLine progress(err);
   const OptimizeResult result = optimizeTurnTime(inputs.history, chosen.vehicle, settings,
                                                  command.jobs, progressOn(progress, "optimize"));

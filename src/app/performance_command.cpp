@@ -63,7 +63,7 @@ int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, 
   if (!command.plotFile.empty()) requireGnuplot();
   const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
-  checkThrustFile(inputs.history, chosen.vehicle, settings.optimize.to_s, err);
+  checkThrustFile(inputs.history, chosen, settings.optimize.to_s, err);
   // Created before any mission is flown: an output that cannot be is found now.
   std::unique_ptr<OutputFile> csvFile, pngFile;
   if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);

@@ -62,7 +62,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
 
   const std::vector<double> flown = shardSelection(settings.turnTimes, settings.shard);
-  if (!flown.empty()) checkThrustFile(inputs.history, chosen.vehicle, flown.back(), err);
+  if (!flown.empty()) checkThrustFile(inputs.history, chosen, flown.back(), err);
 
   // Rows are written as they arrive, in order.
   auto emit = [&](const std::string& text) {

@@ -16,7 +16,7 @@ int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostre
   files.standardOutput();
   refuseClashes(files);
   const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
-  checkThrustFile(inputs.history, inputs.chosen.vehicle, command.turnTime_s, err);
+  checkThrustFile(inputs.history, inputs.chosen, command.turnTime_s, err);
   const TargetResult target =
       targetOrbit(inputs.history, inputs.chosen.vehicle, command.turnTime_s, command.settings);
   writeOut(out, command.json ? jsonText(targetValue(target, inputs.chosen.vehicle)) + '\n'

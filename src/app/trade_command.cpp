@@ -60,7 +60,7 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
   if (!command.plotFile.empty()) requireGnuplot();
   const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
   const ChosenVehicle& chosen = inputs.chosen;
-  checkThrustFile(inputs.history, chosen.vehicle,
+  checkThrustFile(inputs.history, chosen,
                   settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s, err);
   // Created before any mission is flown: an output that cannot be is found now.
   std::unique_ptr<OutputFile> csvFile, pngFile;

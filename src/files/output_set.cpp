@@ -15,13 +15,6 @@ namespace ascent {
 
 namespace {
 
-int openRetrying(const char* name, int flags, mode_t mode = 0) {
-  for (;;) {
-    const int fd = ::open(name, flags | O_CLOEXEC, mode);
-    if (fd >= 0 || errno != EINTR) return fd;
-  }
-}
-
 bool writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());

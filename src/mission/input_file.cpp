@@ -10,6 +10,13 @@
 
 namespace ascent {
 
+int openRetrying(const char* name, int flags, mode_t mode) {
+  for (;;) {
+    const int fd = ::open(name, flags | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EINTR) return fd;
+  }
+}
+
 std::string fileNameProblem(const std::string& name) {
   return name.empty() ? "the file name is empty" : "";
 }
@@ -22,10 +29,7 @@ std::string sizeLimitText(std::size_t limit) {
 
 std::string readInputFile(const std::string& name, std::size_t limit) {
   if (std::string problem = fileNameProblem(name); !problem.empty()) throw InputError({problem});
-  int fd = -1;
-  do {
-    fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = openRetrying(name.c_str(), O_RDONLY);
   if (fd < 0) throwSystemError(errno, "cannot open", name);
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {

@@ -1,15 +1,18 @@
 // An input file read whole, up to a size limit: every file a command or the
 // Python module reads (thrust, vehicle, dispersion, data files, manifests)
 // comes through here, so that a name that names nothing, a directory, a FIFO
-// and a file too large to be the input it claims to be end alike.
+// and a file that never ends (a device, a FIFO that keeps writing) or is too
+// large to be the input it claims to be end alike through every door.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstddef>
 #include <string>
 
 namespace ascent {
 
-// The largest input file read (thrust file, data files).
+// The largest input file read (thrust file, vehicle, dispersion and data files).
 constexpr std::size_t maxInputBytes = std::size_t{64} << 20;
 
 // Why `name` names no file ("the file name is empty"); empty when it names one.
@@ -23,5 +26,8 @@ std::string readInputFile(const std::string& name, std::size_t limit = maxInputB
 
 // "larger than 64 MiB" for a limit in whole MiB, else in bytes.
 std::string sizeLimitText(std::size_t limit);
+
+// open(2) with O_CLOEXEC, again when a signal interrupted it.
+int openRetrying(const char* name, int flags, mode_t mode = 0);
 
 }  // namespace ascent

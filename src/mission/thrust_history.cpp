@@ -31,7 +31,13 @@ ThrustHistory ThrustHistory::fromRecords(std::vector<ThrustRecord> records, std:
 }
 
 ThrustHistory ThrustHistory::fromFile(const std::string& path) {
-  return fromText(readInputFile(path), path);
+  std::string text;
+  try {
+    text = readInputFile(path);
+  } catch (const Error& error) {
+    throw ThrustFileError(error.code(), error.what(), path);
+  }
+  return fromText(text, path);
 }
 
 }  // namespace ascent

@@ -84,14 +84,23 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
                     "sd", "min", "1 %", "50 %", "99 %", "max");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     const OutputStatistics& o = s.outputs[k];
-    text += formatted("%-24s %8zu %14.6g %12.4g %14.6g %14.6g %14.6g %14.6g %14.6g\n",
-                      std::string(campaignOutputName(static_cast<CampaignOutput>(k))).c_str(),
+    const std::string name(campaignOutputName(static_cast<CampaignOutput>(k)));
+    if (o.count == 0) {
+      text += formatted("%-24s %8zu %14s %12s %14s %14s %14s %14s %14s\n", name.c_str(), o.count,
+                        "-", "-", "-", "-", "-", "-", "-");
+      continue;
+    }
+    text += formatted("%-24s %8zu %14.6g %12.4g %14.6g %14.6g %14.6g %14.6g %14.6g\n", name.c_str(),
                       o.count, o.mean, o.standardDeviation, o.min, o.percentiles[1],
                       o.percentiles[3], o.percentiles[5], o.max);
   }
   const Ellipse& e = s.ellipses[0];
-  text += formatted("Perigee-apogee 1-sigma ellipse: %.0f x %.0f m, major axis at %.2f deg\n",
-                    e.semiMajor_m, e.semiMinor_m, e.angleDeg);
+  if (std::isfinite(e.semiMajor_m)) {
+    text += formatted("Perigee-apogee 1-sigma ellipse: %.0f x %.0f m, major axis at %.2f deg\n",
+                      e.semiMajor_m, e.semiMinor_m, e.angleDeg);
+  } else {
+    text += "Perigee-apogee 1-sigma ellipse: none (no orbit)\n";
+  }
   const FlightPerformanceReserve& f = s.flightPerformanceReserve;
   const std::string level =
       percentText(f.probability) + " of the runs at " + percentText(f.confidence) + " confidence";

@@ -11,7 +11,8 @@ namespace ascent {
 
 // "Dispersions: 300 runs (0:300), seed 1, ...": the campaign, its outcomes,
 // the success probability, a table of the outputs over the orbits, the
-// one-sigma ellipse, the flight performance reserve and the requirements.
+// one-sigma ellipse ("-" for the numbers and "none" for the ellipse when no
+// run reached orbit), the flight performance reserve and the requirements.
 std::string campaignSummaryText(const CampaignSummary& summary, const CampaignManifest& manifest);
 
 // The percent of the runs below the orbit chart's extent box, and above it.

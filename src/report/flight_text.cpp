@@ -69,6 +69,12 @@ std::string verdictText(const TargetResult& result) {
         answer->perigee_m / 1000, settings.minimumPerigee_m / 1000,
         count(flown, "mission").c_str());
   }
+  if (target.verdict == Verdict::Escape && answer == nullptr) {
+    return format(
+        "Escape: at turn time %s s every limit flown gives a trajectory that does not "
+        "close (%s)\n",
+        exactText(target.turnTime_s).c_str(), count(flown, "mission").c_str());
+  }
   if (target.verdict == Verdict::Escape) {
     return format("Escape: limit %s deg gives a trajectory that does not close (%s)\n",
                   exactText(answer->limitDeg).c_str(), count(flown, "mission").c_str());

@@ -7,6 +7,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "study/thrust_check.h"
+
 namespace ascent {
 
 namespace {
@@ -111,6 +113,7 @@ CampaignLimit settleCampaignLimit(const ThrustHistory& history, const Vehicle& n
   if (std::string problem = campaignSettingsProblem(settings); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
+  requireFlyable(history, nominal, settings.turnTime_s, "the nominal vehicle");
   CampaignLimit settled;
   if (settings.retarget || settings.limitDeg) return settled;
   const TargetRun run = targetTurnTime(history, nominal, settings.turnTime_s, settings.target);

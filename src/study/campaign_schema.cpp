@@ -41,6 +41,7 @@ constexpr std::array<Value (*)(const CampaignRow&), sizeof...(K)> keyReaders(
 constexpr auto keyReader = keyReaders(std::make_index_sequence<maxCampaignKeys>());
 
 constexpr std::string_view noOrbit = "the run reached no closed orbit";
+constexpr std::string_view noClosedOrbit = "no run reached a closed orbit";
 
 // clang-format off
 constexpr Field<CampaignRow> headFields[] = {
@@ -130,13 +131,13 @@ constexpr Field<CampaignManifest> manifestFields[] = {
 constexpr Field<OutputStatistics> statisticsFields[] = {
     {{"count", "", FieldType::Integer, "", "orbits with a value"},
      [](const OutputStatistics& s) { return Value(s.count); }},
-    {{"mean", "", FieldType::Real, "no run", ""},
+    {{"mean", "", FieldType::Real, noClosedOrbit, ""},
      [](const OutputStatistics& s) { return Value(s.mean); }},
-    {{"standard_deviation", "", FieldType::Real, "no run", ""},
+    {{"standard_deviation", "", FieldType::Real, noClosedOrbit, ""},
      [](const OutputStatistics& s) { return Value(s.standardDeviation); }},
-    {{"min", "", FieldType::Real, "no run", ""},
+    {{"min", "", FieldType::Real, noClosedOrbit, ""},
      [](const OutputStatistics& s) { return Value(s.min); }},
-    {{"max", "", FieldType::Real, "no run", ""},
+    {{"max", "", FieldType::Real, noClosedOrbit, ""},
      [](const OutputStatistics& s) { return Value(s.max); }},
     {{"percentiles", "", FieldType::Object, "", "at 0.1, 1, 5, 50, 95, 99, 99.9 %"},
      [](const OutputStatistics& s) {
@@ -151,11 +152,12 @@ constexpr Field<OutputStatistics> statisticsFields[] = {
 constexpr Field<Ellipse> ellipseFields[] = {
     {{"sigmas", "", FieldType::Real, "", "k of the k-sigma ellipse"},
      [](const Ellipse& e) { return Value(e.sigmas); }},
-    {{"semi_major_m", "m", FieldType::Real, "", ""},
+    {{"semi_major_m", "m", FieldType::Real, noClosedOrbit, ""},
      [](const Ellipse& e) { return Value(e.semiMajor_m); }},
-    {{"semi_minor_m", "m", FieldType::Real, "", ""},
+    {{"semi_minor_m", "m", FieldType::Real, noClosedOrbit, ""},
      [](const Ellipse& e) { return Value(e.semiMinor_m); }},
-    {{"angle_deg", "deg", FieldType::Real, "", "of the major axis from the perigee axis"},
+    {{"angle_deg", "deg", FieldType::Real, noClosedOrbit,
+      "of the major axis from the perigee axis"},
      [](const Ellipse& e) { return Value(e.angleDeg); }},
 };
 

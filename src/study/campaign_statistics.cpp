@@ -228,6 +228,14 @@ CampaignSummary SummaryBuilder::finish() {
   summary.meanPerigee_m = summary.outputs[p].mean;
   summary.meanApogee_m = summary.outputs[a].mean;
   const std::size_t n = summary.outputs[p].count;
+  if (n == 0) {
+    // No closed orbit: no spread and no ellipse to speak of (null, not zero).
+    std::fill(std::begin(summary.covariance), std::end(summary.covariance), notANumber);
+    for (int k = 0; k < 3; ++k) {
+      summary.ellipses[k] = Ellipse{static_cast<double>(k + 1), notANumber, notANumber, notANumber};
+    }
+    return summary;
+  }
   const double dof = n > 1 ? static_cast<double>(n - 1) : 1;
   summary.covariance[0] = n > 1 ? m2_[p] / dof : 0;
   summary.covariance[1] = n > 1 ? coMoment_ / dof : 0;

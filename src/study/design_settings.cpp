@@ -12,6 +12,7 @@
 #include "ascent/study.h"
 #include "ascent/trade.h"
 #include "mission/number_reader.h"
+#include "study/thrust_check.h"
 
 namespace ascent {
 
@@ -211,8 +212,10 @@ std::size_t sweep(const ThrustHistory& history, const Vehicle& vehicle,
   if (std::string problem = settingsProblem(settings); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
-  return sweepTurnTimes(history, vehicle, shardSelection(settings.turnTimes, settings.shard),
-                        settings.target, settings.jobs, onRow, stop);
+  const std::vector<double> flown = shardSelection(settings.turnTimes, settings.shard);
+  // The last turn time reads the most records.
+  if (!flown.empty()) requireFlyable(history, vehicle, flown.back());
+  return sweepTurnTimes(history, vehicle, flown, settings.target, settings.jobs, onRow, stop);
 }
 
 std::span<const SettingDomain<OptimizeSettings>> optimizeSettingsDomain() {

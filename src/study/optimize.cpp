@@ -15,6 +15,7 @@
 #include "ascent/trade.h"
 #include "study/optimize_search.h"
 #include "study/target_row.h"
+#include "study/thrust_check.h"
 
 namespace ascent {
 
@@ -162,6 +163,13 @@ OptimizeResult optimizeTurnTime(const ThrustHistory& history, const Vehicle& veh
   for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
     if (!problem.empty()) throw std::invalid_argument(problem);
   }
+  requireFlyable(history, vehicle, settings.to_s);
+  return searchOptimum(history, vehicle, settings, jobs, progress);
+}
+
+OptimizeResult searchOptimum(const ThrustHistory& history, const Vehicle& vehicle,
+                             const OptimizeSettings& settings, unsigned jobs,
+                             const Progress& progress) {
   OptimizeResult result;
   const std::vector<double> scan = scanTurnTimes(settings);
   const std::size_t expected = expectedCandidates(settings);

@@ -7,6 +7,7 @@
 
 #include "study/optimize_search.h"
 #include "study/target_row.h"
+#include "study/thrust_check.h"
 
 namespace ascent {
 
@@ -96,6 +97,7 @@ PerformanceResult performance(const ThrustHistory& history, const Vehicle& vehic
   for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
     if (!problem.empty()) throw std::invalid_argument(problem);
   }
+  requireFlyable(history, vehicle, settings.optimize.to_s);
   const std::vector<double> scan = scanTurnTimes(settings.optimize);
   const std::size_t altitudes = settings.altitudes_m.size(), points = scan.size();
   const std::size_t total = altitudes * (points + 1);

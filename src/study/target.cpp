@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -106,6 +107,13 @@ constexpr SettingDomain<TargetSettings> targetDomain[] = {
 };
 // clang-format on
 
+bool everyMissionEscaped(const TargetRun& target, const TargetSettings& settings) {
+  return !target.missions.empty() &&
+         std::all_of(target.missions.begin(), target.missions.end(), [&](const MissionResult& m) {
+           return classifyFlight(m, settings.minimumPerigee_m) == FlightClass::Escape;
+         });
+}
+
 }  // namespace
 
 std::span<const SettingDomain<TargetSettings>> targetSettingsDomain() {
@@ -170,6 +178,11 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
     case LimitVerdict::NotConverged:
       target.verdict = Verdict::NotConverged;
       break;
+  }
+  // The search takes an escape for "too low" and raises the limit: when
+  // every mission escaped, no limit was too low, the vehicle is too strong.
+  if (target.search.verdict != LimitVerdict::Converged && everyMissionEscaped(target, settings)) {
+    target.verdict = Verdict::Escape;
   }
   return target;
 }

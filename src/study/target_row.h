@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ascent/study.h"
+#include "ascent/trade.h"
 
 namespace ascent {
 
@@ -11,5 +12,12 @@ namespace ascent {
 // its answer or closest mission when there is one.
 SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
                    const TargetSettings& settings);
+
+// optimizeTurnTime without its checks of the settings and the inputs: the
+// search of the trades, on vehicles changed from one already checked, where a
+// vehicle that cannot be flown is a row of its own, not an error.
+OptimizeResult searchOptimum(const ThrustHistory& history, const Vehicle& vehicle,
+                             const OptimizeSettings& settings, unsigned jobs,
+                             const Progress& progress = {});
 
 }  // namespace ascent

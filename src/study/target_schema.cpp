@@ -1,5 +1,8 @@
 // The fields of a targeted turn time (ascent/results.h).
+#include <stdexcept>
+
 #include "ascent/results.h"
+#include "study/thrust_check.h"
 
 namespace ascent {
 
@@ -84,6 +87,10 @@ Schema<TargetResult> targetSchema() {
 
 TargetResult targetOrbit(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
                          const TargetSettings& settings) {
+  for (const std::string& problem : {turnTimeProblem(turnTime_s), settingsProblem(settings)}) {
+    if (!problem.empty()) throw std::invalid_argument(problem);
+  }
+  requireFlyable(history, vehicle, turnTime_s);
   return TargetResult{targetTurnTime(history, vehicle, turnTime_s, settings), settings,
                       history.name()};
 }

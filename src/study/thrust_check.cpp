@@ -21,6 +21,37 @@ class BoosterPhaseObserver final : public MissionObserver {
   ThrustCheck check;
 };
 
+std::string boosterPhaseProblem(const ThrustHistory& history, const Vehicle& vehicle,
+                                double turnTime_s, BoosterPhaseObserver& observer) {
+  RunRecord run;
+  FlyOptions options;
+  options.throwFailures = true;
+  try {
+    flyMission(history, vehicle, turnTime_s, 0, run, &observer, options);
+  } catch (const BoosterPhaseObserver::Done&) {
+  } catch (const Error& error) {
+    if (error.code() == errorCode::unusableData) return error.what();
+  }
+  return {};
+}
+
+bool defaultVehicleFlies(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s) {
+  if (vehicle == Vehicle::defaults()) return false;
+  BoosterPhaseObserver observer;
+  return boosterPhaseProblem(history, Vehicle::defaults(), turnTime_s, observer).empty();
+}
+
+// The booster phase words its failures as the history's ("s1.dat cannot be
+// flown: ...", "the thrust records cannot be flown: ..."); for a vehicle at
+// fault only what happened is kept.
+std::string_view withoutBlame(std::string_view problem, const std::string& historyName) {
+  for (const std::string& blame :
+       {historyName + " cannot be flown: ", std::string("the thrust records cannot be flown: ")}) {
+    if (problem.starts_with(blame)) return problem.substr(blame.size());
+  }
+  return problem;
+}
+
 }  // namespace
 
 bool failedForThrustFile(const MissionResult& result) {
@@ -30,16 +61,37 @@ bool failedForThrustFile(const MissionResult& result) {
 ThrustCheck checkThrustHistory(const ThrustHistory& history, const Vehicle& vehicle,
                                double turnTime_s) {
   BoosterPhaseObserver observer;
-  RunRecord run;
-  FlyOptions options;
-  options.throwFailures = true;
-  try {
-    flyMission(history, vehicle, turnTime_s, 0, run, &observer, options);
-  } catch (const BoosterPhaseObserver::Done&) {
-  } catch (const Error& error) {
-    if (error.code() == errorCode::unusableData) observer.check.problem = error.what();
+  observer.check.problem = boosterPhaseProblem(history, vehicle, turnTime_s, observer);
+  if (!observer.check.problem.empty()) {
+    observer.check.vehicleAtFault = defaultVehicleFlies(history, vehicle, turnTime_s);
   }
   return observer.check;
+}
+
+void refuseUnflyable(const ThrustCheck& check, const ThrustHistory& history,
+                     std::string_view vehicleName) {
+  if (check.problem.empty()) return;
+  if (check.vehicleAtFault) {
+    throw VehicleError("cannot fly " + std::string(vehicleName) + ": " +
+                       std::string(withoutBlame(check.problem, history.name())) +
+                       " (the default vehicle flies " + history.name() + ")");
+  }
+  throw ThrustFileError(errorCode::unusableData, "cannot fly the thrust file: " + check.problem,
+                        history.name());
+}
+
+void requireFlyable(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
+                    std::string_view vehicleName) {
+  refuseUnflyable(checkThrustHistory(history, vehicle, turnTime_s), history, vehicleName);
+}
+
+void refuseFailedMission(const MissionResult& result, const ThrustHistory& history,
+                         const Vehicle& vehicle, std::string_view vehicleName) {
+  if (!failedForThrustFile(result)) return;
+  ThrustCheck check;
+  check.problem = result.failureReason;
+  check.vehicleAtFault = defaultVehicleFlies(history, vehicle, result.turnTime_s);
+  refuseUnflyable(check, history, vehicleName);
 }
 
 }  // namespace ascent

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "study/target_row.h"
+#include "study/thrust_check.h"
 
 namespace ascent {
 
@@ -41,7 +42,7 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
     // the re-sized stage carries what it used.
     OptimizeSettings optimize = settings.optimize;
     optimize.propellantLeft = false;
-    const OptimizeResult optimum = optimizeTurnTime(history, vehicle, optimize, 1);
+    const OptimizeResult optimum = searchOptimum(history, vehicle, optimize, 1);
     e.missions = optimum.missions;
     if (!optimum.found()) {
       e.status = TradeStatus::Unflyable;
@@ -91,6 +92,8 @@ TradeResult tradeRatios(const ThrustHistory& history, const Vehicle& vehicle,
   for (const std::string& problem : {settingsProblem(settings), jobsProblem(jobs)}) {
     if (!problem.empty()) throw std::invalid_argument(problem);
   }
+  requireFlyable(history, vehicle,
+                 settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s);
   std::vector<const VehicleKey*> traded;
   if (settings.keys.empty()) {
     for (const VehicleKey& key : vehicleKeys()) traded.push_back(&key);

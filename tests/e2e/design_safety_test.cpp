@@ -206,7 +206,7 @@ TEST_F(DesignSafety, NumbersNamesAndSizesHaveTheirDomains) {
 }
 
 // Only an orbit is an answer; a thrust file that cannot be flown is an input
-// error found before the search.
+// error found before the search, the vehicle's when the default vehicle flies it.
 TEST_F(DesignSafety, VerdictsSayWhatHappened) {
   runTable({
       {"$A target --turn-time 1 > t.txt", 1, "",
@@ -233,6 +233,16 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
        ""},
       {"awk 'NR % 2' s1.orig > s1.dat; $A fly --turn-time 18 --limit 24 > /dev/null", 0,
        "Error! Booster time increments must be at most", ""},
+      {"printf 'schema = 1\\n[core]\\nthrust_N = 1e308\\n' > v.toml; "
+       "$A target --turn-time 18 --vehicle v.toml",
+       3, "cannot fly the vehicle file v.toml: the mission clock left", ""},
+      {"printf 'schema = 1\\n[guidance]\\nguided_speed_factor = 0.7\\n' > v.toml; "
+       "$A target --turn-time 18 --vehicle v.toml > t.txt",
+       1, "", "grep -q '^Escape: at turn time 18 s every limit flown' t.txt"},
+      {"printf 'schema = 1\\n[[dispersion]]\\nkey = \"core.thrust_N\"\\ndistribution = "
+       "\"normal\"\\nsigma = 1\\n' > d.toml; "
+       "$A dispersions d.toml --runs 2 --seed 1 --turn-time 18 --limit 1 2> s.txt >/dev/null",
+       0, "", "grep -q '^SC_M_kg  *0  *-  *-  ' s.txt && grep -q 'ellipse: none (no orbit)' s.txt"},
   });
 }
 

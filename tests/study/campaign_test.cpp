@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <vector>
 
 namespace ascent {
 namespace {
@@ -276,6 +277,28 @@ TEST(CampaignSummary, RequirementsAndTheReserveTakeEveryRunThatIsNotASuccessAsFa
     EXPECT_EQ(s.flightPerformanceReserve.reserve_kg,
               c.margin_kg ? std::optional(std::max(0.0, -*c.margin_kg)) : none)
         << name;
+  }
+}
+
+// No orbit, no statistics: null (a real that is not finite), not zero; one
+// orbit has them, a spread of zero.
+TEST(CampaignSummary, StatisticsAndEllipsesAreNullWithoutAnOrbit) {
+  for (const FlightClass flown :
+       {FlightClass::Abandoned, FlightClass::Suborbital, FlightClass::Orbit}) {
+    SummaryBuilder builder{CampaignSettings{}};
+    CampaignRow row;
+    row.flightClass = flown;
+    const bool none = flown != FlightClass::Orbit;
+    std::fill(std::begin(row.outputs), std::end(row.outputs),
+              flown == FlightClass::Abandoned ? std::nan("") : 1e3);
+    builder.add(row);
+    const Value value = campaignSummaryValue(builder.finish(), CampaignManifest{});
+    const Value& ellipse = value["perigee_apogee"]["ellipses"].items()[2];
+    for (const Value* v : {&value["outputs"]["SC_M_kg"]["standard_deviation"],
+                           &value["perigee_apogee"]["covariance_m2"].items()[1],
+                           &ellipse["semi_major_m"], &ellipse["angle_deg"]}) {
+      EXPECT_EQ(!std::isfinite(v->real()), none);
+    }
   }
 }
 
