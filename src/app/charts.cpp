@@ -136,6 +136,18 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
   put("scm", data.spacecraftMass);
   const std::string extent =
       format("%g %% to %g %% points", chartExtentPercent, 100 - chartExtentPercent);
+  // A histogram of no run has no range to draw on: an empty chart says so.
+  const std::string noRun = "set label 1 'no run reached a closed orbit' at graph 0.5,0.5 center\n";
+  auto histogramPlot = [&data, &noRun](const char* block) {
+    if (!data.closedOrbits) {
+      return "set xrange [0:1]\nset yrange [0:1]\n" + noRun +
+             "plot NaN notitle\nunset label 1\nset autoscale\n";
+    }
+    return format(
+        "plot $%s using 1:2 with boxes lc rgb '#4060a0' title 'success', "
+        "$%s using 1:3 with boxes lc rgb '#d03030' title 'not a success'\n",
+        block, block);
+  };
   // The legend sits below the plot and names the target: no label lies on
   // the cloud. The runs that were not a success are drawn larger and first:
   // where both kinds lie on one stretch of the thin cloud, both show.
@@ -146,7 +158,8 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
          "\n"
          "set title 'Perigee against apogee of the runs with a closed orbit'\n"
          "set xlabel 'perigee (km)'\nset ylabel 'apogee (km)'\nset grid\n"
-         "set key below\n"
+         "set key below\n" +
+         (data.closedOrbits ? "" : noRun) +
          "plot $ellipses index 0 using 1:2 with lines lw 2 title '1 sigma', "
          "$ellipses index 1 using 1:2 with lines lw 2 title '2 sigma', "
          "$ellipses index 2 using 1:2 with lines lw 2 title '3 sigma', "
@@ -156,23 +169,19 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
          "$missed using 1:2 with points pt 7 ps 0.5 lc rgb '#d03030' title 'not a success', "
          "$points using 1:2 with points pt 7 ps 0.25 lc rgb '#4060a0' title 'success', "
          "$target using 1:2 with points pt 6 ps 2.5 lw 2 lc rgb 'black' title 'target'\n"
+         "unset label 1\n"
          "set terminal pngcairo size 800,500 font 'sans,10'\n"
          "set style fill solid 0.6\nset ylabel 'runs'\n"
          "set output " +
          gnuplotString(chartName(1)) +
          "\n"
          "set title 'Average orbit altitude of the runs with a closed orbit'\n"
-         "set xlabel 'average altitude (km)'\n"
-         "plot $altitude using 1:2 with boxes lc rgb '#4060a0' title 'success', "
-         "$altitude using 1:3 with boxes lc rgb '#d03030' title 'not a success'\n"
-         "set output " +
-         gnuplotString(chartName(2)) +
+         "set xlabel 'average altitude (km)'\n" +
+         histogramPlot("altitude") + "set output " + gnuplotString(chartName(2)) +
          "\n"
          "set title 'Spacecraft mass SC\\_M of the runs with a closed orbit'\n"
-         "set xlabel 'SC\\_M (kg)'\n"
-         "plot $scm using 1:2 with boxes lc rgb '#4060a0' title 'success', "
-         "$scm using 1:3 with boxes lc rgb '#d03030' title 'not a success'\n"
-         "unset output\n";
+         "set xlabel 'SC\\_M (kg)'\n" +
+         histogramPlot("scm") + "unset output\n";
 }
 
 // The curves as a gnuplot data block: one index per mission.

@@ -130,6 +130,7 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
 CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSummary& s) {
   CampaignChartData data;
   const std::vector<ChartedRun> runs = builder.chartedRuns();
+  data.closedOrbits = !runs.empty();
   for (const ChartedRun& run : runs) {
     (run.success ? data.points : data.missed) += pointText(run.perigee_m, run.apogee_m);
   }

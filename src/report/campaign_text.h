@@ -28,6 +28,7 @@ constexpr double chartExtentPercent = 0.135;
 // in 40 bins.
 struct CampaignChartData {
   std::string points, missed, ellipses, extent, altitude, spacecraftMass;
+  bool closedOrbits = false;  // some run reached a closed orbit: the histograms have bars
 };
 CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSummary& summary);
 

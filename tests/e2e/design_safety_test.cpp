@@ -243,6 +243,10 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
        "\"normal\"\\nsigma = 1\\n' > d.toml; "
        "$A dispersions d.toml --runs 2 --seed 1 --turn-time 18 --limit 1 2> s.txt >/dev/null",
        0, "", "grep -q '^SC_M_kg  *0  *-  *-  ' s.txt && grep -q 'ellipse: none (no orbit)' s.txt"},
+      {"printf 'schema = 1\\n[[dispersion]]\\nkey = \"core.thrust_N\"\\ndistribution = "
+       "\"normal\"\\nsigma = 1\\n' > d.toml; "
+       "$A dispersions d.toml --runs 2 --seed 1 --turn-time 18 --limit 1 --plot c > /dev/null",
+       0, "", "test -s c/orbits.png && test -s c/SC_M.png && test -s c/average_altitude.png", true},
   });
 }
 
