@@ -135,7 +135,7 @@ int runCommandLine(int argc, char** argv) {
   app.add_flag("--codepage", codepage,
                "dialogue: the signs in the code page's bytes, also on a UTF-8 terminal");
   std::string dialogueVehicle;
-  addVehicle(&app, dialogueVehicle);
+  CLI::Option* dialogueVehicleOption = addVehicle(&app, dialogueVehicle);
   std::string dialogueThrust = boosterThrustFileName;
   CLI::Option* dialogueThrustOption =
       app.add_option("--thrust", dialogueThrust,
@@ -210,13 +210,17 @@ int runCommandLine(int argc, char** argv) {
     std::cerr << "ascent: " << reason << '\n' << app.help();
     return exitStatus::usage;
   }
-  // Before the command it would be the dialogue's, and the command would
-  // fly s1.dat without a word.
-  if (dialogueThrustOption->count() > 0 && !app.get_subcommands().empty()) {
-    const std::string command = app.get_subcommands().front()->get_name();
-    std::cerr << "ascent: --thrust before the command is the dialogue's: give it after the "
-                 "command (ascent "
-              << command << " --thrust FILE)\n";
+  // Before the command they would be the dialogue's, and the command would
+  // fly s1.dat or the default vehicle without a word.
+  for (const CLI::Option* option : {dialogueThrustOption, dialogueVehicleOption}) {
+    if (option->count() == 0 || app.get_subcommands().empty()) continue;
+    const CLI::App* command = app.get_subcommands().front();
+    const std::string name = option->get_name();
+    std::cerr << "ascent: " << name << " before the command is the dialogue's: "
+              << (command->get_option_no_throw(name) != nullptr
+                      ? "give it after the command (ascent " + command->get_name() + ' ' + name +
+                            " FILE)\n"
+                      : "the " + command->get_name() + " command takes none\n");
     return exitStatus::usage;
   }
 

@@ -73,8 +73,8 @@ CLI::Option* namesFile(CLI::Option* option) {
       CLI::Validator([](const std::string& name) { return fileNameProblem(name); }, ""));
 }
 
-void addVehicle(CLI::App* app, std::string& file, const std::string& description) {
-  namesFile(app->add_option("--vehicle", file, description))->type_name("FILE");
+CLI::Option* addVehicle(CLI::App* app, std::string& file, const std::string& description) {
+  return namesFile(app->add_option("--vehicle", file, description))->type_name("FILE");
 }
 
 void addJobs(CLI::App* app, unsigned& jobs) {

@@ -86,9 +86,9 @@ CLI::Option* namesFile(CLI::Option* option);
 
 // The options every command that flies shares, spelt and checked alike
 // (--thrust: app/thrust_file.h).
-void addVehicle(CLI::App* app, std::string& file,
-                const std::string& description =
-                    "vehicle file (TOML; `ascent vehicle` prints the default one)");
+CLI::Option* addVehicle(CLI::App* app, std::string& file,
+                        const std::string& description =
+                            "vehicle file (TOML; `ascent vehicle` prints the default one)");
 // --jobs N, in the study's domain of jobs; not given: 0, the machine's cores.
 void addJobs(CLI::App* app, unsigned& jobs);
 // --altitude, --tolerance, --max-missions, --first-guess and --min-perigee.
