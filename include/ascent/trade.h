@@ -48,10 +48,22 @@ void parseTurnTimeSpan(std::string_view text, OptimizeSettings& settings);
 // mass and, when asked, propellant left.
 bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
 
-// A targeted turn time's verdict as written: its verdictName, or
-// "no-propellant-left" for a converged one that left no upper-stage
+// A targeted turn time's verdict: its search's (the same order as Verdict),
+// or NoPropellantLeft for a converged one that left no upper-stage
 // propellant (no design).
-std::string candidateVerdict(const SweepRow& row);
+enum class CandidateVerdict {
+  Converged,
+  OutsideDesign,
+  Unreachable,
+  NotConverged,
+  Suborbital,
+  Escape,
+  Infeasible,
+  NoPropellantLeft,
+};
+CandidateVerdict candidateVerdict(const SweepRow& row);
+// The verdictName of a search's verdict, or "no-propellant-left".
+std::string_view candidateVerdictName(CandidateVerdict verdict);
 
 struct OptimizeResult {
   // Every turn time targeted: the scan in turn-time order, then the search's

@@ -53,7 +53,7 @@ constexpr Field<SweepRow> candidateFields[] = {
      [](const SweepRow& r) { return Value(r.turnTime_s); }},
     {{"verdict", "", FieldType::Text, "",
       "a verdict of the search, or no-propellant-left for a converged one that overdraws"},
-     [](const SweepRow& r) { return Value(candidateVerdict(r)); }},
+     [](const SweepRow& r) { return Value(candidateVerdictName(candidateVerdict(r))); }},
     {{"missions", "", FieldType::Integer, "", "the missions the search flew"},
      [](const SweepRow& r) { return Value(r.missions); }},
     {{"limit_deg", "deg", FieldType::Real, noMission, "the limit of the design or closest mission"},
@@ -130,7 +130,9 @@ constexpr Field<PerformanceRow> performanceFields[] = {
      [](const PerformanceRow& r) { return Value(r.missions); }},
     {{"verdict", "", FieldType::Text, "",
       "converged, or the verdict of the turn time that came nearest to a design"},
-     [](const PerformanceRow& r) { return Value(candidateVerdict(r.design)); }},
+     [](const PerformanceRow& r) {
+       return Value(candidateVerdictName(candidateVerdict(r.design)));
+     }},
     {{"at_range_edge", "", FieldType::Flag, "",
       "the optimum is within the turn-time tolerance of an end of the range"},
      [](const PerformanceRow& r) { return Value(r.atRangeEdge); }},

@@ -32,12 +32,20 @@ double objective(const SweepRow& row, bool propellantLeft) {
 
 }  // namespace
 
-std::string candidateVerdict(const SweepRow& row) {
+static_assert(static_cast<int>(CandidateVerdict::Infeasible) ==
+              static_cast<int>(Verdict::Infeasible));
+
+CandidateVerdict candidateVerdict(const SweepRow& row) {
   if (row.verdict == Verdict::Converged && row.hasMission &&
       !(row.mission.remainingPropellant_kg >= 0)) {
-    return "no-propellant-left";
+    return CandidateVerdict::NoPropellantLeft;
   }
-  return std::string(verdictName(row.verdict));
+  return static_cast<CandidateVerdict>(row.verdict);
+}
+
+std::string_view candidateVerdictName(CandidateVerdict verdict) {
+  if (verdict == CandidateVerdict::NoPropellantLeft) return "no-propellant-left";
+  return verdictName(static_cast<Verdict>(verdict));
 }
 
 bool feasibleDesign(const SweepRow& row, bool propellantLeft) {

@@ -75,7 +75,7 @@ TEST(Performance, EachRowIsTheOptimumAtItsAltitude) {
   EXPECT_GT(result.rows[1].design.mission.sizing.SC_M, result.rows[2].design.mission.sizing.SC_M);
   // Beyond what the open-loop guidance reaches with propellant left.
   EXPECT_FALSE(result.rows[3].found);
-  EXPECT_NE(candidateVerdict(result.rows[3].design), "converged");
+  EXPECT_NE(candidateVerdict(result.rows[3].design), CandidateVerdict::Converged);
 
   const OptimizeResult at200 = optimizeTurnTime(history, vehicleAimedAt(vehicle, 200e3),
                                                 settingsAt(settings.optimize, 200e3), 1);
