@@ -162,7 +162,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it"))
       ->type_name("FILE.csv");
   app_->add_flag("--json", c.json, "print the summary as JSON");
-  addSetting(app_, "--jobs", domain, "jobs", s.jobs, "threads (default: the machine's cores)");
+  addJobs(app_, s.jobs);
   app_->add_flag("--resume", c.resume, "fly only the runs missing from the --csv file");
   namesFile(app_->add_option("--plot", c.plotDirectory, "draw the charts into DIR"))
       ->type_name("DIR");

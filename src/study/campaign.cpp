@@ -23,7 +23,7 @@ constexpr SettingDomain<CampaignSettings> campaignDomain[] = {
      [](const CampaignSettings& s) { return s.limitDeg.value_or(lowestLimitDeg); },
      lowestLimitDeg, highestLimitDeg, true, false, "deg", 1},
     // 0 leaves the count to the thread pool: the machine's cores.
-    {"jobs", "the thread count",
+    {"jobs", "the number of threads",
      [](const CampaignSettings& s) { return s.jobs == 0 ? 1.0 : static_cast<double>(s.jobs); },
      1, 1024, true, true, "", 1},
     {"reserve_kg", "the propellant reserve", [](const CampaignSettings& s) { return s.reserve_kg; },

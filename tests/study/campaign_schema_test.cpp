@@ -18,7 +18,7 @@ TEST(CampaignSettings, EachRuleIsRefusedInItsOwnWords) {
       {[](CampaignSettings& s) { s.turnTime_s = 0.5; },
        "the turn time 0.5 s is outside 1 to 10000 s"},
       {[](CampaignSettings& s) { s.limitDeg = 95; }, "the limit 95 deg is outside 0 to 90 deg"},
-      {[](CampaignSettings& s) { s.jobs = 2000; }, "the thread count 2000 is outside 1 to 1024"},
+      {[](CampaignSettings& s) { s.jobs = 2000; }, "the number of threads 2000 is outside 1 to 1024"},
       {[](CampaignSettings& s) { s.retarget = true; },
        "a limit and retargeting exclude each other: give one"},
       {[](CampaignSettings& s) { s.reserve_kg = -1; },
