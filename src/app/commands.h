@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 namespace ascent {
 
 class OutputSet;
+class OutputFile;
 
 // The vehicle of a command: the default one, or one read from --vehicle FILE.
 struct ChosenVehicle {
@@ -47,6 +49,22 @@ struct FlightInputs {
   ThrustHistory history;
 };
 FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile);
+
+// A study's inputs and its file outputs. The outputs are checked against the
+// inputs and one another and gnuplot is looked for before anything is read;
+// the files are created before any mission is flown, so an output that
+// cannot be written ends the command first.
+struct StudyFiles {
+  FlightInputs inputs;
+  std::string thrustFile;                  // the thrust file chosen (chooseThrustFile)
+  std::unique_ptr<OutputFile> csv, chart;  // null when not asked for
+  StudyFiles(FlightInputs flown, std::string thrust);
+  ~StudyFiles();
+  StudyFiles(StudyFiles&&) noexcept;
+};
+StudyFiles openStudyFiles(const ThrustOption& thrust, const std::string& vehicleFile,
+                          const std::string& csvFile, const std::string& chartFile,
+                          std::ostream& err);
 
 struct VehicleCommand {
   std::string checkFile;   // --check FILE; empty: print the default description

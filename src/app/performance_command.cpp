@@ -53,21 +53,13 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
 
 int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, std::ostream& err) {
   const PerformanceSettings& settings = command.settings;
-  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
-  OutputSet files;
-  addFlightInputs(files, thrust.file, command.vehicleFile);
-  if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
-  if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
-  files.standardOutput();
-  refuseClashes(files);
-  if (!command.plotFile.empty()) requireGnuplot();
-  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
+  StudyFiles study =
+      openStudyFiles(command.thrust, command.vehicleFile, command.csvFile, command.plotFile, err);
+  const FlightInputs& inputs = study.inputs;
   const ChosenVehicle& chosen = inputs.chosen;
   checkThrustFile(inputs.history, chosen, settings.optimize.to_s, err);
-  // Created before any mission is flown: an output that cannot be is found now.
-  std::unique_ptr<OutputFile> csvFile, pngFile;
-  if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);
-  if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
+  std::unique_ptr<OutputFile>& csvFile = study.csv;
+  std::unique_ptr<OutputFile>& pngFile = study.chart;
   ProgressLine progress(err);
   const PerformanceResult result = performance(inputs.history, chosen.vehicle, settings,
                                                command.jobs, progressOn(progress, "performance"));
@@ -93,7 +85,7 @@ int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, 
   if (csvFile) csvFile->commit();
   if (pngFile) pngFile->commit();
   if (command.json) {
-    const DesignInputs designInputs{thrust.file, vehicleValue(chosen.vehicle)};
+    const DesignInputs designInputs{study.thrustFile, vehicleValue(chosen.vehicle)};
     writeOut(out, jsonText(performanceValue(result, settings, designInputs)) + '\n');
     err << words;
   } else {

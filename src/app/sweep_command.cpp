@@ -47,19 +47,12 @@ SweepCli::SweepCli(CLI::App& app) {
 
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
   const SweepSettings& settings = command.settings;
-  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
-  OutputSet files;
-  addFlightInputs(files, thrust.file, command.vehicleFile);
-  if (!command.csvFile.empty()) files.output(command.csvFile, "the CSV file");
-  if (!command.plotFile.empty()) files.output(command.plotFile, "the chart");
-  files.standardOutput();
-  refuseClashes(files);
-  if (!command.plotFile.empty()) requireGnuplot();
-  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
+  StudyFiles study =
+      openStudyFiles(command.thrust, command.vehicleFile, command.csvFile, command.plotFile, err);
+  const FlightInputs& inputs = study.inputs;
   const ChosenVehicle& chosen = inputs.chosen;
-  std::unique_ptr<OutputFile> csvFile, pngFile;
-  if (!command.csvFile.empty()) csvFile = std::make_unique<OutputFile>(command.csvFile);
-  if (!command.plotFile.empty()) pngFile = std::make_unique<OutputFile>(command.plotFile);
+  std::unique_ptr<OutputFile>& csvFile = study.csv;
+  std::unique_ptr<OutputFile>& pngFile = study.chart;
 
   const std::vector<double> flown = shardSelection(settings.turnTimes, settings.shard);
   if (!flown.empty()) checkThrustFile(inputs.history, chosen, flown.back(), err);

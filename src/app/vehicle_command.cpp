@@ -6,6 +6,7 @@
 
 #include "app/command_safety.h"
 #include "app/commands.h"
+#include "app/gnuplot.h"
 #include "app/mission_output.h"
 #include "ascent/text.h"
 #include "ascent/vehicle.h"
@@ -68,6 +69,28 @@ FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& veh
   FlightInputs inputs{chooseVehicle(vehicleFile), readThrustFile(thrust)};
   checkLiftOff(inputs.chosen, inputs.history);
   return inputs;
+}
+
+StudyFiles::StudyFiles(FlightInputs flown, std::string thrust)
+    : inputs(std::move(flown)), thrustFile(std::move(thrust)) {}
+StudyFiles::~StudyFiles() = default;
+StudyFiles::StudyFiles(StudyFiles&&) noexcept = default;
+
+StudyFiles openStudyFiles(const ThrustOption& thrust, const std::string& vehicleFile,
+                          const std::string& csvFile, const std::string& chartFile,
+                          std::ostream& err) {
+  const ThrustOption chosen = chooseThrustFile(thrust, err);
+  OutputSet files;
+  addFlightInputs(files, chosen.file, vehicleFile);
+  if (!csvFile.empty()) files.output(csvFile, "the CSV file");
+  if (!chartFile.empty()) files.output(chartFile, "the chart");
+  files.standardOutput();
+  refuseClashes(files);
+  if (!chartFile.empty()) requireGnuplot();
+  StudyFiles study(readFlightInputs(chosen, vehicleFile), chosen.file);
+  if (!csvFile.empty()) study.csv = std::make_unique<OutputFile>(csvFile);
+  if (!chartFile.empty()) study.chart = std::make_unique<OutputFile>(chartFile);
+  return study;
 }
 
 namespace {
