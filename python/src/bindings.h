@@ -142,4 +142,23 @@ auto withoutLock(Study study) {
   }
 }
 
+// A design study run as the command line runs it: its settings checked
+// (ValueError in the domain's words), then `study(history, vehicle,
+// settings, threads, progress)` without the lock on the vehicle and thrust
+// history to fly; `make(result, inputs)` gives the Python object.
+template <class Settings, class Study, class Make>
+py::object runDesignStudy(const Settings& settings, const std::optional<long long>& jobs,
+                          const Vehicle* vehicle, py::object thrust, Study study, Make make) {
+  const unsigned threads = jobsOf(jobs);
+  if (const std::string problem = settingsProblem(settings); !problem.empty()) {
+    throw py::value_error(problem);
+  }
+  const Vehicle flown = vehicleToFly(vehicle);
+  const py::object history = thrustToFly(std::move(thrust));
+  const ThrustHistory& records = historyOf(history);
+  const auto result =
+      withoutLock([&] { return study(records, flown, settings, threads, checkingSignals()); });
+  return make(result, designInputs(records, flown));
+}
+
 }  // namespace ascent::python

@@ -20,19 +20,14 @@ py::object optimize(double from_s, double to_s, int scanPoints, double turnTimeT
   settings.turnTimeTolerance_s = turnTimeTolerance_s;
   settings.target = {altitude_m,    tolerance_m,      maxMissions,
                      firstGuessDeg, minimumPerigee_m, dynamicPressureLimit(maxDynamicPressure_Pa)};
-  const unsigned threads = jobsOf(jobs);
-  if (const std::string problem = settingsProblem(settings); !problem.empty()) {
-    throw py::value_error(problem);
-  }
-  const Vehicle flown = vehicleToFly(vehicle);
-  const py::object history = thrustToFly(std::move(thrust));
-  const ThrustHistory& records = historyOf(history);
-  const OptimizeResult result = withoutLock(
-      [&] { return optimizeTurnTime(records, flown, settings, threads, checkingSignals()); });
-  py::object object =
-      py::cast(Result{optimizeValue(result, settings, designInputs(records, flown))});
-  object.attr("candidates") = py::cast(tableOf(candidateSchema(), result.candidates));
-  return object;
+  return runDesignStudy(
+      settings, jobs, vehicle, std::move(thrust),
+      [](auto&&... study) { return optimizeTurnTime(study...); },
+      [&](const OptimizeResult& result, const DesignInputs& inputs) {
+        py::object object = py::cast(Result{optimizeValue(result, settings, inputs)});
+        object.attr("candidates") = py::cast(tableOf(candidateSchema(), result.candidates));
+        return object;
+      });
 }
 
 }  // namespace

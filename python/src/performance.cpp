@@ -36,19 +36,14 @@ py::object performance(const py::object& altitudes, double from_s, double to_s, 
   search.target.firstGuessDeg = firstGuessDeg;
   search.target.minimumPerigee_m = minimumPerigee_m;
   search.target.maxDynamicPressure_Pa = dynamicPressureLimit(maxDynamicPressure_Pa);
-  const unsigned threads = jobsOf(jobs);
-  if (const std::string problem = settingsProblem(settings); !problem.empty()) {
-    throw py::value_error(problem);
-  }
-  const Vehicle flown = vehicleToFly(vehicle);
-  const py::object history = thrustToFly(std::move(thrust));
-  const ThrustHistory& records = historyOf(history);
-  const PerformanceResult result = withoutLock(
-      [&] { return ascent::performance(records, flown, settings, threads, checkingSignals()); });
-  py::object object =
-      py::cast(Result{performanceValue(result, settings, designInputs(records, flown))});
-  object.attr("rows") = py::cast(tableOf(performanceRowSchema(), result.rows));
-  return object;
+  return runDesignStudy(
+      settings, jobs, vehicle, std::move(thrust),
+      [](auto&&... study) { return ascent::performance(study...); },
+      [&](const PerformanceResult& result, const DesignInputs& inputs) {
+        py::object object = py::cast(Result{performanceValue(result, settings, inputs)});
+        object.attr("rows") = py::cast(tableOf(performanceRowSchema(), result.rows));
+        return object;
+      });
 }
 
 }  // namespace

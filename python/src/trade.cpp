@@ -38,18 +38,14 @@ py::object trade(std::optional<double> turnTime_s, bool reoptimize,
     checkKeys(*keys);
     settings.keys = *keys;
   }
-  const unsigned threads = jobsOf(jobs);
-  if (const std::string problem = settingsProblem(settings); !problem.empty()) {
-    throw py::value_error(problem);
-  }
-  const Vehicle flown = vehicleToFly(vehicle);
-  const py::object history = thrustToFly(std::move(thrust));
-  const ThrustHistory& records = historyOf(history);
-  const TradeResult result = withoutLock(
-      [&] { return tradeRatios(records, flown, settings, threads, checkingSignals()); });
-  py::object object = py::cast(Result{tradeValue(result, settings, designInputs(records, flown))});
-  object.attr("trades") = py::cast(tableOf(tradeRowSchema(), result.rows));
-  return object;
+  return runDesignStudy(
+      settings, jobs, vehicle, std::move(thrust),
+      [](auto&&... study) { return tradeRatios(study...); },
+      [&](const TradeResult& result, const DesignInputs& inputs) {
+        py::object object = py::cast(Result{tradeValue(result, settings, inputs)});
+        object.attr("trades") = py::cast(tableOf(tradeRowSchema(), result.rows));
+        return object;
+      });
 }
 
 }  // namespace
