@@ -195,6 +195,7 @@ std::vector<double> shardSelection(const std::vector<double>& turnTimes, const S
 }
 
 std::string settingsProblem(const SweepSettings& settings) {
+  if (settings.turnTimes.empty()) return "there is no turn time to fly";
   if (settings.turnTimes.size() > highestSweepTurnTimes) {
     return "the sweep holds more than " + std::to_string(highestSweepTurnTimes) + " turn times";
   }

@@ -116,6 +116,7 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
       {sweepWith([](SweepSettings&) {}), ""},
       {sweepWith([](SweepSettings& s) { s.turnTimes.push_back(0.5); }),
        "the turn time 0.5 s is outside 1 to 10000 s"},
+      {sweepWith([](SweepSettings& s) { s.turnTimes.clear(); }), "there is no turn time to fly"},
       {sweepWith([](SweepSettings& s) { s.jobs = 1025; }),
        "the number of threads 1025 is outside 1 to 1024"},
       {sweepWith([](SweepSettings& s) { s.target.altitude_m = 500; }),
