@@ -288,9 +288,13 @@ struct ChartedRun {
 // quantile z (1.959963984540054 for 95 %).
 void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double& high);
 
-// Takes rows in run order and gives the summary. Sums are Welford's running
-// ones in row order; each output's values are kept in an unnamed temporary
-// file, so that only one column at a time is held in memory to be sorted.
+// Takes rows in run order and gives the summary. Each output's values are
+// kept in an unnamed temporary file, so that only one column at a time is
+// held in memory (two for the perigee-apogee covariance) to be sorted and
+// summed: a mean is the correctly rounded sum divided by the count, a
+// variance the correctly rounded sum of squared deviations from it divided
+// by count - 1, so every statistic is what the CSV rows give by its
+// definition, in any order.
 // Each requirement keeps one value per run in memory, for its partial sort;
 // the flight performance reserve is read off the sorted remaining propellant.
 class SummaryBuilder {
@@ -315,8 +319,6 @@ class SummaryBuilder {
   std::vector<Requirement> requirements_;
   std::vector<std::size_t> requirementOutputs_;         // the output each requirement reads
   std::vector<std::vector<double>> requirementValues_;  // one per run, NaN: not a success
-  double mean_[campaignOutputCount] = {}, m2_[campaignOutputCount] = {};
-  double coMoment_ = 0;  // perigee-apogee
   std::FILE* columns_[campaignOutputCount] = {};
   std::FILE* charted_ = nullptr;
   void closeFiles();

@@ -250,12 +250,9 @@ def test_an_interrupt_ends_a_study(study):
 
 
 def statistics(values):
-    """Count, Welford's mean and standard deviation in run order, min, max, percentiles."""
-    mean = m2 = 0.0
-    for count, x in enumerate(values, 1):
-        delta = x - mean
-        mean += delta / count
-        m2 += delta * (x - mean)
+    """Count, mean and standard deviation from correctly rounded sums, min, max, percentiles."""
+    mean = math.fsum(values) / len(values)
+    m2 = math.fsum((x - mean) * (x - mean) for x in values)
     v = sorted(values)
 
     def percentile(h):
@@ -290,6 +287,10 @@ def test_a_campaigns_summary_follows_from_its_own_rows(tmp_path):
                                                    sum(success) / len(rows))
     for name, expected in summary["outputs"].items():
         assert expected == statistics([r[name] for r in orbits])
+    mean = [summary["outputs"][k]["mean"] for k in ("perigee_m", "apogee_m")]
+    deviations = [(r["perigee_m"] - mean[0], r["apogee_m"] - mean[1]) for r in orbits]
+    assert summary["perigee_apogee"]["covariance_m2"] == [
+        math.fsum(d[i] * d[j] for d in deviations) / (len(orbits) - 1) for i, j in ((0, 0), (0, 1), (1, 1))]
 
     def bound(values, m):  # the m-th lowest, None when it is infinite
         return sorted(values)[m - 1] if sorted(values)[m - 1] > -math.inf else None

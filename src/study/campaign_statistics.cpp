@@ -1,5 +1,6 @@
 // The summary of a dispersion campaign (ascent/campaign.h): statistics of
-// the outputs over the orbits in run order, the Wilson interval of the
+// the outputs over the orbits (means and spreads from correctly rounded
+// sums, two passes over each output's values), the Wilson interval of the
 // success probability, the perigee-apogee ellipses, the requirements and the
 // flight performance reserve.
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "ascent/campaign.h"
 #include "physics/constants.h"
+#include "study/exact_sum.h"
 
 namespace ascent {
 
@@ -36,6 +38,38 @@ void writeTemporary(const double* values, std::size_t count, std::FILE* file) {
 }
 
 // Every value written to `file`, which stays open for more.
+// The correctly rounded sum of the squared deviations from `mean`, each
+// rounded once: the second pass of the variance.
+double squaredDeviations(std::span<const double> values, double mean) {
+  ExactSum sum;
+  for (const double x : values) sum.add((x - mean) * (x - mean));
+  return sum.value();
+}
+
+// The same for the products (x - meanX)(y - meanY) of two temporary files
+// that pair value by value, read a block at a time.
+double coDeviations(std::FILE* xs, double meanX, std::FILE* ys, double meanY, std::size_t count) {
+  if (std::fflush(xs) != 0 || std::fflush(ys) != 0 || std::fseek(xs, 0, SEEK_SET) != 0 ||
+      std::fseek(ys, 0, SEEK_SET) != 0) {
+    throw Error(errno != 0 ? errno : EIO, "cannot read a temporary file for the summary");
+  }
+  ExactSum sum;
+  double x[4096], y[4096];
+  for (std::size_t done = 0; done < count;) {
+    const std::size_t block = std::min(std::size(x), count - done);
+    if (std::fread(x, sizeof(double), block, xs) != block ||
+        std::fread(y, sizeof(double), block, ys) != block) {
+      throw Error(errno != 0 ? errno : EIO, "cannot read a temporary file for the summary");
+    }
+    for (std::size_t i = 0; i < block; ++i) sum.add((x[i] - meanX) * (y[i] - meanY));
+    done += block;
+  }
+  if (std::fseek(xs, 0, SEEK_END) != 0 || std::fseek(ys, 0, SEEK_END) != 0) {
+    throw Error(errno != 0 ? errno : EIO, "cannot read a temporary file for the summary");
+  }
+  return sum.value();
+}
+
 std::vector<double> readTemporary(std::FILE* file, std::size_t count) {
   std::vector<double> values(count);
   if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
@@ -150,20 +184,12 @@ void SummaryBuilder::add(const CampaignRow& row) {
     writeTemporary(charted, chartedFields, charted_);
   }
   if (!orbit) return;
-  const double perigeeMeanBefore = mean_[p];
-  // Welford's running mean and sum of squared deviations, in run order.
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     const double x = row.outputs[k];
     if (!std::isfinite(x)) continue;
-    OutputStatistics& s = summary_.outputs[k];
-    ++s.count;
-    const double delta = x - mean_[k];
-    mean_[k] += delta / static_cast<double>(s.count);
-    m2_[k] += delta * (x - mean_[k]);
+    ++summary_.outputs[k].count;
     writeTemporary(&x, 1, columns_[k]);
   }
-  // The perigee-apogee co-moment the same way (both are finite in an orbit).
-  coMoment_ += (row.outputs[p] - perigeeMeanBefore) * (row.outputs[a] - mean_[a]);
 }
 
 std::vector<double> SummaryBuilder::column(CampaignOutput output) {
@@ -195,6 +221,7 @@ CampaignSummary SummaryBuilder::finish() {
                  summary.wilsonHigh);
   summary.flightPerformanceReserve =
       flightPerformanceReserve({}, summary.runs, probability_, confidence_);
+  double squares[campaignOutputCount] = {};  // sums of squared deviations from the means
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     OutputStatistics& s = summary.outputs[k];
     if (s.count == 0) {
@@ -202,11 +229,13 @@ CampaignSummary SummaryBuilder::finish() {
       std::fill(std::begin(s.percentiles), std::end(s.percentiles), notANumber);
       continue;
     }
-    s.mean = mean_[k];
-    s.standardDeviation = s.count > 1 ? std::sqrt(m2_[k] / static_cast<double>(s.count - 1)) : 0;
     // One column at a time in memory.
     std::vector<double> values = column(static_cast<CampaignOutput>(k));
     std::sort(values.begin(), values.end());
+    s.mean = exactMean(values);
+    squares[k] = squaredDeviations(values, s.mean);
+    s.standardDeviation =
+        s.count > 1 ? std::sqrt(squares[k] / static_cast<double>(s.count - 1)) : 0;
     s.min = values.front();
     s.max = values.back();
     for (std::size_t j = 0; j < std::size(summaryPercentiles); ++j) {
@@ -236,10 +265,13 @@ CampaignSummary SummaryBuilder::finish() {
     }
     return summary;
   }
-  const double dof = n > 1 ? static_cast<double>(n - 1) : 1;
-  summary.covariance[0] = n > 1 ? m2_[p] / dof : 0;
-  summary.covariance[1] = n > 1 ? coMoment_ / dof : 0;
-  summary.covariance[2] = n > 1 ? m2_[a] / dof : 0;
+  // Perigee and apogee are both finite in an orbit: their columns pair run
+  // by run.
+  const double dof = static_cast<double>(n - 1);
+  const double meanP = summary.meanPerigee_m, meanA = summary.meanApogee_m;
+  summary.covariance[0] = n > 1 ? squares[p] / dof : 0;
+  summary.covariance[1] = n > 1 ? coDeviations(columns_[p], meanP, columns_[a], meanA, n) / dof : 0;
+  summary.covariance[2] = n > 1 ? squares[a] / dof : 0;
   // The eigenvalues of the 2 x 2 covariance give the squared semi-axes of the
   // one-sigma ellipse; k sigmas scale them by k.
   const double varP = summary.covariance[0], cov = summary.covariance[1],
