@@ -53,7 +53,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   addFlightInputs(files, thrust.file, command.vehicleFile);
   if (!command.csvFile.empty()) {
     files.output(command.csvFile, "the CSV file");
-    files.output(manifestPathFor(command.csvFile), "the manifest");
+    files.output(manifestPathFor(command.csvFile), "the manifest", Placement::replacingName);
   }
   addCampaignCharts(files, command.plotDirectory);
   files.standardOutput();

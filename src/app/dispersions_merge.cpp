@@ -19,7 +19,7 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
     files.input(manifestPathFor(path), "the manifest " + manifestPathFor(path));
   }
   files.output(command.mergeFile, "the merged CSV file");
-  files.output(manifestPathFor(command.mergeFile), "the merged manifest");
+  files.output(manifestPathFor(command.mergeFile), "the merged manifest", Placement::replacingName);
   addCampaignCharts(files, command.plotDirectory);
   files.standardOutput();
   refuseClashes(files);

@@ -143,7 +143,7 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
 
 CampaignWriter::CampaignWriter(const std::string& csvPath, std::string_view header)
     : csv_(csvPath) {
-  if (!csv_.writtenInPlace()) manifest_.emplace(manifestPathFor(csvPath));
+  if (!csv_.writtenInPlace()) manifest_.emplace(manifestPathFor(csvPath), Placement::replacingName);
   write(header);
 }
 

@@ -136,6 +136,9 @@ TEST_F(DesignSafety, FixedNamesInAFolderAreReplacedNotFollowed) {
        "cannot create the directory o.png: Not a directory", "test -L o.png"},
       {"ln -s t.csv l.csv; $A sweep --turn-time 5:6:1 --csv l.csv", 0, "",
        "test -L l.csv && test -s t.csv"},
+      {std::string(campaign) + "echo keep > i.txt; ln -s i.txt c.manifest.toml; $A dispersions "
+                               "d.toml $R $C --csv c.csv",
+       0, "", "test \"$(cat i.txt)\" = keep && test -f c.manifest.toml -a ! -L c.manifest.toml"},
   });
 }
 
