@@ -34,8 +34,7 @@ TEST_F(ThrustFileRules, EachPlaceGivesItsFileOrItsMessage) {
        "(ascent fly --thrust FILE)\n",
        ""},
       {"s1.dat", "--vehicle own.toml plot", "", 2,
-       "ascent: --vehicle before the command is the dialogue's: the plot command takes none\n",
-       ""},
+       "ascent: --vehicle before the command is the dialogue's: the plot command takes none\n", ""},
       {"own.dat", "--thrust own.dat", dialogue, 0, "", "Upper Stage in Orbit!"},
       {"", "", dialogue, 2, "", "Runtime error 2: cannot open s1.dat: No such file or directory"},
   };
