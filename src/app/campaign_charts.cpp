@@ -10,6 +10,9 @@ namespace ascent {
 
 void addCampaignCharts(OutputSet& files, const std::string& directory) {
   if (directory.empty()) return;
+  // The folder itself is no other output: a CSV of its name would meet it
+  // only when the campaign has been flown.
+  files.output(directory, "the chart folder");
   for (const char* chart : campaignChartFiles) {
     files.output(folderFile(directory, chart), std::string("the chart ") + chart,
                  Placement::replacingName);

@@ -151,6 +151,8 @@ TEST_F(DesignSafety, OutputsThatCannotBeWrittenEndTheCommandBeforeItFlies) {
        "cannot create the directory /proc/none", "! grep -q Limit .err", true},
       {std::string(campaign) + "$A dispersions d.toml $R $C --csv no/c.csv", 3,
        "cannot create no/c.csv", "! grep -q Limit .err"},
+      {std::string(campaign) + "$A dispersions d.toml $R $C --csv c.csv --plot c.csv", 2,
+       "the chart folder c.csv is the CSV file c.csv", "test ! -e c.csv"},
       {std::string(campaign) + "$A dispersions d.toml $R --turn-time 1 --plot new/sub", 1,
        "reaches no design orbit", "test ! -e new", true},
       {std::string(campaign) + "$A dispersions d.toml $R $C --csv a.csv; echo x > f; "
