@@ -17,20 +17,6 @@
 
 namespace ascent {
 
-CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
-                     const std::string& description) {
-  return app
-      ->add_option_function<std::string>(
-          name,
-          [&target, name](const std::string& text) {
-            if (!parseReal(text, target)) {
-              throw CLI::ValidationError(name, "'" + text + "' is not a number");
-            }
-          },
-          description)
-      ->type_name("NUMBER");
-}
-
 double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
                          double lowest, double highest, bool lowestIncluded, bool whole,
                          std::string_view unit, bool highestIncluded) {
@@ -49,23 +35,6 @@ double shownSettingValue(const std::string& option, const std::string& text, std
       domainProblem(what, value, lowest, highest, lowestIncluded, whole, unit, highestIncluded);
   if (!problem.empty()) throw CLI::ValidationError(option, problem);
   return value;
-}
-
-CLI::Validator realDomain(double lowest, double highest, const std::string& unit,
-                          bool lowestIncluded) {
-  std::string range = format("%.15g to %.15g %s", lowest, highest, unit.c_str());
-  if (!lowestIncluded) range += format(", %.15g excluded", lowest);
-  return CLI::Validator(
-      [lowest, highest, lowestIncluded, range](std::string& text) -> std::string {
-        double value = 0;
-        if (!parseReal(text, value)) return "'" + text + "' is not a number";
-        const bool aboveLowest = lowestIncluded ? value >= lowest : value > lowest;
-        if (!(aboveLowest && value <= highest)) {
-          return "'" + text + "' is outside " + range;
-        }
-        return "";
-      },
-      "");
 }
 
 CLI::Option* namesFile(CLI::Option* option) {

@@ -18,12 +18,6 @@
 
 namespace ascent {
 
-// A number option read exactly as the dialogue reads an answer (correctly
-// rounded, no "nan", "inf" or hexadecimal), so a limit typed here and there
-// flies the same mission.
-CLI::Option* addReal(CLI::App* app, const std::string& name, double& target,
-                     const std::string& description);
-
 // Reads the text of a number option of a study's settings in the unit its
 // domain shows (km for a value held in m); throws CLI::ValidationError naming
 // `option` when it is not a number (a whole number: decimal digits) or lies
@@ -54,19 +48,6 @@ CLI::Option* addSetting(CLI::App* app, const std::string& option,
           description)
       ->type_name(d->whole ? "N" : "NUMBER");
 }
-
-// A number option inside [lowest, highest] (`unit` for the message); with
-// `lowestIncluded` false, inside (lowest, highest].
-CLI::Validator realDomain(double lowest, double highest, const std::string& unit,
-                          bool lowestIncluded = true);
-
-// The domains of the design commands' numbers.
-namespace domain {
-constexpr double lowestTurnTime_s = ascent::lowestTurnTime_s;
-constexpr double highestTurnTime_s = ascent::highestTurnTime_s;
-constexpr double lowestLimitDeg = ascent::lowestLimitDeg;
-constexpr double highestLimitDeg = ascent::highestLimitDeg;
-}  // namespace domain
 
 // Runs `read`, a study's reading of the text of `option`; the
 // std::invalid_argument it throws becomes the option's usage error.

@@ -50,10 +50,10 @@ struct FlightInputs {
 };
 FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile);
 
-// A study's inputs and its file outputs. The outputs are checked against the
-// inputs and one another and gnuplot is looked for before anything is read;
-// the files are created before any mission is flown, so an output that
-// cannot be written ends the command first.
+// A study's inputs and its file outputs (an empty name: none). The outputs
+// are checked against the inputs and one another and gnuplot is looked for
+// before anything is read; the files are created before any mission is
+// flown, so an output that cannot be written ends the command first.
 struct StudyFiles {
   FlightInputs inputs;
   std::string thrustFile;                  // the thrust file chosen (chooseThrustFile)

@@ -39,12 +39,8 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
 
 int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::ostream& err) {
   const OptimizeSettings& settings = command.settings;
-  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
-  OutputSet files;
-  addFlightInputs(files, thrust.file, command.vehicleFile);
-  files.standardOutput();
-  refuseClashes(files);
-  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
+  const StudyFiles study = openStudyFiles(command.thrust, command.vehicleFile, "", "", err);
+  const FlightInputs& inputs = study.inputs;
   const ChosenVehicle& chosen = inputs.chosen;
   checkThrustFile(inputs.history, chosen, settings.to_s, err);
   ProgressLine progress(err);
@@ -53,7 +49,7 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   progress.clear();
   const int status = result.found() ? exitStatus::ok : exitStatus::noDesign;
   if (command.json) {
-    const DesignInputs designInputs{thrust.file, vehicleValue(chosen.vehicle)};
+    const DesignInputs designInputs{study.thrustFile, vehicleValue(chosen.vehicle)};
     writeOut(out, jsonText(optimizeValue(result, settings, designInputs)) + '\n');
   } else {
     writeOut(out, vehicleLine(chosen) + optimizeText(result, settings));

@@ -10,12 +10,8 @@
 namespace ascent {
 
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err) {
-  const ThrustOption thrust = chooseThrustFile(command.thrust, err);
-  OutputSet files;
-  addFlightInputs(files, thrust.file, command.vehicleFile);
-  files.standardOutput();
-  refuseClashes(files);
-  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
+  const StudyFiles study = openStudyFiles(command.thrust, command.vehicleFile, "", "", err);
+  const FlightInputs& inputs = study.inputs;
   checkThrustFile(inputs.history, inputs.chosen, command.turnTime_s, err);
   const TargetResult target =
       targetOrbit(inputs.history, inputs.chosen.vehicle, command.turnTime_s, command.settings);
