@@ -131,6 +131,14 @@ SummaryBuilder::SummaryBuilder(const CampaignSettings& settings)
       confidence_(settings.confidence),
       requirements_(settings.requirements),
       requirementValues_(settings.requirements.size()) {
+  // The numbers the runs are judged by, as runCampaign checks them: a
+  // probability or confidence outside (0, 1) has no order statistic.
+  for (std::string_view name : {"reserve_kg", "probability", "confidence"}) {
+    const SettingDomain<CampaignSettings>& d = *findDomain(campaignSettingsDomain(), name);
+    if (std::string problem = domainProblem(d, d.get(settings)); !problem.empty()) {
+      throw InputError({problem});
+    }
+  }
   summary_.reserve_kg = settings.reserve_kg;
   const auto names = campaignOutputNames();
   for (const Requirement& r : requirements_) {

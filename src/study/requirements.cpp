@@ -11,24 +11,40 @@
 namespace ascent {
 
 std::size_t orderStatisticRank(std::size_t runs, double probability, double confidence) {
-  // Failures X ~ Binomial(N, q). P(X >= m) >= C  <=>  P(X <= m - 1) <= 1 - C:
-  // accumulate the distribution function from k = 0 in log space (N may be
-  // millions) until it passes 1 - C; m - 1 is the last k before it does.
-  const double q = 1 - probability;
-  if (runs == 0 || !(q > 0)) return 0;
-  const double n = static_cast<double>(runs);
-  const double logQ = std::log(q), logP = std::log1p(-q);
-  const double allowed = 1 - confidence;
-  long double cdf = 0;
-  std::size_t k = 0;
-  for (; k <= runs; ++k) {
-    const double kk = static_cast<double>(k);
-    const double logTerm = std::lgamma(n + 1) - std::lgamma(kk + 1) - std::lgamma(n - kk + 1) +
-                           kk * logQ + (n - kk) * logP;
-    cdf += std::exp(static_cast<long double>(logTerm));
-    if (cdf > allowed) break;
+  // Failures X ~ Binomial(N, q), q = 1 - P; m is the largest with
+  // P(X >= m) >= C. Both logarithms come from P itself: 1 - P rounds to 1
+  // for P below 2^-54, and to 0 near 1.
+  if (runs == 0 || !(probability > 0 && probability < 1) || !(confidence > 0 && confidence < 1)) {
+    return 0;
   }
-  return k;  // P(X <= k) > 1 - C first at k, so m = k
+  const double n = static_cast<double>(runs);
+  const double logQ = std::log1p(-probability), logP = std::log(probability);
+  const double logAll = std::lgamma(n + 1);
+  auto term = [&](std::size_t k) {
+    const double kk = static_cast<double>(k);
+    return std::exp(static_cast<long double>(
+        logAll - std::lgamma(kk + 1) - std::lgamma(n - kk + 1) + kk * logQ + (n - kk) * logP));
+  };
+  if (confidence >= 0.5) {
+    // P(X >= m) >= C  <=>  P(X <= m - 1) <= 1 - C, and 1 - C is exact for
+    // C >= 1/2: accumulate the distribution function from k = 0 until it
+    // passes 1 - C; it does by k = N, where it is 1.
+    const double allowed = 1 - confidence;
+    long double cdf = 0;
+    for (std::size_t k = 0; k < runs; ++k) {
+      cdf += term(k);
+      if (cdf > allowed) return k;
+    }
+    return runs;
+  }
+  // A small C cannot be told from 1 - C: sum the upper tail from k = N down
+  // to the first m whose tail reaches C.
+  long double tail = 0;
+  for (std::size_t m = runs; m >= 1; --m) {
+    tail += term(m);
+    if (tail >= confidence) return m;
+  }
+  return 0;
 }
 
 std::size_t runsNeeded(double probability, double confidence) {

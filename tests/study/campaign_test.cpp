@@ -302,5 +302,17 @@ TEST(CampaignSummary, StatisticsAndEllipsesAreNullWithoutAnOrbit) {
   }
 }
 
+// The builder judges by the settings it is given, so it refuses those the
+// campaign refuses: a probability of 1 has no order statistic.
+TEST(CampaignSummary, TheBuilderRefusesJudgingNumbersOutsideTheirDomains) {
+  for (auto breakIt : {+[](CampaignSettings& s) { s.probability = 1; },
+                       +[](CampaignSettings& s) { s.confidence = 0; },
+                       +[](CampaignSettings& s) { s.reserve_kg = -1; }}) {
+    CampaignSettings settings;
+    breakIt(settings);
+    EXPECT_THROW(SummaryBuilder{settings}, InputError);
+  }
+}
+
 }  // namespace
 }  // namespace ascent

@@ -44,6 +44,46 @@ TEST(OrderStatistics, TheRankIsTheLargestThatKeepsTheConfidence) {
   }
 }
 
+// P(Binomial(n, q) >= m) summed from the top, q = 1 - p taken from p
+// without rounding it: exact enough where 1 - C rounds to 1.
+long double upperTail(std::size_t n, double p, std::size_t m) {
+  long double tail = 0;
+  for (std::size_t k = n; k >= m && k >= 1; --k) {
+    long double term =
+        std::exp(std::lgamma(static_cast<long double>(n) + 1) -
+                 std::lgamma(static_cast<long double>(k) + 1) -
+                 std::lgamma(static_cast<long double>(n - k) + 1) +
+                 static_cast<long double>(k) * std::log1p(-static_cast<long double>(p)) +
+                 static_cast<long double>(n - k) * std::log(static_cast<long double>(p)));
+    tail += term;
+  }
+  return tail;
+}
+
+// At the edges of the domain (1 - P or 1 - C rounding to 1) the rank stays
+// exact and at most N, and a campaign whose runs all fail is never met.
+TEST(OrderStatistics, TheRankIsExactAtTheEdgesOfTheDomain) {
+  const struct {
+    std::size_t n;
+    double p, c;
+  } cases[] = {{20, 1e-20, 0.9},   {20, 5e-17, 0.5},  {20, 0.9, 1e-15},     {20, 0.5, 1e-300},
+               {1705, 0.9, 3e-13}, {1705, 0.9, 0.49}, {1705, 0.99865, 0.9}, {100, 1e-300, 0.999}};
+  for (const auto& c : cases) {
+    const std::size_t m = orderStatisticRank(c.n, c.p, c.c);
+    ASSERT_LE(m, c.n) << c.n << " " << c.p << " " << c.c;
+    ASSERT_GE(m, 1u) << c.n << " " << c.p << " " << c.c;
+    EXPECT_GE(upperTail(c.n, c.p, m), c.c * (1 - 1e-9L)) << c.n << " " << c.p << " " << c.c;
+    if (m < c.n) {
+      EXPECT_LT(upperTail(c.n, c.p, m + 1), c.c * (1 + 1e-9L)) << c.n << " " << c.p << " " << c.c;
+    }
+    std::vector<double> allFail(c.n, std::numeric_limits<double>::quiet_NaN());
+    constexpr std::string_view outputs[] = {"SC_M_kg"};
+    const RequirementResult r =
+        verifyRequirement(parseRequirement("SC_M_kg>=1", outputs), allFail, c.p, c.c);
+    EXPECT_EQ(r.verdict, RequirementVerdict::NotMet) << c.n << " " << c.p << " " << c.c;
+  }
+}
+
 TEST(Requirements, VerdictsBoundsAndFailures) {
   constexpr std::string_view outputs[] = {"perigee_m", "SC_M_kg"};
   const double nan = std::numeric_limits<double>::quiet_NaN();
