@@ -18,7 +18,7 @@ void campaignOfExample(benchmark::State& state) {
   const Sampler sampler(Vehicle::defaults(), file.dispersions, file.correlations);
   CampaignSettings settings;
   settings.turnTime_s = 18;
-  settings.limitDeg = 24.06;
+  settings.limit_deg = 24.06;
   settings.endRun = 2000;
   settings.jobs = static_cast<unsigned>(state.range(0));
   const CampaignRowSchema schema(file.dispersions);

@@ -16,7 +16,7 @@ namespace {
 using namespace ascent;
 
 constexpr double turnTime_s = 10;
-constexpr double limitDeg = 3;
+constexpr double limit_deg = 3;
 
 const ThrustHistory& history() {
   static const ThrustHistory parsed =
@@ -27,12 +27,12 @@ const ThrustHistory& history() {
 void flyMissions(benchmark::State& state, MissionObserver* observer) {
   RunRecord run;
   // An abandoned mission would leave no summary: the figure would mislead.
-  if (flyMission(history(), turnTime_s, limitDeg, run, observer).outcome != Outcome::Orbit) {
+  if (flyMission(history(), turnTime_s, limit_deg, run, observer).outcome != Outcome::Orbit) {
     state.SkipWithError("the mission did not reach orbit");
     return;
   }
   for (auto _ : state) {
-    MissionResult result = flyMission(history(), turnTime_s, limitDeg, run, observer);
+    MissionResult result = flyMission(history(), turnTime_s, limit_deg, run, observer);
     benchmark::DoNotOptimize(result.perigee_m);
   }
   state.SetItemsProcessed(state.iterations());

@@ -17,7 +17,7 @@ void targetOneTurnTime(benchmark::State& state) {
   const ThrustHistory history = ThrustHistory::fromFile(thrustFile);
   std::size_t missions = 0;
   for (auto _ : state) {
-    const TargetRun target = targetTurnTime(history, Vehicle::defaults(), 18, TargetSettings{});
+    const TargetRun target = targetTurnTime(history, Vehicle::defaults(), 18, SearchSettings{});
     missions += target.missions.size();
     benchmark::DoNotOptimize(target.search.best);
   }

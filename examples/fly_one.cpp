@@ -13,14 +13,14 @@
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : "s1.dat";
   constexpr double turnTime_s = 18.0;
-  constexpr double limitDeg = 24.06;
+  constexpr double limit_deg = 24.06;
   try {
     const ascent::ThrustHistory history = ascent::ThrustHistory::fromFile(path);
     const ascent::Vehicle vehicle =
         argc > 2 ? ascent::readVehicleFile(argv[2]).vehicle : ascent::Vehicle::defaults();
     ascent::RunRecord run;
     const ascent::MissionResult result =
-        ascent::flyMission(history, vehicle, turnTime_s, limitDeg, run);
+        ascent::flyMission(history, vehicle, turnTime_s, limit_deg, run);
     switch (result.outcome) {
       case ascent::Outcome::Orbit:
         std::printf("Perigee = %.1f km, Apogee = %.1f km, Remaining propellant = %.0f kg\n",

@@ -89,23 +89,23 @@ std::string_view abandonReasonName(AbandonReason reason);
 // Constants of an upper stage re-sized from a flight's peak force and its
 // remaining propellant (kg, N): the "S3_..." block of the report.
 struct UpperStageSizing {
-  double S3_Mt = 0;            // interstage, third stage and payload mass
-  double S3_Mi = 0;            // interstage mass
-  double S3_Mp1 = 0;           // start-up propellant mass
-  double S3_Mp2 = 0;           // mainstage propellant mass used
-  double propellantTotal = 0;  // propellant loaded, reserve included
-  double reserve = 0;          // propellant reserve
-  double S3_Ms = 0;            // cutoff mass
-  double rcsPropellant = 0;    // RCS propellant
-  double dryMass = 0;          // dry mass
-  double S3_Mup = 0;           // total ullage motor propellant
-  double S3_Mus = 0;           // total ullage motor empty mass
-  double S3_Fu = 0;            // total ullage motor vacuum thrust, N
-  double SC_M = 0;             // spacecraft mass
+  double S3_Mt_kg = 0;              // interstage, third stage and payload mass
+  double S3_Mi_kg = 0;              // interstage mass
+  double S3_Mp1_kg = 0;             // start-up propellant mass
+  double S3_Mp2_kg = 0;             // mainstage propellant mass used
+  double propellantTotal_kg = 0;    // propellant loaded, reserve included
+  double reservePropellant_kg = 0;  // propellant reserve
+  double S3_Ms_kg = 0;              // cutoff mass
+  double rcsPropellant_kg = 0;      // RCS propellant
+  double dryMass_kg = 0;            // dry mass
+  double S3_Mup_kg = 0;             // total ullage motor propellant
+  double S3_Mus_kg = 0;             // total ullage motor empty mass
+  double S3_Fu_N = 0;               // total ullage motor vacuum thrust
+  double SC_M_kg = 0;               // spacecraft mass
   // The spacecraft mass by the same laws with no value rounded to whole kg:
   // smooth in the peak force and the remaining propellant, for studies that
   // differentiate or maximise it (the report prints SC_M).
-  double SC_M_unrounded = 0;
+  double SC_M_unrounded_kg = 0;
 };
 
 // Peaks of thrust acceleration and dynamic pressure.
@@ -129,7 +129,7 @@ struct RunRecord {
 struct MissionResult {
   // Inputs
   double turnTime_s = 0;
-  double limitDeg = 0;  // maximum angle of attack as given
+  double limit_deg = 0;  // maximum angle of attack as given
   double limit_rad = 0;
 
   Outcome outcome = Outcome::Failed;
@@ -157,7 +157,7 @@ struct MissionResult {
 
   UpperStageSizing sizing;          // Outcome::Orbit
   double recommendedLimit_rad = 0;  // for the next try (Outcome::Orbit)
-  double recommendedLimitDeg = 0;
+  double recommendedLimit_deg = 0;
 
   std::size_t steps = 0;  // integration steps flown
 };
@@ -211,7 +211,7 @@ class MissionObserver {
   // Called once, after booster separation: the maximum angle of attack in
   // degrees for the core and upper stages. The default keeps the limit given
   // to flyMission; the dialogue asks for it here.
-  virtual double limitDeg(double given) { return given; }
+  virtual double limit_deg(double given) { return given; }
   // The mission's end (every outcome but Failed).
   virtual void finished(const MissionResult&) {}
 };
@@ -225,16 +225,16 @@ struct FlyOptions {
 };
 
 // Flies one mission: lift-off from the pad, the gravity turn held for
-// `turnTime_s`, the core and upper stages steered under `limitDeg`, into
+// `turnTime_s`, the core and upper stages steered under `limit_deg`, into
 // orbit. Updates `run` (peaks, the recommendation's previous point).
-MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limitDeg,
+MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limit_deg,
                          RunRecord& run, MissionObserver* observer = nullptr,
                          const FlyOptions& options = {});
 
 // The same mission flown by another vehicle (Vehicle::defaults() above). The
 // vehicle is taken as it is: check it first with vehicleProblems().
 MissionResult flyMission(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                         double limitDeg, RunRecord& run, MissionObserver* observer = nullptr,
+                         double limit_deg, RunRecord& run, MissionObserver* observer = nullptr,
                          const FlyOptions& options = {});
 
 }  // namespace ascent

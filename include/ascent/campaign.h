@@ -137,16 +137,16 @@ struct CampaignSettings {
   double turnTime_s = 0;
   // The limit every run flies; not given: the one that brings the nominal
   // vehicle to the target orbit (settleCampaignLimit). Unused when retargeted.
-  std::optional<double> limitDeg;
+  std::optional<double> limit_deg;
   bool retarget = false;  // target each run's orbit again at the turn time
-  TargetSettings target;  // for the nominal limit and retargeting
+  SearchSettings search;  // for the nominal limit and retargeting
   double minimumPerigee_m = defaultMinimumPerigee_m;
   unsigned jobs = 0;  // threads; 0: the machine's cores
   // How the summary judges the runs; the flights do not depend on these. A
   // run is a success when it reaches orbit with at least reserve_kg of
   // propellant left; requirements hold in `probability` of the runs with
   // `confidence`, which the flight performance reserve is taken at too.
-  double reserve_kg = 0;
+  double minRemainingPropellant_kg = 0;
   double probability = defaultRequirementProbability;
   double confidence = defaultRequirementConfidence;
   std::vector<Requirement> requirements;
@@ -244,7 +244,7 @@ inline constexpr double summaryPercentiles[7] = {0.1, 1, 5, 50, 95, 99, 99.9};
 struct Ellipse {
   double sigmas = 0;
   double semiMajor_m = 0, semiMinor_m = 0;
-  double angleDeg = 0;  // of the major axis from the perigee axis
+  double angle_deg = 0;  // of the major axis from the perigee axis
 };
 
 // The propellant to add so that `probability` of the flights keep some, with
@@ -253,18 +253,18 @@ struct Ellipse {
 struct FlightPerformanceReserve {
   double probability = defaultRequirementProbability;
   double confidence = defaultRequirementConfidence;
-  std::size_t order = 0;             // m of the bound; 0: too few runs
-  std::optional<double> margin_kg;   // none: too few runs, or the m-th run reached no orbit
-  std::optional<double> reserve_kg;  // max(0, -margin)
+  std::size_t order = 0;            // m of the bound; 0: too few runs
+  std::optional<double> margin_kg;  // none: too few runs, or the m-th run reached no orbit
+  std::optional<double> flightPerformanceReserve_kg;  // max(0, -margin)
 };
 
 struct CampaignSummary {
   std::size_t runs = 0;
   std::size_t byClass[5] = {};                    // indexed by FlightClass
-  double reserve_kg = 0;                          // the propellant a success keeps at least
+  double minRemainingPropellant_kg = 0;           // the propellant a success keeps at least
   std::size_t successes = 0;                      // orbits with at least reserve_kg left
   std::size_t shortfalls = 0;                     // orbits with less
-  double successProbability = 0;                  // successes / runs
+  double successShare = 0;                        // successes / runs
   double wilsonLow = 0, wilsonHigh = 0;           // its 95 % interval
   OutputStatistics outputs[campaignOutputCount];  // over the orbits
   double meanPerigee_m = 0, meanApogee_m = 0;
@@ -334,7 +334,7 @@ struct CampaignManifest {
   std::string thrustFile, thrustHash;
   double turnTime_s = 0;
   bool retarget = false;
-  double limitDeg = 0;         // the limit every run flies (not retargeted)
+  double limit_deg = 0;        // the limit every run flies (not retargeted)
   std::string target;          // retargeted: the targeting settings in words
   std::string columns;         // the CSV header, without its line end
   std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
@@ -343,7 +343,7 @@ struct CampaignManifest {
 // "limit" or "retarget".
 std::string_view guidanceName(bool retarget);
 // "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
-std::string targetSettingsText(const TargetSettings& settings);
+std::string targetSettingsText(const SearchSettings& settings);
 
 // The summary as `ascent dispersions --json` prints it and Python's
 // to_dict() gives it: campaign (the manifest's program, seed, first_run,

@@ -52,7 +52,7 @@ Schema<StepRow> trajectorySchema();
 // What one flight is flown with.
 struct FlySettings {
   double turnTime_s = 0;  // the gravity turn is held this long
-  double limitDeg = 0;    // the maximum angle of attack of the core and upper stages
+  double limit_deg = 0;   // the maximum angle of attack of the core and upper stages
   double minimumPerigee_m = defaultMinimumPerigee_m;  // below it: suborbital
 };
 // The domain of every number of FlySettings: turn_time_s, limit_deg,
@@ -72,7 +72,7 @@ FlownMission flyFlight(const ThrustHistory& history, const Vehicle& vehicle,
 // A targeted turn time with what it was searched for.
 struct TargetResult {
   TargetRun run;
-  TargetSettings settings;
+  SearchSettings settings;
   std::string thrustFile;  // the thrust history's name
 };
 // The fields of a targeted turn time: the verdict, the settings, the limit
@@ -84,7 +84,7 @@ Schema<TargetResult> targetSchema();
 // or VehicleError when the history or the vehicle's values cannot be flown
 // at the turn time (as the command line refuses them).
 TargetResult targetOrbit(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                         const TargetSettings& settings);
+                         const SearchSettings& settings);
 // What `target --json` prints: every field of targetSchema, "constraints"
 // when any is set (addConstraints) and the "vehicle".
 Value targetValue(const TargetResult& target, const Vehicle& vehicle);
@@ -92,6 +92,6 @@ Value targetValue(const TargetResult& target, const Vehicle& vehicle);
 // Adds "constraints" {"max_dynamic_pressure_Pa": the limit} to a result's
 // object when the settings limit the peak dynamic pressure; nothing when
 // they set no constraint.
-void addConstraints(Value& value, const TargetSettings& settings);
+void addConstraints(Value& value, const SearchSettings& settings);
 
 }  // namespace ascent

@@ -31,9 +31,9 @@ struct LimitSearchOptions {
   double targetAltitude_m = 200e3;
   double tolerance_m = 100;  // converged when |average - target| <= tolerance
   int maxMissions = 25;
-  double firstGuessDeg = 25;
-  double lowestDeg = 0;  // the limits the search may fly
-  double highestDeg = 90;
+  double firstGuess_deg = 25;
+  double lowest_deg = 0;  // the limits the search may fly
+  double highest_deg = 90;
 };
 
 enum class LimitVerdict {
@@ -43,7 +43,7 @@ enum class LimitVerdict {
 };
 
 struct LimitTrial {
-  double limitDeg;
+  double limit_deg;
   LimitProbe probe;
 };
 
@@ -56,13 +56,13 @@ struct LimitSearchResult {
   // The highest average altitude reached, and the lowest limit flown that
   // gave it.
   double highestAltitude_m = 0;
-  double highestAtDeg = 0;
+  double highestAt_deg = 0;
   // Unreachable: the altitude is flat at the highest limits (the limit no
-  // longer binds), at flatAltitude_m from about flatFromDeg on (the lowest
+  // longer binds), at flatAltitude_m from about flatFrom_deg on (the lowest
   // limit flown on it).
   bool flatTop = false;
   double flatAltitude_m = 0;
-  double flatFromDeg = 0;
+  double flatFrom_deg = 0;
   // NotConverged only: the bracket closed on a jump of the altitude across
   // the target instead of running out of missions.
   bool jumpsAcross = false;
@@ -115,29 +115,29 @@ constexpr double lowestTurnTime_s = 1, highestTurnTime_s = 10000;
 std::string turnTimeProblem(double turnTime_s);
 
 // The angle-of-attack limits a mission is flown with, deg.
-constexpr double lowestLimitDeg = 0, highestLimitDeg = 90;
+constexpr double lowestLimit_deg = 0, highestLimit_deg = 90;
 
 // No limit on the peak dynamic pressure.
 constexpr double noDynamicPressureLimit = std::numeric_limits<double>::infinity();
 
-struct TargetSettings {
+struct SearchSettings {
   double altitude_m = 200e3;                          // the wanted average orbit altitude
   double tolerance_m = 100;                           // converged within this of it
   int maxMissions = 25;                               // the mission budget
-  double firstGuessDeg = 25;                          // the limit of the first mission
+  double firstGuess_deg = 25;                         // the limit of the first mission
   double minimumPerigee_m = defaultMinimumPerigee_m;  // below it: suborbital
   // A design whose peak dynamic pressure (MissionPeaks::maxQ_Pa) exceeds this
   // is infeasible: the load on the structure, not the orbit, rules it out.
-  double maxDynamicPressure_Pa = noDynamicPressureLimit;
-  bool limitsDynamicPressure() const { return maxDynamicPressure_Pa != noDynamicPressureLimit; }
+  double dynamicPressureLimit_Pa = noDynamicPressureLimit;
+  bool limitsDynamicPressure() const { return dynamicPressureLimit_Pa != noDynamicPressureLimit; }
 };
-// The domain of every number of TargetSettings (the dynamic-pressure limit,
+// The domain of every number of SearchSettings (the dynamic-pressure limit,
 // max_dynamic_pressure_Pa, only when one is set).
-std::span<const SettingDomain<TargetSettings>> targetSettingsDomain();
+std::span<const SettingDomain<SearchSettings>> searchSettingsDomain();
 // The first number of `settings` outside its domain ("the target altitude
 // 0.5 km is outside 1 to 100000 km"); empty when every one is inside. Every
 // study that targets refuses such settings with std::invalid_argument.
-std::string settingsProblem(const TargetSettings& settings);
+std::string settingsProblem(const SearchSettings& settings);
 
 // One turn time targeted: the search and the missions it flew.
 struct TargetRun {
@@ -154,7 +154,7 @@ struct TargetRun {
 // its own, so it flies the same numbers as the dialogue's first mission with
 // this turn time and limit.
 TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                         const TargetSettings& settings);
+                         const SearchSettings& settings);
 
 // One row of a sweep: a turn time and what targeting it gave.
 struct SweepRow {
@@ -171,7 +171,7 @@ struct SweepRow {
 // soon as it and every row before it are done; `stop`, checked before each
 // turn time is started, ends the sweep early. Returns the rows delivered.
 std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
-                           const std::vector<double>& turnTimes, const TargetSettings& settings,
+                           const std::vector<double>& turnTimes, const SearchSettings& settings,
                            unsigned jobs, const std::function<void(const SweepRow&)>& onRow,
                            const std::function<bool()>& stop = {});
 
@@ -216,7 +216,7 @@ std::vector<double> shardSelection(const std::vector<double>& turnTimes, const S
 
 struct SweepSettings {
   std::vector<double> turnTimes;  // the whole range (turnTimeRange)
-  TargetSettings target;
+  SearchSettings search;
   unsigned jobs = 0;  // 0: the machine's cores
   Shard shard;
 };

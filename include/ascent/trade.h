@@ -30,11 +30,11 @@ struct OptimizeSettings {
   // A design must have upper-stage propellant left (false: the re-sized stage
   // takes the propellant it used, whatever was loaded).
   bool propellantLeft = true;
-  TargetSettings target;
+  SearchSettings search;
 };
 
 // The domain of every number of OptimizeSettings but its target settings
-// (targetSettingsDomain): from_s, to_s, scan_points, turn_time_tolerance_s.
+// (searchSettingsDomain): from_s, to_s, scan_points, turn_time_tolerance_s.
 std::span<const SettingDomain<OptimizeSettings>> optimizeSettingsDomain();
 // The first setting outside its domain, a first turn time after the last,
 // or the first target setting outside its own; empty when none.

@@ -104,8 +104,8 @@ py::object flightObject(MissionResult result, double minimumPerigee_m,
 
 // Target settings from kilometre keyword arguments; ValueError, in the
 // command line's words, for settings outside their domain.
-TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
-                              double firstGuessDeg, double minimumPerigee_km);
+SearchSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
+                              double firstGuess_deg, double minimumPerigee_km);
 
 // The dynamic-pressure limit of a keyword argument: None for no limit, else
 // a number of its domain; ValueError in the domain's words.

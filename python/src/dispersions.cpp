@@ -70,22 +70,22 @@ DispersionFile readDispersions(const std::string& path, const Vehicle& nominal) 
 // How the summary judges the runs: --reserve, --require, --probability and
 // --confidence.
 struct SignOff {
-  double reserve_kg;
+  double minRemainingPropellant_kg;
   std::vector<std::string> require;
   double probability, confidence;
 };
 
 // The settings as the command line would take them, refused in its words.
 CampaignSettings campaignSettings(const py::object& runs, const py::object& seed, double turnTime_s,
-                                  std::optional<double> limitDeg, bool retarget,
+                                  std::optional<double> limit_deg, bool retarget,
                                   std::optional<long long> jobs, const SignOff& signOff) {
   CampaignSettings settings;
   runsOf(runs, settings.firstRun, settings.endRun);
   settings.seed = wholeOf(seed, "the seed", "seed");
   settings.turnTime_s = turnTime_s;
-  settings.limitDeg = limitDeg;
+  settings.limit_deg = limit_deg;
   settings.retarget = retarget;
-  settings.reserve_kg = signOff.reserve_kg;
+  settings.minRemainingPropellant_kg = signOff.minRemainingPropellant_kg;
   settings.probability = signOff.probability;
   settings.confidence = signOff.confidence;
   for (const std::string& text : signOff.require) {
@@ -111,12 +111,12 @@ CampaignSettings campaignSettings(const py::object& runs, const py::object& seed
 }
 
 Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
-                     double turnTime_s, std::optional<double> limitDeg, bool retarget,
+                     double turnTime_s, std::optional<double> limit_deg, bool retarget,
                      const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs,
                      double reserve_kg, std::vector<std::string> require, double probability,
                      double confidence) {
   CampaignSettings settings =
-      campaignSettings(runs, seed, turnTime_s, limitDeg, retarget, jobs,
+      campaignSettings(runs, seed, turnTime_s, limit_deg, retarget, jobs,
                        SignOff{reserve_kg, std::move(require), probability, confidence});
   const Vehicle nominal = vehicleToFly(vehicle);
   const DispersionFile read = readDispersions(pathOf(file), nominal);

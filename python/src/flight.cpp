@@ -32,9 +32,9 @@ Value valueOf(const Flight& f) {
   return value;
 }
 
-py::object fly(double turnTime_s, double limitDeg, const Vehicle* vehicle, py::object thrust,
+py::object fly(double turnTime_s, double limit_deg, const Vehicle* vehicle, py::object thrust,
                bool trajectory, double minimumPerigee_m) {
-  const FlySettings settings{turnTime_s, limitDeg, minimumPerigee_m};
+  const FlySettings settings{turnTime_s, limit_deg, minimumPerigee_m};
   if (const std::string problem = settingsProblem(settings); !problem.empty()) {
     throw py::value_error(problem);
   }
@@ -53,7 +53,7 @@ py::object fly(double turnTime_s, double limitDeg, const Vehicle* vehicle, py::o
     raise("FlightFailed",
           "failed (" + std::to_string(result.failureCode) + "): " + result.failureReason,
           py::dict(py::arg("code") = result.failureCode, py::arg("reason") = result.failureReason,
-                   py::arg("turn_time_s") = turnTime_s, py::arg("limit_deg") = limitDeg));
+                   py::arg("turn_time_s") = turnTime_s, py::arg("limit_deg") = limit_deg));
   }
   return flightObject(std::move(flight), vehicleValue(flown),
                       trajectory ? recorder.table() : py::none());
@@ -88,20 +88,20 @@ void bindFlight(py::module_& m) {
   py::class_<UpperStageSizing>(
       m, "Sizing",
       "The upper stage re-sized from the flight's peak force and remaining propellant.")
-      .def_readonly("S3_Mt_kg", &UpperStageSizing::S3_Mt, "interstage, third stage and payload")
-      .def_readonly("S3_Mi_kg", &UpperStageSizing::S3_Mi, "interstage")
-      .def_readonly("S3_Mp1_kg", &UpperStageSizing::S3_Mp1, "start-up propellant")
-      .def_readonly("S3_Mp2_kg", &UpperStageSizing::S3_Mp2, "mainstage propellant used")
-      .def_readonly("propellant_total_kg", &UpperStageSizing::propellantTotal,
+      .def_readonly("S3_Mt_kg", &UpperStageSizing::S3_Mt_kg, "interstage, third stage and payload")
+      .def_readonly("S3_Mi_kg", &UpperStageSizing::S3_Mi_kg, "interstage")
+      .def_readonly("S3_Mp1_kg", &UpperStageSizing::S3_Mp1_kg, "start-up propellant")
+      .def_readonly("S3_Mp2_kg", &UpperStageSizing::S3_Mp2_kg, "mainstage propellant used")
+      .def_readonly("propellant_total_kg", &UpperStageSizing::propellantTotal_kg,
                     "propellant loaded, reserve included")
-      .def_readonly("reserve_kg", &UpperStageSizing::reserve, "propellant reserve")
-      .def_readonly("S3_Ms_kg", &UpperStageSizing::S3_Ms, "cutoff mass")
-      .def_readonly("rcs_propellant_kg", &UpperStageSizing::rcsPropellant, "RCS propellant")
-      .def_readonly("dry_mass_kg", &UpperStageSizing::dryMass, "dry mass")
-      .def_readonly("S3_Mup_kg", &UpperStageSizing::S3_Mup, "ullage motor propellant")
-      .def_readonly("S3_Mus_kg", &UpperStageSizing::S3_Mus, "ullage motor empty mass")
-      .def_readonly("S3_Fu_N", &UpperStageSizing::S3_Fu, "ullage motor vacuum thrust")
-      .def_readonly("SC_M_kg", &UpperStageSizing::SC_M, "spacecraft mass")
+      .def_readonly("reserve_kg", &UpperStageSizing::reservePropellant_kg, "propellant reserve")
+      .def_readonly("S3_Ms_kg", &UpperStageSizing::S3_Ms_kg, "cutoff mass")
+      .def_readonly("rcs_propellant_kg", &UpperStageSizing::rcsPropellant_kg, "RCS propellant")
+      .def_readonly("dry_mass_kg", &UpperStageSizing::dryMass_kg, "dry mass")
+      .def_readonly("S3_Mup_kg", &UpperStageSizing::S3_Mup_kg, "ullage motor propellant")
+      .def_readonly("S3_Mus_kg", &UpperStageSizing::S3_Mus_kg, "ullage motor empty mass")
+      .def_readonly("S3_Fu_N", &UpperStageSizing::S3_Fu_N, "ullage motor vacuum thrust")
+      .def_readonly("SC_M_kg", &UpperStageSizing::SC_M_kg, "spacecraft mass")
       .def("to_dict",
            [](const UpperStageSizing& z) { return toPython(toValue(sizingSchema(), z)); });
 
@@ -145,7 +145,7 @@ same inputs (the missions of a study have no "vehicle").)");
         const MissionResult& r = f.flight.result;
         std::string text =
             "Flight(turn_time_s=" + py::repr(py::float_(r.turnTime_s)).cast<std::string>() +
-            ", limit_deg=" + py::repr(py::float_(r.limitDeg)).cast<std::string>() + ", outcome='" +
+            ", limit_deg=" + py::repr(py::float_(r.limit_deg)).cast<std::string>() + ", outcome='" +
             std::string(flightClassName(classifyFlight(r, f.flight.minimumPerigee_m))) + "'";
         if (r.outcome == Outcome::Orbit) {
           text += ", perigee_m=" + py::repr(py::float_(r.perigee_m)).cast<std::string>() +

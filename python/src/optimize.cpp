@@ -9,8 +9,8 @@ namespace ascent::python {
 namespace {
 
 py::object optimize(double from_s, double to_s, int scanPoints, double turnTimeTolerance_s,
-                    double altitude_m, double tolerance_m, int maxMissions, double firstGuessDeg,
-                    double minimumPerigee_m, const std::optional<double>& maxDynamicPressure_Pa,
+                    double altitude_m, double tolerance_m, int maxMissions, double firstGuess_deg,
+                    double minimumPerigee_m, const std::optional<double>& dynamicPressureLimit_Pa,
                     const Vehicle* vehicle, py::object thrust,
                     const std::optional<long long>& jobs) {
   OptimizeSettings settings;
@@ -18,8 +18,9 @@ py::object optimize(double from_s, double to_s, int scanPoints, double turnTimeT
   settings.to_s = to_s;
   settings.scanPoints = scanPoints;
   settings.turnTimeTolerance_s = turnTimeTolerance_s;
-  settings.target = {altitude_m,    tolerance_m,      maxMissions,
-                     firstGuessDeg, minimumPerigee_m, dynamicPressureLimit(maxDynamicPressure_Pa)};
+  settings.search = {altitude_m,       tolerance_m,
+                     maxMissions,      firstGuess_deg,
+                     minimumPerigee_m, dynamicPressureLimit(dynamicPressureLimit_Pa)};
   return runDesignStudy(
       settings, jobs, vehicle, std::move(thrust),
       [](auto&&... study) { return optimizeTurnTime(study...); },

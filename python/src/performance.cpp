@@ -21,8 +21,8 @@ std::vector<double> altitudesOf(const py::object& altitudes) {
 
 py::object performance(const py::object& altitudes, double from_s, double to_s, int scanPoints,
                        double turnTimeTolerance_s, double tolerance_m, int maxMissions,
-                       double firstGuessDeg, double minimumPerigee_m,
-                       const std::optional<double>& maxDynamicPressure_Pa, const Vehicle* vehicle,
+                       double firstGuess_deg, double minimumPerigee_m,
+                       const std::optional<double>& dynamicPressureLimit_Pa, const Vehicle* vehicle,
                        py::object thrust, const std::optional<long long>& jobs) {
   PerformanceSettings settings;
   settings.altitudes_m = altitudesOf(altitudes);
@@ -31,11 +31,11 @@ py::object performance(const py::object& altitudes, double from_s, double to_s, 
   search.to_s = to_s;
   search.scanPoints = scanPoints;
   search.turnTimeTolerance_s = turnTimeTolerance_s;
-  search.target.tolerance_m = tolerance_m;
-  search.target.maxMissions = maxMissions;
-  search.target.firstGuessDeg = firstGuessDeg;
-  search.target.minimumPerigee_m = minimumPerigee_m;
-  search.target.maxDynamicPressure_Pa = dynamicPressureLimit(maxDynamicPressure_Pa);
+  search.search.tolerance_m = tolerance_m;
+  search.search.maxMissions = maxMissions;
+  search.search.firstGuess_deg = firstGuess_deg;
+  search.search.minimumPerigee_m = minimumPerigee_m;
+  search.search.dynamicPressureLimit_Pa = dynamicPressureLimit(dynamicPressureLimit_Pa);
   return runDesignStudy(
       settings, jobs, vehicle, std::move(thrust),
       [](auto&&... study) { return ascent::performance(study...); },

@@ -20,14 +20,15 @@ std::vector<double> turnTimesOf(const py::object& turnTimes) {
 }
 
 py::object sweep(const py::object& turnTimes, double altitude_m, double tolerance_m,
-                 int maxMissions, double firstGuessDeg, double minimumPerigee_m,
-                 const std::optional<double>& maxDynamicPressure_Pa,
+                 int maxMissions, double firstGuess_deg, double minimumPerigee_m,
+                 const std::optional<double>& dynamicPressureLimit_Pa,
                  const std::optional<std::string>& shard, const Vehicle* vehicle, py::object thrust,
                  const std::optional<long long>& jobs) {
   SweepSettings settings;
   settings.turnTimes = turnTimesOf(turnTimes);
-  settings.target = {altitude_m,    tolerance_m,      maxMissions,
-                     firstGuessDeg, minimumPerigee_m, dynamicPressureLimit(maxDynamicPressure_Pa)};
+  settings.search = {altitude_m,       tolerance_m,
+                     maxMissions,      firstGuess_deg,
+                     minimumPerigee_m, dynamicPressureLimit(dynamicPressureLimit_Pa)};
   settings.jobs = jobsOf(jobs);
   if (shard) settings.shard = parseShard(*shard);
   if (const std::string problem = settingsProblem(settings); !problem.empty()) {

@@ -1,4 +1,4 @@
-// ascent.target: the angle-of-attack limit that reaches the wanted orbit at
+// ascent.search: the angle-of-attack limit that reaches the wanted orbit at
 // one turn time, and every mission its search flew, under the names of
 // `ascent target --json`.
 #include <pybind11/stl.h>
@@ -16,12 +16,12 @@ struct Target {
 };
 
 Target target(double turnTime_s, double altitude_m, double tolerance_m, int maxMissions,
-              double firstGuessDeg, double minimumPerigee_m,
-              const std::optional<double>& maxDynamicPressure_Pa, const Vehicle* vehicle,
+              double firstGuess_deg, double minimumPerigee_m,
+              const std::optional<double>& dynamicPressureLimit_Pa, const Vehicle* vehicle,
               py::object thrust) {
-  const TargetSettings settings{altitude_m,       tolerance_m,
-                                maxMissions,      firstGuessDeg,
-                                minimumPerigee_m, dynamicPressureLimit(maxDynamicPressure_Pa)};
+  const SearchSettings settings{altitude_m,       tolerance_m,
+                                maxMissions,      firstGuess_deg,
+                                minimumPerigee_m, dynamicPressureLimit(dynamicPressureLimit_Pa)};
   const Vehicle flown = vehicleToFly(vehicle);
   const py::object history = thrustToFly(std::move(thrust));
   const ThrustHistory& records = historyOf(history);
@@ -45,8 +45,8 @@ Target target(double turnTime_s, double altitude_m, double tolerance_m, int maxM
 double dynamicPressureLimit(const std::optional<double>& limit_Pa) {
   if (!limit_Pa) return noDynamicPressureLimit;
   // Checked as the command line checks a number typed: no infinity for none.
-  const SettingDomain<TargetSettings>& d =
-      *findDomain(targetSettingsDomain(), "max_dynamic_pressure_Pa");
+  const SettingDomain<SearchSettings>& d =
+      *findDomain(searchSettingsDomain(), "max_dynamic_pressure_Pa");
   if (const std::string problem =
           domainProblem(d.what, *limit_Pa / d.siPerUnit, d.lowest / d.siPerUnit,
                         d.highest / d.siPerUnit, d.lowestIncluded, d.whole, d.unit);
@@ -56,10 +56,10 @@ double dynamicPressureLimit(const std::optional<double>& limit_Pa) {
   return *limit_Pa;
 }
 
-TargetSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
-                              double firstGuessDeg, double minimumPerigee_km) {
-  const TargetSettings settings{altitude_km * 1000, tolerance_km * 1000, maxMissions, firstGuessDeg,
-                                minimumPerigee_km * 1000};
+SearchSettings targetSettings(double altitude_km, double tolerance_km, int maxMissions,
+                              double firstGuess_deg, double minimumPerigee_km) {
+  const SearchSettings settings{altitude_km * 1000, tolerance_km * 1000, maxMissions,
+                                firstGuess_deg, minimumPerigee_km * 1000};
   if (const std::string problem = settingsProblem(settings); !problem.empty()) {
     throw py::value_error(problem);
   }
@@ -100,11 +100,11 @@ equals json.loads of `ascent target --json` for the same inputs.)");
       });
 
   m.def("target", &target, py::arg("turn_time_s"), py::kw_only(),
-        py::arg("altitude_m") = TargetSettings().altitude_m,
-        py::arg("tolerance_m") = TargetSettings().tolerance_m,
-        py::arg("max_missions") = TargetSettings().maxMissions,
-        py::arg("first_guess_deg") = TargetSettings().firstGuessDeg,
-        py::arg("min_perigee_m") = TargetSettings().minimumPerigee_m,
+        py::arg("altitude_m") = SearchSettings().altitude_m,
+        py::arg("tolerance_m") = SearchSettings().tolerance_m,
+        py::arg("max_missions") = SearchSettings().maxMissions,
+        py::arg("first_guess_deg") = SearchSettings().firstGuess_deg,
+        py::arg("min_perigee_m") = SearchSettings().minimumPerigee_m,
         py::arg("max_dynamic_pressure_Pa") = py::none(), py::arg("vehicle") = nullptr,
         py::arg("thrust") = py::none(),
         R"(Finds the angle-of-attack limit whose mission has the wanted average

@@ -22,7 +22,7 @@ void checkKeys(const std::vector<std::string>& keys) {
 
 py::object trade(std::optional<double> turnTime_s, bool reoptimize,
                  const std::optional<std::vector<std::string>>& keys, double relativeStep,
-                 double altitude_m, double tolerance_m, int maxMissions, double firstGuessDeg,
+                 double altitude_m, double tolerance_m, int maxMissions, double firstGuess_deg,
                  double minimumPerigee_m, const Vehicle* vehicle, py::object thrust,
                  const std::optional<long long>& jobs) {
   if (turnTime_s.has_value() == reoptimize) {
@@ -32,7 +32,7 @@ py::object trade(std::optional<double> turnTime_s, bool reoptimize,
   settings.reoptimize = reoptimize;
   if (turnTime_s) settings.turnTime_s = *turnTime_s;
   settings.relativeStep = relativeStep;
-  settings.optimize.target = {altitude_m, tolerance_m, maxMissions, firstGuessDeg,
+  settings.optimize.search = {altitude_m, tolerance_m, maxMissions, firstGuess_deg,
                               minimumPerigee_m};
   if (keys) {
     checkKeys(*keys);

@@ -11,8 +11,8 @@ namespace ascent {
 void SweepChart::add(const SweepRow& row) {
   if (row.verdict != Verdict::Converged) return;
   const std::string turnAndMass =
-      exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M);
-  points += turnAndMass + ' ' + exactText(row.mission.limitDeg) + '\n';
+      exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M_kg);
+  points += turnAndMass + ' ' + exactText(row.mission.limit_deg) + '\n';
   // The study's rule for a design (betterDesign): propellant left, none overdrawn.
   (row.mission.remainingPropellant_kg >= 0 ? feasible : overdrawn) += turnAndMass + '\n';
   if (++converged == 1) lowest_s = row.turnTime_s;
@@ -42,10 +42,10 @@ std::string sweepChart(const SweepChart& chart, const SweepRow* best, double alt
   if (best != nullptr) {
     // Named in the legend, below the plot, where no curve can cross it.
     blocks += "$best << EOD\n" + exactText(best->turnTime_s) + ' ' +
-              exactText(best->mission.sizing.SC_M) + "\nEOD\n";
+              exactText(best->mission.sizing.SC_M_kg) + "\nEOD\n";
     curves += ", $best using 1:2 axes x1y1 with points pt 6 ps 2 lc rgb 'black' title " +
               gnuplotString(format("best: %s s, %.0f kg", exactText(best->turnTime_s).c_str(),
-                                   best->mission.sizing.SC_M));
+                                   best->mission.sizing.SC_M_kg));
   }
   const std::string script =
       "set terminal pngcairo size 900,540 font 'sans,10'\n"
@@ -74,7 +74,7 @@ std::string tornadoChart(const TradeResult& result, const TradeSettings& setting
       format("Spacecraft mass for a 1 %% change of each value (%s, SC_M %.0f kg)",
              settings.reoptimize ? "turn time re-optimized"
                                  : ("turn time " + exactText(settings.turnTime_s) + " s").c_str(),
-             result.base.mission.sizing.SC_M);
+             result.base.mission.sizing.SC_M_kg);
   constexpr std::size_t shown = 20;
   std::string data;
   std::size_t traded = 0;
@@ -264,7 +264,7 @@ std::string payloadChart(const PerformanceResult& result, const PerformanceSetti
     lowest_km = &row == &result.rows.front() ? altitude_km : std::min(lowest_km, altitude_km);
     highest_km = std::max(highest_km, altitude_km);
     if (row.found) {
-      points += exactText(altitude_km) + ' ' + exactText(row.design.mission.sizing.SC_M) + '\n';
+      points += exactText(altitude_km) + ' ' + exactText(row.design.mission.sizing.SC_M_kg) + '\n';
       continue;
     }
     withoutFrom_km = ++without == 1 ? altitude_km : std::min(withoutFrom_km, altitude_km);
@@ -289,7 +289,7 @@ std::string payloadChart(const PerformanceResult& result, const PerformanceSetti
   std::string title = "Heaviest spacecraft against circular orbit altitude (turn times " +
                       exactText(settings.optimize.from_s) + " to " +
                       exactText(settings.optimize.to_s) + " s" +
-                      dynamicPressureLimitText(settings.optimize.target) + ")";
+                      dynamicPressureLimitText(settings.optimize.search) + ")";
   const std::string script =
       "set terminal pngcairo size 900,540 font 'sans,10'\n"
       "set output " +

@@ -160,7 +160,7 @@ int runCommandLine(int argc, char** argv) {
   addThrust(flyApp, fly.thrust);
   addVehicle(flyApp, fly.vehicleFile);
   addTurnTime(flyApp, fly.settings.turnTime_s);
-  addSetting(flyApp, "--limit", flySettingsDomain(), "limit_deg", fly.settings.limitDeg,
+  addSetting(flyApp, "--limit", flySettingsDomain(), "limit_deg", fly.settings.limit_deg,
              "maximum angle of attack (deg)")
       ->required();
   addSetting(flyApp, "--min-perigee", flySettingsDomain(), "min_perigee_m",

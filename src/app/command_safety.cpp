@@ -51,29 +51,29 @@ void addJobs(CLI::App* app, unsigned& jobs) {
 }
 
 void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
-  addSetting(app, "--min-perigee", targetSettingsDomain(), "min_perigee_m", minimumPerigee_m,
+  addSetting(app, "--min-perigee", searchSettingsDomain(), "min_perigee_m", minimumPerigee_m,
              "an orbit's perigee is at least this (km), default 100");
 }
 
-void addTargetSettings(CLI::App* app, TargetSettings& settings) {
-  addSetting(app, "--altitude", targetSettingsDomain(), "altitude_m", settings.altitude_m,
+void addTargetSettings(CLI::App* app, SearchSettings& settings) {
+  addSetting(app, "--altitude", searchSettingsDomain(), "altitude_m", settings.altitude_m,
              "wanted average orbit altitude (km), default 200");
   addSearchSettings(app, settings);
 }
 
-void addSearchSettings(CLI::App* app, TargetSettings& settings) {
-  addSetting(app, "--tolerance", targetSettingsDomain(), "tolerance_m", settings.tolerance_m,
+void addSearchSettings(CLI::App* app, SearchSettings& settings) {
+  addSetting(app, "--tolerance", searchSettingsDomain(), "tolerance_m", settings.tolerance_m,
              "converged within this (km), default 0.1");
-  addSetting(app, "--max-missions", targetSettingsDomain(), "max_missions", settings.maxMissions,
+  addSetting(app, "--max-missions", searchSettingsDomain(), "max_missions", settings.maxMissions,
              "mission budget, default 25");
-  addSetting(app, "--first-guess", targetSettingsDomain(), "first_guess_deg",
-             settings.firstGuessDeg, "limit of the first mission (deg), default 25");
+  addSetting(app, "--first-guess", searchSettingsDomain(), "first_guess_deg",
+             settings.firstGuess_deg, "limit of the first mission (deg), default 25");
   addMinimumPerigee(app, settings.minimumPerigee_m);
 }
 
-void addDynamicPressureLimit(CLI::App* app, TargetSettings& settings) {
-  addSetting(app, "--max-dynamic-pressure", targetSettingsDomain(), "max_dynamic_pressure_Pa",
-             settings.maxDynamicPressure_Pa,
+void addDynamicPressureLimit(CLI::App* app, SearchSettings& settings) {
+  addSetting(app, "--max-dynamic-pressure", searchSettingsDomain(), "max_dynamic_pressure_Pa",
+             settings.dynamicPressureLimit_Pa,
              "a design's peak dynamic pressure is at most this (Pa), default none")
       ->type_name("PA");
 }

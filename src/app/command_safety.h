@@ -73,12 +73,12 @@ CLI::Option* addVehicle(CLI::App* app, std::string& file,
 // --jobs N, in the study's domain of jobs; not given: 0, the machine's cores.
 void addJobs(CLI::App* app, unsigned& jobs);
 // --altitude, --tolerance, --max-missions, --first-guess and --min-perigee.
-void addTargetSettings(CLI::App* app, TargetSettings& settings);
+void addTargetSettings(CLI::App* app, SearchSettings& settings);
 // The same but --altitude: how every altitude is searched.
-void addSearchSettings(CLI::App* app, TargetSettings& settings);
+void addSearchSettings(CLI::App* app, SearchSettings& settings);
 void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m);
 // --max-dynamic-pressure PA: a design over it is infeasible; not given, no limit.
-void addDynamicPressureLimit(CLI::App* app, TargetSettings& settings);
+void addDynamicPressureLimit(CLI::App* app, SearchSettings& settings);
 
 // The line a long command rewrites on standard error as its work is done.
 // Only a terminal shows it: a file or a pipe would keep every rewrite.

@@ -89,7 +89,7 @@ struct TargetCommand {
   ThrustOption thrust;
   std::string vehicleFile;
   double turnTime_s = 0;
-  TargetSettings settings;
+  SearchSettings settings;
   bool json = false;
 };
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err);

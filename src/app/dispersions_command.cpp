@@ -82,7 +82,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
     return exitStatus::noDesign;
   }
   if (limit.targeted) {
-    words << "Limit: " << exactText(*settings.limitDeg)
+    words << "Limit: " << exactText(*settings.limit_deg)
           << " deg, targeted on the nominal vehicle\n";
   }
 
@@ -152,7 +152,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
                           ->type_name("S");
   CLI::Option* turnTime = addSetting(app_, "--turn-time", domain, "turn_time_s", s.turnTime_s,
                                      "turn time of every run (s)");
-  CLI::Option* limit = addSetting(app_, "--limit", domain, "limit_deg", s.limitDeg,
+  CLI::Option* limit = addSetting(app_, "--limit", domain, "limit_deg", s.limit_deg,
                                   "limit of every run (deg); default: targeted on the nominal "
                                   "vehicle");
   app_->add_flag("--retarget", s.retarget, "target each run's orbit again at the turn time")
@@ -169,7 +169,7 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   namesFile(app_->add_option("--merge", c.mergeFile,
                              "merge the shards' CSV files (FILE...) into OUT.csv"))
       ->type_name("OUT.csv");
-  addSetting(app_, "--reserve", domain, "reserve_kg", s.reserve_kg,
+  addSetting(app_, "--reserve", domain, "reserve_kg", s.minRemainingPropellant_kg,
              "propellant a successful orbit keeps at least (kg), default 0");
   app_->add_option("--require", c.requirements,
                    "a requirement on an output column, met in --probability of the runs with "

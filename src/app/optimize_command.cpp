@@ -25,8 +25,8 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
              "turn times of the coarse scan, default 10");
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
              c.settings.turnTimeTolerance_s, "the search ends within this (s), default 1");
-  addTargetSettings(app_, c.settings.target);
-  addDynamicPressureLimit(app_, c.settings.target);
+  addTargetSettings(app_, c.settings.search);
+  addDynamicPressureLimit(app_, c.settings.search);
   app_->callback([this] {
     readOption("--turn-time", [this] {
       parseTurnTimeSpan(range_, command_.settings);

@@ -33,8 +33,8 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
              c.settings.optimize.scanPoints, "turn times of the coarse scan, default 10");
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
              c.settings.optimize.turnTimeTolerance_s, "the search ends within this (s), default 1");
-  addSearchSettings(app_, c.settings.optimize.target);
-  addDynamicPressureLimit(app_, c.settings.optimize.target);
+  addSearchSettings(app_, c.settings.optimize.search);
+  addDynamicPressureLimit(app_, c.settings.optimize.search);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
   namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE as CSV"))
       ->type_name("FILE");

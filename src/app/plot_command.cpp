@@ -32,7 +32,7 @@ std::vector<std::string> missionLabels(std::size_t missions, const PlotCommand& 
   }
   for (std::size_t m = 0; m < missions; ++m) {
     labels[m] += ": turn " + reported[m].turnTime_s + " s";
-    if (!reported[m].limitDeg.empty()) labels[m] += ", limit " + reported[m].limitDeg + " deg";
+    if (!reported[m].limit_deg.empty()) labels[m] += ", limit " + reported[m].limit_deg + " deg";
   }
   return labels;
 }

@@ -67,7 +67,7 @@ std::vector<ReportedMission> readReportedMissions(std::string_view text) {
       if (value >= 1) missions.push_back({std::move(turnTime), {}});
     } else if (std::string limit = echoedAnswer(line, limitPrompt, value);
                !limit.empty() && !missions.empty()) {
-      missions.back().limitDeg = std::move(limit);
+      missions.back().limit_deg = std::move(limit);
     }
   }
   return missions;

@@ -36,7 +36,7 @@ std::vector<Curve> readMissionCurves(std::string_view text, const std::string& n
 // mission that ended before it was asked.
 struct ReportedMission {
   std::string turnTime_s;
-  std::string limitDeg;
+  std::string limit_deg;
 };
 // Every mission of the report `text`: each turn time of 1 s or more that it
 // echoes starts one (a shorter one was refused, a negative one ended the run).

@@ -39,7 +39,7 @@ void startRun(RunContext& run) {
   run.writer->writeHeading();
 }
 
-double DialogueReport::limitDeg(double) {
+double DialogueReport::limit_deg(double) {
   double answer = 0;
   promptRequiredReal(run_, limitPrompt, answer);
   return answer;

@@ -21,7 +21,7 @@ class DialogueReport final : public ReportWriter {
  public:
   DialogueReport(RunContext& run, OutStream& report, const DataFiles& data, ReportSettings settings)
       : ReportWriter(report, data, std::move(settings)), run_(run) {}
-  double limitDeg(double given) override;
+  double limit_deg(double given) override;
 
  private:
   RunContext& run_;

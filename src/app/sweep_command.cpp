@@ -27,8 +27,8 @@ SweepCli::SweepCli(CLI::App& app) {
   app_->add_option("--turn-time", range_, "turn times FROM + k * STEP up to TO (s)")
       ->type_name("FROM:TO:STEP")
       ->required();
-  addTargetSettings(app_, c.settings.target);
-  addDynamicPressureLimit(app_, c.settings.target);
+  addTargetSettings(app_, c.settings.search);
+  addDynamicPressureLimit(app_, c.settings.search);
   namesFile(
       app_->add_option("--csv", c.csvFile, "write the rows to FILE (default: standard output)"))
       ->type_name("FILE");
@@ -88,7 +88,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
       pngFile.reset();
     } else {
       pngFile->write(
-          sweepChart(chart, tally.hasBest ? &tally.best : nullptr, settings.target.altitude_m));
+          sweepChart(chart, tally.hasBest ? &tally.best : nullptr, settings.search.altitude_m));
     }
   }
   // Complete: every output is renamed into place.

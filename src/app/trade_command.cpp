@@ -37,7 +37,7 @@ TradeCli::TradeCli(CLI::App& app) {
       ->type_name("FILE.png");
   addSetting(app_, "--relative-step", tradeSettingsDomain(), "relative_step",
              c.settings.relativeStep, "the smaller step, a fraction of each value, default 0.01");
-  addTargetSettings(app_, c.settings.optimize.target);
+  addTargetSettings(app_, c.settings.optimize.search);
   app_->callback([this, turnTime, reoptimize, keys] {
     if (turnTime->count() == 0 && reoptimize->count() == 0) {
       throw CLI::RequiredError("--turn-time or --optimize");

@@ -31,8 +31,8 @@ CampaignManifest describeCampaign(const CampaignSettings& settings,
   m.thrustHash = thrustHistoryHash(history);
   m.turnTime_s = settings.turnTime_s;
   m.retarget = settings.retarget;
-  m.limitDeg = settings.retarget ? 0 : settings.limitDeg.value_or(0);
-  m.target = settings.retarget ? targetSettingsText(settings.target) : "";
+  m.limit_deg = settings.retarget ? 0 : settings.limit_deg.value_or(0);
+  m.target = settings.retarget ? targetSettingsText(settings.search) : "";
   m.columns = header.substr(0, header.size() - 1);
   m.firstRun = settings.firstRun;
   m.endRun = settings.endRun;
@@ -51,7 +51,7 @@ namespace {
 
 // The limit as the manifest holds it: none when retargeted.
 std::string limitText(const CampaignManifest& m) {
-  return m.retarget ? std::string() : exactText(m.limitDeg);
+  return m.retarget ? std::string() : exactText(m.limit_deg);
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ CampaignManifest readManifest(const std::string& path) {
   if (m.retarget) {
     string("limit_deg", limit);
   } else {
-    number("limit_deg", m.limitDeg, "a number");
+    number("limit_deg", m.limit_deg, "a number");
   }
   string("target", m.target);
   string("columns", m.columns);

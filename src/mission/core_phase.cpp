@@ -21,8 +21,8 @@ void corePhase(Mission& m) {
   FlightState& s = m.s;
   const Vehicle& v = m.vehicle;
   const DerivedVehicle& d = m.derived;
-  if (m.observer != nullptr) m.limitDeg = m.observer->limitDeg(m.limitDeg);
-  s.alphaMax = m.limitDeg * pi / 180;
+  if (m.observer != nullptr) m.limit_deg = m.observer->limit_deg(m.limit_deg);
+  s.alphaMax = m.limit_deg * pi / 180;
 
   // The core stage alone.
   s.refArea = d.coreRefArea_m2;

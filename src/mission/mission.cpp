@@ -29,12 +29,12 @@ void summarise(const Mission& m, MissionResult& result) {
                        m.vehicle.guidance.target_altitude_m);
   result.sizing = sizeUpperStage(m.vehicle, m.record.maxForce, s.Me);
   result.recommendedLimit_rad = m.run.recommendedLimit_rad;
-  result.recommendedLimitDeg = toDegrees(m.run.recommendedLimit_rad);
+  result.recommendedLimit_deg = toDegrees(m.run.recommendedLimit_rad);
 }
 
 void recordFlight(const Mission& m, MissionResult& result) {
   const MissionRecord& record = m.record;
-  result.limitDeg = m.limitDeg;
+  result.limit_deg = m.limit_deg;
   result.limit_rad = m.s.alphaMax;
   result.maxForce_N = record.maxForce;
   result.maxForceTime_s = record.maxForceTime;
@@ -85,8 +85,8 @@ const AtmosphereTables& sharedAtmosphereTables() {
 }
 
 MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
-                         const Vehicle& vehicle, double turnTime_s, double limitDeg, RunRecord& run,
-                         MissionObserver* observer, const FlyOptions& options) {
+                         const Vehicle& vehicle, double turnTime_s, double limit_deg,
+                         RunRecord& run, MissionObserver* observer, const FlyOptions& options) {
   FlightState state;
   const bool defaultVehicle = &vehicle == &Vehicle::defaults();
   const DerivedVehicle ownDerived = defaultVehicle ? DerivedVehicle() : DerivedVehicle(vehicle);
@@ -94,11 +94,11 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
             defaultVehicle ? defaultDerivedVehicle() : ownDerived);
   m.historyName = records.name();
   m.turnTime = turnTime_s;
-  m.limitDeg = limitDeg;
+  m.limit_deg = limit_deg;
 
   MissionResult result;
   result.turnTime_s = turnTime_s;
-  result.limitDeg = limitDeg;
+  result.limit_deg = limit_deg;
 
   // Missions flown as data read the fault flags instead of trapping; the
   // caller's floating-point environment comes back as it was.
@@ -136,16 +136,16 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
 }
 
 MissionResult flyMission(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                         double limitDeg, RunRecord& run, MissionObserver* observer,
+                         double limit_deg, RunRecord& run, MissionObserver* observer,
                          const FlyOptions& options) {
   HistoryRecordSource records(history);
-  return flyMission(records, sharedAtmosphereTables(), vehicle, turnTime_s, limitDeg, run, observer,
-                    options);
+  return flyMission(records, sharedAtmosphereTables(), vehicle, turnTime_s, limit_deg, run,
+                    observer, options);
 }
 
-MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limitDeg,
+MissionResult flyMission(const ThrustHistory& history, double turnTime_s, double limit_deg,
                          RunRecord& run, MissionObserver* observer, const FlyOptions& options) {
-  return flyMission(history, Vehicle::defaults(), turnTime_s, limitDeg, run, observer, options);
+  return flyMission(history, Vehicle::defaults(), turnTime_s, limit_deg, run, observer, options);
 }
 
 }  // namespace ascent

@@ -11,8 +11,8 @@ namespace ascent {
 // Flies one mission on records from `records` (read as the flight needs
 // them). The public flyMission is this on a parsed history.
 MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
-                         const Vehicle& vehicle, double turnTime_s, double limitDeg, RunRecord& run,
-                         MissionObserver* observer, const FlyOptions& options);
+                         const Vehicle& vehicle, double turnTime_s, double limit_deg,
+                         RunRecord& run, MissionObserver* observer, const FlyOptions& options);
 
 // The standard atmosphere's tables, built once for the whole process.
 const AtmosphereTables& sharedAtmosphereTables();

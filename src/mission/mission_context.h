@@ -46,8 +46,8 @@ struct Mission {
   MissionRecord record;
 
   std::string_view historyName = boosterThrustFileName;  // where the thrust records come from
-  double turnTime = 0;  // s, how long the pitch-over offset is held
-  double limitDeg = 0;  // deg, angle-of-attack limit as given
+  double turnTime = 0;   // s, how long the pitch-over offset is held
+  double limit_deg = 0;  // deg, angle-of-attack limit as given
 
   // From the core stage on, a vehicle that falls back below the surface or
   // burns more than its own mass abandons its mission (mission_step.h).

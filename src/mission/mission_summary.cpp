@@ -37,22 +37,23 @@ UpperStageSizing applyResizingLaws(const Vehicle& vehicle, double maxForce_N,
   const double startupPropellant = vehicle.upper.startup_propellant_kg;
   const double propellantLoaded = startupPropellant + vehicle.upper.mainstage_propellant_kg;
   UpperStageSizing z;
-  z.S3_Mt = law.S3_Mt_kg;
-  z.S3_Mi = round(maxForce_N * law.interstage_per_newton);
-  const double stageMass = z.S3_Mt - z.S3_Mi;
-  z.rcsPropellant = round(stageMass * law.rcs_fraction);
-  z.S3_Fu = round(power(stageMass, law.ullage_thrust_exponent) * law.ullage_thrust_factor);
-  z.S3_Mup = round(z.S3_Fu * law.ullage_propellant_per_newton);
-  z.S3_Mus = round(power(z.S3_Mup, law.ullage_case_exponent) * law.ullage_case_factor);
+  z.S3_Mt_kg = law.S3_Mt_kg;
+  z.S3_Mi_kg = round(maxForce_N * law.interstage_per_newton);
+  const double stageMass = z.S3_Mt_kg - z.S3_Mi_kg;
+  z.rcsPropellant_kg = round(stageMass * law.rcs_fraction);
+  z.S3_Fu_N = round(power(stageMass, law.ullage_thrust_exponent) * law.ullage_thrust_factor);
+  z.S3_Mup_kg = round(z.S3_Fu_N * law.ullage_propellant_per_newton);
+  z.S3_Mus_kg = round(power(z.S3_Mup_kg, law.ullage_case_exponent) * law.ullage_case_factor);
   const double propellantUsed = propellantLoaded - remainingPropellant_kg;
-  z.reserve = round(propellantUsed * law.reserve_fraction);
-  z.propellantTotal = z.reserve + propellantUsed;
-  z.dryMass = round(power(z.propellantTotal, law.dry_mass_exponent) * law.dry_mass_factor +
-                    law.dry_mass_base_kg);
-  z.S3_Mp1 = startupPropellant;
-  z.S3_Mp2 = z.propellantTotal - startupPropellant - z.reserve;
-  z.S3_Ms = z.dryMass + z.rcsPropellant + z.reserve;
-  z.SC_M = z.S3_Mt - (z.S3_Mup + z.S3_Mi + z.S3_Mus + startupPropellant + z.S3_Mp2 + z.S3_Ms);
+  z.reservePropellant_kg = round(propellantUsed * law.reserve_fraction);
+  z.propellantTotal_kg = z.reservePropellant_kg + propellantUsed;
+  z.dryMass_kg = round(power(z.propellantTotal_kg, law.dry_mass_exponent) * law.dry_mass_factor +
+                       law.dry_mass_base_kg);
+  z.S3_Mp1_kg = startupPropellant;
+  z.S3_Mp2_kg = z.propellantTotal_kg - startupPropellant - z.reservePropellant_kg;
+  z.S3_Ms_kg = z.dryMass_kg + z.rcsPropellant_kg + z.reservePropellant_kg;
+  z.SC_M_kg = z.S3_Mt_kg - (z.S3_Mup_kg + z.S3_Mi_kg + z.S3_Mus_kg + startupPropellant +
+                            z.S3_Mp2_kg + z.S3_Ms_kg);
   return z;
 }
 
@@ -63,10 +64,10 @@ UpperStageSizing sizeUpperStage(const Vehicle& vehicle, double maxForce_N,
   UpperStageSizing z =
       applyResizingLaws(vehicle, maxForce_N, remainingPropellant_kg, roundHalfEven);
   // The same laws, nothing rounded: a smooth mass for trades and searches.
-  z.SC_M_unrounded =
+  z.SC_M_unrounded_kg =
       applyResizingLaws(vehicle, maxForce_N, remainingPropellant_kg, [](double mass) {
         return mass;
-      }).SC_M;
+      }).SC_M_kg;
   return z;
 }
 

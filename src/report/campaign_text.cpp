@@ -69,7 +69,7 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
   std::string text = formatted("Dispersions: %zu runs (%s:%s), seed %s, turn time %s s, ", s.runs,
                                std::to_string(m.firstRun).c_str(), std::to_string(m.endRun).c_str(),
                                std::to_string(m.seed).c_str(), exactText(m.turnTime_s).c_str());
-  text += m.retarget ? "retargeted each run\n" : "limit " + exactText(m.limitDeg) + " deg\n";
+  text += m.retarget ? "retargeted each run\n" : "limit " + exactText(m.limit_deg) + " deg\n";
   text += "Outcomes:";
   for (std::size_t c = 0; c < std::size(s.byClass); ++c) {
     text += formatted(" %s %zu", std::string(flightClassName(static_cast<FlightClass>(c))).c_str(),
@@ -78,8 +78,8 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
   text += formatted(
       "\nSuccess: %.4f (95 %% interval %.4f to %.4f): %zu orbits with at least %s kg of "
       "propellant left, %zu with less\n",
-      s.successProbability, s.wilsonLow, s.wilsonHigh, s.successes, exactText(s.reserve_kg).c_str(),
-      s.shortfalls);
+      s.successShare, s.wilsonLow, s.wilsonHigh, s.successes,
+      exactText(s.minRemainingPropellant_kg).c_str(), s.shortfalls);
   text += formatted("%-24s %8s %14s %12s %14s %14s %14s %14s %14s\n", "output", "orbits", "mean",
                     "sd", "min", "1 %", "50 %", "99 %", "max");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
@@ -97,7 +97,7 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
   const Ellipse& e = s.ellipses[0];
   if (std::isfinite(e.semiMajor_m)) {
     text += formatted("Perigee-apogee 1-sigma ellipse: %.0f x %.0f m, major axis at %.2f deg\n",
-                      e.semiMajor_m, e.semiMinor_m, e.angleDeg);
+                      e.semiMajor_m, e.semiMinor_m, e.angle_deg);
   } else {
     text += "Perigee-apogee 1-sigma ellipse: none (no orbit)\n";
   }
@@ -106,7 +106,7 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
       percentText(f.probability) + " of the runs at " + percentText(f.confidence) + " confidence";
   if (f.margin_kg) {
     text += formatted("Flight performance reserve: %.6g kg for %s (propellant margin %.6g kg)\n",
-                      *f.reserve_kg, level.c_str(), *f.margin_kg);
+                      *f.flightPerformanceReserve_kg, level.c_str(), *f.margin_kg);
   } else if (f.order == 0) {
     text += formatted("Flight performance reserve: too few runs for %s (%zu needed)\n",
                       level.c_str(), runsNeeded(f.probability, f.confidence));

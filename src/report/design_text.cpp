@@ -6,16 +6,16 @@
 
 namespace ascent {
 
-std::string dynamicPressureLimitText(const TargetSettings& settings) {
+std::string dynamicPressureLimitText(const SearchSettings& settings) {
   if (!settings.limitsDynamicPressure()) return {};
-  return format(", peak dynamic pressure at most %g kPa", settings.maxDynamicPressure_Pa / 1000);
+  return format(", peak dynamic pressure at most %g kPa", settings.dynamicPressureLimit_Pa / 1000);
 }
 
 std::string designLine(const SweepRow& row) {
   const MissionResult& r = row.mission;
   return format(
       "turn time %s s, limit %s deg: SC_M %.0f kg, remaining propellant %.0f kg, %.1f x %.1f km",
-      exactText(row.turnTime_s).c_str(), exactText(r.limitDeg).c_str(), r.sizing.SC_M,
+      exactText(row.turnTime_s).c_str(), exactText(r.limit_deg).c_str(), r.sizing.SC_M_kg,
       r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
 }
 
@@ -42,7 +42,7 @@ std::string sweepText(const SweepTally& tally) {
 }
 
 std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings) {
-  const TargetSettings& target = settings.target;
+  const SearchSettings& target = settings.search;
   std::string text = format("Optimize: turn times %s to %s s, average altitude %g +- %g km%s\n",
                             exactText(settings.from_s).c_str(), exactText(settings.to_s).c_str(),
                             target.altitude_m / 1000, target.tolerance_m / 1000,
@@ -58,10 +58,10 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
     if (result.flatCount > 1) {
       text +=
           format("Flat top: turn times %.1f-%.1f s give %.0f +- 1 kg (%zu turn times)\n",
-                 result.flatFrom_s, result.flatTo_s, best.mission.sizing.SC_M, result.flatCount);
+                 result.flatFrom_s, result.flatTo_s, best.mission.sizing.SC_M_kg, result.flatCount);
     } else {
       text += format("Flat top: no other turn time targeted gives %.0f +- 1 kg\n",
-                     best.mission.sizing.SC_M);
+                     best.mission.sizing.SC_M_kg);
     }
     if (result.atRangeEdge) {
       const bool first = best.turnTime_s - settings.from_s <= settings.turnTimeTolerance_s;
@@ -125,7 +125,7 @@ std::string performanceText(const PerformanceResult& result, const PerformanceSe
       format("Performance: %s, %s km; turn times %s to %s s%s\n",
              count(altitudes.size(), "altitude").c_str(), span.c_str(),
              exactText(settings.optimize.from_s).c_str(), exactText(settings.optimize.to_s).c_str(),
-             dynamicPressureLimitText(settings.optimize.target).c_str());
+             dynamicPressureLimitText(settings.optimize.search).c_str());
   text += format("%9s %11s %10s %9s %10s %19s %8s  %s\n", "altitude", "turn time", "limit", "SC_M",
                  "propellant", "perigee x apogee", "missions", "verdict");
   text +=
@@ -142,9 +142,10 @@ std::string performanceText(const PerformanceResult& result, const PerformanceSe
     const MissionResult& m = row.design.mission;
     anyAtEdge = anyAtEdge || row.atRangeEdge;
     const std::string orbit = format("%.1f x %.1f", m.perigee_m / 1000, m.apogee_m / 1000);
-    text += format("%9s %10.2f%c %10.4f %9.0f %10.0f %19s %8zu  %s\n", altitude.c_str(),
-                   row.design.turnTime_s, row.atRangeEdge ? '*' : ' ', m.limitDeg, m.sizing.SC_M,
-                   m.remainingPropellant_kg, orbit.c_str(), row.missions, verdict.c_str());
+    text +=
+        format("%9s %10.2f%c %10.4f %9.0f %10.0f %19s %8zu  %s\n", altitude.c_str(),
+               row.design.turnTime_s, row.atRangeEdge ? '*' : ' ', m.limit_deg, m.sizing.SC_M_kg,
+               m.remainingPropellant_kg, orbit.c_str(), row.missions, verdict.c_str());
   }
   if (anyAtEdge) {
     text +=

@@ -13,7 +13,7 @@ namespace ascent {
 
 // ", peak dynamic pressure at most 28.3 kPa" when the settings limit it;
 // empty when they do not.
-std::string dynamicPressureLimitText(const TargetSettings& settings);
+std::string dynamicPressureLimitText(const SearchSettings& settings);
 
 // "turn time 18 s, limit 24.06 deg: SC_M 11930 kg, remaining propellant
 // 31 kg, 185.2 x 215.0 km".

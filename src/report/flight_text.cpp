@@ -24,9 +24,9 @@ const char* abandonText(AbandonReason reason) {
 // whatever the search's: the verdict alone applies the search's.
 std::string trialLine(std::size_t number, const MissionResult& r) {
   if (r.outcome != Outcome::Orbit || classifyFlight(r) == FlightClass::Escape) {
-    return format("%7zu  %14.8f  %s\n", number, r.limitDeg, flightText(r).c_str());
+    return format("%7zu  %14.8f  %s\n", number, r.limit_deg, flightText(r).c_str());
   }
-  std::string line = format("%7zu  %14.8f  %12.3f  %12.3f  %12.3f  %15.0f", number, r.limitDeg,
+  std::string line = format("%7zu  %14.8f  %12.3f  %12.3f  %12.3f  %15.0f", number, r.limit_deg,
                             r.averageAltitude_m / 1000, r.perigee_m / 1000, r.apogee_m / 1000,
                             r.remainingPropellant_kg);
   const std::string state = outcomeText(r);
@@ -42,7 +42,7 @@ std::string unreachableText(const TargetRun& target, std::size_t flown) {
   }
   const std::string turnTime = exactText(target.turnTime_s);
   std::string highest = format("the highest found is %.3f km at %.4f deg",
-                               search.highestAltitude_m / 1000, search.highestAtDeg);
+                               search.highestAltitude_m / 1000, search.highestAt_deg);
   if (!search.flatTop) {
     return format("Unreachable: at turn time %s s %s (%s)\n", turnTime.c_str(), highest.c_str(),
                   count(flown, "mission").c_str());
@@ -51,13 +51,13 @@ std::string unreachableText(const TargetRun& target, std::size_t flown) {
   return format(
       "Unreachable: at turn time %s s the average altitude is flat at %.3f km from "
       "a limit of %.4f deg on, where the limit no longer binds%s%s (%s)\n",
-      turnTime.c_str(), search.flatAltitude_m / 1000, search.flatFromDeg,
+      turnTime.c_str(), search.flatAltitude_m / 1000, search.flatFrom_deg,
       highest.empty() ? "" : "; ", highest.c_str(), count(flown, "mission").c_str());
 }
 
 std::string verdictText(const TargetResult& result) {
   const TargetRun& target = result.run;
-  const TargetSettings& settings = result.settings;
+  const SearchSettings& settings = result.settings;
   const std::size_t flown = target.missions.size();
   const MissionResult* answer = target.answer();
   const LimitSearchResult& search = target.search;
@@ -65,7 +65,7 @@ std::string verdictText(const TargetResult& result) {
     return format(
         "Suborbital: limit %s deg gives the average altitude %.3f km, but its perigee %.1f km is "
         "below the minimum perigee %g km (%s)\n",
-        exactText(answer->limitDeg).c_str(), answer->averageAltitude_m / 1000,
+        exactText(answer->limit_deg).c_str(), answer->averageAltitude_m / 1000,
         answer->perigee_m / 1000, settings.minimumPerigee_m / 1000,
         count(flown, "mission").c_str());
   }
@@ -77,27 +77,28 @@ std::string verdictText(const TargetResult& result) {
   }
   if (target.verdict == Verdict::Escape) {
     return format("Escape: limit %s deg gives a trajectory that does not close (%s)\n",
-                  exactText(answer->limitDeg).c_str(), count(flown, "mission").c_str());
+                  exactText(answer->limit_deg).c_str(), count(flown, "mission").c_str());
   }
   if (search.verdict == LimitVerdict::Converged) {
     const MissionResult& r = *answer;
     const bool design = target.verdict == Verdict::Converged;
     const bool infeasible = target.verdict == Verdict::Infeasible;
     const std::string why =
-        design       ? std::string()
-        : infeasible ? format(": its peak dynamic pressure %.3f kPa exceeds the limit %g kPa",
-                              r.missionPeaks.maxQ_Pa / 1000, settings.maxDynamicPressure_Pa / 1000)
-                     : std::string(": the re-sized upper stage leaves no spacecraft mass");
+        design ? std::string()
+        : infeasible
+            ? format(": its peak dynamic pressure %.3f kPa exceeds the limit %g kPa",
+                     r.missionPeaks.maxQ_Pa / 1000, settings.dynamicPressureLimit_Pa / 1000)
+            : std::string(": the re-sized upper stage leaves no spacecraft mass");
     return format("%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %s\n",
                   design       ? "Converged"
                   : infeasible ? "Infeasible"
                                : "Outside the design",
-                  exactText(r.limitDeg).c_str(), r.perigee_m / 1000, r.apogee_m / 1000,
+                  exactText(r.limit_deg).c_str(), r.perigee_m / 1000, r.apogee_m / 1000,
                   r.averageAltitude_m / 1000, count(flown, "mission").c_str()) +
            format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg%s\n",
-                  r.remainingPropellant_kg, r.sizing.SC_M, why.c_str()) +
+                  r.remainingPropellant_kg, r.sizing.SC_M_kg, why.c_str()) +
            format("In the dialogue: Turn time (s)? %s  Maximum angle of attack (degrees)? %s\n",
-                  exactText(target.turnTime_s).c_str(), exactText(r.limitDeg).c_str());
+                  exactText(target.turnTime_s).c_str(), exactText(r.limit_deg).c_str());
   }
   if (search.verdict == LimitVerdict::Unreachable) return unreachableText(target, flown);
   // The budget spent, or the search ended before it.
@@ -110,7 +111,7 @@ std::string verdictText(const TargetResult& result) {
       "tolerance %g km)\n",
       notConverged.c_str(),
       search.jumpsAcross ? " (the average altitude jumps across the target)" : "",
-      exactText(answer->limitDeg).c_str(), answer->averageAltitude_m / 1000,
+      exactText(answer->limit_deg).c_str(), answer->averageAltitude_m / 1000,
       answer->averageAltitude_m / 1000 - settings.altitude_m / 1000, settings.tolerance_m / 1000);
 }
 
@@ -144,7 +145,7 @@ std::string flightText(const MissionResult& result, double minimumPerigee_m) {
 std::string flightSummaryText(const FlownMission& flight) {
   const MissionResult& r = flight.result;
   std::string out = format("Turn time %s s, maximum angle of attack %s deg: %s\n",
-                           exactText(r.turnTime_s).c_str(), exactText(r.limitDeg).c_str(),
+                           exactText(r.turnTime_s).c_str(), exactText(r.limit_deg).c_str(),
                            flightText(r, flight.minimumPerigee_m).c_str());
   if (r.outcome != Outcome::Orbit) return out;
   // An escape has no perigee or apogee to speak of.
@@ -153,18 +154,18 @@ std::string flightSummaryText(const FlownMission& flight) {
                   r.apogee_m / 1000, r.averageAltitude_m / 1000);
   }
   out += format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg\n",
-                r.remainingPropellant_kg, r.sizing.SC_M);
+                r.remainingPropellant_kg, r.sizing.SC_M_kg);
   out += format(
       "Maximum dynamic pressure %.2f kPa at %.2f s, maximum acceleration %.2f m/s^2 at %.2f s\n",
       r.missionPeaks.maxQ_Pa / 1000, r.missionPeaks.maxQTime_s, r.missionPeaks.maxAccel_mps2,
       r.missionPeaks.maxAccelTime_s);
   out += format("Maximum force %.0f N at %.2f s, recommended limit %.4f deg\n", r.maxForce_N,
-                r.maxForceTime_s, r.recommendedLimitDeg);
+                r.maxForceTime_s, r.recommendedLimit_deg);
   return out;
 }
 
 std::string targetText(const TargetResult& target) {
-  const TargetSettings& settings = target.settings;
+  const SearchSettings& settings = target.settings;
   std::string text =
       format("Target: average altitude %g +- %g km at turn time %s s, at most %s\n",
              settings.altitude_m / 1000, settings.tolerance_m / 1000,

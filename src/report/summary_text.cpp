@@ -97,48 +97,48 @@ void writeUpperStageConstants(SummaryWriter& out, const MissionResult& r, const 
   const UpperStageSizing& z = r.sizing;
   const std::string indent(27, ' ');
   out.text("  S3_Mt    =  ")
-      .fixed(z.S3_Mt, 6, 0)
+      .fixed(z.S3_Mt_kg, 6, 0)
       .text("; {kg, interstage, third stage and payload mass}")
       .endLine();
-  out.text("  S3_Mi    =    ").fixed(z.S3_Mi, 4, 0).text("; {kg, interstage mass}").endLine();
+  out.text("  S3_Mi    =    ").fixed(z.S3_Mi_kg, 4, 0).text("; {kg, interstage mass}").endLine();
   out.text("  S3_Mp1   =     ")
-      .fixed(z.S3_Mp1, 1, 0)
+      .fixed(z.S3_Mp1_kg, 1, 0)
       .text("; {kg, startup propellant mass}")
       .endLine();
   out.text("  S3_Mp2   =  ")
-      .fixed(z.S3_Mp2, 6, 0)
+      .fixed(z.S3_Mp2_kg, 6, 0)
       .text("; {kg, mainstage propellant mass used, ")
-      .fixed(z.propellantTotal, 6, 0)
+      .fixed(z.propellantTotal_kg, 6, 0)
       .text(" kg total -")
       .endLine();
   out.text(indent)
-      .fixed(z.S3_Mp1, 1, 0)
+      .fixed(z.S3_Mp1_kg, 1, 0)
       .text(" kg startup - ")
-      .fixed(z.reserve, 3, 0)
+      .fixed(z.reservePropellant_kg, 3, 0)
       .text(" kg reserve}")
       .endLine();
   out.text("  S3_Ms    =   ")
-      .fixed(z.S3_Ms, 5, 0)
+      .fixed(z.S3_Ms_kg, 5, 0)
       .text("; {kg, cutoff mass, ")
-      .fixed(z.rcsPropellant, 3, 0)
+      .fixed(z.rcsPropellant_kg, 3, 0)
       .text(" kg RCS propellant + ")
-      .fixed(z.dryMass, 5, 0)
+      .fixed(z.dryMass_kg, 5, 0)
       .text(" kg dry +")
       .endLine();
-  out.text(indent).fixed(z.reserve, 4, 0).text(" kg reserve}").endLine();
+  out.text(indent).fixed(z.reservePropellant_kg, 4, 0).text(" kg reserve}").endLine();
   out.text("  S3_Mup   =     ")
-      .fixed(z.S3_Mup, 3, 0)
+      .fixed(z.S3_Mup_kg, 3, 0)
       .text("; {kg, total ullage motor propellant}")
       .endLine();
   out.text("  S3_Mus   =     ")
-      .fixed(z.S3_Mus, 3, 0)
+      .fixed(z.S3_Mus_kg, 3, 0)
       .text("; {kg, total ullage motor empty}")
       .endLine();
   out.text("  S3_Fu    =  ")
-      .fixed(z.S3_Fu, 6, 0)
+      .fixed(z.S3_Fu_N, 6, 0)
       .text("; {N,  total ullage motor vacuum thrust}")
       .endLine();
-  out.text("  SC_M     =  ").fixed(z.SC_M, 6, 0).text("; {kg, Spacecraft mass}").endLine();
+  out.text("  SC_M     =  ").fixed(z.SC_M_kg, 6, 0).text("; {kg, Spacecraft mass}").endLine();
   out.endLine();
   out.text("Recommended maxa = ")
       .fixed(toDegrees(r.recommendedLimit_rad), 7, 4)

@@ -20,13 +20,13 @@ constexpr SettingDomain<CampaignSettings> campaignDomain[] = {
     {"turn_time_s", "the turn time", [](const CampaignSettings& s) { return s.turnTime_s; },
      lowestTurnTime_s, highestTurnTime_s, true, false, "s", 1},
     {"limit_deg", "the limit",
-     [](const CampaignSettings& s) { return s.limitDeg.value_or(lowestLimitDeg); },
-     lowestLimitDeg, highestLimitDeg, true, false, "deg", 1},
+     [](const CampaignSettings& s) { return s.limit_deg.value_or(lowestLimit_deg); },
+     lowestLimit_deg, highestLimit_deg, true, false, "deg", 1},
     // 0 leaves the count to the thread pool: the machine's cores.
     {"jobs", "the number of threads",
      [](const CampaignSettings& s) { return s.jobs == 0 ? 1.0 : static_cast<double>(s.jobs); },
      1, 1024, true, true, "", 1},
-    {"reserve_kg", "the propellant reserve", [](const CampaignSettings& s) { return s.reserve_kg; },
+    {"reserve_kg", "the propellant reserve", [](const CampaignSettings& s) { return s.minRemainingPropellant_kg; },
      0, 1e9, true, false, "kg", 1},
     {"probability", "the probability", [](const CampaignSettings& s) { return s.probability; },
      0, 1, false, false, "", 1, false},
@@ -95,10 +95,10 @@ std::string flyingProblem(const CampaignSettings& settings) {
   if (std::string problem = settingsProblem(campaignSettingsDomain(), settings); !problem.empty()) {
     return problem;
   }
-  if (settings.retarget && settings.limitDeg) {
+  if (settings.retarget && settings.limit_deg) {
     return "a limit and retargeting exclude each other: give one";
   }
-  return settingsProblem(settings.target);
+  return settingsProblem(settings.search);
 }
 
 }  // namespace
@@ -115,13 +115,13 @@ CampaignLimit settleCampaignLimit(const ThrustHistory& history, const Vehicle& n
   }
   requireFlyable(history, nominal, settings.turnTime_s, "the nominal vehicle");
   CampaignLimit settled;
-  if (settings.retarget || settings.limitDeg) return settled;
-  const TargetRun run = targetTurnTime(history, nominal, settings.turnTime_s, settings.target);
+  if (settings.retarget || settings.limit_deg) return settled;
+  const TargetRun run = targetTurnTime(history, nominal, settings.turnTime_s, settings.search);
   settled.targeted = true;
   settled.verdict = run.verdict == Verdict::Converged && run.answer() == nullptr
                         ? Verdict::NotConverged
                         : run.verdict;
-  if (settled.verdict == Verdict::Converged) settings.limitDeg = run.answer()->limitDeg;
+  if (settled.verdict == Verdict::Converged) settings.limit_deg = run.answer()->limit_deg;
   return settled;
 }
 
@@ -134,10 +134,10 @@ std::string_view guidanceName(bool retarget) {
   return retarget ? "retarget" : "limit";
 }
 
-std::string targetSettingsText(const TargetSettings& t) {
+std::string targetSettingsText(const SearchSettings& t) {
   return "altitude " + exactText(t.altitude_m / 1000) + " km, tolerance " +
          exactText(t.tolerance_m / 1000) + " km, " + std::to_string(t.maxMissions) +
-         " missions, first guess " + exactText(t.firstGuessDeg) + " deg";
+         " missions, first guess " + exactText(t.firstGuess_deg) + " deg";
 }
 
 CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
@@ -158,7 +158,7 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
   const MissionResult* mission = &flown;
   TargetRun target;
   if (settings.retarget) {
-    target = targetTurnTime(history, vehicle, settings.turnTime_s, settings.target);
+    target = targetTurnTime(history, vehicle, settings.turnTime_s, settings.search);
     mission = target.answer();
     // An orbit that the search did not bring to the target says so.
     if (target.verdict != Verdict::Converged) row.reason = verdictName(target.verdict);
@@ -170,11 +170,11 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
     }
   } else {
     RunRecord record;
-    flown = flyMission(history, vehicle, settings.turnTime_s, *settings.limitDeg, record);
+    flown = flyMission(history, vehicle, settings.turnTime_s, *settings.limit_deg, record);
   }
   const MissionResult& m = *mission;
   row.flightClass = classifyFlight(m, settings.minimumPerigee_m);
-  row.outputs[static_cast<std::size_t>(CampaignOutput::Limit)] = m.limitDeg;
+  row.outputs[static_cast<std::size_t>(CampaignOutput::Limit)] = m.limit_deg;
   switch (row.flightClass) {
     case FlightClass::Orbit:
     case FlightClass::Suborbital: {
@@ -182,7 +182,7 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
                                 m.apogee_m,
                                 m.averageAltitude_m,
                                 m.remainingPropellant_kg,
-                                m.sizing.SC_M,
+                                m.sizing.SC_M_kg,
                                 m.missionPeaks.maxQ_Pa,
                                 m.missionPeaks.maxAccel_mps2,
                                 m.maxForce_N};
@@ -209,7 +209,7 @@ std::size_t runCampaign(const ThrustHistory& history, const Sampler& sampler,
   if (std::string problem = flyingProblem(settings); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
-  if (!settings.retarget && !settings.limitDeg) {
+  if (!settings.retarget && !settings.limit_deg) {
     throw std::invalid_argument("the limit of the runs is not settled (settleCampaignLimit)");
   }
   const std::size_t count =

@@ -125,7 +125,7 @@ constexpr Field<CampaignManifest> manifestFields[] = {
     {{"guidance", "", FieldType::Text, "", "limit or retarget"},
      [](const CampaignManifest& m) { return Value(guidanceName(m.retarget)); }},
     {{"limit_deg", "deg", FieldType::Real, "retargeted", "the limit every run flew"},
-     [](const CampaignManifest& m) { return realOrNull(m.limitDeg, !m.retarget); }},
+     [](const CampaignManifest& m) { return realOrNull(m.limit_deg, !m.retarget); }},
 };
 
 constexpr Field<OutputStatistics> statisticsFields[] = {
@@ -158,7 +158,7 @@ constexpr Field<Ellipse> ellipseFields[] = {
      [](const Ellipse& e) { return Value(e.semiMinor_m); }},
     {{"angle_deg", "deg", FieldType::Real, noClosedOrbit,
       "of the major axis from the perigee axis"},
-     [](const Ellipse& e) { return Value(e.angleDeg); }},
+     [](const Ellipse& e) { return Value(e.angle_deg); }},
 };
 
 struct CampaignReport {
@@ -187,11 +187,11 @@ constexpr Field<CampaignReport> reportFields[] = {
       "wilson95: its 95 % interval, successes, propellant_shortfall: the orbits with less"},
      [](const CampaignReport& r) {
        const CampaignSummary& s = r.summary;
-       return Value::object({{"probability", s.successProbability},
+       return Value::object({{"probability", s.successShare},
                              {"wilson95", Value::list({s.wilsonLow, s.wilsonHigh})},
                              {"successes", s.successes},
                              {"propellant_shortfall", s.shortfalls},
-                             {"reserve_kg", s.reserve_kg}});
+                             {"reserve_kg", s.minRemainingPropellant_kg}});
      }},
     {{"outputs", "", FieldType::Object, "", "statistics of every output over the orbits"},
      [](const CampaignReport& r) {
@@ -231,7 +231,7 @@ constexpr Field<CampaignReport> reportFields[] = {
        return Value::object({{"probability", f.probability},
                              {"confidence", f.confidence},
                              {"margin_kg", optional(f.margin_kg)},
-                             {"reserve_kg", optional(f.reserve_kg)}});
+                             {"reserve_kg", optional(f.flightPerformanceReserve_kg)}});
      }},
 };
 // clang-format on

@@ -93,7 +93,7 @@ FlightPerformanceReserve flightPerformanceReserve(std::span<const double> sorted
   const std::size_t withoutOrbit = runs - sortedOrbits.size();
   if (reserve.order > withoutOrbit) {
     reserve.margin_kg = sortedOrbits[reserve.order - withoutOrbit - 1];
-    reserve.reserve_kg = std::max(0.0, -*reserve.margin_kg);
+    reserve.flightPerformanceReserve_kg = std::max(0.0, -*reserve.margin_kg);
   }
   return reserve;
 }
@@ -139,7 +139,7 @@ SummaryBuilder::SummaryBuilder(const CampaignSettings& settings)
       throw InputError({problem});
     }
   }
-  summary_.reserve_kg = settings.reserve_kg;
+  summary_.minRemainingPropellant_kg = settings.minRemainingPropellant_kg;
   const auto names = campaignOutputNames();
   for (const Requirement& r : requirements_) {
     requirementOutputs_.push_back(
@@ -178,7 +178,7 @@ void SummaryBuilder::add(const CampaignRow& row) {
   ++summary_.byClass[static_cast<std::size_t>(row.flightClass)];
   const bool orbit = row.flightClass == FlightClass::Orbit;
   // A NaN propellant is no reserve.
-  const bool success = orbit && row.outputs[propellant] >= summary_.reserve_kg;
+  const bool success = orbit && row.outputs[propellant] >= summary_.minRemainingPropellant_kg;
   summary_.successes += success;
   summary_.shortfalls += orbit && !success;
   for (std::size_t r = 0; r < requirements_.size(); ++r) {
@@ -222,7 +222,7 @@ std::vector<ChartedRun> SummaryBuilder::chartedRuns() {
 
 CampaignSummary SummaryBuilder::finish() {
   CampaignSummary summary = summary_;
-  summary.successProbability =
+  summary.successShare =
       summary.runs > 0 ? static_cast<double>(summary.successes) / static_cast<double>(summary.runs)
                        : 0;
   wilsonInterval(summary.successes, summary.runs, 1.959963984540054, summary.wilsonLow,
@@ -287,13 +287,13 @@ CampaignSummary SummaryBuilder::finish() {
   const double halfTrace = (varP + varA) / 2;
   const double root = std::hypot((varP - varA) / 2, cov);
   const double major = halfTrace + root, minor = std::max(0.0, halfTrace - root);
-  const double angleDeg = toDegrees(0.5 * std::atan2(2 * cov, varP - varA));
+  const double angle_deg = toDegrees(0.5 * std::atan2(2 * cov, varP - varA));
   for (int k = 0; k < 3; ++k) {
     Ellipse& e = summary.ellipses[k];
     e.sigmas = k + 1;
     e.semiMajor_m = e.sigmas * std::sqrt(major);
     e.semiMinor_m = e.sigmas * std::sqrt(minor);
-    e.angleDeg = angleDeg;
+    e.angle_deg = angle_deg;
   }
   return summary;
 }
@@ -302,7 +302,7 @@ std::vector<std::pair<double, double>> ellipseOutline(const CampaignSummary& s, 
                                                       int steps) {
   std::vector<std::pair<double, double>> points;
   points.reserve(static_cast<std::size_t>(steps) + 1);
-  const double angle = s.ellipses[0].angleDeg * pi / 180;
+  const double angle = s.ellipses[0].angle_deg * pi / 180;
   for (int step = 0; step <= steps; ++step) {
     const double t = 2 * pi * step / steps;
     const double x = e.semiMajor_m * std::cos(t), y = e.semiMinor_m * std::sin(t);

@@ -21,7 +21,7 @@ constexpr Field<SweepRow> sweepFields[] = {
      [](const SweepRow& r) { return Value(r.turnTime_s); }},
     {{"limit_deg", "deg", FieldType::Real, noMission,
       "the angle-of-attack limit of the design, or of the mission closest to the target"},
-     [](const SweepRow& r) { return ofMission(r, r.mission.limitDeg); }},
+     [](const SweepRow& r) { return ofMission(r, r.mission.limit_deg); }},
     {{"verdict", "", FieldType::Text, "",
       "converged, outside-design, unreachable, not-converged, suborbital, escape or infeasible"},
      [](const SweepRow& r) { return Value(verdictName(r.verdict)); }},
@@ -37,7 +37,7 @@ constexpr Field<SweepRow> sweepFields[] = {
       "upper-stage propellant left (negative: overdrawn)"},
      [](const SweepRow& r) { return ofMission(r, r.mission.remainingPropellant_kg); }},
     {{"SC_M_kg", "kg", FieldType::Real, noMission, "spacecraft mass of the re-sized upper stage"},
-     [](const SweepRow& r) { return ofMission(r, r.mission.sizing.SC_M); }},
+     [](const SweepRow& r) { return ofMission(r, r.mission.sizing.SC_M_kg); }},
     {{"max_dynamic_pressure_Pa", "Pa", FieldType::Real, noMission,
       "the mission's peak dynamic pressure"},
      [](const SweepRow& r) { return ofMission(r, r.mission.missionPeaks.maxQ_Pa); }},
@@ -57,12 +57,12 @@ constexpr Field<SweepRow> candidateFields[] = {
     {{"missions", "", FieldType::Integer, "", "the missions the search flew"},
      [](const SweepRow& r) { return Value(r.missions); }},
     {{"limit_deg", "deg", FieldType::Real, noMission, "the limit of the design or closest mission"},
-     [](const SweepRow& r) { return ofMission(r, r.mission.limitDeg); }},
+     [](const SweepRow& r) { return ofMission(r, r.mission.limit_deg); }},
     {{"SC_M_kg", "kg", FieldType::Real, noMission, "spacecraft mass"},
-     [](const SweepRow& r) { return ofMission(r, r.mission.sizing.SC_M); }},
+     [](const SweepRow& r) { return ofMission(r, r.mission.sizing.SC_M_kg); }},
     {{"SC_M_unrounded_kg", "kg", FieldType::Real, noMission,
       "spacecraft mass before rounding, which the search follows"},
-     [](const SweepRow& r) { return ofMission(r, r.mission.sizing.SC_M_unrounded); }},
+     [](const SweepRow& r) { return ofMission(r, r.mission.sizing.SC_M_unrounded_kg); }},
 };
 // clang-format on
 
@@ -117,9 +117,9 @@ constexpr Field<PerformanceRow> performanceFields[] = {
     {{"turn_time_s", "s", FieldType::Real, noDesign, "the optimum turn time"},
      [](const PerformanceRow& r) { return ofDesign(r, r.design.turnTime_s); }},
     {{"limit_deg", "deg", FieldType::Real, noDesign, "the angle-of-attack limit of the optimum"},
-     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.limitDeg); }},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.limit_deg); }},
     {{"SC_M_kg", "kg", FieldType::Real, noDesign, "the heaviest spacecraft mass"},
-     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.sizing.SC_M); }},
+     [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.sizing.SC_M_kg); }},
     {{"remaining_propellant_kg", "kg", FieldType::Real, noDesign, "upper-stage propellant left"},
      [](const PerformanceRow& r) { return ofDesign(r, r.design.mission.remainingPropellant_kg); }},
     {{"perigee_m", "m", FieldType::Real, noDesign, "perigee altitude"},
@@ -171,7 +171,7 @@ Value optimizeValue(const OptimizeResult& result, const OptimizeSettings& settin
   Value value = resultHead(inputs);
   value.add("from_s", settings.from_s);
   value.add("to_s", settings.to_s);
-  addConstraints(value, settings.target);
+  addConstraints(value, settings.search);
   value.add("found", result.found());
   value.add("missions", result.missions);
   value.add("turn_times_targeted", result.candidates.size());
@@ -179,15 +179,15 @@ Value optimizeValue(const OptimizeResult& result, const OptimizeSettings& settin
   if (result.found()) {
     const SweepRow& best = result.optimum();
     value.add("turn_time_s", best.turnTime_s);
-    value.add("limit_deg", best.mission.limitDeg);
-    value.add("SC_M_kg", best.mission.sizing.SC_M);
-    value.add("SC_M_unrounded_kg", best.mission.sizing.SC_M_unrounded);
+    value.add("limit_deg", best.mission.limit_deg);
+    value.add("SC_M_kg", best.mission.sizing.SC_M_kg);
+    value.add("SC_M_unrounded_kg", best.mission.sizing.SC_M_unrounded_kg);
     value.add("flat_top", Value::object({{"from_s", result.flatFrom_s},
                                          {"to_s", result.flatTo_s},
                                          {"turn_times", result.flatCount}}));
     value.add("at_range_edge", result.atRangeEdge);
     value.add("mission", missionValue(FlownMission{best.mission, inputs.thrustFile,
-                                                   settings.target.minimumPerigee_m}));
+                                                   settings.search.minimumPerigee_m}));
   }
   value.add("candidates", listOf(candidateSchema(), result.candidates));
   value.add("vehicle", inputs.vehicle);
@@ -204,8 +204,8 @@ Value tradeValue(const TradeResult& result, const TradeSettings& settings,
     const MissionResult& base = result.base.mission;
     value.add("reoptimized", settings.reoptimize);
     value.add("turn_time_s", result.base.turnTime_s);
-    value.add("SC_M_kg", base.sizing.SC_M);
-    value.add("SC_M_unrounded_kg", base.sizing.SC_M_unrounded);
+    value.add("SC_M_kg", base.sizing.SC_M_kg);
+    value.add("SC_M_unrounded_kg", base.sizing.SC_M_unrounded_kg);
     value.add("relative_step", settings.relativeStep);
   }
   value.add("missions", result.missions);
@@ -223,7 +223,7 @@ Value performanceValue(const PerformanceResult& result, const PerformanceSetting
   Value value = resultHead(inputs);
   value.add("from_s", settings.optimize.from_s);
   value.add("to_s", settings.optimize.to_s);
-  addConstraints(value, settings.optimize.target);
+  addConstraints(value, settings.optimize.search);
   value.add("missions", result.missions);
   value.add("rows", listOf(performanceRowSchema(), result.rows));
   value.add("vehicle", inputs.vehicle);

@@ -146,7 +146,7 @@ std::vector<double> turnTimeRange(std::string_view text) {
 }
 
 std::vector<double> altitudeRange(std::string_view text) {
-  const SettingDomain<TargetSettings>& domain = *findDomain(targetSettingsDomain(), "altitude_m");
+  const SettingDomain<SearchSettings>& domain = *findDomain(searchSettingsDomain(), "altitude_m");
   const std::vector<double> shown =
       evenRange(text, {"altitudes", "altitude range", "km", "km", domain.lowest / domain.siPerUnit,
                        domain.highest / domain.siPerUnit, highestPerformanceAltitudes});
@@ -202,7 +202,7 @@ std::string settingsProblem(const SweepSettings& settings) {
   for (double turnTime_s : settings.turnTimes) {
     if (std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) return problem;
   }
-  if (std::string problem = settingsProblem(settings.target); !problem.empty()) return problem;
+  if (std::string problem = settingsProblem(settings.search); !problem.empty()) return problem;
   if (std::string problem = jobsProblem(settings.jobs); !problem.empty()) return problem;
   return shardProblem(settings.shard);
 }
@@ -216,7 +216,7 @@ std::size_t sweep(const ThrustHistory& history, const Vehicle& vehicle,
   const std::vector<double> flown = shardSelection(settings.turnTimes, settings.shard);
   // The last turn time reads the most records.
   if (!flown.empty()) requireFlyable(history, vehicle, flown.back());
-  return sweepTurnTimes(history, vehicle, flown, settings.target, settings.jobs, onRow, stop);
+  return sweepTurnTimes(history, vehicle, flown, settings.search, settings.jobs, onRow, stop);
 }
 
 std::span<const SettingDomain<OptimizeSettings>> optimizeSettingsDomain() {
@@ -231,7 +231,7 @@ std::string settingsProblem(const OptimizeSettings& settings) {
     return "the first turn time " + readableText(settings.from_s) + " s is after the last " +
            readableText(settings.to_s) + " s";
   }
-  return settingsProblem(settings.target);
+  return settingsProblem(settings.search);
 }
 
 void parseTurnTimeSpan(std::string_view text, OptimizeSettings& settings) {
@@ -280,7 +280,7 @@ std::string settingsProblem(const TradeSettings& settings) {
     return problem;
   }
   if (std::string problem = settings.reoptimize ? settingsProblem(settings.optimize)
-                                                : settingsProblem(settings.optimize.target);
+                                                : settingsProblem(settings.optimize.search);
       !problem.empty()) {
     return problem;
   }

@@ -11,8 +11,8 @@ namespace {
 constexpr SettingDomain<FlySettings> flyDomain[] = {
     {"turn_time_s", "the turn time", [](const FlySettings& s) { return s.turnTime_s; },
      lowestTurnTime_s, highestTurnTime_s, true, false, "s", 1},
-    {"limit_deg", "the maximum angle of attack", [](const FlySettings& s) { return s.limitDeg; },
-     lowestLimitDeg, highestLimitDeg, true, false, "deg", 1},
+    {"limit_deg", "the maximum angle of attack", [](const FlySettings& s) { return s.limit_deg; },
+     lowestLimit_deg, highestLimit_deg, true, false, "deg", 1},
     {"min_perigee_m", "the minimum perigee",
      [](const FlySettings& s) { return s.minimumPerigee_m; }, 0, 1e8, true, false, "km", 1e3},
 };
@@ -36,7 +36,7 @@ FlownMission flyFlight(const ThrustHistory& history, const Vehicle& vehicle,
   FlownMission flight;
   RunRecord run;
   flight.result =
-      flyMission(history, vehicle, settings.turnTime_s, settings.limitDeg, run, observer);
+      flyMission(history, vehicle, settings.turnTime_s, settings.limit_deg, run, observer);
   flight.thrustFile = history.name();
   flight.minimumPerigee_m = settings.minimumPerigee_m;
   return flight;

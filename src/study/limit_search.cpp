@@ -15,14 +15,14 @@ constexpr double nominalSlope_m_per_deg = 15e3;
 // Steps while bracketing, in degrees: never so small that the unevenness of
 // the altitude dominates the secant, never so large that the step jumps the
 // whole rising stretch.
-constexpr double minBracketStepDeg = 0.05;
-constexpr double maxBracketStepDeg = 8;
-constexpr double noOrbitStepDeg = 3;
+constexpr double minBracketStep_deg = 0.05;
+constexpr double maxBracketStep_deg = 8;
+constexpr double noOrbitStep_deg = 3;
 // The secant through two orbits below the target undershoots on the concave
 // rising stretch; stepping a little further brackets the target sooner.
 constexpr double upwardOvershoot = 1.3;
 // The bracket is given up as a jump across the target when it is this narrow.
-constexpr double jumpWidthDeg = 1e-9;
+constexpr double jumpWidth_deg = 1e-9;
 // The altitude is uneven in teeth a hundredth of a degree wide whose edges can
 // jump across the whole tolerance window, so a bracket can close on an edge
 // instead of a crossing. A bracket whose ends differ ten times more steeply
@@ -31,7 +31,7 @@ constexpr double jumpWidthDeg = 1e-9;
 constexpr double jumpSlopeFactor = 10;
 constexpr int maxSidesteps = 8;
 // How finely the start of a flat top below the target is located.
-constexpr double flatEdgeWidthDeg = 0.1;
+constexpr double flatEdgeWidth_deg = 0.1;
 
 struct Point {
   double x = 0;  // limit, degrees
@@ -102,7 +102,7 @@ class Search {
 };
 
 double clampStep(double dx) {
-  return std::clamp(dx, minBracketStepDeg, maxBracketStepDeg);
+  return std::clamp(dx, minBracketStep_deg, maxBracketStep_deg);
 }
 
 // Flies outward from the trials until two neighbours straddle the target.
@@ -116,14 +116,14 @@ std::optional<LimitVerdict> Search::bracketTarget() {
       const Point& top = s.back();
       const bool flat =
           s.size() >= 2 && top.reached && s[s.size() - 2].reached && s[s.size() - 2].g == top.g;
-      if (flat || top.x >= options_.highestDeg) {
+      if (flat || top.x >= options_.highest_deg) {
         if (!top.reached) return LimitVerdict::Unreachable;
         if (auto verdict = searchFlatEdge(s)) return verdict;
         continue;
       }
       double dx;
       if (!top.reached) {
-        dx = std::max(noOrbitStepDeg * std::ldexp(1.0, noOrbitSteps_++), minBracketStepDeg);
+        dx = std::max(noOrbitStep_deg * std::ldexp(1.0, noOrbitSteps_++), minBracketStep_deg);
       } else {
         const Point* previous =
             s.size() >= 2 && s[s.size() - 2].reached ? &s[s.size() - 2] : nullptr;
@@ -135,25 +135,25 @@ std::optional<LimitVerdict> Search::bracketTarget() {
       // Above the no-orbit region the step may be long: whatever it lands on
       // (the rising stretch or the flat top) brackets or narrows the target.
       if (top.reached) dx = clampStep(dx);
-      if (fly(std::min(top.x + dx, options_.highestDeg))) return LimitVerdict::Converged;
+      if (fly(std::min(top.x + dx, options_.highest_deg))) return LimitVerdict::Converged;
     } else {
       const Point& bottom = s.front();
-      if (bottom.x <= options_.lowestDeg) return LimitVerdict::NotConverged;
+      if (bottom.x <= options_.lowest_deg) return LimitVerdict::NotConverged;
       const Point& next = s.size() >= 2 ? s[1] : bottom;
       double dx;
       if (s.size() >= 2 && next.g == bottom.g) {
         // Still on the flat top: the rising stretch is further down, maybe
         // far; double the step, up to half the way to the lowest limit.
         dx = std::clamp(bottom.g / nominalSlope_m_per_deg * std::ldexp(1.0, ++flatSteps_),
-                        minBracketStepDeg,
-                        std::max((bottom.x - options_.lowestDeg) / 2, minBracketStepDeg));
+                        minBracketStep_deg,
+                        std::max((bottom.x - options_.lowest_deg) / 2, minBracketStep_deg));
       } else {
         const double slope = s.size() >= 2 && next.g > bottom.g
                                  ? (next.g - bottom.g) / (next.x - bottom.x)
                                  : nominalSlope_m_per_deg;
         dx = clampStep(bottom.g / slope);
       }
-      if (fly(std::max(bottom.x - dx, options_.lowestDeg))) {
+      if (fly(std::max(bottom.x - dx, options_.lowest_deg))) {
         return LimitVerdict::Converged;
       }
     }
@@ -167,14 +167,14 @@ std::optional<LimitVerdict> Search::searchFlatEdge(const std::vector<Point>& s) 
   const double flat = s.back().g;
   std::size_t first = s.size() - 1;
   while (first > 0 && s[first - 1].reached && s[first - 1].g == flat) --first;
-  if (first == 0 && s[0].x - options_.lowestDeg > flatEdgeWidthDeg) {
+  if (first == 0 && s[0].x - options_.lowest_deg > flatEdgeWidth_deg) {
     // Nothing flown below the flat top yet: try the middle of the range.
-    if (fly((options_.lowestDeg + s[0].x) / 2)) return LimitVerdict::Converged;
+    if (fly((options_.lowest_deg + s[0].x) / 2)) return LimitVerdict::Converged;
     return std::nullopt;
   }
   // (Flat down to the lowest limits: the whole range is the flat top.)
   double below = first == 0 ? s[0].x : s[first - 1].x, onTop = s[first].x;
-  while (onTop - below > flatEdgeWidthDeg) {
+  while (onTop - below > flatEdgeWidth_deg) {
     if (!budgetLeft()) break;
     const double x = (below + onTop) / 2;
     if (fly(x)) return LimitVerdict::Converged;
@@ -188,7 +188,7 @@ std::optional<LimitVerdict> Search::searchFlatEdge(const std::vector<Point>& s) 
   }
   result_.flatTop = first + 1 < s.size() || onTop < s[first].x;
   result_.flatAltitude_m = flat + options_.targetAltitude_m;
-  result_.flatFromDeg = onTop;
+  result_.flatFrom_deg = onTop;
   return LimitVerdict::Unreachable;
 }
 
@@ -218,7 +218,7 @@ LimitVerdict Search::closeIn(Point lo, Point hi) {
       c = a;
     }
     const double tol1 =
-        2 * std::numeric_limits<double>::epsilon() * std::fabs(b.x) + 0.5 * jumpWidthDeg;
+        2 * std::numeric_limits<double>::epsilon() * std::fabs(b.x) + 0.5 * jumpWidth_deg;
     const double xm = 0.5 * (c.x - b.x);
     if (std::fabs(xm) <= tol1) {
       result_.jumpsAcross = true;
@@ -273,7 +273,7 @@ LimitVerdict Search::sidestep(double left, double right) {
   for (int k = 0; k < maxSidesteps; ++k, h *= 2) {
     for (double x : {left - h, right + h}) {
       if (!budgetLeft()) return LimitVerdict::NotConverged;
-      if (x < options_.lowestDeg || x > options_.highestDeg) continue;
+      if (x < options_.lowest_deg || x > options_.highest_deg) continue;
       if (fly(x)) return LimitVerdict::Converged;
     }
   }
@@ -297,9 +297,9 @@ void Search::finish(LimitVerdict verdict) {
     }
     if (!anyReached || probe.averageAltitude_m > result_.highestAltitude_m ||
         (probe.averageAltitude_m == result_.highestAltitude_m &&
-         trials[i].limitDeg < result_.highestAtDeg)) {
+         trials[i].limit_deg < result_.highestAt_deg)) {
       result_.highestAltitude_m = probe.averageAltitude_m;
-      result_.highestAtDeg = trials[i].limitDeg;
+      result_.highestAt_deg = trials[i].limit_deg;
     }
     anyReached = true;
   }
@@ -310,7 +310,7 @@ LimitSearchResult Search::run() {
   LimitVerdict verdict = LimitVerdict::NotConverged;
   if (budgetLeft()) {
     const double first =
-        std::clamp(options_.firstGuessDeg, options_.lowestDeg, options_.highestDeg);
+        std::clamp(options_.firstGuess_deg, options_.lowest_deg, options_.highest_deg);
     if (fly(first)) {
       verdict = LimitVerdict::Converged;
     } else if (auto ended = bracketTarget()) {
@@ -326,7 +326,7 @@ LimitSearchResult Search::run() {
 
 }  // namespace
 
-LimitSearchResult searchLimit(const std::function<LimitProbe(double limitDeg)>& fly,
+LimitSearchResult searchLimit(const std::function<LimitProbe(double limit_deg)>& fly,
                               const LimitSearchOptions& options) {
   return Search(fly, options).run();
 }

@@ -21,7 +21,7 @@ namespace ascent {
 // options.maxMissions) until one is within the tolerance of the target, or
 // the target is shown to be unreachable, or the budget is spent.
 // Deterministic: the same probes give the same trials.
-LimitSearchResult searchLimit(const std::function<LimitProbe(double limitDeg)>& fly,
+LimitSearchResult searchLimit(const std::function<LimitProbe(double limit_deg)>& fly,
                               const LimitSearchOptions& options);
 
 }  // namespace ascent

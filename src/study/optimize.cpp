@@ -26,7 +26,7 @@ namespace {
 constexpr double goldenFraction = 0.3819660112501051;
 
 double objective(const SweepRow& row, bool propellantLeft) {
-  return feasibleDesign(row, propellantLeft) ? row.mission.sizing.SC_M_unrounded
+  return feasibleDesign(row, propellantLeft) ? row.mission.sizing.SC_M_unrounded_kg
                                              : -std::numeric_limits<double>::infinity();
 }
 
@@ -51,7 +51,7 @@ std::string_view candidateVerdictName(CandidateVerdict verdict) {
 bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
   return row.verdict == Verdict::Converged && row.hasMission &&
          (!propellantLeft || row.mission.remainingPropellant_kg >= 0) &&
-         std::isfinite(row.mission.sizing.SC_M_unrounded);
+         std::isfinite(row.mission.sizing.SC_M_unrounded_kg);
 }
 
 std::vector<double> scanTurnTimes(const OptimizeSettings& settings) {
@@ -86,7 +86,7 @@ void closeIn(OptimizeResult& result, const std::vector<double>& scan, const Thru
              const Vehicle& vehicle, const OptimizeSettings& settings,
              const std::function<void()>& targeted) {
   auto fly = [&](double turnTime_s) -> const SweepRow& {
-    result.candidates.push_back(targetRow(history, vehicle, turnTime_s, settings.target));
+    result.candidates.push_back(targetRow(history, vehicle, turnTime_s, settings.search));
     if (targeted) targeted();
     return result.candidates.back();
   };
@@ -140,9 +140,9 @@ void closeIn(OptimizeResult& result, const std::vector<double>& scan, const Thru
       continue;
     }
     const MissionResult& held = result.candidates[result.best].mission;
-    if (row.mission.sizing.SC_M > held.sizing.SC_M ||
-        (row.mission.sizing.SC_M == held.sizing.SC_M &&
-         row.mission.sizing.SC_M_unrounded > held.sizing.SC_M_unrounded)) {
+    if (row.mission.sizing.SC_M_kg > held.sizing.SC_M_kg ||
+        (row.mission.sizing.SC_M_kg == held.sizing.SC_M_kg &&
+         row.mission.sizing.SC_M_unrounded_kg > held.sizing.SC_M_unrounded_kg)) {
       result.best = k;
     }
   }
@@ -151,7 +151,7 @@ void closeIn(OptimizeResult& result, const std::vector<double>& scan, const Thru
     result.flatFrom_s = result.flatTo_s = best.turnTime_s;
     for (const SweepRow& row : result.candidates) {
       if (!feasibleDesign(row, settings.propellantLeft) ||
-          !(row.mission.sizing.SC_M >= best.mission.sizing.SC_M - 1)) {
+          !(row.mission.sizing.SC_M_kg >= best.mission.sizing.SC_M_kg - 1)) {
         continue;
       }
       ++result.flatCount;
@@ -181,7 +181,7 @@ OptimizeResult searchOptimum(const ThrustHistory& history, const Vehicle& vehicl
   OptimizeResult result;
   const std::vector<double> scan = scanTurnTimes(settings);
   const std::size_t expected = expectedCandidates(settings);
-  sweepTurnTimes(history, vehicle, scan, settings.target, jobs, [&](const SweepRow& row) {
+  sweepTurnTimes(history, vehicle, scan, settings.search, jobs, [&](const SweepRow& row) {
     result.candidates.push_back(row);
     if (progress) progress(result.candidates.size(), expected);
   });

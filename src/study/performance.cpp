@@ -62,7 +62,7 @@ std::string settingsProblem(const PerformanceSettings& settings) {
     return "the study holds more than " + std::to_string(highestPerformanceAltitudes) +
            " altitudes";
   }
-  const SettingDomain<TargetSettings>& domain = *findDomain(targetSettingsDomain(), "altitude_m");
+  const SettingDomain<SearchSettings>& domain = *findDomain(searchSettingsDomain(), "altitude_m");
   for (double altitude_m : settings.altitudes_m) {
     if (std::string problem = domainProblem(domain, altitude_m); !problem.empty()) return problem;
   }
@@ -77,7 +77,7 @@ Vehicle vehicleAimedAt(const Vehicle& vehicle, double altitude_m) {
 
 OptimizeSettings settingsAt(const OptimizeSettings& settings, double altitude_m) {
   OptimizeSettings at = settings;
-  at.target.altitude_m = altitude_m;
+  at.search.altitude_m = altitude_m;
   return at;
 }
 
@@ -125,7 +125,7 @@ PerformanceResult performance(const ThrustHistory& history, const Vehicle& vehic
         [&](std::size_t i) {
           const std::size_t a = i / points;
           searches[a].candidates[i % points] =
-              targetRow(history, vehicles[a], scan[i % points], searchSettings[a].target);
+              targetRow(history, vehicles[a], scan[i % points], searchSettings[a].search);
         },
         step);
     // Each search flies one turn time after another: an altitude to a thread.

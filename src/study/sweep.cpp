@@ -6,7 +6,7 @@
 namespace ascent {
 
 std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
-                           const std::vector<double>& turnTimes, const TargetSettings& settings,
+                           const std::vector<double>& turnTimes, const SearchSettings& settings,
                            unsigned jobs, const std::function<void(const SweepRow&)>& onRow,
                            const std::function<bool()>& stop) {
   // Rows wait here from the moment they are done until they are delivered.
@@ -25,7 +25,7 @@ std::size_t sweepTurnTimes(const ThrustHistory& history, const Vehicle& vehicle,
 
 bool betterDesign(const SweepRow& row, const SweepRow* best) {
   if (row.verdict != Verdict::Converged || !(row.mission.remainingPropellant_kg >= 0)) return false;
-  return best == nullptr || row.mission.sizing.SC_M > best->mission.sizing.SC_M;
+  return best == nullptr || row.mission.sizing.SC_M_kg > best->mission.sizing.SC_M_kg;
 }
 
 std::size_t bestDesign(const std::vector<SweepRow>& rows) {

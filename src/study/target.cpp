@@ -46,10 +46,10 @@ FlightClass classifyFlight(const MissionResult& result, double minimumPerigee_m)
 bool outsideDesign(const MissionResult& result) {
   if (result.outcome != Outcome::Orbit) return false;
   for (double value : {result.perigee_m, result.apogee_m, result.remainingPropellant_kg,
-                       result.maxForce_N, result.sizing.SC_M}) {
+                       result.maxForce_N, result.sizing.SC_M_kg}) {
     if (!std::isfinite(value)) return true;
   }
-  return !(result.sizing.SC_M > 0);
+  return !(result.sizing.SC_M_kg > 0);
 }
 
 LimitProbe probeOf(const MissionResult& result) {
@@ -88,26 +88,26 @@ std::string turnTimeProblem(double turnTime_s) {
 namespace {
 
 // clang-format off
-constexpr SettingDomain<TargetSettings> targetDomain[] = {
-    {"altitude_m", "the target altitude", [](const TargetSettings& s) { return s.altitude_m; },
+constexpr SettingDomain<SearchSettings> targetDomain[] = {
+    {"altitude_m", "the target altitude", [](const SearchSettings& s) { return s.altitude_m; },
      1e3, 1e8, true, false, "km", 1e3},
-    {"tolerance_m", "the altitude tolerance", [](const TargetSettings& s) { return s.tolerance_m; },
+    {"tolerance_m", "the altitude tolerance", [](const SearchSettings& s) { return s.tolerance_m; },
      0, 1e6, false, false, "km", 1e3},
     {"max_missions", "the mission budget",
-     [](const TargetSettings& s) { return static_cast<double>(s.maxMissions); },
+     [](const SearchSettings& s) { return static_cast<double>(s.maxMissions); },
      1, 100000, true, true, "", 1},
-    {"first_guess_deg", "the first guess", [](const TargetSettings& s) { return s.firstGuessDeg; },
-     lowestLimitDeg, highestLimitDeg, true, false, "deg", 1},
+    {"first_guess_deg", "the first guess", [](const SearchSettings& s) { return s.firstGuess_deg; },
+     lowestLimit_deg, highestLimit_deg, true, false, "deg", 1},
     {"min_perigee_m", "the minimum perigee",
-     [](const TargetSettings& s) { return s.minimumPerigee_m; }, 0, 1e8, true, false, "km", 1e3},
+     [](const SearchSettings& s) { return s.minimumPerigee_m; }, 0, 1e8, true, false, "km", 1e3},
     // In pascals on both doors, as every output writes the mission's peak.
     {"max_dynamic_pressure_Pa", "the dynamic-pressure limit",
-     [](const TargetSettings& s) { return s.maxDynamicPressure_Pa; }, 0, 1e9, false, false, "Pa",
+     [](const SearchSettings& s) { return s.dynamicPressureLimit_Pa; }, 0, 1e9, false, false, "Pa",
      1, true, true},
 };
 // clang-format on
 
-bool everyMissionEscaped(const TargetRun& target, const TargetSettings& settings) {
+bool everyMissionEscaped(const TargetRun& target, const SearchSettings& settings) {
   return !target.missions.empty() &&
          std::all_of(target.missions.begin(), target.missions.end(), [&](const MissionResult& m) {
            return classifyFlight(m, settings.minimumPerigee_m) == FlightClass::Escape;
@@ -116,12 +116,12 @@ bool everyMissionEscaped(const TargetRun& target, const TargetSettings& settings
 
 }  // namespace
 
-std::span<const SettingDomain<TargetSettings>> targetSettingsDomain() {
+std::span<const SettingDomain<SearchSettings>> searchSettingsDomain() {
   return targetDomain;
 }
 
-std::string settingsProblem(const TargetSettings& settings) {
-  return settingsProblem(targetSettingsDomain(), settings);
+std::string settingsProblem(const SearchSettings& settings) {
+  return settingsProblem(searchSettingsDomain(), settings);
 }
 
 const MissionResult* TargetRun::answer() const {
@@ -129,7 +129,7 @@ const MissionResult* TargetRun::answer() const {
 }
 
 TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                         const TargetSettings& settings) {
+                         const SearchSettings& settings) {
   if (std::string problem = turnTimeProblem(turnTime_s); !problem.empty()) {
     throw std::invalid_argument(problem);
   }
@@ -142,11 +142,11 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
   options.targetAltitude_m = settings.altitude_m;
   options.tolerance_m = settings.tolerance_m;
   options.maxMissions = settings.maxMissions;
-  options.firstGuessDeg = settings.firstGuessDeg;
+  options.firstGuess_deg = settings.firstGuess_deg;
   target.search = searchLimit(
-      [&](double limitDeg) {
+      [&](double limit_deg) {
         RunRecord run;
-        target.missions.push_back(flyMission(history, vehicle, turnTime_s, limitDeg, run));
+        target.missions.push_back(flyMission(history, vehicle, turnTime_s, limit_deg, run));
         return probeOf(target.missions.back());
       },
       options);
@@ -164,7 +164,7 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
           if (outsideDesign(*target.answer())) {
             target.verdict = Verdict::OutsideDesign;
           } else if (settings.limitsDynamicPressure() &&
-                     !(target.answer()->missionPeaks.maxQ_Pa <= settings.maxDynamicPressure_Pa)) {
+                     !(target.answer()->missionPeaks.maxQ_Pa <= settings.dynamicPressureLimit_Pa)) {
             target.verdict = Verdict::Infeasible;
           } else {
             target.verdict = Verdict::Converged;
@@ -188,7 +188,7 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
 }
 
 SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                   const TargetSettings& settings) {
+                   const SearchSettings& settings) {
   SweepRow row;
   row.turnTime_s = turnTime_s;
   const TargetRun target = targetTurnTime(history, vehicle, turnTime_s, settings);

@@ -11,7 +11,7 @@ namespace ascent {
 // The row of `turnTime_s`: its verdict, the missions its search flew, and
 // its answer or closest mission when there is one.
 SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                   const TargetSettings& settings);
+                   const SearchSettings& settings);
 
 // optimizeTurnTime without its checks of the settings and the inputs: the
 // search of the trades, on vehicles changed from one already checked, where a

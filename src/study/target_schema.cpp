@@ -49,18 +49,18 @@ constexpr Field<R> targetFields[] = {
       "the limit of the answer (converged) or of the mission closest to the target"},
      [](const R& t) {
        const MissionResult* answer = t.run.answer();
-       return answer != nullptr ? Value(answer->limitDeg) : Value();
+       return answer != nullptr ? Value(answer->limit_deg) : Value();
      }},
     {{"highest_altitude_m", "m", T::Real, noneReached, "the highest average altitude reached"},
      &ifReached<&LimitSearchResult::highestAltitude_m>},
     {{"highest_at_deg", "deg", T::Real, noneReached, "the lowest limit flown that gave it"},
-     &ifReached<&LimitSearchResult::highestAtDeg>},
+     &ifReached<&LimitSearchResult::highestAt_deg>},
     {{"flat_altitude_m", "m", T::Real, "the altitude is not flat at the highest limits",
       "unreachable: the average altitude where the limit no longer binds"},
      &ifFlat<&LimitSearchResult::flatAltitude_m>},
     {{"flat_from_deg", "deg", T::Real, "the altitude is not flat at the highest limits",
       "the lowest limit flown on the flat top"},
-     &ifFlat<&LimitSearchResult::flatFromDeg>},
+     &ifFlat<&LimitSearchResult::flatFrom_deg>},
     {{"jumps_across", "", T::Flag, "",
       "not converged because the average altitude jumps across the target"},
      [](const R& t) { return Value(t.run.search.jumpsAcross); }},
@@ -86,7 +86,7 @@ Schema<TargetResult> targetSchema() {
 }
 
 TargetResult targetOrbit(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
-                         const TargetSettings& settings) {
+                         const SearchSettings& settings) {
   for (const std::string& problem : {turnTimeProblem(turnTime_s), settingsProblem(settings)}) {
     if (!problem.empty()) throw std::invalid_argument(problem);
   }
@@ -102,10 +102,10 @@ Value targetValue(const TargetResult& target, const Vehicle& vehicle) {
   return value;
 }
 
-void addConstraints(Value& value, const TargetSettings& settings) {
+void addConstraints(Value& value, const SearchSettings& settings) {
   if (!settings.limitsDynamicPressure()) return;
   value.add("constraints",
-            Value::object({{"max_dynamic_pressure_Pa", settings.maxDynamicPressure_Pa}}));
+            Value::object({{"max_dynamic_pressure_Pa", settings.dynamicPressureLimit_Pa}}));
 }
 
 }  // namespace ascent

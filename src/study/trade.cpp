@@ -52,7 +52,7 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
     e.row = optimum.optimum();
     return e;
   }
-  e.row = targetRow(history, vehicle, settings.turnTime_s, settings.optimize.target);
+  e.row = targetRow(history, vehicle, settings.turnTime_s, settings.optimize.search);
   e.missions = e.row.missions;
   if (!feasibleDesign(e.row, false)) {
     e.status = TradeStatus::Unflyable;
@@ -62,7 +62,7 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
 }
 
 double mass(const Evaluation& e) {
-  return e.row.mission.sizing.SC_M_unrounded;
+  return e.row.mission.sizing.SC_M_unrounded_kg;
 }
 
 }  // namespace

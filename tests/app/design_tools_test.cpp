@@ -68,7 +68,7 @@ TEST(ReportedMissions, AreTheTurnTimesOfOneSecondOrMoreWithTheLimitAskedAfterEac
   const std::pair<std::string, std::string> expected[] = {
       {"18", "24.06"}, {"2", ""}, {"120.5", "30"}};
   for (std::size_t m = 0; m < missions.size(); ++m) {
-    EXPECT_EQ(std::make_pair(missions[m].turnTime_s, missions[m].limitDeg), expected[m]) << m;
+    EXPECT_EQ(std::make_pair(missions[m].turnTime_s, missions[m].limit_deg), expected[m]) << m;
   }
 }
 
@@ -81,7 +81,7 @@ TEST(MissionVerdict, OnlyAFiniteOrbitCountsAndOnlyWithSpacecraftMassIsADesign) {
     r.averageAltitude_m = average_m;
     r.perigee_m = perigee_m;
     r.apogee_m = 2 * average_m - perigee_m;
-    r.sizing.SC_M = SC_M;
+    r.sizing.SC_M_kg = SC_M;
     return r;
   };
   MissionResult abandoned = orbit(200e3, 199e3, 1e5);

@@ -50,7 +50,7 @@ struct CampaignStore : ::testing::Test {
     m.program = "ascent test";
     m.seed = seed;
     m.turnTime_s = 18;
-    m.limitDeg = 24.06;
+    m.limit_deg = 24.06;
     const std::string header = csvHeader(schema.fields());
     m.columns = header.substr(0, header.size() - 1);
     m.firstRun = first;

@@ -18,10 +18,10 @@ const std::string shipped = ASCENT_SHIPPED_DATA_DIR "/s1.dat";
 
 // The bits of every number a mission reports, so that two results compare exactly.
 bool sameFlight(const MissionResult& a, const MissionResult& b) {
-  const double x[] = {a.perigee_m,   a.apogee_m,        a.remainingPropellant_kg, a.maxForce_N,
-                      a.sizing.SC_M, a.liftoffThrust_N, a.missionPeaks.maxQ_Pa};
-  const double y[] = {b.perigee_m,   b.apogee_m,        b.remainingPropellant_kg, b.maxForce_N,
-                      b.sizing.SC_M, b.liftoffThrust_N, b.missionPeaks.maxQ_Pa};
+  const double x[] = {a.perigee_m,      a.apogee_m,        a.remainingPropellant_kg, a.maxForce_N,
+                      a.sizing.SC_M_kg, a.liftoffThrust_N, a.missionPeaks.maxQ_Pa};
+  const double y[] = {b.perigee_m,      b.apogee_m,        b.remainingPropellant_kg, b.maxForce_N,
+                      b.sizing.SC_M_kg, b.liftoffThrust_N, b.missionPeaks.maxQ_Pa};
   return a.outcome == b.outcome && a.steps == b.steps && std::memcmp(x, y, sizeof x) == 0;
 }
 

@@ -21,37 +21,38 @@ constexpr double degree = pi / 180;
 TEST(MissionSummary, UpperStageIsSizedFromThePeakForceAndThePropellantLeft) {
   const UpperStageSizing z = sizeUpperStage(Vehicle::defaults(), 4321987.6, 2345.6);
   const std::pair<const char*, std::pair<double, double>> fields[] = {
-      {"S3_Mt", {z.S3_Mt, 301222}},
-      {"S3_Mi", {z.S3_Mi, 4000}},
-      {"S3_Mp1", {z.S3_Mp1, 771}},
-      {"S3_Mp2", {z.S3_Mp2, 145405.4}},
-      {"total", {z.propellantTotal, 148628.4}},
-      {"reserve", {z.reserve, 2452}},
-      {"S3_Ms", {z.S3_Ms, 23459}},
-      {"RCS", {z.rcsPropellant, 121}},
-      {"dry", {z.dryMass, 20886}},
-      {"S3_Mup", {z.S3_Mup, 159}},
-      {"S3_Mus", {z.S3_Mus, 154}},
-      {"S3_Fu", {z.S3_Fu, 89820}},
-      {"SC_M", {z.SC_M, 127273.6}},
+      {"S3_Mt", {z.S3_Mt_kg, 301222}},
+      {"S3_Mi", {z.S3_Mi_kg, 4000}},
+      {"S3_Mp1", {z.S3_Mp1_kg, 771}},
+      {"S3_Mp2", {z.S3_Mp2_kg, 145405.4}},
+      {"total", {z.propellantTotal_kg, 148628.4}},
+      {"reserve", {z.reservePropellant_kg, 2452}},
+      {"S3_Ms", {z.S3_Ms_kg, 23459}},
+      {"RCS", {z.rcsPropellant_kg, 121}},
+      {"dry", {z.dryMass_kg, 20886}},
+      {"S3_Mup", {z.S3_Mup_kg, 159}},
+      {"S3_Mus", {z.S3_Mus_kg, 154}},
+      {"S3_Fu", {z.S3_Fu_N, 89820}},
+      {"SC_M", {z.SC_M_kg, 127273.6}},
   };
   for (const auto& [name, values] : fields) EXPECT_NEAR(values.first, values.second, 1e-6) << name;
   // The block adds up: what is loaded is used, started up or kept in reserve;
   // the spacecraft is what the stage does not take.
-  EXPECT_EQ(z.S3_Mp2 + z.S3_Mp1 + z.reserve, z.propellantTotal);
-  EXPECT_EQ(z.S3_Ms, z.dryMass + z.rcsPropellant + z.reserve);
-  EXPECT_EQ(z.SC_M, z.S3_Mt - (z.S3_Mup + z.S3_Mi + z.S3_Mus + z.S3_Mp1 + z.S3_Mp2 + z.S3_Ms));
+  EXPECT_EQ(z.S3_Mp2_kg + z.S3_Mp1_kg + z.reservePropellant_kg, z.propellantTotal_kg);
+  EXPECT_EQ(z.S3_Ms_kg, z.dryMass_kg + z.rcsPropellant_kg + z.reservePropellant_kg);
+  EXPECT_EQ(z.SC_M_kg, z.S3_Mt_kg - (z.S3_Mup_kg + z.S3_Mi_kg + z.S3_Mus_kg + z.S3_Mp1_kg +
+                                     z.S3_Mp2_kg + z.S3_Ms_kg));
 
   // An overdrawn stage used more than it had loaded.
   const UpperStageSizing overdrawn = sizeUpperStage(Vehicle::defaults(), 4321987.6, -1000);
-  EXPECT_EQ(overdrawn.propellantTotal - overdrawn.reserve, 148522.0 + 1000);
-  EXPECT_LT(overdrawn.SC_M, z.SC_M);
+  EXPECT_EQ(overdrawn.propellantTotal_kg - overdrawn.reservePropellant_kg, 148522.0 + 1000);
+  EXPECT_LT(overdrawn.SC_M_kg, z.SC_M_kg);
 }
 
 TEST(MissionSummary, RecommendationIsTheSecantThroughTheLastUpdatingMission) {
   RunRecord run;
-  const auto recommend = [&](double limitDeg, double averageAltitude) {
-    updateRecommendation(run, limitDeg * degree, averageAltitude, 200000.0);
+  const auto recommend = [&](double limit_deg, double averageAltitude) {
+    updateRecommendation(run, limit_deg * degree, averageAltitude, 200000.0);
     return run.recommendedLimit_rad / degree;
   };
   // First mission of a run: 3 degrees reaching 190 km recommends 3 * 200 / 190.
@@ -74,7 +75,7 @@ struct SummaryText : ::testing::Test {
   SummaryText() {
     r.outcome = Outcome::Orbit;
     r.turnTime_s = 12;
-    r.limitDeg = 3.5;
+    r.limit_deg = 3.5;
     r.limit_rad = 3.5 * degree;
     r.remainingPropellant_kg = 2345.6;
     r.perigee_m = 195000;

@@ -173,7 +173,7 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
   const CampaignSummary s = builder.finish();
   EXPECT_EQ(s.runs, 105u);
   EXPECT_EQ(s.byClass[0], 100u);
-  EXPECT_NEAR(s.successProbability, 95.0 / 105, 1e-15);
+  EXPECT_NEAR(s.successShare, 95.0 / 105, 1e-15);
   // Wilson 95 % for 95 of 105: the roots of (p - x)^2 = z^2 x (1 - x) / 105.
   EXPECT_NEAR(s.wilsonLow, 0.83350872377796, 1e-12);
   EXPECT_NEAR(s.wilsonHigh, 0.94744369013657, 1e-12);
@@ -194,7 +194,7 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
   // Apogee = 2 perigee + noise e = +-1 km: cov = 2 var(p) + cov(p, e), where
   // each pair (2j-1, 2j) adds -1 km^2 to the co-moment: -50e6 / 99 m^2.
   EXPECT_NEAR(s.covariance[1], 2 * s.covariance[0] - 50e6 / 99, 1e-9 * s.covariance[0]);
-  EXPECT_NEAR(s.ellipses[0].angleDeg, 63.4, 0.1);
+  EXPECT_NEAR(s.ellipses[0].angle_deg, 63.4, 0.1);
   EXPECT_DOUBLE_EQ(s.ellipses[2].semiMajor_m, 3 * s.ellipses[0].semiMajor_m);
   EXPECT_NEAR(s.ellipses[0].semiMajor_m * s.ellipses[0].semiMajor_m +
                   s.ellipses[0].semiMinor_m * s.ellipses[0].semiMinor_m,
@@ -231,10 +231,10 @@ TEST(CampaignSummary, ASuccessIsAnOrbitWithItsReserveAndStatisticsTakeTheOrbits)
   const CampaignSummary s = summaryOfKnownRuns(settings);
   EXPECT_EQ(s.successes, 93u);  // runs 1 and 2 end short of propellant
   EXPECT_EQ(s.shortfalls, 2u);
-  EXPECT_EQ(s.successProbability, 0.93);
+  EXPECT_EQ(s.successShare, 0.93);
   EXPECT_EQ(s.outputs[0].count, 95u);
   EXPECT_EQ(s.outputs[0].min, 101e3);  // not a suborbital run's 50 km
-  settings.reserve_kg = 100;
+  settings.minRemainingPropellant_kg = 100;
   EXPECT_EQ(summaryOfKnownRuns(settings).shortfalls, 12u);  // 10 k - 25 < 100 up to k = 12
 }
 
@@ -262,7 +262,7 @@ TEST(CampaignSummary, RequirementsAndTheReserveTakeEveryRunThatIsNotASuccessAsFa
   };
   for (const auto& c : cases) {
     CampaignSettings settings;
-    settings.reserve_kg = c.reserve_kg;
+    settings.minRemainingPropellant_kg = c.reserve_kg;
     settings.probability = c.probability;
     settings.confidence = c.confidence;
     settings.requirements = {campaignRequirement(c.requirement)};
@@ -274,7 +274,7 @@ TEST(CampaignSummary, RequirementsAndTheReserveTakeEveryRunThatIsNotASuccessAsFa
     EXPECT_EQ(r.bound, c.bound) << name;
     EXPECT_EQ(r.failures, c.failures) << name;
     EXPECT_EQ(s.flightPerformanceReserve.margin_kg, c.margin_kg) << name;
-    EXPECT_EQ(s.flightPerformanceReserve.reserve_kg,
+    EXPECT_EQ(s.flightPerformanceReserve.flightPerformanceReserve_kg,
               c.margin_kg ? std::optional(std::max(0.0, -*c.margin_kg)) : none)
         << name;
   }
@@ -307,7 +307,7 @@ TEST(CampaignSummary, StatisticsAndEllipsesAreNullWithoutAnOrbit) {
 TEST(CampaignSummary, TheBuilderRefusesJudgingNumbersOutsideTheirDomains) {
   for (auto breakIt : {+[](CampaignSettings& s) { s.probability = 1; },
                        +[](CampaignSettings& s) { s.confidence = 0; },
-                       +[](CampaignSettings& s) { s.reserve_kg = -1; }}) {
+                       +[](CampaignSettings& s) { s.minRemainingPropellant_kg = -1; }}) {
     CampaignSettings settings;
     breakIt(settings);
     EXPECT_THROW(SummaryBuilder{settings}, InputError);

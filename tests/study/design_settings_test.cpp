@@ -119,15 +119,15 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
       {sweepWith([](SweepSettings& s) { s.turnTimes.clear(); }), "there is no turn time to fly"},
       {sweepWith([](SweepSettings& s) { s.jobs = 1025; }),
        "the number of threads 1025 is outside 1 to 1024"},
-      {sweepWith([](SweepSettings& s) { s.target.altitude_m = 500; }),
+      {sweepWith([](SweepSettings& s) { s.search.altitude_m = 500; }),
        "the target altitude 0.5 km is outside 1 to 100000 km"},
       {sweepWith([](SweepSettings& s) {
          s.shard = {2, 1};
        }),
        "'2/1' is not I/N with 1 <= I <= N <= 1000000"},
-      {sweepWith([](SweepSettings& s) { s.target.maxDynamicPressure_Pa = 0; }),
+      {sweepWith([](SweepSettings& s) { s.search.dynamicPressureLimit_Pa = 0; }),
        "the dynamic-pressure limit 0 Pa is outside 0 to 1000000000 Pa, 0 excluded"},
-      {sweepWith([](SweepSettings& s) { s.target.maxDynamicPressure_Pa = -HUGE_VAL; }),
+      {sweepWith([](SweepSettings& s) { s.search.dynamicPressureLimit_Pa = -HUGE_VAL; }),
        "the dynamic-pressure limit -inf Pa is outside 0 to 1000000000 Pa, 0 excluded"},
       {optimizeWith([](OptimizeSettings&) {}), ""},
       {optimizeWith([](OptimizeSettings& s) { s.from_s = 80, s.to_s = 30; }),

@@ -19,7 +19,7 @@ MissionResult orbit(double perigee_m, double apogee_m) {
   r.perigee_m = perigee_m;
   r.apogee_m = apogee_m;
   r.averageAltitude_m = (perigee_m + apogee_m) / 2;
-  r.sizing.SC_M = 1.2e5;
+  r.sizing.SC_M_kg = 1.2e5;
   r.steps = 800;
   return r;
 }

@@ -12,20 +12,20 @@ namespace ascent {
 namespace {
 
 struct Curve {
-  double edgeDeg = 18;      // no orbit below
-  double flatFromDeg = 32;  // flat top from here on
-  double top_m = 230e3;     // the flat top
-  double teeth_m = 0;       // tooth height: falls across a tooth, jumps back up at its edge
-  double toothDeg = 0.01;
+  double edge_deg = 18;      // no orbit below
+  double flatFrom_deg = 32;  // flat top from here on
+  double top_m = 230e3;      // the flat top
+  double teeth_m = 0;        // tooth height: falls across a tooth, jumps back up at its edge
+  double tooth_deg = 0.01;
 
   LimitProbe operator()(double x) const {
-    if (x < edgeDeg) return {false, 0};
-    const double u = std::min(x, flatFromDeg) - edgeDeg;
-    const double span = flatFromDeg - edgeDeg;
+    if (x < edge_deg) return {false, 0};
+    const double u = std::min(x, flatFrom_deg) - edge_deg;
+    const double span = flatFrom_deg - edge_deg;
     // Concave: steep just above the edge, level at the flat top.
     double y = top_m - (top_m - 60e3) * (1 - u / span) * (1 - u / span);
-    if (x < flatFromDeg && teeth_m > 0) {
-      const double phase = x / toothDeg - std::floor(x / toothDeg);
+    if (x < flatFrom_deg && teeth_m > 0) {
+      const double phase = x / tooth_deg - std::floor(x / tooth_deg);
       y -= teeth_m * phase;
     }
     return {true, y};
@@ -40,9 +40,9 @@ struct Case {
   int maxMissions;  // flown at most
 };
 
-LimitSearchOptions withGuess(double guessDeg, double target_m = 200e3, int budget = 25) {
+LimitSearchOptions withGuess(double guess_deg, double target_m = 200e3, int budget = 25) {
   LimitSearchOptions options;
-  options.firstGuessDeg = guessDeg;
+  options.firstGuess_deg = guess_deg;
   options.targetAltitude_m = target_m;
   options.maxMissions = budget;
   return options;
@@ -65,8 +65,8 @@ TEST(LimitSearch, ReachesTheVerdictOfEachShapeWithinItsBudget) {
     const LimitSearchResult result = searchLimit(
         [&](double x) {
           ++calls;
-          EXPECT_GE(x, c.options.lowestDeg);
-          EXPECT_LE(x, c.options.highestDeg);
+          EXPECT_GE(x, c.options.lowest_deg);
+          EXPECT_LE(x, c.options.highest_deg);
           return c.curve(x);
         },
         c.options);
@@ -103,9 +103,9 @@ TEST(LimitSearch, UnreachableNamesTheFlatTopAndWhereItStarts) {
   EXPECT_TRUE(result.flatTop);
   EXPECT_EQ(result.flatAltitude_m, curve.top_m);
   EXPECT_EQ(result.highestAltitude_m, curve.top_m);
-  EXPECT_EQ(result.highestAtDeg, result.flatFromDeg);
-  EXPECT_GE(result.flatFromDeg, curve.flatFromDeg);
-  EXPECT_LE(result.flatFromDeg, curve.flatFromDeg + 0.1);
+  EXPECT_EQ(result.highestAt_deg, result.flatFrom_deg);
+  EXPECT_GE(result.flatFrom_deg, curve.flatFrom_deg);
+  EXPECT_LE(result.flatFrom_deg, curve.flatFrom_deg + 0.1);
 }
 
 TEST(LimitSearch, NotConvergedKeepsTheClosestTrial) {
@@ -126,7 +126,7 @@ TEST(LimitSearch, AnAltitudeFlatOverTheWholeRangeIsUnreachable) {
       withGuess(25));
   EXPECT_EQ(result.verdict, LimitVerdict::Unreachable);
   EXPECT_TRUE(result.flatTop);
-  EXPECT_LE(result.flatFromDeg, 0.1);
+  EXPECT_LE(result.flatFrom_deg, 0.1);
   EXPECT_LE(result.trials.size(), 12u);
 }
 
@@ -138,7 +138,7 @@ TEST(LimitSearch, NoOrbitAnywhereIsUnreachableWithoutABestTrial) {
       withGuess(25));
   EXPECT_EQ(result.verdict, LimitVerdict::Unreachable);
   EXPECT_EQ(result.best, result.trials.size());
-  EXPECT_EQ(result.trials.back().limitDeg, 90);
+  EXPECT_EQ(result.trials.back().limit_deg, 90);
 }
 
 }  // namespace

@@ -20,11 +20,11 @@ ThrustHistory shippedHistory() {
 TEST(DynamicPressureLimit, TheOptimumIsTheHeaviestFeasibleDesign) {
   const ThrustHistory history = shippedHistory();
   OptimizeSettings settings;
-  settings.target.maxDynamicPressure_Pa = 28300;
+  settings.search.dynamicPressureLimit_Pa = 28300;
   std::vector<double> turnTimes;
   for (double t = settings.from_s; t <= settings.to_s; t += 1) turnTimes.push_back(t);
   std::vector<SweepRow> rows;
-  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, settings.target, 2,
+  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, settings.search, 2,
                  [&](const SweepRow& row) { rows.push_back(row); });
   std::size_t infeasible = 0;
   for (const SweepRow& row : rows) {
@@ -46,7 +46,7 @@ TEST(DynamicPressureLimit, TheOptimumIsTheHeaviestFeasibleDesign) {
   const MissionResult& design = optimum.optimum().mission;
   EXPECT_LE(design.missionPeaks.maxQ_Pa, 28300);
   // SC_M moves in steps of about 6.6 kg of propellant left.
-  EXPECT_GE(design.sizing.SC_M, rows[best].mission.sizing.SC_M - 6.6);
+  EXPECT_GE(design.sizing.SC_M_kg, rows[best].mission.sizing.SC_M_kg - 6.6);
   EXPECT_FALSE(optimum.atRangeEdge);
 }
 
@@ -71,8 +71,10 @@ TEST(Performance, EachRowIsTheOptimumAtItsAltitude) {
   const PerformanceResult result = performance(history, vehicle, settings, 2);
   ASSERT_EQ(result.rows.size(), 4u);
   for (std::size_t k = 0; k < 3; ++k) ASSERT_TRUE(result.rows[k].found) << k;
-  EXPECT_GT(result.rows[0].design.mission.sizing.SC_M, result.rows[1].design.mission.sizing.SC_M);
-  EXPECT_GT(result.rows[1].design.mission.sizing.SC_M, result.rows[2].design.mission.sizing.SC_M);
+  EXPECT_GT(result.rows[0].design.mission.sizing.SC_M_kg,
+            result.rows[1].design.mission.sizing.SC_M_kg);
+  EXPECT_GT(result.rows[1].design.mission.sizing.SC_M_kg,
+            result.rows[2].design.mission.sizing.SC_M_kg);
   // Beyond what the open-loop guidance reaches with propellant left.
   EXPECT_FALSE(result.rows[3].found);
   EXPECT_NE(candidateVerdict(result.rows[3].design), CandidateVerdict::Converged);
@@ -81,7 +83,7 @@ TEST(Performance, EachRowIsTheOptimumAtItsAltitude) {
                                                 settingsAt(settings.optimize, 200e3), 1);
   ASSERT_TRUE(at200.found());
   EXPECT_EQ(result.rows[2].design.turnTime_s, at200.optimum().turnTime_s);
-  EXPECT_EQ(result.rows[2].design.mission.sizing.SC_M, at200.optimum().mission.sizing.SC_M);
+  EXPECT_EQ(result.rows[2].design.mission.sizing.SC_M_kg, at200.optimum().mission.sizing.SC_M_kg);
   EXPECT_EQ(result.rows[2].missions, at200.missions);
 
   settings.altitudes_m = {250e3, 200e3};

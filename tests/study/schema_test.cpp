@@ -61,26 +61,26 @@ TEST(Names, TheNearestNameIsOfferedOnlyWhenItIsClose) {
 
 TEST(SettingDomains, AValueOutsideItsDomainIsNamedInTheUnitShown) {
   struct Case {
-    TargetSettings settings;
+    SearchSettings settings;
     const char* problem;
   };
-  TargetSettings base;
+  SearchSettings base;
   auto with = [&base](auto change) {
-    TargetSettings s = base;
+    SearchSettings s = base;
     change(s);
     return s;
   };
   const Case cases[] = {
       {base, ""},
-      {with([](TargetSettings& s) { s.altitude_m = 500; }),
+      {with([](SearchSettings& s) { s.altitude_m = 500; }),
        "the target altitude 0.5 km is outside 1 to 100000 km"},
-      {with([](TargetSettings& s) { s.tolerance_m = 0; }),
+      {with([](SearchSettings& s) { s.tolerance_m = 0; }),
        "the altitude tolerance 0 km is outside 0 to 1000 km, 0 excluded"},
-      {with([](TargetSettings& s) { s.maxMissions = 0; }),
+      {with([](SearchSettings& s) { s.maxMissions = 0; }),
        "the mission budget 0 is outside 1 to 100000"},
-      {with([](TargetSettings& s) { s.firstGuessDeg = std::nan(""); }),
+      {with([](SearchSettings& s) { s.firstGuess_deg = std::nan(""); }),
        "the first guess is not a number"},
-      {with([](TargetSettings& s) { s.minimumPerigee_m = INFINITY; }),
+      {with([](SearchSettings& s) { s.minimumPerigee_m = INFINITY; }),
        "the minimum perigee inf km is outside 0 to 100000 km"},
   };
   for (const Case& c : cases) EXPECT_EQ(settingsProblem(c.settings), c.problem);

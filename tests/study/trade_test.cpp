@@ -26,7 +26,7 @@ TEST(Trade, RatiosOfTheResizingLawsAreTheirDerivativesByHand) {
   const Resizing& law = v.resizing;
   TradeSettings settings;
   settings.turnTime_s = 50;
-  const TargetRun base = targetTurnTime(history, v, 50, settings.optimize.target);
+  const TargetRun base = targetTurnTime(history, v, 50, settings.optimize.search);
   ASSERT_EQ(base.verdict, Verdict::Converged);
   const MissionResult& m = *base.answer();
   const double F = m.maxForce_N;
@@ -78,7 +78,7 @@ TEST(Trade, OptimumMatchesTheBestOfASweepOfEverySecondWithAFifthOfItsMissions) {
   std::vector<double> turnTimes;
   for (double t = 5; t <= 120; t += 1) turnTimes.push_back(t);
   std::vector<SweepRow> allRows;
-  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, TargetSettings{}, 2,
+  sweepTurnTimes(history, Vehicle::defaults(), turnTimes, SearchSettings{}, 2,
                  [&](const SweepRow& row) { allRows.push_back(row); });
   ASSERT_EQ(allRows.size(), turnTimes.size());
   const struct { double from_s, to_s; } ranges[] = {{5, 120}, {10, 100}};
@@ -100,7 +100,7 @@ TEST(Trade, OptimumMatchesTheBestOfASweepOfEverySecondWithAFifthOfItsMissions) {
     settings.to_s = range.to_s;
     const OptimizeResult optimum = optimizeTurnTime(history, Vehicle::defaults(), settings, 2);
     ASSERT_TRUE(optimum.found());
-    EXPECT_GE(optimum.optimum().mission.sizing.SC_M, rows[best].mission.sizing.SC_M - 1);
+    EXPECT_GE(optimum.optimum().mission.sizing.SC_M_kg, rows[best].mission.sizing.SC_M_kg - 1);
     EXPECT_LE(optimum.missions * 5, sweepMissions);
     EXPECT_LE(optimum.flatFrom_s, optimum.optimum().turnTime_s);
     EXPECT_GE(optimum.flatTo_s, optimum.optimum().turnTime_s);
