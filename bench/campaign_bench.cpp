@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ascent/campaign.h"
+#include "ascent/files.h"
 #include "files/campaign_store.h"
 
 namespace {
@@ -15,22 +16,25 @@ void campaignOfExample(benchmark::State& state) {
   const ThrustHistory history = ThrustHistory::fromFile(ASCENT_SHIPPED_DATA_DIR "/s1.dat");
   const DispersionFile file =
       readDispersionFile(ASCENT_SHIPPED_DATA_DIR "/dispersions.toml", Vehicle::defaults());
-  const Sampler sampler(Vehicle::defaults(), file.dispersions, file.correlations);
   CampaignSettings settings;
   settings.turnTime_s = 18;
   settings.limit_deg = 24.06;
   settings.endRun = 2000;
-  settings.jobs = static_cast<unsigned>(state.range(0));
   const CampaignRowSchema schema(file.dispersions);
+  struct Lines final : CampaignObserver {
+    explicit Lines(const CampaignRowSchema& schema) : schema(schema) {}
+    void row(const CampaignRow& row) override { bytes += campaignCsvLine(schema, row).size(); }
+    const CampaignRowSchema& schema;
+    std::size_t bytes = 0;
+  };
   std::size_t runs = 0;
   for (auto _ : state) {
-    SummaryBuilder summary;
-    std::size_t bytes = 0;
-    runs += runCampaign(history, sampler, settings, [&](const CampaignRow& row) {
-      bytes += campaignCsvLine(schema, row).size();
-      summary.add(row);
-    });
-    benchmark::DoNotOptimize(summary.finish().runs + bytes);
+    Lines lines(schema);
+    const CampaignResult result =
+        runCampaign({{history, Vehicle::defaults(), ""}, file}, settings,
+                    static_cast<unsigned>(state.range(0)), lines, temporaryFileSpill());
+    runs += result.flown;
+    benchmark::DoNotOptimize(result.summary.runs + lines.bytes);
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(runs));
   state.SetLabel("2000 runs; items = runs");

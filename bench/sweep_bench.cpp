@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "app/design_commands.h"
+#include "ascent/grammar.h"
+#include "ascent/target.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ void sweepFiveToForty(benchmark::State& state) {
   SweepCommand sweep;
   sweep.thrust = {thrustFile, true};
   sweep.settings.turnTimes = turnTimeRange("5:40:1");
-  sweep.settings.jobs = static_cast<unsigned>(state.range(0));
+  sweep.jobs = static_cast<unsigned>(state.range(0));
   for (auto _ : state) {
     std::ostringstream out, err;
     runSweepCommand(sweep, out, err);

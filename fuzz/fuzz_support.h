@@ -32,7 +32,7 @@
 #include <string_view>
 #include <utility>
 
-#include "mission/run_error.h"
+#include "ascent/errors.h"
 #include "report/streams.h"
 
 namespace ascent::fuzz {

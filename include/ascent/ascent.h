@@ -68,6 +68,11 @@ class ThrustHistory {
   std::string faultReason_;
 };
 
+// The hash of a history's records (and of the fault of the first record that
+// could not be read), as 16 hex digits: what a campaign's manifest names the
+// thrust file by.
+std::string thrustHistoryHash(const ThrustHistory& history);
+
 enum class Outcome {
   Orbit,      // the upper stage reached orbit; every field of the result is set
   Abandoned,  // the vehicle cannot reach orbit (abandonReason says why)

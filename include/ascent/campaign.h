@@ -1,24 +1,20 @@
-// Dispersion campaigns: the vehicle flown many times with its values drawn
-// from distributions around the nominal ones, and what the runs reached.
+// The campaign study: the vehicle flown many times with its values drawn
+// from distributions around the nominal ones (ascent/dispersion.h), and what
+// the runs reached: success with propellant left, statistics of the outputs,
+// the perigee-apogee ellipses, requirements verified by order statistics and
+// the flight performance reserve.
 //
-// A run's draws are a pure function of (seed, run index, key): a counter-
-// based generator (SplitMix64's finaliser over the three) gives each key of
-// each run one uniform number, which the key's distribution maps to a value
-// by its inverse distribution function. No generator state goes from one run
-// to the next, so a run flown alone, any number of threads and any split of
-// the runs into shards draw the same values; adding a key leaves the draws
-// of the others as they were. Correlated keys are drawn through the Cholesky
-// factor of their correlation matrix (a Gaussian copula: each key keeps its
-// own distribution).
-//
-// The summary is a function of the rows alone, taken in run order, so a
-// merged campaign and a single one give the same bits.
+// One run does it all: the limit settled (targeted on the nominal vehicle
+// when none is given), the runs drawn and flown on the ordered thread pool,
+// each delivered in run order, and the summary. The summary is a function of
+// the rows alone, taken in run order, so a merged campaign and a single one
+// give the same bits.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,78 +22,11 @@
 #include <utility>
 #include <vector>
 
+#include "ascent/dispersion.h"
 #include "ascent/requirements.h"
-#include "ascent/schema.h"
 #include "ascent/study.h"
 
 namespace ascent {
-
-enum class Distribution {
-  Normal,           // nominal + sigma * z
-  Uniform,          // between nominal + lower and nominal + upper
-  TruncatedNormal,  // normal, conditioned on lying between the bounds
-};
-// "normal", "uniform", "truncated_normal".
-std::string_view distributionName(Distribution distribution);
-
-// One dispersed vehicle key. Sigma and the bounds are offsets from the
-// nominal value, in the key's unit or (relative) in percent of the nominal.
-struct Dispersion {
-  std::string key;  // a key of vehicleKeys()
-  Distribution distribution = Distribution::Normal;
-  double sigma = 0;  // normal, truncated normal
-  double lower = 0;  // uniform, truncated normal
-  double upper = 0;
-  bool relative = false;
-};
-
-// A correlation coefficient between two dispersions (indices into the list).
-struct Correlation {
-  std::size_t first = 0;
-  std::size_t second = 0;
-  double coefficient = 0;
-};
-
-// The lower-triangular Cholesky factor L (row-major, n x n) of the symmetric
-// matrix `a` with L * L^T = a; false when `a` is not positive definite, with
-// `failedRow` the row where a pivot was not positive.
-bool choleskyFactor(const std::vector<double>& a, std::size_t n, std::vector<double>& lower,
-                    std::size_t& failedRow);
-
-// The standard normal distribution function and its inverse (to about the
-// last bit of a double over (0, 1)).
-double normalCdf(double z);
-double normalQuantile(double p);
-
-// The counter-based generator: a uniform number in (0, 1), never 0 or 1,
-// from (seed, run, key hash) alone.
-double uniformDraw(std::uint64_t seed, std::uint64_t run, std::uint64_t keyHash);
-
-// Draws the dispersed values of a run and puts them into a vehicle.
-class Sampler {
- public:
-  // Throws std::invalid_argument for an unknown key, a sigma <= 0, bounds
-  // out of order, or correlations that are not positive definite (the file
-  // reader reports these first, with their lines).
-  Sampler(const Vehicle& nominal, std::vector<Dispersion> dispersions,
-          std::vector<Correlation> correlations = {});
-
-  const std::vector<Dispersion>& dispersions() const { return dispersions_; }
-  // The value of every dispersion for run `run`, in the key's own unit.
-  void draw(std::uint64_t seed, std::uint64_t run, std::span<double> values) const;
-  // The nominal vehicle with these values put in.
-  Vehicle apply(std::span<const double> values) const;
-
- private:
-  Vehicle nominal_;
-  std::vector<Dispersion> dispersions_;
-  std::vector<Correlation> correlations_;
-  std::vector<const VehicleKey*> keys_;
-  std::vector<std::uint64_t> keyHashes_;
-  std::vector<double> nominalValues_;
-  std::vector<double> cholesky_;  // n x n, identity for keys without correlations
-  std::vector<char> correlated_;  // keys that take part in a correlation
-};
 
 // The outputs of a run, in the order of the CSV columns.
 enum class CampaignOutput {
@@ -116,8 +45,6 @@ constexpr std::size_t campaignOutputCount = 9;
 std::string_view campaignOutputName(CampaignOutput output);
 // Every output's name, in column order: what a requirement may name.
 std::span<const std::string_view> campaignOutputNames();
-// Reads "OUTPUT>=VALUE" or "OUTPUT<=VALUE" of a campaign output (parseRequirement).
-Requirement campaignRequirement(std::string_view text);
 
 // One run of a campaign: what it drew and what it reached.
 struct CampaignRow {
@@ -136,74 +63,67 @@ struct CampaignSettings {
   std::uint64_t endRun = 0;
   double turnTime_s = 0;
   // The limit every run flies; not given: the one that brings the nominal
-  // vehicle to the target orbit (settleCampaignLimit). Unused when retargeted.
+  // vehicle to the target orbit. Unused when retargeted.
   std::optional<double> limit_deg;
   bool retarget = false;  // target each run's orbit again at the turn time
   SearchSettings search;  // for the nominal limit and retargeting
   double minimumPerigee_m = defaultMinimumPerigee_m;
-  unsigned jobs = 0;  // threads; 0: the machine's cores
   // How the summary judges the runs; the flights do not depend on these. A
-  // run is a success when it reaches orbit with at least reserve_kg of
-  // propellant left; requirements hold in `probability` of the runs with
-  // `confidence`, which the flight performance reserve is taken at too.
+  // run is a success when it reaches orbit with at least
+  // minRemainingPropellant_kg of propellant left; requirements hold in
+  // `probability` of the runs with `confidence`, which the flight
+  // performance reserve is taken at too.
   double minRemainingPropellant_kg = 0;
   double probability = defaultRequirementProbability;
   double confidence = defaultRequirementConfidence;
   std::vector<Requirement> requirements;
 };
 // The domain of the numbers of CampaignSettings: turn_time_s, limit_deg,
-// jobs (0, the machine's cores, is inside), reserve_kg (at least 0),
-// probability and confidence (between 0 and 1, both excluded).
+// min_remaining_propellant_kg (at least 0), probability and confidence
+// (between 0 and 1, both excluded).
 std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain();
-// Reads a whole number of a campaign (`what`: "the seed", "the run") from
-// its decimal digits, 0 to 2^64 - 1; the problem in the words both doors
-// use ("'0x10' is not a whole number", "the seed -1 is outside 0 to
-// 18446744073709551615"), empty when `value` holds it. Nothing is clamped
-// or wrapped.
-std::string campaignNumberProblem(std::string_view what, std::string_view text,
-                                  std::uint64_t& value);
 // Why the runs first <= i < end hold no run ("the runs 5:5 hold no run (A:B
 // holds the runs A to B-1)"); empty when they hold one.
 std::string runsProblem(std::uint64_t firstRun, std::uint64_t endRun);
 // The first rule of a campaign's settings that they break, in the words both
 // doors use: the runs, the domains, a limit given with retargeting, the
-// target settings; empty when they keep every rule. runCampaign and
-// settleCampaignLimit refuse such settings with std::invalid_argument.
-std::string campaignSettingsProblem(const CampaignSettings& settings);
+// search settings, a requirement on no output; empty when they keep every
+// rule.
+SettingProblem settingsProblem(const CampaignSettings& settings);
+// The same for the numbers the summary judges by alone (the reserve, the
+// probability and confidence, the requirements), as a merge takes them.
+SettingProblem judgingProblem(const CampaignSettings& settings);
 
 // How the limit of a campaign was settled.
 struct CampaignLimit {
   bool targeted = false;  // targeted on the nominal vehicle
   Verdict verdict = Verdict::Converged;
+  double limit_deg = 0;  // the limit every run flies (not retargeted, converged)
 };
-// Sets the limit every run flies when none is given and the runs are not
-// retargeted: the one that brings the nominal vehicle to the target orbit at
-// the turn time. A verdict other than converged leaves the limit unset.
-// Throws std::invalid_argument (campaignSettingsProblem), then
-// ThrustFileError or VehicleError when the history or the nominal vehicle's
-// values cannot be flown at the turn time.
-CampaignLimit settleCampaignLimit(const ThrustHistory& history, const Vehicle& nominal,
-                                  CampaignSettings& settings);
 // "the nominal vehicle reaches no design orbit at turn time 150 s
 // (unreachable)": why a campaign without a limit cannot be flown.
 std::string nominalLimitProblem(double turnTime_s, Verdict verdict);
 
-// Flies one run: its draws put into the nominal vehicle, flown at the turn
-// time and limit (or retargeted), classified.
-CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
-                           const CampaignSettings& settings, std::uint64_t run);
-
-// Flies the runs of the settings on the ordered thread pool; `onRow` is
-// called on the calling thread for every run in run order; `stop`, checked
-// before each run starts, ends the campaign early with every run started
-// delivered. Returns the runs delivered.
-std::size_t runCampaign(const ThrustHistory& history, const Sampler& sampler,
-                        const CampaignSettings& settings,
-                        const std::function<void(const CampaignRow&)>& onRow,
-                        const std::function<bool()>& stop = {});
-
-// The most keys one campaign disperses (more than the vehicle has).
-constexpr std::size_t maxCampaignKeys = 256;
+// What identifies a campaign: the inputs and settings its rows depend on,
+// written beside its CSV (the manifest) and at the head of its summary.
+struct CampaignManifest {
+  std::string program;  // "ascent 3.0.0"
+  std::uint64_t seed = 0;
+  std::string dispersionFile, dispersionHash;
+  std::string vehicleFile, vehicleHash;  // vehicleFile empty: not read from a file
+  std::string thrustFile, thrustHash;
+  double turnTime_s = 0;
+  bool retarget = false;
+  double limit_deg = 0;        // the limit every run flies (not retargeted)
+  std::string target;          // retargeted: the search settings in words
+  std::string columns;         // the CSV header, without its line end
+  std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
+  std::uint64_t endRun = 0;
+};
+// "limit" or "retarget".
+std::string_view guidanceName(bool retarget);
+// "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
+std::string searchSettingsText(const SearchSettings& search);
 
 // The columns of a campaign's rows, as its CSV and the Python table have
 // them: run, the drawn value of every dispersed key (named by the key, in
@@ -213,7 +133,7 @@ constexpr std::size_t maxCampaignKeys = 256;
 // built for one list of dispersions and holds their names.
 class CampaignRowSchema {
  public:
-  // Throws std::invalid_argument for more than maxCampaignKeys dispersions.
+  // Throws InputError for more than maxCampaignKeys dispersions.
   explicit CampaignRowSchema(std::span<const Dispersion> dispersions);
   CampaignRowSchema(CampaignRowSchema&&) = default;
   CampaignRowSchema& operator=(CampaignRowSchema&&) = default;
@@ -222,12 +142,15 @@ class CampaignRowSchema {
 
   Schema<CampaignRow> fields() const { return fields_; }
   std::size_t keyCount() const { return keys_.size(); }
+  // The CSV header: the names joined by commas, without a line end.
+  std::string header() const;
 
  private:
   // The fields' names point into these strings: a move keeps them in place.
   std::vector<std::string> keys_;
   std::vector<Field<CampaignRow>> fields_;
 };
+
 // Statistics of one output over the runs that reached orbit; NaN (null in
 // JSON, "-" in text) when none did.
 struct OutputStatistics {
@@ -262,7 +185,7 @@ struct CampaignSummary {
   std::size_t runs = 0;
   std::size_t byClass[5] = {};                    // indexed by FlightClass
   double minRemainingPropellant_kg = 0;           // the propellant a success keeps at least
-  std::size_t successes = 0;                      // orbits with at least reserve_kg left
+  std::size_t successes = 0;                      // orbits with at least that left
   std::size_t shortfalls = 0;                     // orbits with less
   double successShare = 0;                        // successes / runs
   double wilsonLow = 0, wilsonHigh = 0;           // its 95 % interval
@@ -275,36 +198,40 @@ struct CampaignSummary {
   FlightPerformanceReserve flightPerformanceReserve;
 };
 
-// The value at `percent` of sorted values, linear between order statistics.
-double percentileOf(std::span<const double> sorted, double percent);
-
 // A run with a closed orbit (an orbit or suborbital) as the charts draw it.
 struct ChartedRun {
   double perigee_m = 0, apogee_m = 0, averageAltitude_m = 0, spacecraftMass_kg = 0;
   bool success = false;
 };
 
-// The Wilson score interval of k successes in n trials at the normal
-// quantile z (1.959963984540054 for 95 %).
-void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double& high);
+// Where the summary keeps each column of values until it sorts and sums
+// them: in memory by default; the command line and the Python module keep
+// them in temporary files (ascent/campaign_store.h), so that only one column
+// at a time is held in memory (two for the perigee-apogee covariance).
+class ValueSpill {
+ public:
+  virtual ~ValueSpill() = default;
+  virtual void append(std::size_t column, std::span<const double> values) = 0;
+  // Every value appended to `column`, in order; the column stays open for more.
+  virtual std::vector<double> read(std::size_t column) = 0;
+};
+// The columns in memory.
+std::unique_ptr<ValueSpill> memorySpill(std::size_t columns);
+// The columns the summary keeps: one per output, then the charted runs'.
+constexpr std::size_t summarySpillColumns = campaignOutputCount + 5;
 
-// Takes rows in run order and gives the summary. Each output's values are
-// kept in an unnamed temporary file, so that only one column at a time is
-// held in memory (two for the perigee-apogee covariance) to be sorted and
-// summed: a mean is the correctly rounded sum divided by the count, a
-// variance the correctly rounded sum of squared deviations from it divided
-// by count - 1, so every statistic is what the CSV rows give by its
-// definition, in any order.
-// Each requirement keeps one value per run in memory, for its partial sort;
-// the flight performance reserve is read off the sorted remaining propellant.
+// Takes rows in run order and gives the summary: a mean is the correctly
+// rounded sum divided by the count, a variance the correctly rounded sum of
+// squared deviations from it divided by count - 1, so every statistic is
+// what the CSV rows give by its definition, in any order. Each requirement
+// keeps one value per run in memory, for its partial sort; the flight
+// performance reserve is read off the sorted remaining propellant.
 class SummaryBuilder {
  public:
-  SummaryBuilder();
-  // Judged by the settings' reserve, probability, confidence and requirements.
-  explicit SummaryBuilder(const CampaignSettings& settings);
-  ~SummaryBuilder();
-  SummaryBuilder(const SummaryBuilder&) = delete;
-  SummaryBuilder& operator=(const SummaryBuilder&) = delete;
+  // Judged by the settings' reserve, probability, confidence and
+  // requirements; throws InputError when they break a rule (judgingProblem).
+  explicit SummaryBuilder(const CampaignSettings& settings,
+                          std::unique_ptr<ValueSpill> spill = nullptr);
 
   void add(const CampaignRow& row);
   CampaignSummary finish();
@@ -319,40 +246,70 @@ class SummaryBuilder {
   std::vector<Requirement> requirements_;
   std::vector<std::size_t> requirementOutputs_;         // the output each requirement reads
   std::vector<std::vector<double>> requirementValues_;  // one per run, NaN: not a success
-  std::FILE* columns_[campaignOutputCount] = {};
-  std::FILE* charted_ = nullptr;
-  void closeFiles();
+  std::unique_ptr<ValueSpill> spill_;
 };
 
-// What identifies a campaign: the inputs and settings its rows depend on,
-// written beside its CSV (the manifest) and at the head of its summary.
-struct CampaignManifest {
-  std::string program;  // "ascent 2.0.0"
-  std::uint64_t seed = 0;
-  std::string dispersionFile, dispersionHash;
-  std::string vehicleFile, vehicleHash;  // vehicleFile empty: not read from a file
-  std::string thrustFile, thrustHash;
-  double turnTime_s = 0;
-  bool retarget = false;
-  double limit_deg = 0;        // the limit every run flies (not retargeted)
-  std::string target;          // retargeted: the targeting settings in words
-  std::string columns;         // the CSV header, without its line end
-  std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
-  std::uint64_t endRun = 0;
+// What a campaign flies: the nominal vehicle and thrust history, and the
+// dispersion file's keys.
+struct CampaignInputs {
+  StudyInputs flight;
+  const DispersionFile& dispersions;
 };
-// "limit" or "retarget".
-std::string_view guidanceName(bool retarget);
-// "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
-std::string targetSettingsText(const SearchSettings& settings);
+
+// Told of a campaign as it is flown.
+class CampaignObserver : public StudyObserver {
+ public:
+  // The campaign is settled (its limit targeted on the nominal vehicle when
+  // none was given) and about to fly. Rows of it flown before may be taken
+  // up here, each passed to `add` in run order from the first run (a
+  // resume); returns how many.
+  virtual std::uint64_t start(const CampaignManifest& /*manifest*/, const CampaignLimit& /*limit*/,
+                              const Sampler& /*sampler*/,
+                              const std::function<void(const CampaignRow&)>& /*add*/) {
+    return 0;
+  }
+  // Every run flown here, in run order.
+  virtual void row(const CampaignRow& /*row*/) {}
+};
+
+struct CampaignResult {
+  CampaignLimit limit;  // not converged: no run was flown
+  CampaignManifest manifest;
+  std::uint64_t takenUp = 0, flown = 0;  // rows taken up at the start, and flown
+  bool stopped = false;                  // stopRequested() ended it before its last run
+  CampaignSummary summary;               // of every row taken up and flown
+  // The summary's builder, for charts of its columns (null when no run was flown).
+  std::unique_ptr<SummaryBuilder> builder;
+};
+
+// Flies the campaign on `jobs` threads (0: the machine's cores). Throws
+// InputError for settings outside their domains or breaking a rule, then
+// ThrustFileError or VehicleError when the history or the nominal vehicle's
+// values cannot be flown at the turn time, before any run. `spill` keeps
+// the summary's columns (null: in memory).
+CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings& settings,
+                           unsigned jobs, CampaignObserver& observer,
+                           std::unique_ptr<ValueSpill> spill = nullptr);
+
+// Flies one run: its draws put into the nominal vehicle, flown at the turn
+// time and the settled limit (or retargeted), classified.
+CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
+                           const CampaignSettings& settings, std::uint64_t run);
+
+// The identity of a campaign of `settings` (its limit settled) flown with
+// these inputs: this program's version, the hashes of the dispersions, the
+// nominal vehicle and the thrust history, the CSV's columns.
+CampaignManifest describeCampaign(const CampaignInputs& inputs, const CampaignSettings& settings);
 
 // The summary as `ascent dispersions --json` prints it and Python's
 // to_dict() gives it: campaign (the manifest's program, seed, first_run,
 // end_run, files, hashes, turn_time_s, guidance, limit_deg), runs, outcomes,
-// success (probability, wilson95, successes, propellant_shortfall,
-// reserve_kg), outputs (per output over the orbits: count, mean,
-// standard_deviation, min, max, percentiles), perigee_apogee (mean_m,
-// covariance_m2, ellipses), requirements (requirementValue of each),
-// flight_performance_reserve (probability, confidence, margin_kg, reserve_kg).
+// success (share, wilson95, successes, propellant_shortfall,
+// min_remaining_propellant_kg), outputs (per output over the orbits: count,
+// mean, standard_deviation, min, max, percentiles), perigee_apogee (mean_m,
+// covariance_m2, ellipses), requirements (requirementSchema of each),
+// flight_performance_reserve (probability, confidence, order, margin_kg,
+// flight_performance_reserve_kg).
 Value campaignSummaryValue(const CampaignSummary& summary, const CampaignManifest& manifest);
 
 // Points of an ellipse of the summary in the perigee-apogee plane, m: its

@@ -75,12 +75,18 @@ class VehicleError : public Error {
 
 // Every problem of an input, each "FILE:LINE: what is wrong, the value and
 // what is allowed", or one combination of files or values that a command
-// refuses. what() is the problems, one per line.
+// refuses, or one setting of a study outside its domain. what() is the
+// problems, one per line. A study's setting names itself by its field
+// ("target_altitude_m"), so a front end can name its own spelling of it.
 class InputError : public Error {
  public:
-  explicit InputError(std::vector<std::string> problems)
-      : Error(errorCode::unusableData, lines(problems)), problems_(std::move(problems)) {}
+  explicit InputError(std::vector<std::string> problems, std::string setting = {})
+      : Error(errorCode::unusableData, lines(problems)),
+        problems_(std::move(problems)),
+        setting_(std::move(setting)) {}
   const std::vector<std::string>& problems() const { return problems_; }
+  // The settings field refused; empty when the problem is not one setting's.
+  const std::string& setting() const { return setting_; }
 
  private:
   static std::string lines(const std::vector<std::string>& problems) {
@@ -89,6 +95,11 @@ class InputError : public Error {
     return text;
   }
   std::vector<std::string> problems_;
+  std::string setting_;
 };
+
+// The Error of a failed system call on `what` (a file name): the operating
+// system's number `err` (EIO when it gave none) and "ACTION WHAT: strerror".
+[[noreturn]] void throwSystemError(int err, const std::string& action, const std::string& what);
 
 }  // namespace ascent

@@ -32,8 +32,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ascent/campaign_files.h"  // the dispersion file
-#include "ascent/errors.h"          // InputError
+#include "ascent/dispersion.h"
+#include "ascent/errors.h"
 #include "ascent/vehicle.h"
 
 namespace ascent {
@@ -56,5 +56,15 @@ VehicleFile parseVehicleText(std::string_view text, const std::string& name);
 // The complete description of a vehicle as a vehicle file: every key with a
 // comment giving its meaning and unit. It reads back to the same vehicle.
 std::string vehicleToml(const Vehicle& vehicle);
+
+// Reads and validates a dispersion file against the nominal vehicle: unknown
+// keys (with the nearest known one), keys that cannot be dispersed, unknown
+// distributions and fields, sigma <= 0, bounds out of order, a relative
+// dispersion of a zero nominal value, correlations of keys not dispersed or
+// not positive definite; every problem with FILE:LINE. Throws Error when the
+// file cannot be read and InputError for its contents.
+DispersionFile readDispersionFile(const std::string& path, const Vehicle& nominal);
+DispersionFile parseDispersionText(std::string_view text, const std::string& name,
+                                   const Vehicle& nominal);
 
 }  // namespace ascent

@@ -28,23 +28,21 @@ namespace ascent {
 constexpr double defaultRequirementProbability = 0.99865;
 constexpr double defaultRequirementConfidence = 0.90;
 
-// The largest m with P(Binomial(runs, 1 - probability) >= m) >= confidence;
-// 0 when even m = 1 does not reach it.
+// The largest m <= runs with P(Binomial(runs, 1 - probability) >= m) >=
+// confidence, exact over the whole domain (0 < probability, confidence <
+// 1); 0 when even m = 1 does not reach it.
 std::size_t orderStatisticRank(std::size_t runs, double probability, double confidence);
 // The fewest runs, all of them passing, that verify a requirement: the
 // smallest N with 1 - probability^N >= confidence.
 std::size_t runsNeeded(double probability, double confidence);
 
-// "OUTPUT>=VALUE" or "OUTPUT<=VALUE".
+// "OUTPUT>=VALUE" or "OUTPUT<=VALUE" (ascent/grammar.h reads the text).
 struct Requirement {
   std::string text;     // as given
   std::string output;   // a column name
   bool atLeast = true;  // >=; false: <=
   double value = 0;
 };
-// Reads a requirement; the output must be one of `outputs`. Throws
-// std::invalid_argument naming what is wrong (with the nearest output name).
-Requirement parseRequirement(std::string_view text, std::span<const std::string_view> outputs);
 
 enum class RequirementVerdict { Met, NotMet, TooFewRuns };
 // "met", "not_met", "too_few_runs".
@@ -68,8 +66,8 @@ struct RequirementResult {
 RequirementResult verifyRequirement(const Requirement& requirement, std::vector<double>& values,
                                     double probability, double confidence);
 
-// The result as its JSON object: requirement, probability, confidence, runs,
-// failures, order, bound (null when none or infinite), verdict, runs_needed.
-Value requirementValue(const RequirementResult& result);
+// requirement, probability, confidence, runs, failures, order, bound (null
+// when none or infinite), verdict, runs_needed.
+Schema<RequirementResult> requirementSchema();
 
 }  // namespace ascent

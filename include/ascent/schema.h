@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "ascent/errors.h"
 #include "ascent/text.h"
 
 namespace ascent {
@@ -167,16 +168,27 @@ std::string domainProblem(const SettingDomain<Settings>& d, double value_si) {
                        d.highestIncluded);
 }
 
+// A setting that a study refuses: its field and why, in the words both doors
+// use. The command line names its option for the field, Python its keyword.
+struct SettingProblem {
+  std::string setting;  // the field ("target_altitude_m"); empty for a rule of several fields
+  std::string problem;  // empty: none
+  bool empty() const { return problem.empty(); }
+};
+
 // The first value of `settings` outside its domain; empty when none is.
 template <class Settings>
-std::string settingsProblem(std::span<const SettingDomain<Settings>> table,
-                            const Settings& settings) {
+SettingProblem settingsProblem(std::span<const SettingDomain<Settings>> table,
+                               const Settings& settings) {
   for (const SettingDomain<Settings>& d : table) {
     std::string problem = domainProblem(d, d.get(settings));
-    if (!problem.empty()) return problem;
+    if (!problem.empty()) return {std::string(d.name), std::move(problem)};
   }
   return {};
 }
+
+// Throws InputError with the problem and its setting; returns when there is none.
+void refuseSetting(const SettingProblem& problem);
 
 // The domain named `name` (a settings field), or null.
 template <class Settings>

@@ -225,8 +225,4 @@ std::vector<std::string> vehicleProblems(const Vehicle& vehicle);
 std::string canonicalVehicleText(const Vehicle& vehicle);
 std::string vehicleHash(const Vehicle& vehicle);
 
-// FNV-1a, 64 bits: the hash of a vehicle, of a dispersed key's name in its
-// draws, and of files.
-std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash = 0xcbf29ce484222325ULL);
-
 }  // namespace ascent

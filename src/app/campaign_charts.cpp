@@ -3,8 +3,8 @@
 #include <array>
 
 #include "app/charts.h"
-#include "app/mission_output.h"
 #include "report/campaign_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "app/command_safety.h"
-#include "app/mission_output.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 

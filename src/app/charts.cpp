@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/gnuplot.h"
-#include "app/mission_output.h"
 #include "report/design_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,7 +47,7 @@ int runDialogue(bool utf8, const Vehicle* vehicle, const std::string& thrustFile
 
 CLI::Option* addTurnTime(CLI::App* app, double& turnTime_s) {
   return addSetting(app, "--turn-time", flySettingsDomain(), "turn_time_s", turnTime_s,
-                    "turn time (s)")
+                    "turn time (s)", false)
       ->required();
 }
 
@@ -75,6 +74,15 @@ bool utf8Terminal() {
     return locale.find("utf-8") != std::string::npos || locale.find("utf8") != std::string::npos;
   }
   return false;
+}
+
+// The reason of a parse error in the program's own words.
+std::string parseErrorReason(const CLI::ParseError& error) {
+  const std::string what = error.what();
+  // CLI11's words for an option given twice: "--limit: At Most 1 required but received 2".
+  const std::size_t twice = what.find(": At Most 1 required but received");
+  if (twice != std::string::npos) return what.substr(0, twice) + " is given more than once";
+  return what;
 }
 
 }  // namespace
@@ -161,11 +169,10 @@ int runCommandLine(int argc, char** argv) {
   addVehicle(flyApp, fly.vehicleFile);
   addTurnTime(flyApp, fly.settings.turnTime_s);
   addSetting(flyApp, "--limit", flySettingsDomain(), "limit_deg", fly.settings.limit_deg,
-             "maximum angle of attack (deg)")
+             "maximum angle of attack (deg)", false)
       ->required();
-  addSetting(flyApp, "--min-perigee", flySettingsDomain(), "min_perigee_m",
-             fly.settings.minimumPerigee_m,
-             "an orbit's perigee is at least this (km), default 100");
+  addSetting(flyApp, "--min-perigee", flySettingsDomain(), "minimum_perigee_m",
+             fly.settings.minimumPerigee_m, "an orbit's perigee is at least this (km)");
   flyApp->add_flag("--json", fly.json, "print every number of the mission as one JSON object");
   namesFile(
       flyApp->add_option("--trajectory", fly.trajectoryFile, "write one CSV row per step to FILE"))
@@ -176,9 +183,9 @@ int runCommandLine(int argc, char** argv) {
       "target", "Find the limit whose mission has the wanted average altitude at one turn time");
   addThrust(targetApp, target.thrust);
   addVehicle(targetApp, target.vehicleFile);
-  addTurnTime(targetApp, target.turnTime_s);
-  addTargetSettings(targetApp, target.settings);
-  addDynamicPressureLimit(targetApp, target.settings);
+  addTurnTime(targetApp, target.settings.turnTime_s);
+  addTargetSettings(targetApp, target.settings.search);
+  addDynamicPressureLimit(targetApp, target.settings.search);
   targetApp->add_flag("--json", target.json, "print the verdict and every mission as JSON");
 
   SweepCli sweep(app);
@@ -206,8 +213,12 @@ int runCommandLine(int argc, char** argv) {
     if (error.get_exit_code() == 0) return printInformation(app, error);  // --help, --version
     // An argument nobody took is the reason, before any missing option.
     std::string reason = unknownArgumentReason(app);
-    if (reason.empty()) reason = error.what();
-    std::cerr << "ascent: " << reason << '\n' << app.help();
+    if (reason.empty()) reason = parseErrorReason(error);
+    const std::vector<CLI::App*> given = app.get_subcommands();
+    nameCommand(given.empty() ? "" : given.front()->get_name());
+    // One line that names the option, the value and the rule, and where to
+    // read on: the usage would push it off the screen.
+    std::cerr << "ascent: " << reason << '\n' << helpLine();
     return exitStatus::usage;
   }
   // Before the command they would be the dialogue's, and the command would
@@ -224,6 +235,7 @@ int runCommandLine(int argc, char** argv) {
     return exitStatus::usage;
   }
 
+  if (!app.get_subcommands().empty()) nameCommand(app.get_subcommands().front()->get_name());
   // A command leaves no temporary file and no gnuplot behind when a signal ends it.
   std::optional<SignalScope> commandSignals;
   if (!app.get_subcommands().empty()) {
@@ -251,11 +263,6 @@ int runCommandLine(int argc, char** argv) {
       return runDialogue(!codepage && (utf8 || utf8Environment || utf8Terminal()), &chosen.vehicle,
                          dialogueThrust);
     }
-  } catch (const std::invalid_argument& error) {
-    // Settings a study refused: the front end checks them first, so this is
-    // only a safety net, with the study's own words.
-    std::cerr << "ascent: " << error.what() << '\n';
-    return exitStatus::usage;
   } catch (const Error& error) {
     std::cout.flush();
     return commandFailure(error, std::cerr);

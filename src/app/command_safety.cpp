@@ -3,23 +3,21 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
 
-#include "app/mission_output.h"
+#include "ascent/errors.h"
 #include "files/standard_output.h"
 #include "mission/number_reader.h"
-#include "mission/run_error.h"
 #include "report/number_format.h"
+#include "report/printf_text.h"
 #include "report/summary_text.h"
-#include "study/thrust_check.h"
 
 namespace ascent {
 
-double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
-                         double lowest, double highest, bool lowestIncluded, bool whole,
-                         std::string_view unit, bool highestIncluded) {
+double shownSettingValue(const std::string& option, const std::string& text, bool whole) {
   double value = 0;
   if (whole) {
     // Decimal digits only: no sign, exponent, fraction or base prefix. Too
@@ -31,9 +29,6 @@ double shownSettingValue(const std::string& option, const std::string& text, std
   } else if (!parseReal(text, value)) {
     throw CLI::ValidationError(option, "'" + text + "' is not a number");
   }
-  const std::string problem =
-      domainProblem(what, value, lowest, highest, lowestIncluded, whole, unit, highestIncluded);
-  if (!problem.empty()) throw CLI::ValidationError(option, problem);
   return value;
 }
 
@@ -47,35 +42,51 @@ CLI::Option* addVehicle(CLI::App* app, std::string& file, const std::string& des
 }
 
 void addJobs(CLI::App* app, unsigned& jobs) {
-  addSetting(app, "--jobs", jobsDomain(), "jobs", jobs, "threads (default: the machine's cores)");
+  // A number given must be a number of threads: 0 stands for the machine's
+  // cores only when none is given.
+  app->add_option_function<std::string>(
+         "--jobs",
+         [&jobs](const std::string& text) {
+           jobs = static_cast<unsigned>(shownSettingValue("--jobs", text, true));
+           if (const SettingProblem problem = settingsProblem(jobsDomain(), jobs);
+               !problem.empty()) {
+             throw CLI::ValidationError("--jobs", problem.problem);
+           }
+         },
+         "threads (default: the machine's cores)")
+      ->type_name("N");
 }
 
 void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
-  addSetting(app, "--min-perigee", searchSettingsDomain(), "min_perigee_m", minimumPerigee_m,
-             "an orbit's perigee is at least this (km), default 100");
+  addSetting(app, "--min-perigee", searchSettingsDomain(), "minimum_perigee_m", minimumPerigee_m,
+             "an orbit's perigee is at least this (km)");
 }
 
 void addTargetSettings(CLI::App* app, SearchSettings& settings) {
-  addSetting(app, "--altitude", searchSettingsDomain(), "altitude_m", settings.altitude_m,
-             "wanted average orbit altitude (km), default 200");
+  addSetting(app, "--altitude", searchSettingsDomain(), "target_altitude_m",
+             settings.targetAltitude_m, "wanted average orbit altitude (km)");
   addSearchSettings(app, settings);
 }
 
 void addSearchSettings(CLI::App* app, SearchSettings& settings) {
   addSetting(app, "--tolerance", searchSettingsDomain(), "tolerance_m", settings.tolerance_m,
-             "converged within this (km), default 0.1");
+             "converged within this (km)");
   addSetting(app, "--max-missions", searchSettingsDomain(), "max_missions", settings.maxMissions,
-             "mission budget, default 25");
+             "mission budget");
   addSetting(app, "--first-guess", searchSettingsDomain(), "first_guess_deg",
-             settings.firstGuess_deg, "limit of the first mission (deg), default 25");
+             settings.firstGuess_deg, "limit of the first mission (deg)");
   addMinimumPerigee(app, settings.minimumPerigee_m);
 }
 
 void addDynamicPressureLimit(CLI::App* app, SearchSettings& settings) {
-  addSetting(app, "--max-dynamic-pressure", searchSettingsDomain(), "max_dynamic_pressure_Pa",
+  addSetting(app, "--max-dynamic-pressure", searchSettingsDomain(), "dynamic_pressure_limit_Pa",
              settings.dynamicPressureLimit_Pa,
-             "a design's peak dynamic pressure is at most this (Pa), default none")
+             "a design's peak dynamic pressure is at most this (Pa)")
       ->type_name("PA");
+}
+
+std::string defaultText(double shown) {
+  return std::isinf(shown) ? ", default none" : ", default " + readableText(shown);
 }
 
 ProgressLine::ProgressLine(std::ostream& err) : err_(err), shown_(::isatty(STDERR_FILENO) == 1) {}
@@ -88,11 +99,14 @@ void ProgressLine::clear() {
   if (shown_) err_ << "\r\033[K" << std::flush;
 }
 
-Progress progressOn(ProgressLine& line, const char* what) {
-  if (!line.shown()) return {};
-  return [&line, what](std::size_t done, std::size_t total) {
-    line.show(format("%s: %zu of %zu", what, done, total));
-  };
+void CommandObserver::longRecordInterval(double interval_s) {
+  std::string line;
+  longRecordIntervalLine(line, interval_s);
+  err_ << line;
+}
+
+void CommandObserver::progress(std::size_t done, std::size_t total) {
+  if (line_.shown()) line_.show(format("%s: %zu of %zu", what_, done, total));
 }
 
 void refuseClashes(const OutputSet& outputs) {
@@ -100,20 +114,8 @@ void refuseClashes(const OutputSet& outputs) {
   if (!clash.empty()) throw InputError({clash});
 }
 
-std::string vehicleFileName(const ChosenVehicle& chosen) {
-  return chosen.path.empty() ? std::string("the default vehicle")
-                             : "the vehicle file " + chosen.path;
-}
-
-void checkThrustFile(const ThrustHistory& history, const ChosenVehicle& chosen, double turnTime_s,
-                     std::ostream& err) {
-  const ThrustCheck check = checkThrustHistory(history, chosen.vehicle, turnTime_s);
-  if (check.longRecordInterval) {
-    std::string line;
-    longRecordIntervalLine(line, check.recordInterval_s);
-    err << line;
-  }
-  refuseUnflyable(check, history, vehicleFileName(chosen));
+StudyInputs studyInputs(const FlightInputs& inputs) {
+  return StudyInputs{inputs.history, inputs.chosen.vehicle, inputs.chosen.path};
 }
 
 void writeOut(std::ostream& out, std::string_view text) {
@@ -130,7 +132,7 @@ void flushOut(std::ostream& out) {
     const int err = buffer != nullptr && buffer->error() != 0 ? buffer->error()
                     : errno != 0                              ? errno
                                                               : EIO;
-    throw Error(err, std::string("cannot write standard output: ") + std::strerror(err));
+    throwSystemError(err, "cannot write", "standard output");
   }
 }
 

@@ -5,57 +5,76 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <iosfwd>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "app/commands.h"
+#include "app/option_names.h"
 #include "ascent/schema.h"
-#include "ascent/trade.h"
+#include "ascent/study.h"
 #include "files/output_set.h"
 
 namespace ascent {
 
 // Reads the text of a number option of a study's settings in the unit its
-// domain shows (km for a value held in m); throws CLI::ValidationError naming
-// `option` when it is not a number (a whole number: decimal digits) or lies
-// outside the domain, in the words of the study's own check. Returns the
-// value as shown; the caller converts it to SI.
-double shownSettingValue(const std::string& option, const std::string& text, std::string_view what,
-                         double lowest, double highest, bool lowestIncluded, bool whole,
-                         std::string_view unit, bool highestIncluded = true);
+// domain shows (km for a value held in m): a number (a whole number: decimal
+// digits), or CLI::ValidationError naming `option`. Returns the value as
+// shown; the caller converts it to SI. Whether it lies in its domain is the
+// study's to say (InputError naming the setting, optionFor names the option).
+double shownSettingValue(const std::string& option, const std::string& text, bool whole);
+
+// ", default 200" of a value as shown; ", default none" for no limit.
+std::string defaultText(double shown);
 
 // A number option of a study's settings, stored in SI into `field`: the
-// domain named `name` of `table` checks it.
+// domain named `name` of `table` gives its unit and whether it is whole. The
+// help text ends with the field's value when the option is added, which is
+// the settings' default.
 template <class Settings, class Number>
 CLI::Option* addSetting(CLI::App* app, const std::string& option,
                         std::span<const SettingDomain<Settings>> table, std::string_view name,
-                        Number& field, const std::string& description) {
+                        Number& field, const std::string& description, bool showDefault = true) {
   const SettingDomain<Settings>* d = findDomain(table, name);
-  if (d == nullptr) throw std::logic_error("no domain " + std::string(name));
+  if (d == nullptr) throw Error(errorCode::unusableData, "no domain " + std::string(name));
+  nameOption(name, option);
+  std::string help = description;
+  if constexpr (std::is_arithmetic_v<Number>) {
+    if (showDefault) help += defaultText(static_cast<double>(field) / d->siPerUnit);
+  }
   return app
       ->add_option_function<std::string>(
           option,
           [&field, option, d](const std::string& text) {
-            field = static_cast<Number>(
-                shownSettingValue(option, text, d->what, d->lowest / d->siPerUnit,
-                                  d->highest / d->siPerUnit, d->lowestIncluded, d->whole, d->unit,
-                                  d->highestIncluded) *
-                d->siPerUnit);
+            const double shown = shownSettingValue(option, text, d->whole);
+            const double value = shown * d->siPerUnit;
+            // A number too large to hold in SI is outside every domain, as typed.
+            if (std::isinf(value) && !std::isinf(shown)) {
+              throw CLI::ValidationError(
+                  option, domainProblem(d->what, shown, d->lowest / d->siPerUnit,
+                                        d->highest / d->siPerUnit, d->lowestIncluded, d->whole,
+                                        d->unit, d->highestIncluded));
+            }
+            if constexpr (std::is_arithmetic_v<Number>) {
+              field = static_cast<Number>(value);
+            } else {
+              field = value;
+            }
           },
-          description)
+          help)
       ->type_name(d->whole ? "N" : "NUMBER");
 }
 
-// Runs `read`, a study's reading of the text of `option`; the
-// std::invalid_argument it throws becomes the option's usage error.
+// Runs `read`, a reading of the text of `option` (ascent/grammar.h); the
+// InputError it throws becomes the option's usage error.
 template <class Read>
 void readOption(const std::string& option, Read read) {
   try {
     read();
-  } catch (const std::invalid_argument& problem) {
+  } catch (const InputError& problem) {
     throw CLI::ValidationError(option, problem.what());
   }
 }
@@ -98,22 +117,27 @@ class ProgressLine {
   bool shown_;
 };
 
-// A study's progress as "what: done of total" on the line, when it is shown.
-Progress progressOn(ProgressLine& line, const char* what);
+// What a command shows of a study while it works: the record-interval
+// warning as the dialogue writes it, and "what: done of total" on the
+// progress line when it is shown.
+class CommandObserver : public StudyObserver {
+ public:
+  CommandObserver(std::ostream& err, ProgressLine& line, const char* what)
+      : err_(err), line_(line), what_(what) {}
+  void longRecordInterval(double interval_s) override;
+  void progress(std::size_t done, std::size_t total) override;
+
+ protected:
+  std::ostream& err_;
+  ProgressLine& line_;
+  const char* what_;
+};
 
 // The first clash of the set, refused as InputError.
 void refuseClashes(const OutputSet& outputs);
 
-// How a refusal names the vehicle of a command: "the vehicle file v.toml".
-std::string vehicleFileName(const ChosenVehicle& chosen);
-
-// The thrust file flown through the booster phase at `turnTime_s` before a
-// study: a fault of the file is ThrustFileError (status 3) naming the file,
-// the record and the reason, a fault of the vehicle's values VehicleError
-// naming the vehicle file; a record interval longer than the flight assumes
-// is a warning on `err`, as the dialogue writes it.
-void checkThrustFile(const ThrustHistory& history, const ChosenVehicle& chosen, double turnTime_s,
-                     std::ostream& err);
+// What a command's study flies: the chosen vehicle and the history.
+StudyInputs studyInputs(const FlightInputs& inputs);
 
 // Writes and flushes `text` to standard output `out`; throws Error when the
 // write fails.

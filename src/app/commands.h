@@ -14,8 +14,9 @@
 #include "app/exit_status.h"
 #include "app/thrust_file.h"
 #include "ascent/ascent.h"
-#include "ascent/results.h"
+#include "ascent/fly.h"
 #include "ascent/study.h"
+#include "ascent/target.h"
 
 namespace ascent {
 
@@ -33,9 +34,6 @@ struct ChosenVehicle {
 ChosenVehicle chooseVehicle(const std::string& path);
 // "Vehicle: FILE (N changes)\n" for a vehicle file, nothing for the default vehicle.
 std::string vehicleLine(const ChosenVehicle& chosen);
-// A vehicle that cannot leave the pad on this thrust history: sea-level thrust
-// at the first record below the lift-off weight. Throws InputError naming both files.
-void checkLiftOff(const ChosenVehicle& chosen, const ThrustHistory& history);
 
 // The thrust file and, if given, the vehicle file of a command that flies, as
 // inputs that none of its outputs may be.
@@ -88,8 +86,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
 struct TargetCommand {
   ThrustOption thrust;
   std::string vehicleFile;
-  double turnTime_s = 0;
-  SearchSettings settings;
+  TargetSettings settings;
   bool json = false;
 };
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err);

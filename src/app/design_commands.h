@@ -12,6 +12,7 @@
 
 #include "app/thrust_file.h"
 #include "ascent/performance.h"
+#include "ascent/sweep.h"
 #include "ascent/trade.h"
 
 namespace ascent {
@@ -20,6 +21,7 @@ struct SweepCommand {
   ThrustOption thrust;
   std::string vehicleFile;
   SweepSettings settings;
+  unsigned jobs = 0;     // 0: the machine's cores
   std::string csvFile;   // empty: standard output
   std::string plotFile;  // empty: none
 };

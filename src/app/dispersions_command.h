@@ -17,6 +17,7 @@ struct DispersionsCommand {
   std::vector<std::string> files;  // the dispersion file; with --merge the shards
   std::string runs;                // N or A:B, read into the settings' runs
   CampaignSettings settings;       // no limit: targeted on the nominal vehicle
+  unsigned jobs = 0;               // 0: the machine's cores
   std::string vehicleFile;
   ThrustOption thrust;
   std::string csvFile;  // empty: the rows on standard output (unless --json)
@@ -50,8 +51,9 @@ class OutputFolder;
 // What both end with: the summary, as JSON on `out` or as text on `words`,
 // and the charts of --plot into `charts` (none: no --plot). Returns ok, or
 // noDesign when a requirement is not met or has too few runs to be verified.
-int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
-                   const DispersionsCommand& command, double targetAltitude_m, OutputFolder* charts,
-                   std::ostream& out, std::ostream& words);
+int finishCampaign(const CampaignSummary& summary, SummaryBuilder& builder,
+                   const CampaignManifest& manifest, const DispersionsCommand& command,
+                   double targetAltitude_m, OutputFolder* charts, std::ostream& out,
+                   std::ostream& words);
 
 }  // namespace ascent

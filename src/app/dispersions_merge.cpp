@@ -25,21 +25,22 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
   const std::unique_ptr<OutputFolder> charts = createCampaignCharts(command.plotDirectory);
-  SummaryBuilder builder(command.settings);
+  SummaryBuilder builder(command.settings, temporaryFileSpill());
   const MergedCampaign merged = mergeCampaign(
       command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
   std::ostream& words = command.json ? err : out;
   words << "Merged " << merged.shards << " shards into " << command.mergeFile << '\n';
   // The manifest names no vehicle to aim the chart's target mark by.
   const double targetAltitude_m = Vehicle::defaults().guidance.target_altitude_m;
-  return finishCampaign(builder, merged.manifest, command, targetAltitude_m, charts.get(), out,
-                        words);
+  const CampaignSummary summary = builder.finish();
+  return finishCampaign(summary, builder, merged.manifest, command, targetAltitude_m, charts.get(),
+                        out, words);
 }
 
-int finishCampaign(SummaryBuilder& builder, const CampaignManifest& manifest,
-                   const DispersionsCommand& command, double targetAltitude_m, OutputFolder* charts,
-                   std::ostream& out, std::ostream& words) {
-  const CampaignSummary summary = builder.finish();
+int finishCampaign(const CampaignSummary& summary, SummaryBuilder& builder,
+                   const CampaignManifest& manifest, const DispersionsCommand& command,
+                   double targetAltitude_m, OutputFolder* charts, std::ostream& out,
+                   std::ostream& words) {
   if (command.json) {
     out << jsonText(campaignSummaryValue(summary, manifest)) << '\n';
   } else {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/option_names.h"
+
 namespace ascent {
 
 namespace {
@@ -135,7 +137,11 @@ std::string exitStatusMarkdown() {
 
 int commandFailure(const Error& error, std::ostream& err) {
   if (const auto* input = dynamic_cast<const InputError*>(&error)) {
-    for (const std::string& problem : input->problems()) err << "ascent: " << problem << '\n';
+    // A setting refused by its study is named by the option that gave it.
+    const std::string option = optionFor(input->setting());
+    const std::string prefix = option.empty() ? "ascent: " : "ascent: " + option + ": ";
+    for (const std::string& problem : input->problems()) err << prefix << problem << '\n';
+    if (!option.empty()) err << helpLine();
     return exitStatus::usage;
   }
   err << "ascent: " << error.what() << '\n';

@@ -10,7 +10,6 @@
 #include "report/flight_text.h"
 #include "report/json_text.h"
 #include "report/summary_text.h"
-#include "study/thrust_check.h"
 
 namespace ascent {
 
@@ -77,10 +76,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
     trajectory = std::make_unique<OutputFile>(command.trajectoryFile);
   }
   FlyObserver observer(trajectory.get(), err);
-  const FlownMission flight =
-      flyFlight(inputs.history, inputs.chosen.vehicle, command.settings, &observer);
-  refuseFailedMission(flight.result, inputs.history, inputs.chosen.vehicle,
-                      vehicleFileName(inputs.chosen));
+  const FlownMission flight = runFly(studyInputs(inputs), command.settings, &observer);
   observer.close();
   writeOut(out, command.json ? jsonText(flightValue(flight, inputs.chosen.vehicle)) + '\n'
                              : vehicleLine(inputs.chosen) + flightSummaryText(flight));

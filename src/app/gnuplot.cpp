@@ -55,8 +55,8 @@ class GnuplotDirectory {
     if (noTemporaryDirectory) temporary = "/tmp";
     path_ = (temporary / "ascent-plot-XXXXXX").string();
     if (::mkdtemp(path_.data()) == nullptr) {
-      throw Error(EIO, "cannot create a temporary directory for gnuplot in " + temporary.string() +
-                           ": " + std::strerror(errno));
+      throwSystemError(errno, "cannot create a temporary directory for gnuplot in",
+                       temporary.string());
     }
     slots_.push_back(rememberTemporary(path_, true));
   }
@@ -173,7 +173,7 @@ std::vector<std::string> runGnuplot(const std::string& script, std::size_t chart
   const int forkError = errno;
   ::close(messages);
   if (child < 0) {
-    throw Error(EIO, "cannot start " + program + ": " + std::strerror(forkError));
+    throwSystemError(forkError, "cannot start", program);
   }
   runningGnuplot.store(child);
   const auto deadline = std::chrono::steady_clock::now() + timeLimit;

@@ -11,8 +11,8 @@
 #include "app/exit_status.h"
 #include "app/gnuplot.h"
 #include "app/run.h"
+#include "ascent/errors.h"
 #include "files/output_set.h"
-#include "mission/run_error.h"
 
 namespace ascent {
 

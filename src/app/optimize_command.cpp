@@ -3,10 +3,11 @@
 
 #include "app/command_safety.h"
 #include "app/design_commands.h"
-#include "app/mission_output.h"
-#include "ascent/design_schema.h"
+#include "ascent/grammar.h"
+#include "ascent/optimize.h"
 #include "report/design_text.h"
 #include "report/json_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
@@ -22,18 +23,16 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
       ->type_name("FROM:TO")
       ->capture_default_str();
   addSetting(app_, "--scan-points", optimizeSettingsDomain(), "scan_points", c.settings.scanPoints,
-             "turn times of the coarse scan, default 10");
+             "turn times of the coarse scan");
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
-             c.settings.turnTimeTolerance_s, "the search ends within this (s), default 1");
+             c.settings.turnTimeTolerance_s, "the search ends within this (s)");
   addTargetSettings(app_, c.settings.search);
   addDynamicPressureLimit(app_, c.settings.search);
+  nameOption("from_s", "--turn-time");
+  nameOption("to_s", "--turn-time");
   app_->callback([this] {
-    readOption("--turn-time", [this] {
-      parseTurnTimeSpan(range_, command_.settings);
-      if (std::string problem = settingsProblem(command_.settings); !problem.empty()) {
-        throw std::invalid_argument(problem);
-      }
-    });
+    readOption("--turn-time",
+               [this] { turnTimeSpan(range_, command_.settings.from_s, command_.settings.to_s); });
   });
 }
 
@@ -42,15 +41,13 @@ int runOptimizeCommand(const OptimizeCommand& command, std::ostream& out, std::o
   const StudyFiles study = openStudyFiles(command.thrust, command.vehicleFile, "", "", err);
   const FlightInputs& inputs = study.inputs;
   const ChosenVehicle& chosen = inputs.chosen;
-  checkThrustFile(inputs.history, chosen, settings.to_s, err);
   ProgressLine progress(err);
-  const OptimizeResult result = optimizeTurnTime(inputs.history, chosen.vehicle, settings,
-                                                 command.jobs, progressOn(progress, "optimize"));
+  CommandObserver observer(err, progress, "optimize");
+  const OptimizeResult result = runOptimize(studyInputs(inputs), settings, command.jobs, &observer);
   progress.clear();
   const int status = result.found() ? exitStatus::ok : exitStatus::noDesign;
   if (command.json) {
-    const DesignInputs designInputs{study.thrustFile, vehicleValue(chosen.vehicle)};
-    writeOut(out, jsonText(optimizeValue(result, settings, designInputs)) + '\n');
+    writeOut(out, jsonText(optimizeValue(result)) + '\n');
   } else {
     writeOut(out, vehicleLine(chosen) + optimizeText(result, settings));
   }

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "ascent/errors.h"
 #include "files/output_set.h"
 #include "mission/number_reader.h"
-#include "mission/run_error.h"
 
 namespace ascent {
 

@@ -7,10 +7,11 @@
 #include "app/command_safety.h"
 #include "app/design_commands.h"
 #include "app/gnuplot.h"
-#include "app/mission_output.h"
+#include "ascent/grammar.h"
 #include "files/csv.h"
 #include "report/design_text.h"
 #include "report/json_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
@@ -30,9 +31,9 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
       ->type_name("FROM:TO")
       ->capture_default_str();
   addSetting(app_, "--scan-points", optimizeSettingsDomain(), "scan_points",
-             c.settings.optimize.scanPoints, "turn times of the coarse scan, default 10");
+             c.settings.optimize.scanPoints, "turn times of the coarse scan");
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
-             c.settings.optimize.turnTimeTolerance_s, "the search ends within this (s), default 1");
+             c.settings.optimize.turnTimeTolerance_s, "the search ends within this (s)");
   addSearchSettings(app_, c.settings.optimize.search);
   addDynamicPressureLimit(app_, c.settings.optimize.search);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
@@ -40,13 +41,13 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
       ->type_name("FILE");
   namesFile(app_->add_option("--plot", c.plotFile, "chart SC_M against the altitude"))
       ->type_name("FILE.png");
+  nameOption("from_s", "--turn-time");
+  nameOption("to_s", "--turn-time");
+  nameOption("altitudes_m", "--altitude");
   app_->callback([this] {
     readOption("--altitude", [this] { command_.settings.altitudes_m = altitudeRange(altitudes_); });
     readOption("--turn-time", [this] {
-      parseTurnTimeSpan(range_, command_.settings.optimize);
-      if (std::string problem = settingsProblem(command_.settings); !problem.empty()) {
-        throw std::invalid_argument(problem);
-      }
+      turnTimeSpan(range_, command_.settings.optimize.from_s, command_.settings.optimize.to_s);
     });
   });
 }
@@ -57,16 +58,14 @@ int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, 
       openStudyFiles(command.thrust, command.vehicleFile, command.csvFile, command.plotFile, err);
   const FlightInputs& inputs = study.inputs;
   const ChosenVehicle& chosen = inputs.chosen;
-  checkThrustFile(inputs.history, chosen, settings.optimize.to_s, err);
   std::unique_ptr<OutputFile>& csvFile = study.csv;
   std::unique_ptr<OutputFile>& pngFile = study.chart;
   ProgressLine progress(err);
-  const PerformanceResult result = performance(inputs.history, chosen.vehicle, settings,
-                                               command.jobs, progressOn(progress, "performance"));
+  CommandObserver observer(err, progress, "performance");
+  const PerformanceResult result =
+      runPerformance(studyInputs(inputs), settings, command.jobs, &observer);
   progress.clear();
-
-  bool found = false;
-  for (const PerformanceRow& row : result.rows) found = found || row.found;
+  const bool found = result.found();
   std::string words;
   if (csvFile) {
     std::string csv = csvHeader(performanceRowSchema());
@@ -85,8 +84,7 @@ int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, 
   if (csvFile) csvFile->commit();
   if (pngFile) pngFile->commit();
   if (command.json) {
-    const DesignInputs designInputs{study.thrustFile, vehicleValue(chosen.vehicle)};
-    writeOut(out, jsonText(performanceValue(result, settings, designInputs)) + '\n');
+    writeOut(out, jsonText(performanceValue(result)) + '\n');
     err << words;
   } else {
     writeOut(out, vehicleLine(chosen) + performanceText(result, settings) + words);

@@ -8,9 +8,9 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
-#include "app/mission_output.h"
 #include "app/plot_data.h"
-#include "mission/run_error.h"
+#include "ascent/errors.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 

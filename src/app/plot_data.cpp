@@ -1,9 +1,10 @@
 #include "app/plot_data.h"
 
-#include "app/mission_output.h"
 #include "app/prompt.h"
 #include "ascent/ascent.h"
+#include "ascent/text.h"
 #include "mission/number_reader.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 

@@ -10,9 +10,9 @@
 #include "app/interrupts.h"
 #include "app/output_files.h"
 #include "app/prompt.h"
+#include "ascent/errors.h"
 #include "mission/mission.h"
 #include "mission/number_reader.h"
-#include "mission/run_error.h"
 #include "mission/thrust_records.h"
 
 namespace ascent {

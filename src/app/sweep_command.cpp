@@ -11,10 +11,11 @@
 #include "app/command_safety.h"
 #include "app/design_commands.h"
 #include "app/gnuplot.h"
-#include "app/mission_output.h"
-#include "ascent/design_schema.h"
+#include "ascent/grammar.h"
+#include "ascent/sweep.h"
 #include "files/csv.h"
 #include "report/design_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
@@ -34,9 +35,11 @@ SweepCli::SweepCli(CLI::App& app) {
       ->type_name("FILE");
   namesFile(app_->add_option("--plot", c.plotFile, "chart SC_M and the limit against turn time"))
       ->type_name("FILE.png");
-  addJobs(app_, c.settings.jobs);
+  addJobs(app_, c.jobs);
   app_->add_option("--shard", shard_, "fly every N-th turn time from the I-th (header in 1/N)")
       ->type_name("I/N");
+  nameOption("turn_times", "--turn-time");
+  nameOption("shard", "--shard");
   app_->callback([this] {
     readOption("--turn-time", [this] { command_.settings.turnTimes = turnTimeRange(range_); });
     if (!shard_.empty()) {
@@ -44,6 +47,45 @@ SweepCli::SweepCli(CLI::App& app) {
     }
   });
 }
+
+namespace {
+
+// Rows are written as they arrive, in order: to the CSV file, or to standard
+// output. The first shard's header goes first, once the sweep has accepted
+// its settings and inputs.
+class Rows final : public SweepObserver {
+ public:
+  Rows(std::ostream& out, std::ostream& err, ProgressLine& line, OutputFile* csv, bool charted,
+       bool header)
+      : words_(err, line, "Sweep"), out_(out), csv_(csv), charted_(charted), header_(header) {}
+  void emit(const std::string& text) {
+    if (header_) {
+      header_ = false;
+      emit(csvHeader(sweepSchema()));
+    }
+    if (csv_ != nullptr) {
+      csv_->write(text);
+    } else {
+      writeOut(out_, text);
+    }
+  }
+  void row(const SweepRow& row) override {
+    emit(csvLine(sweepSchema(), row));
+    if (charted_) chart.add(row);
+  }
+  void longRecordInterval(double interval_s) override { words_.longRecordInterval(interval_s); }
+  void progress(std::size_t done, std::size_t total) override { words_.progress(done, total); }
+  SweepChart chart;
+
+ private:
+  CommandObserver words_;
+  std::ostream& out_;
+  OutputFile* csv_;
+  bool charted_;
+  bool header_;
+};
+
+}  // namespace
 
 int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream& err) {
   const SweepSettings& settings = command.settings;
@@ -54,30 +96,11 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
   std::unique_ptr<OutputFile>& csvFile = study.csv;
   std::unique_ptr<OutputFile>& pngFile = study.chart;
 
-  const std::vector<double> flown = shardSelection(settings.turnTimes, settings.shard);
-  if (!flown.empty()) checkThrustFile(inputs.history, chosen, flown.back(), err);
-
-  // Rows are written as they arrive, in order.
-  auto emit = [&](const std::string& text) {
-    if (csvFile) {
-      csvFile->write(text);
-    } else {
-      writeOut(out, text);
-    }
-  };
-  if (settings.shard.index == 1) emit(csvHeader(sweepSchema()));
-  SweepTally tally;
-  SweepChart chart;
   ProgressLine progress(err);
-  sweep(inputs.history, chosen.vehicle, settings, [&](const SweepRow& row) {
-    emit(csvLine(sweepSchema(), row));
-    tally.add(row);
-    if (pngFile) chart.add(row);
-    if (progress.shown()) {
-      progress.show("Sweep: " + std::to_string(tally.turnTimes) + " of " +
-                    count(flown.size(), "turn time"));
-    }
-  });
+  Rows rows(out, err, progress, csvFile.get(), pngFile != nullptr, settings.shard.index == 1);
+  const SweepResult tally = runSweep(studyInputs(inputs), settings, command.jobs, rows);
+  rows.emit("");  // the header of a shard with no turn time
+  SweepChart& chart = rows.chart;
   progress.clear();
 
   // Without --csv the rows go to standard output and the words to standard error.
@@ -88,7 +111,7 @@ int runSweepCommand(const SweepCommand& command, std::ostream& out, std::ostream
       pngFile.reset();
     } else {
       pngFile->write(
-          sweepChart(chart, tally.hasBest ? &tally.best : nullptr, settings.search.altitude_m));
+          sweepChart(chart, tally.found ? &tally.best : nullptr, settings.search.targetAltitude_m));
     }
   }
   // Complete: every output is renamed into place.

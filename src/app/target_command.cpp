@@ -12,10 +12,10 @@ namespace ascent {
 int runTargetCommand(const TargetCommand& command, std::ostream& out, std::ostream& err) {
   const StudyFiles study = openStudyFiles(command.thrust, command.vehicleFile, "", "", err);
   const FlightInputs& inputs = study.inputs;
-  checkThrustFile(inputs.history, inputs.chosen, command.turnTime_s, err);
-  const TargetResult target =
-      targetOrbit(inputs.history, inputs.chosen.vehicle, command.turnTime_s, command.settings);
-  writeOut(out, command.json ? jsonText(targetValue(target, inputs.chosen.vehicle)) + '\n'
+  ProgressLine line(err);
+  CommandObserver observer(err, line, "target");
+  const TargetResult target = runTarget(studyInputs(inputs), command.settings, &observer);
+  writeOut(out, command.json ? jsonText(targetValue(target)) + '\n'
                              : vehicleLine(inputs.chosen) + targetText(target));
   return target.run.verdict == Verdict::Converged ? exitStatus::ok : exitStatus::noDesign;
 }

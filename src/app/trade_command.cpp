@@ -7,11 +7,12 @@
 #include "app/command_safety.h"
 #include "app/design_commands.h"
 #include "app/gnuplot.h"
-#include "app/mission_output.h"
-#include "ascent/design_schema.h"
+#include "ascent/grammar.h"
+#include "ascent/trade.h"
 #include "files/csv.h"
 #include "report/design_text.h"
 #include "report/json_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
@@ -36,8 +37,9 @@ TradeCli::TradeCli(CLI::App& app) {
   namesFile(app_->add_option("--plot", c.plotFile, "draw the tornado chart"))
       ->type_name("FILE.png");
   addSetting(app_, "--relative-step", tradeSettingsDomain(), "relative_step",
-             c.settings.relativeStep, "the smaller step, a fraction of each value, default 0.01");
+             c.settings.relativeStep, "the smaller step, a fraction of each value");
   addTargetSettings(app_, c.settings.optimize.search);
+  nameOption("keys", "--keys");
   app_->callback([this, turnTime, reoptimize, keys] {
     if (turnTime->count() == 0 && reoptimize->count() == 0) {
       throw CLI::RequiredError("--turn-time or --optimize");
@@ -54,13 +56,11 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
       openStudyFiles(command.thrust, command.vehicleFile, command.csvFile, command.plotFile, err);
   const FlightInputs& inputs = study.inputs;
   const ChosenVehicle& chosen = inputs.chosen;
-  checkThrustFile(inputs.history, chosen,
-                  settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s, err);
   std::unique_ptr<OutputFile>& csvFile = study.csv;
   std::unique_ptr<OutputFile>& pngFile = study.chart;
   ProgressLine progress(err);
-  const TradeResult result = tradeRatios(inputs.history, chosen.vehicle, settings, command.jobs,
-                                         progressOn(progress, "trade"));
+  CommandObserver observer(err, progress, "trade");
+  const TradeResult result = runTrade(studyInputs(inputs), settings, command.jobs, &observer);
   progress.clear();
 
   // Without a design as given there is no table: the outputs are not written.
@@ -76,8 +76,7 @@ int runTradeCommand(const TradeCommand& command, std::ostream& out, std::ostream
     if (pngFile) pngFile->commit();
   }
   if (command.json) {
-    const DesignInputs designInputs{study.thrustFile, vehicleValue(chosen.vehicle)};
-    writeOut(out, jsonText(tradeValue(result, settings, designInputs)) + '\n');
+    writeOut(out, jsonText(tradeValue(result)) + '\n');
   } else {
     writeOut(out, vehicleLine(chosen) + tradeText(result, settings));
   }

@@ -7,12 +7,12 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
-#include "app/mission_output.h"
 #include "ascent/text.h"
 #include "ascent/vehicle.h"
 #include "files/output_set.h"
 #include "files/vehicle_file.h"
 #include "physics/constants.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
@@ -34,31 +34,6 @@ std::string vehicleLine(const ChosenVehicle& chosen) {
                 n == 1 ? "" : "s");
 }
 
-void checkLiftOff(const ChosenVehicle& chosen, const ThrustHistory& history) {
-  if (chosen.path.empty() || history.records().empty()) return;
-  // At the first record the boosters give their first thrust and the core its
-  // own; the vehicle stands on the pad until their sea-level sum passes its
-  // weight. Propellant burned before then is neglected: a vehicle refused here
-  // could not lift off at the first record even with it.
-  const Vehicle& v = chosen.vehicle;
-  const ThrustRecord& first = history.records().front();
-  const double exitArea =
-      pi * v.boosters.count * v.boosters.exit_diameter_squared_m2 / 4 + v.core.exit_area_m2;
-  const double thrust_N = v.core.thrust_N +
-                          v.boosters.count * first.thrust_N * v.boosters.thrust_scale -
-                          exitArea * seaLevelPressure;
-  const double mass_kg = v.loads.carried_mass_kg + v.core.inert_mass_kg + v.core.propellant_kg +
-                         v.boosters.count * (v.boosters.inert_mass_kg + v.boosters.propellant_kg);
-  const double weight_N = mass_kg * surfaceGravity;
-  if (!(thrust_N > weight_N)) {
-    throw InputError(
-        {format("%s with %s cannot leave the pad: its sea-level thrust at the first "
-                "record (%.6g s) is %.0f N, below its weight of %.0f N",
-                chosen.path.c_str(), history.name().c_str(), first.time_s * v.boosters.time_scale,
-                thrust_N, weight_N)});
-  }
-}
-
 void addFlightInputs(OutputSet& files, const std::string& thrustFile,
                      const std::string& vehicleFile) {
   files.input(thrustFile, "the thrust file");
@@ -66,9 +41,7 @@ void addFlightInputs(OutputSet& files, const std::string& thrustFile,
 }
 
 FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile) {
-  FlightInputs inputs{chooseVehicle(vehicleFile), readThrustFile(thrust)};
-  checkLiftOff(inputs.chosen, inputs.history);
-  return inputs;
+  return FlightInputs{chooseVehicle(vehicleFile), readThrustFile(thrust)};
 }
 
 StudyFiles::StudyFiles(FlightInputs flown, std::string thrust)

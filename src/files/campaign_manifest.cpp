@@ -1,5 +1,5 @@
 // The manifest of a dispersion campaign: what identifies it, written beside
-// its rows (files/campaign_store.h, ascent/campaign_files.h).
+// its rows (files/campaign_store.h, ascent/campaign.h).
 #include <toml++/toml.h>
 
 #include <charconv>
@@ -8,36 +8,11 @@
 
 #include "files/campaign_store.h"
 #include "files/csv.h"
-#include "files/dispersion_file.h"
 #include "files/output_set.h"
 #include "files/toml_problem.h"
 #include "files/vehicle_file.h"
 
 namespace ascent {
-
-CampaignManifest describeCampaign(const CampaignSettings& settings,
-                                  const DispersionFile& dispersions, const std::string& vehicleFile,
-                                  const Vehicle& nominal, const std::string& thrustFile,
-                                  const ThrustHistory& history) {
-  const std::string header = csvHeader(CampaignRowSchema(dispersions.dispersions).fields());
-  CampaignManifest m;
-  m.program = "ascent " + std::string(version());
-  m.seed = settings.seed;
-  m.dispersionFile = dispersions.path;
-  m.dispersionHash = dispersions.hash;
-  m.vehicleFile = vehicleFile;
-  m.vehicleHash = vehicleHash(nominal);
-  m.thrustFile = thrustFile;
-  m.thrustHash = thrustHistoryHash(history);
-  m.turnTime_s = settings.turnTime_s;
-  m.retarget = settings.retarget;
-  m.limit_deg = settings.retarget ? 0 : settings.limit_deg.value_or(0);
-  m.target = settings.retarget ? targetSettingsText(settings.search) : "";
-  m.columns = header.substr(0, header.size() - 1);
-  m.firstRun = settings.firstRun;
-  m.endRun = settings.endRun;
-  return m;
-}
 
 std::string manifestPathFor(const std::string& csvPath) {
   std::string base = csvPath;

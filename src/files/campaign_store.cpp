@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "ascent/errors.h"
 #include "files/csv.h"
-#include "mission/run_error.h"
 
 namespace ascent {
 

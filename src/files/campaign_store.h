@@ -11,12 +11,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ascent/campaign_files.h"
+#include "ascent/campaign.h"
+#include "ascent/dispersion.h"
 #include "files/output_set.h"
 
 namespace ascent {
@@ -107,5 +109,10 @@ struct MergedCampaign {
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
                              const CampaignRowSink& onRow,
                              const SamplerOf& samplerOf = campaignSampler);
+
+// The summary's columns in unnamed temporary files, created now (Error when
+// they cannot be): only one column at a time is held in memory, however
+// many runs a campaign has.
+std::unique_ptr<ValueSpill> temporaryFileSpill(std::size_t columns = summarySpillColumns);
 
 }  // namespace ascent

@@ -1,5 +1,3 @@
-#include "files/dispersion_file.h"
-
 #include <toml++/toml.h>
 
 #include <algorithm>
@@ -12,9 +10,12 @@
 #include <set>
 #include <sstream>
 
+#include "ascent/files.h"
 #include "ascent/text.h"
 #include "files/output_set.h"
 #include "files/toml_problem.h"
+#include "mission/hash.h"
+#include "study/campaign/draws.h"
 
 namespace ascent {
 
@@ -309,26 +310,6 @@ DispersionFile parseDispersionText(std::string_view text, const std::string& nam
 
 DispersionFile readDispersionFile(const std::string& path, const Vehicle& nominal) {
   return parseDispersionText(readInputFile(path), path, nominal);
-}
-
-std::string hashText(std::uint64_t hash) {
-  char buffer[17];
-  static const char digits[] = "0123456789abcdef";
-  for (int i = 15; i >= 0; --i) {
-    buffer[i] = digits[hash & 15];
-    hash >>= 4;
-  }
-  buffer[16] = 0;
-  return buffer;
-}
-
-std::string thrustHistoryHash(const ThrustHistory& history) {
-  std::uint64_t hash = fnv1a("");
-  for (const ThrustRecord& record : history.records()) {
-    hash = fnv1a(exactText(record.time_s) + ' ' + exactText(record.thrust_N) + '\n', hash);
-  }
-  hash = fnv1a(std::to_string(history.faultCode()) + ' ' + history.faultReason(), hash);
-  return hashText(hash);
 }
 
 }  // namespace ascent

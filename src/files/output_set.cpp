@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "mission/run_error.h"
+#include "ascent/errors.h"
 
 namespace ascent {
 

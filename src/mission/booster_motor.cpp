@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "ascent/errors.h"
 #include "ascent/text.h"
 #include "mission/mission_context.h"
 #include "mission/mission_step.h"
-#include "mission/run_error.h"
 
 namespace ascent {
 

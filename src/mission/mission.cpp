@@ -2,13 +2,13 @@
 
 #include <cfenv>
 
+#include "ascent/errors.h"
 #include "mission/booster_phase.h"
 #include "mission/core_phase.h"
 #include "mission/floating_point.h"
 #include "mission/mission_context.h"
 #include "mission/mission_step.h"
 #include "mission/mission_summary.h"
-#include "mission/run_error.h"
 #include "mission/upper_stage_phase.h"
 #include "physics/constants.h"
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
+#include "ascent/errors.h"
 #include "mission/booster_motor.h"
 #include "mission/floating_point.h"
-#include "mission/run_error.h"
 #include "physics/constants.h"
 #include "physics/integration_step.h"
 

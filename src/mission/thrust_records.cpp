@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "ascent/errors.h"
 #include "mission/number_reader.h"
-#include "mission/run_error.h"
 
 namespace ascent {
 

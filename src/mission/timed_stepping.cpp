@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "ascent/errors.h"
 #include "mission/mission_step.h"
-#include "mission/run_error.h"
 
 namespace ascent {
 

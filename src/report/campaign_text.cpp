@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "study/campaign/statistics.h"
+
 namespace ascent {
 
 namespace {

@@ -19,24 +19,13 @@ std::string designLine(const SweepRow& row) {
       r.remainingPropellant_kg, r.perigee_m / 1000, r.apogee_m / 1000);
 }
 
-void SweepTally::add(const SweepRow& row) {
-  ++turnTimes;
-  missions += row.missions;
-  if (row.verdict == Verdict::Converged) ++converged;
-  if (row.verdict == Verdict::Infeasible) ++infeasible;
-  if (betterDesign(row, hasBest ? &best : nullptr)) {
-    hasBest = true;
-    best = row;
-  }
-}
-
-std::string sweepText(const SweepTally& tally) {
+std::string sweepText(const SweepResult& tally) {
   const std::string infeasible =
       tally.infeasible > 0 ? format(", %zu infeasible", tally.infeasible) : std::string();
   std::string text =
       format("Sweep: %s, %zu converged%s, %s flown\n", count(tally.turnTimes, "turn time").c_str(),
              tally.converged, infeasible.c_str(), count(tally.missions, "mission").c_str());
-  if (!tally.hasBest)
+  if (!tally.found)
     return text + "Best design: none (no converged turn time with propellant left)\n";
   return text + "Best design: " + designLine(tally.best) + '\n';
 }
@@ -45,7 +34,7 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
   const SearchSettings& target = settings.search;
   std::string text = format("Optimize: turn times %s to %s s, average altitude %g +- %g km%s\n",
                             exactText(settings.from_s).c_str(), exactText(settings.to_s).c_str(),
-                            target.altitude_m / 1000, target.tolerance_m / 1000,
+                            target.targetAltitude_m / 1000, target.tolerance_m / 1000,
                             dynamicPressureLimitText(target).c_str());
   if (!result.found()) {
     text += target.limitsDynamicPressure()

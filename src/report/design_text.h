@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ascent/performance.h"
+#include "ascent/sweep.h"
 #include "ascent/trade.h"
 
 namespace ascent {
@@ -19,15 +20,8 @@ std::string dynamicPressureLimitText(const SearchSettings& settings);
 // 31 kg, 185.2 x 215.0 km".
 std::string designLine(const SweepRow& row);
 
-// A sweep's rows counted as they arrive, and the best design among them.
-struct SweepTally {
-  std::size_t turnTimes = 0, converged = 0, infeasible = 0, missions = 0;
-  bool hasBest = false;
-  SweepRow best;
-  void add(const SweepRow& row);
-};
 // "Sweep: ..." and "Best design: ..." lines.
-std::string sweepText(const SweepTally& tally);
+std::string sweepText(const SweepResult& tally);
 
 // The search, the optimum and its flat top, what was flown.
 std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings);

@@ -57,7 +57,7 @@ std::string unreachableText(const TargetRun& target, std::size_t flown) {
 
 std::string verdictText(const TargetResult& result) {
   const TargetRun& target = result.run;
-  const SearchSettings& settings = result.settings;
+  const SearchSettings& settings = result.search;
   const std::size_t flown = target.missions.size();
   const MissionResult* answer = target.answer();
   const LimitSearchResult& search = target.search;
@@ -112,7 +112,8 @@ std::string verdictText(const TargetResult& result) {
       notConverged.c_str(),
       search.jumpsAcross ? " (the average altitude jumps across the target)" : "",
       exactText(answer->limit_deg).c_str(), answer->averageAltitude_m / 1000,
-      answer->averageAltitude_m / 1000 - settings.altitude_m / 1000, settings.tolerance_m / 1000);
+      answer->averageAltitude_m / 1000 - settings.targetAltitude_m / 1000,
+      settings.tolerance_m / 1000);
 }
 
 }  // namespace
@@ -165,10 +166,10 @@ std::string flightSummaryText(const FlownMission& flight) {
 }
 
 std::string targetText(const TargetResult& target) {
-  const SearchSettings& settings = target.settings;
+  const SearchSettings& settings = target.search;
   std::string text =
       format("Target: average altitude %g +- %g km at turn time %s s, at most %s\n",
-             settings.altitude_m / 1000, settings.tolerance_m / 1000,
+             settings.targetAltitude_m / 1000, settings.tolerance_m / 1000,
              exactText(target.run.turnTime_s).c_str(),
              count(static_cast<std::size_t>(settings.maxMissions), "mission").c_str());
   text += "mission     limit (deg)  average (km)  perigee (km)   apogee (km)  propellant (kg)\n";

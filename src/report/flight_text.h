@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "ascent/results.h"
+#include "ascent/fly.h"
+#include "ascent/target.h"
 
 namespace ascent {
 

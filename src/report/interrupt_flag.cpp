@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "mission/run_error.h"
+#include "ascent/errors.h"
 
 namespace ascent {
 

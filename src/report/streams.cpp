@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "ascent/errors.h"
 #include "files/output_set.h"
-#include "mission/run_error.h"
 #include "report/interrupt_flag.h"
 
 namespace ascent {

@@ -13,9 +13,18 @@
 
 #include <functional>
 
-#include "ascent/study.h"
+#include "ascent/target.h"
 
 namespace ascent {
+
+struct LimitSearchOptions {
+  double targetAltitude_m = 200e3;
+  double tolerance_m = 100;  // converged when |average - target| <= tolerance
+  int maxMissions = 25;
+  double firstGuess_deg = 25;
+  double lowest_deg = 0;  // the limits the search may fly
+  double highest_deg = 90;
+};
 
 // Flies missions through `fly` (one call per mission, never more than
 // options.maxMissions) until one is within the tolerance of the target, or

@@ -125,4 +125,8 @@ std::string domainProblem(std::string_view what, double value, double lowest, do
   return {};
 }
 
+void refuseSetting(const SettingProblem& problem) {
+  if (!problem.empty()) throw InputError({problem.problem}, problem.setting);
+}
+
 }  // namespace ascent

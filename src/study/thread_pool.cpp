@@ -1,14 +1,14 @@
 // The ordered pool: threads take indices from a shared counter and results are
 // delivered in index order from a window of finished indices, so what a
 // caller sees depends on the indices alone, never on scheduling.
+#include "study/thread_pool.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include "ascent/study.h"
 
 namespace ascent {
 

@@ -1,6 +1,9 @@
 #include "study/thrust_check.h"
 
-#include "mission/run_error.h"
+#include <cstdio>
+
+#include "ascent/errors.h"
+#include "physics/constants.h"
 
 namespace ascent {
 
@@ -92,6 +95,33 @@ void refuseFailedMission(const MissionResult& result, const ThrustHistory& histo
   check.problem = result.failureReason;
   check.vehicleAtFault = defaultVehicleFlies(history, vehicle, result.turnTime_s);
   refuseUnflyable(check, history, vehicleName);
+}
+
+void refuseGrounded(const StudyInputs& inputs) {
+  const Vehicle& v = inputs.vehicle;
+  if (inputs.history.records().empty() || v == Vehicle::defaults()) return;
+  // At the first record the boosters give their first thrust and the core its
+  // own; the vehicle stands on the pad until their sea-level sum passes its
+  // weight. Propellant burned before then is neglected: a vehicle refused here
+  // could not lift off at the first record even with it.
+  const ThrustRecord& first = inputs.history.records().front();
+  const double exitArea =
+      pi * v.boosters.count * v.boosters.exit_diameter_squared_m2 / 4 + v.core.exit_area_m2;
+  const double thrust_N = v.core.thrust_N +
+                          v.boosters.count * first.thrust_N * v.boosters.thrust_scale -
+                          exitArea * seaLevelPressure;
+  const double mass_kg = v.loads.carried_mass_kg + v.core.inert_mass_kg + v.core.propellant_kg +
+                         v.boosters.count * (v.boosters.inert_mass_kg + v.boosters.propellant_kg);
+  const double weight_N = mass_kg * surfaceGravity;
+  if (thrust_N > weight_N) return;
+  char text[512];
+  std::snprintf(text, sizeof text,
+                " with %s cannot leave the pad: its sea-level thrust at the first record (%.6g s) "
+                "is %.0f N, below its weight of %.0f N",
+                inputs.history.name().c_str(), first.time_s * v.boosters.time_scale, thrust_N,
+                weight_N);
+  throw InputError(
+      {(inputs.vehicleFile.empty() ? std::string("the vehicle") : inputs.vehicleFile) + text});
 }
 
 }  // namespace ascent

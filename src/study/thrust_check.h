@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "ascent/ascent.h"
+#include "ascent/study.h"
 
 namespace ascent {
 
@@ -50,5 +50,10 @@ void requireFlyable(const ThrustHistory& history, const Vehicle& vehicle, double
 // fault it is.
 void refuseFailedMission(const MissionResult& result, const ThrustHistory& history,
                          const Vehicle& vehicle, std::string_view vehicleName);
+
+// Throws InputError for a vehicle (other than the default one) that cannot
+// leave the pad on this history: its sea-level thrust at the first record
+// below its lift-off weight. Names the vehicle file, or the vehicle.
+void refuseGrounded(const StudyInputs& inputs);
 
 }  // namespace ascent

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/mission_output.h"
 #include "app/plot_data.h"
 #include "ascent/vehicle.h"
+#include "report/printf_text.h"
+#include "study/targeting.h"
 
 namespace ascent {
 namespace {

@@ -6,8 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/mission_output.h"
 #include "e2e/e2e_support.h"
+#include "ascent/text.h"
+#include "report/printf_text.h"
 
 namespace ascent::testing {
 namespace {

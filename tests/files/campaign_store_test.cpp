@@ -9,9 +9,10 @@
 #include <cerrno>
 #include <cmath>
 
+#include "ascent/files.h"
 #include "files/csv.h"
-#include "files/dispersion_file.h"
 #include "files/vehicle_file.h"
+#include "mission/hash.h"
 #include "support/test_support.h"
 
 namespace ascent {

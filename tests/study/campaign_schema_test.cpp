@@ -18,17 +18,15 @@ TEST(CampaignSettings, EachRuleIsRefusedInItsOwnWords) {
       {[](CampaignSettings& s) { s.turnTime_s = 0.5; },
        "the turn time 0.5 s is outside 1 to 10000 s"},
       {[](CampaignSettings& s) { s.limit_deg = 95; }, "the limit 95 deg is outside 0 to 90 deg"},
-      {[](CampaignSettings& s) { s.jobs = 2000; },
-       "the number of threads 2000 is outside 1 to 1024"},
       {[](CampaignSettings& s) { s.retarget = true; },
        "a limit and retargeting exclude each other: give one"},
       {[](CampaignSettings& s) { s.minRemainingPropellant_kg = -1; },
-       "the propellant reserve -1 kg is outside 0 to 1000000000 kg"},
+       "the propellant a success keeps -1 kg is outside 0 to 1000000000 kg"},
       {[](CampaignSettings& s) { s.probability = 1; },
        "the probability 1 is outside 0 to 1, 0 and 1 excluded"},
       {[](CampaignSettings& s) { s.confidence = 0; },
        "the confidence 0 is outside 0 to 1, 0 and 1 excluded"},
-      {[](CampaignSettings& s) { s.search.altitude_m = 500; },
+      {[](CampaignSettings& s) { s.search.targetAltitude_m = 500; },
        "the target altitude 0.5 km is outside 1 to 100000 km"},
   };
   for (const auto& c : cases) {
@@ -37,7 +35,7 @@ TEST(CampaignSettings, EachRuleIsRefusedInItsOwnWords) {
     settings.turnTime_s = 18;
     settings.limit_deg = 24;
     c.change(settings);
-    EXPECT_EQ(campaignSettingsProblem(settings), c.problem);
+    EXPECT_EQ(settingsProblem(settings).problem, c.problem);
   }
 }
 

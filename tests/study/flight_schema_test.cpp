@@ -8,7 +8,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "ascent/results.h"
+#include "ascent/fly.h"
+#include "ascent/target.h"
 
 namespace ascent {
 namespace {
@@ -157,9 +158,11 @@ TEST(FlySettings, AreRefusedOutsideTheirDomainInTheUnitShown) {
       {{18, std::nan(""), 100e3}, "the maximum angle of attack is not a number"},
       {{18, 24, -5e3}, "the minimum perigee -5 km is outside 0 to 100000 km"},
   };
-  for (const auto& c : cases) EXPECT_EQ(settingsProblem(c.settings), c.problem) << c.problem;
+  for (const auto& c : cases) {
+    EXPECT_EQ(settingsProblem(c.settings).problem, c.problem) << c.problem;
+  }
   const ThrustHistory history = ThrustHistory::fromText("0 1e6\n", "h.dat");
-  EXPECT_THROW(flyFlight(history, Vehicle::defaults(), cases[4].settings), std::invalid_argument);
+  EXPECT_THROW(runFly({history, Vehicle::defaults(), ""}, cases[4].settings), InputError);
 }
 
 TEST(TargetSchema, NumbersOfTheSearchAreNullWhenNoMissionReachedAnOrbit) {

@@ -6,6 +6,9 @@
 
 #include <string>
 
+#include "ascent/sweep.h"
+#include "study/targeting.h"
+
 namespace ascent {
 namespace {
 
@@ -38,15 +41,17 @@ TEST(DynamicPressureLimit, TheOptimumIsTheHeaviestFeasibleDesign) {
     }
   }
   EXPECT_GT(infeasible, 50u);
-  const std::size_t best = bestDesign(rows);
-  ASSERT_LT(best, rows.size());
+  SweepResult tally;
+  for (const SweepRow& row : rows) tally.add(row);
+  ASSERT_TRUE(tally.found);
 
-  const OptimizeResult optimum = optimizeTurnTime(history, Vehicle::defaults(), settings, 2);
+  const OptimizeResult optimum =
+      runOptimize(StudyInputs{history, Vehicle::defaults(), ""}, settings, 2);
   ASSERT_TRUE(optimum.found());
   const MissionResult& design = optimum.optimum().mission;
   EXPECT_LE(design.missionPeaks.maxQ_Pa, 28300);
   // SC_M moves in steps of about 6.6 kg of propellant left.
-  EXPECT_GE(design.sizing.SC_M_kg, rows[best].mission.sizing.SC_M_kg - 6.6);
+  EXPECT_GE(design.sizing.SC_M_kg, tally.best.mission.sizing.SC_M_kg - 6.6);
   EXPECT_FALSE(optimum.atRangeEdge);
 }
 
@@ -55,7 +60,7 @@ TEST(Optimize, SaysWhenTheOptimumIsAtAnEndOfItsRange) {
   settings.from_s = 10;
   settings.to_s = 30;  // SC_M still rises at 30 s
   const OptimizeResult optimum =
-      optimizeTurnTime(shippedHistory(), Vehicle::defaults(), settings, 2);
+      runOptimize(StudyInputs{shippedHistory(), Vehicle::defaults(), ""}, settings, 2);
   ASSERT_TRUE(optimum.found());
   EXPECT_EQ(optimum.optimum().turnTime_s, 30);
   EXPECT_TRUE(optimum.atRangeEdge);
@@ -68,7 +73,7 @@ TEST(Performance, EachRowIsTheOptimumAtItsAltitude) {
   const Vehicle& vehicle = Vehicle::defaults();
   PerformanceSettings settings;
   settings.altitudes_m = {150e3, 175e3, 200e3, 250e3};
-  const PerformanceResult result = performance(history, vehicle, settings, 2);
+  const PerformanceResult result = runPerformance(StudyInputs{history, vehicle, ""}, settings, 2);
   ASSERT_EQ(result.rows.size(), 4u);
   for (std::size_t k = 0; k < 3; ++k) ASSERT_TRUE(result.rows[k].found) << k;
   EXPECT_GT(result.rows[0].design.mission.sizing.SC_M_kg,
@@ -79,15 +84,15 @@ TEST(Performance, EachRowIsTheOptimumAtItsAltitude) {
   EXPECT_FALSE(result.rows[3].found);
   EXPECT_NE(candidateVerdict(result.rows[3].design), CandidateVerdict::Converged);
 
-  const OptimizeResult at200 = optimizeTurnTime(history, vehicleAimedAt(vehicle, 200e3),
-                                                settingsAt(settings.optimize, 200e3), 1);
+  const OptimizeResult at200 = runOptimize(StudyInputs{history, vehicleAimedAt(vehicle, 200e3), ""},
+                                           settingsAt(settings.optimize, 200e3), 1);
   ASSERT_TRUE(at200.found());
   EXPECT_EQ(result.rows[2].design.turnTime_s, at200.optimum().turnTime_s);
   EXPECT_EQ(result.rows[2].design.mission.sizing.SC_M_kg, at200.optimum().mission.sizing.SC_M_kg);
   EXPECT_EQ(result.rows[2].missions, at200.missions);
 
   settings.altitudes_m = {250e3, 200e3};
-  const PerformanceResult alone = performance(history, vehicle, settings, 1);
+  const PerformanceResult alone = runPerformance(StudyInputs{history, vehicle, ""}, settings, 1);
   EXPECT_EQ(toValue(performanceRowSchema(), alone.rows[1]),
             toValue(performanceRowSchema(), result.rows[2]));
   EXPECT_EQ(toValue(performanceRowSchema(), alone.rows[0]),

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 
+#include "ascent/grammar.h"
+
 namespace ascent {
 namespace {
 
@@ -79,7 +81,7 @@ TEST(OrderStatistics, TheRankIsExactAtTheEdgesOfTheDomain) {
     std::vector<double> allFail(c.n, std::numeric_limits<double>::quiet_NaN());
     constexpr std::string_view outputs[] = {"SC_M_kg"};
     const RequirementResult r =
-        verifyRequirement(parseRequirement("SC_M_kg>=1", outputs), allFail, c.p, c.c);
+        verifyRequirement(parseRequirement("SC_M_kg>=1"), allFail, c.p, c.c);
     EXPECT_EQ(r.verdict, RequirementVerdict::NotMet) << c.n << " " << c.p << " " << c.c;
   }
 }
@@ -112,14 +114,11 @@ TEST(Requirements, VerdictsBoundsAndFailures) {
   for (const Case& c : cases) {
     std::vector<double> values = c.values;
     const RequirementResult r =
-        verifyRequirement(parseRequirement(c.text, outputs), values, c.probability, c.confidence);
+        verifyRequirement(parseRequirement(c.text), values, c.probability, c.confidence);
     EXPECT_EQ(r.verdict, c.verdict) << c.text;
     EXPECT_EQ(r.bound, c.bound) << c.text;
     EXPECT_EQ(r.failures, c.failures) << c.text;
     EXPECT_EQ(r.runs, c.values.size());
-  }
-  for (const char* wrong : {"SC_M_kg>5", "SC_M>=1", "SC_M_kg>=", "SC_M_kg>=inf"}) {
-    EXPECT_THROW(parseRequirement(wrong, outputs), std::invalid_argument) << wrong;
   }
 }
 

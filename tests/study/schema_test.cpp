@@ -72,7 +72,7 @@ TEST(SettingDomains, AValueOutsideItsDomainIsNamedInTheUnitShown) {
   };
   const Case cases[] = {
       {base, ""},
-      {with([](SearchSettings& s) { s.altitude_m = 500; }),
+      {with([](SearchSettings& s) { s.targetAltitude_m = 500; }),
        "the target altitude 0.5 km is outside 1 to 100000 km"},
       {with([](SearchSettings& s) { s.tolerance_m = 0; }),
        "the altitude tolerance 0 km is outside 0 to 1000 km, 0 excluded"},
@@ -83,7 +83,7 @@ TEST(SettingDomains, AValueOutsideItsDomainIsNamedInTheUnitShown) {
       {with([](SearchSettings& s) { s.minimumPerigee_m = INFINITY; }),
        "the minimum perigee inf km is outside 0 to 100000 km"},
   };
-  for (const Case& c : cases) EXPECT_EQ(settingsProblem(c.settings), c.problem);
+  for (const Case& c : cases) EXPECT_EQ(settingsProblem(c.settings).problem, c.problem);
   EXPECT_EQ(turnTimeProblem(0.5), "the turn time 0.5 s is outside 1 to 10000 s");
 }
 

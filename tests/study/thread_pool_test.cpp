@@ -1,11 +1,11 @@
 // The ordered pool with more threads than the window asked for, over many
 // turns of its window.
+#include "study/thread_pool.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <vector>
-
-#include "ascent/study.h"
 
 namespace ascent {
 namespace {

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "ascent/campaign.h"
-#include "ascent/results.h"
+#include "ascent/fly.h"
+#include "ascent/performance.h"
+#include "ascent/sweep.h"
+#include "ascent/target.h"
 #include "ascent/trade.h"
 
 namespace ascent {
@@ -51,7 +54,8 @@ TEST(ThrustCheck, TheFileIsAtFaultUnlessTheDefaultVehicleFliesIt) {
     const std::string refused = refusal([&] { requireFlyable(c.history, c.vehicle, 18); });
     EXPECT_TRUE(refused.starts_with(c.refused) && refused.empty() == c.refused.empty()) << refused;
     // A mission flown that failed for its records is refused by the same rule.
-    const MissionResult flown = flyFlight(c.history, c.vehicle, {18, 24}).result;
+    RunRecord record;
+    const MissionResult flown = flyMission(c.history, c.vehicle, 18, 24, record);
     if (failedForThrustFile(flown)) {
       EXPECT_EQ(refusal([&] { refuseFailedMission(flown, c.history, c.vehicle, "the vehicle"); }),
                 refused);
@@ -64,11 +68,18 @@ TEST(ThrustCheck, EveryStudyRefusesAnUnflyableHistoryBeforeItsFirstMission) {
   CampaignSettings campaign;
   campaign.endRun = 1;
   campaign.turnTime_s = 18;
-  EXPECT_THROW(targetOrbit(empty, v, 18, {}), ThrustFileError);
-  EXPECT_THROW(sweep(empty, v, {{5, 18}, {}, 1, {}}, [](const SweepRow&) {}), ThrustFileError);
-  EXPECT_THROW(optimizeTurnTime(empty, v, {}, 1), ThrustFileError);
-  EXPECT_THROW(tradeRatios(empty, v, {}, 1), ThrustFileError);
-  EXPECT_THROW(settleCampaignLimit(empty, v, campaign), ThrustFileError);
+  const StudyInputs inputs{empty, v, ""};
+  struct Quiet : SweepObserver, CampaignObserver {
+    void row(const SweepRow&) override {}
+  } quiet;
+  const DispersionFile none;
+  EXPECT_THROW(runFly(inputs, {18, 24}), ThrustFileError);
+  EXPECT_THROW(runTarget(inputs, {18, {}}), ThrustFileError);
+  EXPECT_THROW(runSweep(inputs, {{5, 18}, {}, {}}, 1, quiet), ThrustFileError);
+  EXPECT_THROW(runOptimize(inputs, {}, 1), ThrustFileError);
+  EXPECT_THROW(runTrade(inputs, {}, 1), ThrustFileError);
+  EXPECT_THROW(runPerformance(inputs, {{200e3}, {}}, 1), ThrustFileError);
+  EXPECT_THROW(runCampaign({inputs, none}, campaign, 1, quiet), ThrustFileError);
 }
 
 // The search takes an escape for "too low": all escapes are not "unreachable".

@@ -9,6 +9,10 @@
 #include <cmath>
 #include <string>
 
+#include "ascent/sweep.h"
+#include "ascent/target.h"
+#include "study/targeting.h"
+
 namespace ascent {
 namespace {
 
@@ -54,7 +58,7 @@ TEST(Trade, RatiosOfTheResizingLawsAreTheirDerivativesByHand) {
       {"resizing.dry_mass_factor", -std::pow(total, law.dry_mass_exponent)},
   };
   for (const auto& c : cases) settings.keys.push_back(c.key);
-  const TradeResult result = tradeRatios(history, v, settings, 2);
+  const TradeResult result = runTrade(StudyInputs{history, v, ""}, settings, 2);
   ASSERT_TRUE(result.baseFeasible);
   ASSERT_EQ(result.rows.size(), std::size(cases));
   for (const auto& c : cases) {
@@ -92,15 +96,17 @@ TEST(Trade, OptimumMatchesTheBestOfASweepOfEverySecondWithAFifthOfItsMissions) {
       sweepMissions += row.missions;
     }
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(range.to_s - range.from_s + 1));
-    const std::size_t best = bestDesign(rows);
-    ASSERT_LT(best, rows.size());
+    SweepResult tally;
+    for (const SweepRow& row : rows) tally.add(row);
+    ASSERT_TRUE(tally.found);
 
     OptimizeSettings settings;
     settings.from_s = range.from_s;
     settings.to_s = range.to_s;
-    const OptimizeResult optimum = optimizeTurnTime(history, Vehicle::defaults(), settings, 2);
+    const OptimizeResult optimum =
+        runOptimize(StudyInputs{history, Vehicle::defaults(), ""}, settings, 2);
     ASSERT_TRUE(optimum.found());
-    EXPECT_GE(optimum.optimum().mission.sizing.SC_M_kg, rows[best].mission.sizing.SC_M_kg - 1);
+    EXPECT_GE(optimum.optimum().mission.sizing.SC_M_kg, tally.best.mission.sizing.SC_M_kg - 1);
     EXPECT_LE(optimum.missions * 5, sweepMissions);
     EXPECT_LE(optimum.flatFrom_s, optimum.optimum().turnTime_s);
     EXPECT_GE(optimum.flatTo_s, optimum.optimum().turnTime_s);

@@ -1,0 +1,53 @@
+// The texts a user writes for a study's settings, read the same way by the
+// command line and the Python module: ranges "FROM:TO:STEP" and "FROM:TO",
+// shards "I/N", runs "N" or "A:B", whole numbers of a campaign, key lists
+// "a,b,c" and requirements "OUTPUT>=VALUE". Each throws InputError with the
+// reason in the words both doors use.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ascent/campaign.h"
+#include "ascent/sweep.h"
+
+namespace ascent {
+
+// The turn times of "FROM:TO:STEP" in s: FROM + k * STEP (k = 0, 1, ...) up
+// to TO, each computed from FROM, not accumulated, so every shard and thread
+// gets the same bits, and rounded to the decimals of FROM and STEP (18.15,
+// not 18.150000000000002). Refused: not three numbers, STEP <= 0 or FROM >
+// TO, a turn time outside 1 to 10000 s, more than highestSweepTurnTimes, a
+// step too small to tell two turn times apart.
+std::vector<double> turnTimeRange(std::string_view text);
+
+// The altitudes of "FROM:TO:STEP" in km, as m, the same way; refused also
+// for an altitude outside the target altitude's domain or more than
+// highestPerformanceAltitudes.
+std::vector<double> altitudeRange(std::string_view text);
+
+// The turn times "FROM:TO" in s; refused when the text is not two numbers.
+void turnTimeSpan(std::string_view text, double& from_s, double& to_s);
+
+// "I/N" with 1 <= I <= N <= highestSweepTurnTimes, decimal digits only.
+Shard parseShard(std::string_view text);
+
+// A whole number of a campaign (`what`: "the seed", "the run") from its
+// decimal digits, 0 to 2^64 - 1, nothing clamped or wrapped: "'0x10' is not
+// a whole number", "the seed -1 is outside 0 to 18446744073709551615".
+std::uint64_t campaignNumber(std::string_view what, std::string_view text);
+
+// "N" (runs 0 to N-1) or "A:B" (runs A to B-1), holding at least one run.
+void parseRuns(std::string_view text, std::uint64_t& firstRun, std::uint64_t& endRun);
+
+// The keys of "a,b,..." as typed, each a vehicle key (with the nearest
+// known key when not), none twice.
+std::vector<std::string> parseTradeKeys(std::string_view text);
+
+// "OUTPUT>=VALUE" or "OUTPUT<=VALUE" of a campaign output (with the nearest
+// output name when OUTPUT is none).
+Requirement parseRequirement(std::string_view text);
+
+}  // namespace ascent

@@ -1,0 +1,101 @@
+// The optimize study: the turn time within a range that gives the heaviest
+// spacecraft. A coarse scan on the thread pool brackets the best turn time,
+// then a golden-section search closes in on the spacecraft mass computed
+// without rounding (SC_M_unrounded_kg); a turn time that is not a feasible
+// design counts as the lightest.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ascent/study.h"
+
+namespace ascent {
+
+struct OptimizeSettings {
+  double from_s = 5;  // the turn times searched
+  double to_s = 120;
+  // Turn times of the coarse scan, evenly spaced from from_s to to_s.
+  int scanPoints = 10;
+  // The search ends when the bracket around the best is narrower than this.
+  double turnTimeTolerance_s = 1;
+  // A design must have upper-stage propellant left (false: the re-sized stage
+  // takes the propellant it used, whatever was loaded).
+  bool propellantLeft = true;
+  SearchSettings search;
+};
+// The domain of every number of OptimizeSettings but its search settings
+// (searchSettingsDomain): from_s, to_s, scan_points, turn_time_tolerance_s.
+std::span<const SettingDomain<OptimizeSettings>> optimizeSettingsDomain();
+// The first setting outside its domain, a first turn time after the last,
+// or the first search setting outside its own; empty when none.
+SettingProblem settingsProblem(const OptimizeSettings& settings);
+
+// A turn time that can carry a spacecraft: converged (so within the
+// dynamic-pressure limit of its search settings) with a finite spacecraft
+// mass and, when asked, propellant left.
+bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
+
+// A targeted turn time's verdict: its search's (the same order as Verdict),
+// or NoPropellantLeft for a converged one that left no upper-stage
+// propellant (no design).
+enum class CandidateVerdict {
+  Converged,
+  OutsideDesign,
+  Unreachable,
+  NotConverged,
+  Suborbital,
+  Escape,
+  Infeasible,
+  NoPropellantLeft,
+};
+CandidateVerdict candidateVerdict(const SweepRow& row);
+// The verdictName of a search's verdict, or "no_propellant_left".
+std::string_view candidateVerdictName(CandidateVerdict verdict);
+
+struct OptimizeResult {
+  // Every turn time targeted: the scan in turn-time order, then the search's
+  // in the order flown.
+  std::vector<SweepRow> candidates;
+  std::size_t scanned = 0;   // the first `scanned` candidates are the scan
+  std::size_t best = 0;      // candidates.size() when none is feasible
+  std::size_t missions = 0;  // flown by all the searches together
+  // The flat top: the feasible candidates whose SC_M is within 1 kg of the
+  // best's span these turn times (both the best's when it stands alone).
+  double flatFrom_s = 0, flatTo_s = 0;
+  std::size_t flatCount = 0;
+  // The optimum's turn time is within the search's final tolerance
+  // (turnTimeTolerance_s) of from_s or to_s: the search could not tell it
+  // from the end of the range, and a wider range may hold a heavier design.
+  bool atRangeEdge = false;
+  bool found() const { return best < candidates.size(); }
+  const SweepRow& optimum() const { return candidates[best]; }
+
+  // What it was computed from, for its schema.
+  OptimizeSettings settings;
+  std::string thrustFile;
+  Vehicle vehicle;
+};
+
+// The optimum on `jobs` threads (0: the machine's cores). The optimum is the
+// candidate with the largest SC_M, the unrounded mass deciding between
+// equals. Throws InputError for settings or jobs outside their domains, then
+// ThrustFileError or VehicleError when the history or the vehicle's values
+// cannot be flown at to_s, before any mission.
+OptimizeResult runOptimize(const StudyInputs& inputs, const OptimizeSettings& settings,
+                           unsigned jobs, StudyObserver* observer = nullptr);
+
+// turn_time_s, verdict (candidateVerdictName), missions, limit_deg, SC_M_kg,
+// SC_M_unrounded_kg.
+Schema<SweepRow> candidateSchema();
+
+// program, version, thrust_file, from_s, to_s, constraints, found, missions,
+// turn_times_targeted, scanned; turn_time_s, limit_deg, SC_M_kg,
+// SC_M_unrounded_kg, flat_top {from_s, to_s, turn_times}, at_range_edge and
+// mission (null when none is found); candidates (candidateSchema), vehicle.
+Schema<OptimizeResult> optimizeSchema();
+Value optimizeValue(const OptimizeResult& result);
+
+}  // namespace ascent

@@ -1,0 +1,234 @@
+// The texts of a study's settings as both doors read them (ascent/grammar.h).
+#include "ascent/grammar.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "ascent/performance.h"
+#include "ascent/trade.h"
+#include "mission/number_reader.h"
+
+namespace ascent {
+
+namespace {
+
+[[noreturn]] void refuse(std::string problem) {
+  throw InputError({std::move(problem)});
+}
+
+// The decimals a number is written with: "0.05" 2, "5" 0, "1e-3" 3.
+int decimalsOf(std::string_view text) {
+  const std::size_t exponent = text.find_first_of("eE");
+  const std::string_view mantissa = text.substr(0, exponent);
+  const std::size_t point = mantissa.find('.');
+  long decimals =
+      point == std::string_view::npos ? 0 : static_cast<long>(mantissa.size() - point - 1);
+  if (exponent != std::string_view::npos) {
+    decimals -= std::strtol(std::string(text.substr(exponent + 1)).c_str(), nullptr, 10);
+  }
+  return static_cast<int>(std::clamp(decimals, 0L, 17L));
+}
+
+// Decimal digits only (no sign, exponent or base prefix) within [lowest, highest].
+bool readDecimal(std::string_view text, std::size_t lowest, std::size_t highest,
+                 std::size_t& value) {
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != text.npos) {
+    return false;
+  }
+  value = std::stoul(std::string(text));
+  return value >= lowest && value <= highest;
+}
+
+// The words of a range's messages and its bounds, in the unit typed.
+struct RangeWords {
+  const char* things;  // "turn times"
+  const char* range;   // "turn-time range"
+  const char* unitWords;
+  const char* unit;
+  double lowest, highest;
+  std::size_t most;  // the most values a range holds
+};
+
+// FROM + k * STEP up to TO, each computed from FROM, not accumulated, and
+// rounded to the decimals of FROM and STEP.
+std::vector<double> evenRange(std::string_view text, const RangeWords& w) {
+  const std::string things = w.things, unit = w.unit;
+  const std::size_t first = text.find(':');
+  const std::size_t second = first == text.npos ? first : text.find(':', first + 1);
+  double from = 0, to = 0, step = 0;
+  if (second == text.npos || !parseReal(text.substr(0, first), from) ||
+      !parseReal(text.substr(first + 1, second - first - 1), to) ||
+      !parseReal(text.substr(second + 1), step)) {
+    refuse("the " + things + " must be FROM:TO:STEP, three numbers (" + w.unitWords + ")");
+  }
+  if (!(step > 0) || !(from <= to)) {
+    refuse("the " + std::string(w.range) + " needs STEP > 0 and FROM <= TO");
+  }
+  if (!(from >= w.lowest) || !(to <= w.highest)) {
+    refuse("the " + things + " must lie from " + readableText(w.lowest) + " to " +
+           readableText(w.highest) + " " + unit);
+  }
+  // A TO within a millionth of a step of FROM + k * STEP still counts as
+  // reached (5:6:0.1 ends at 6).
+  const double count = std::floor((to - from) / step + 1e-6) + 1;
+  if (!(count <= static_cast<double>(w.most))) {
+    refuse("the " + std::string(w.range) + " holds more than " + std::to_string(w.most) + " " +
+           things);
+  }
+  const int decimals =
+      std::max(decimalsOf(text.substr(0, first)), decimalsOf(text.substr(second + 1)));
+  std::vector<double> values;
+  for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.*f", decimals, from + static_cast<double>(k) * step);
+    double value = 0;
+    parseReal(digits, value);
+    if (!values.empty() && !(value > values.back())) {
+      refuse("the step " + exactText(step) + " " + unit + " repeats " + things + " (" +
+             exactText(value) + " " + unit + "); use a larger step");
+    }
+    values.push_back(value);
+  }
+  return values;
+}
+
+std::string shardWords(std::string_view text) {
+  return "'" + std::string(text) +
+         "' is not I/N with 1 <= I <= N <= " + std::to_string(highestSweepTurnTimes);
+}
+
+// Why `text` is not a whole number of a campaign (see campaignNumber);
+// empty when `value` holds it.
+std::string wholeNumberProblem(std::string_view what, std::string_view text, std::uint64_t& value) {
+  // An optional minus and decimal digits: a whole number, if maybe out of range.
+  const std::string_view digits = text.substr(!text.empty() && text.front() == '-' ? 1 : 0);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return "'" + std::string(text) + "' is not a whole number";
+  }
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  const bool negative =
+      digits.size() != text.size() && digits.find_first_not_of('0') != digits.npos;
+  if (negative || error != std::errc() || end != digits.data() + digits.size()) {
+    return std::string(what) + " " + std::string(text) + " is outside 0 to " +
+           std::to_string(std::numeric_limits<std::uint64_t>::max());
+  }
+  return {};
+}
+
+}  // namespace
+
+std::vector<double> turnTimeRange(std::string_view text) {
+  return evenRange(text, {"turn times", "turn-time range", "seconds", "s", lowestTurnTime_s,
+                          highestTurnTime_s, highestSweepTurnTimes});
+}
+
+std::vector<double> altitudeRange(std::string_view text) {
+  const SettingDomain<SearchSettings>& domain =
+      *findDomain(searchSettingsDomain(), "target_altitude_m");
+  const std::vector<double> shown =
+      evenRange(text, {"altitudes", "altitude range", "km", "km", domain.lowest / domain.siPerUnit,
+                       domain.highest / domain.siPerUnit, highestPerformanceAltitudes});
+  // In metres with the decimals the kilometres had, less three: 150.1 km is
+  // 150100 m, not 150100.00000000003.
+  const int decimals = std::max(decimalsOf(text.substr(0, text.find(':'))),
+                                decimalsOf(text.substr(text.rfind(':') + 1)));
+  std::vector<double> altitudes_m;
+  for (double altitude : shown) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.*f", std::max(decimals - 3, 0),
+                  altitude * domain.siPerUnit);
+    double altitude_m = 0;
+    parseReal(digits, altitude_m);
+    altitudes_m.push_back(altitude_m);
+  }
+  return altitudes_m;
+}
+
+Shard parseShard(std::string_view text) {
+  Shard shard;
+  const std::size_t slash = text.find('/');
+  if (slash == text.npos ||
+      !readDecimal(text.substr(slash + 1), 1, highestSweepTurnTimes, shard.count) ||
+      !readDecimal(text.substr(0, slash), 1, shard.count, shard.index)) {
+    refuse(shardWords(text));
+  }
+  return shard;
+}
+
+void turnTimeSpan(std::string_view text, double& from_s, double& to_s) {
+  const std::size_t colon = text.find(':');
+  if (colon == text.npos || !parseReal(text.substr(0, colon), from_s) ||
+      !parseReal(text.substr(colon + 1), to_s)) {
+    refuse("the turn times must be FROM:TO, two numbers (seconds)");
+  }
+}
+
+std::vector<std::string> parseTradeKeys(std::string_view text) {
+  std::vector<std::string> keys;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t comma = text.find(',', start);
+    if (comma == text.npos) comma = text.size();
+    keys.emplace_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+  // "a," names an empty key after the comma.
+  if (!text.empty() && text.back() == ',') keys.emplace_back();
+  if (std::string problem = tradeKeysProblem(keys); !problem.empty()) {
+    refuse(problem);
+  }
+  return keys;
+}
+
+Requirement parseRequirement(std::string_view text) {
+  const std::span<const std::string_view> outputs = campaignOutputNames();
+  Requirement r;
+  r.text = std::string(text);
+  const std::size_t at = text.find_first_of("<>");
+  if (at == std::string_view::npos || at + 1 >= text.size() || text[at + 1] != '=') {
+    refuse("the requirement '" + r.text + "' is not OUTPUT>=VALUE or OUTPUT<=VALUE");
+  }
+  r.output = std::string(text.substr(0, at));
+  r.atLeast = text[at] == '>';
+  if (std::find(outputs.begin(), outputs.end(), r.output) == outputs.end()) {
+    refuse("the requirement '" + r.text + "' names no output '" + r.output + "'" +
+           didYouMean(r.output, outputs));
+  }
+  const std::string_view number = text.substr(at + 2);
+  if (!parseReal(number, r.value) || !std::isfinite(r.value)) {
+    refuse("the requirement '" + r.text + "' has no number after " +
+           std::string(text.substr(at, 2)));
+  }
+  return r;
+}
+
+std::uint64_t campaignNumber(std::string_view what, std::string_view text) {
+  std::uint64_t value = 0;
+  if (std::string problem = wholeNumberProblem(what, text, value); !problem.empty()) {
+    refuse(problem);
+  }
+  return value;
+}
+
+void parseRuns(std::string_view text, std::uint64_t& firstRun, std::uint64_t& endRun) {
+  auto whole = [text](std::string_view digits, std::uint64_t& value) {
+    const std::string problem = wholeNumberProblem("the run", digits, value);
+    if (problem.empty()) return;
+    // A number out of range is said to be one; anything else is not N or A:B.
+    refuse(problem.front() == '\'' ? "'" + std::string(text) + "' is not N or A:B" : problem);
+  };
+  const std::size_t colon = text.find(':');
+  firstRun = 0;
+  if (colon == std::string_view::npos) {
+    whole(text, endRun);
+  } else {
+    whole(text.substr(0, colon), firstRun);
+    whole(text.substr(colon + 1), endRun);
+  }
+  if (std::string problem = runsProblem(firstRun, endRun); !problem.empty()) refuse(problem);
+}
+
+}  // namespace ascent
