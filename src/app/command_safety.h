@@ -54,9 +54,9 @@ CLI::Option* addSetting(CLI::App* app, const std::string& option,
             // A number too large to hold in SI is outside every domain, as typed.
             if (std::isinf(value) && !std::isinf(shown)) {
               throw CLI::ValidationError(
-                  option, domainProblem(d->what, shown, d->lowest / d->siPerUnit,
-                                        d->highest / d->siPerUnit, d->lowestIncluded, d->whole,
-                                        d->unit, d->highestIncluded));
+                  option,
+                  domainProblem(d->what, shown, d->lowest / d->siPerUnit, d->highest / d->siPerUnit,
+                                d->lowestIncluded, d->whole, d->unit, d->highestIncluded));
             }
             if constexpr (std::is_arithmetic_v<Number>) {
               field = static_cast<Number>(value);

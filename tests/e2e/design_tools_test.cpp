@@ -64,8 +64,8 @@ TEST_F(DesignTools, HelpAndVersionExitZeroAndUsageErrorsExitTwoInOneLineAndAHint
     EXPECT_EQ(result.out, "") << error.arguments;
     // The reason and where to read on, no usage: at most three lines with
     // the notice of the thrust file flown.
-    EXPECT_NE(result.err.find(error.reason), std::string::npos) << error.arguments << ": "
-                                                                << result.err;
+    EXPECT_NE(result.err.find(error.reason), std::string::npos)
+        << error.arguments << ": " << result.err;
     EXPECT_NE(result.err.find("see `ascent"), std::string::npos) << error.arguments;
     EXPECT_LE(std::count(result.err.begin(), result.err.end(), '\n'), 3) << result.err;
   }

@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "e2e/e2e_support.h"
 #include "ascent/text.h"
+#include "e2e/e2e_support.h"
 #include "report/printf_text.h"
 
 namespace ascent::testing {
