@@ -86,8 +86,8 @@ enum class AbandonReason {
   ClockRanOut,   // mission time passed 10000 s (or is not a number)
 };
 
-// "orbit", "abandoned", "failed"; "below-surface", "no-mass-left",
-// "clock-ran-out", "none": the names the outputs use.
+// "orbit", "abandoned", "failed"; "below_surface", "no_mass_left",
+// "clock_ran_out", "none": the names the outputs use.
 std::string_view outcomeName(Outcome outcome);
 std::string_view abandonReasonName(AbandonReason reason);
 

@@ -64,11 +64,11 @@ std::string_view outcomeName(Outcome outcome) {
 std::string_view abandonReasonName(AbandonReason reason) {
   switch (reason) {
     case AbandonReason::BelowSurface:
-      return "below-surface";
+      return "below_surface";
     case AbandonReason::NoMassLeft:
-      return "no-mass-left";
+      return "no_mass_left";
     case AbandonReason::ClockRanOut:
-      return "clock-ran-out";
+      return "clock_ran_out";
     case AbandonReason::None:
       break;
   }

@@ -220,7 +220,7 @@ TEST_F(DesignSafety, VerdictsSayWhatHappened) {
       {"$A sweep --turn-time 18:18:1 --altitude 50 > s.csv", 0, "Best design: none",
        "grep -q ',suborbital,' s.csv"},
       {"$A fly --turn-time 18 --limit 2 --json > f.json", 1, "",
-       "grep -q '\"perigee_m\":null' f.json && grep -q '\"abandon_reason\":\"below-surface\"' "
+       "grep -q '\"perigee_m\":null' f.json && grep -q '\"abandon_reason\":\"below_surface\"' "
        "f.json"},
       {"$A fly --turn-time 18 --limit 24 --min-perigee 250 > f.txt", 1, "",
        "grep -q ': suborbital: perigee 199.0 km$' f.txt"},

@@ -79,7 +79,7 @@ TEST(FlightSchema, TheOutcomeIsTheFlightClassAndEachReasonIsSetOnlyForItsOutcome
       {"orbit", orbit(199e3, 201e3), 100e3, true, nullptr, 0},
       {"suborbital", orbit(199e3, 201e3), 250e3, true, nullptr, 0},
       {"escape", orbit(199e3, -3e7), 100e3, true, nullptr, 0},
-      {"abandoned", abandoned, 100e3, false, "no-mass-left", 0},
+      {"abandoned", abandoned, 100e3, false, "no_mass_left", 0},
       {"failed", failed, 100e3, false, nullptr, 205},
   };
   for (const auto& c : cases) {

@@ -65,7 +65,7 @@ constexpr Field<CampaignRow> tailFields[] = {
      &outputValue<CampaignOutput::SpacecraftMass>},
     {{"max_dynamic_pressure_Pa", "Pa", FieldType::Real, noOrbit, "largest dynamic pressure"},
      &outputValue<CampaignOutput::MaxDynamicPressure>},
-    {{"max_acceleration_mps2", "m/s2", FieldType::Real, noOrbit, "largest acceleration"},
+    {{"max_acceleration_mps2", "m/s^2", FieldType::Real, noOrbit, "largest acceleration"},
      &outputValue<CampaignOutput::MaxAcceleration>},
     {{"max_force_N", "N", FieldType::Real, noOrbit, "largest force on the upper stage"},
      &outputValue<CampaignOutput::MaxForce>},
@@ -190,15 +190,16 @@ constexpr Field<CampaignReport> reportFields[] = {
        return outcomes;
      }},
     {{"success", "", FieldType::Object, "",
-      "probability of a success (an orbit with at least reserve_kg of propellant left), "
-      "wilson95: its 95 % interval, successes, propellant_shortfall: the orbits with less"},
+      "share of the runs that were a success (an orbit with at least "
+      "min_remaining_propellant_kg of propellant left), wilson95: its 95 % interval, "
+      "successes, propellant_shortfall: the orbits with less"},
      [](const CampaignReport& r) {
        const CampaignSummary& s = r.summary;
-       return Value::object({{"probability", s.successShare},
+       return Value::object({{"share", s.successShare},
                              {"wilson95", Value::list({s.wilsonLow, s.wilsonHigh})},
                              {"successes", s.successes},
                              {"propellant_shortfall", s.shortfalls},
-                             {"reserve_kg", s.minRemainingPropellant_kg}});
+                             {"min_remaining_propellant_kg", s.minRemainingPropellant_kg}});
      }},
     {{"outputs", "", FieldType::Object, "", "statistics of every output over the orbits"},
      [](const CampaignReport& r) {
@@ -230,15 +231,18 @@ constexpr Field<CampaignReport> reportFields[] = {
        return requirements;
      }},
     {{"flight_performance_reserve", "", FieldType::Object, "",
-      "the propellant margin_kg that probability of the runs keep with confidence (runs "
-      "without an orbit lowest), and reserve_kg = max(0, -margin_kg) to add"},
+      "the propellant margin_kg that probability of the runs keep with confidence (order: m "
+      "of its order statistic; runs without an orbit lowest), and "
+      "flight_performance_reserve_kg = max(0, -margin_kg) to add"},
      [](const CampaignReport& r) {
        const FlightPerformanceReserve& f = r.summary.flightPerformanceReserve;
        const auto optional = [](const std::optional<double>& v) { return v ? Value(*v) : Value(); };
        return Value::object({{"probability", f.probability},
                              {"confidence", f.confidence},
+                             {"order", f.order},
                              {"margin_kg", optional(f.margin_kg)},
-                             {"reserve_kg", optional(f.flightPerformanceReserve_kg)}});
+                             {"flight_performance_reserve_kg",
+                              optional(f.flightPerformanceReserve_kg)}});
      }},
 };
 // clang-format on

@@ -63,7 +63,7 @@ constexpr Field<UpperStageSizing> sizingFields[] = {
      &sized<&UpperStageSizing::S3_Mp2_kg>},
     {{"propellant_total_kg", "kg", T::Real, "", "propellant loaded, reserve included"},
      &sized<&UpperStageSizing::propellantTotal_kg>},
-    {{"reserve_kg", "kg", T::Real, "", "propellant reserve"}, &sized<&UpperStageSizing::reservePropellant_kg>},
+    {{"reserve_propellant_kg", "kg", T::Real, "", "propellant reserve"}, &sized<&UpperStageSizing::reservePropellant_kg>},
     {{"S3_Ms_kg", "kg", T::Real, "", "cutoff mass"}, &sized<&UpperStageSizing::S3_Ms_kg>},
     {{"rcs_propellant_kg", "kg", T::Real, "", "RCS propellant"},
      &sized<&UpperStageSizing::rcsPropellant_kg>},
@@ -95,7 +95,7 @@ constexpr Field<F> flightFields[] = {
        return Value(flightClassName(classifyFlight(f.result, f.minimumPerigee_m)));
      }},
     {{"abandon_reason", "", T::Text, "the outcome is not abandoned",
-      "below-surface, no-mass-left or clock-ran-out"},
+      "below_surface, no_mass_left or clock_ran_out"},
      [](const F& f) {
        if (f.result.outcome != Outcome::Abandoned) return Value();
        return Value(abandonReasonName(f.result.abandonReason));

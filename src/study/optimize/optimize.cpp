@@ -56,7 +56,7 @@ CandidateVerdict candidateVerdict(const SweepRow& row) {
 }
 
 std::string_view candidateVerdictName(CandidateVerdict verdict) {
-  if (verdict == CandidateVerdict::NoPropellantLeft) return "no-propellant-left";
+  if (verdict == CandidateVerdict::NoPropellantLeft) return "no_propellant_left";
   return verdictName(static_cast<Verdict>(verdict));
 }
 

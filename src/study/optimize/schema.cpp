@@ -21,7 +21,7 @@ constexpr Field<SweepRow> candidateFields[] = {
     {{"turn_time_s", "s", FieldType::Real, "", "the turn time targeted"},
      [](const SweepRow& r) { return Value(r.turnTime_s); }},
     {{"verdict", "", FieldType::Text, "",
-      "a verdict of the search, or no-propellant-left for a converged one that overdraws"},
+      "a verdict of the search, or no_propellant_left for a converged one that overdraws"},
      [](const SweepRow& r) { return Value(candidateVerdictName(candidateVerdict(r))); }},
     {{"missions", "", FieldType::Integer, "", "the missions the search flew"},
      [](const SweepRow& r) { return Value(r.missions); }},

@@ -20,7 +20,7 @@ constexpr Field<SweepRow> sweepFields[] = {
       "the angle-of-attack limit of the design, or of the mission closest to the target"},
      [](const SweepRow& r) { return ofMission(r, r.mission.limit_deg); }},
     {{"verdict", "", FieldType::Text, "",
-      "converged, outside-design, unreachable, not-converged, suborbital, escape or infeasible"},
+      "converged, outside_design, unreachable, not_converged, suborbital, escape or infeasible"},
      [](const SweepRow& r) { return Value(verdictName(r.verdict)); }},
     {{"missions", "", FieldType::Integer, "", "the missions the search flew"},
      [](const SweepRow& r) { return Value(r.missions); }},

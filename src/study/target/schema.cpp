@@ -30,7 +30,7 @@ constexpr std::string_view noneReached = "no mission reached an orbit";
 // clang-format off
 constexpr Field<R> targetFields[] = {
     {{"verdict", "", T::Text, "",
-      "converged, outside-design, unreachable, not-converged, suborbital, escape or infeasible"},
+      "converged, outside_design, unreachable, not_converged, suborbital, escape or infeasible"},
      [](const R& t) { return Value(verdictName(t.run.verdict)); }},
     {{"turn_time_s", "s", T::Real, "", "the turn time targeted"},
      [](const R& t) { return Value(t.run.turnTime_s); }},
