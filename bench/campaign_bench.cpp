@@ -6,7 +6,7 @@
 
 #include "ascent/campaign.h"
 #include "ascent/files.h"
-#include "files/campaign_store.h"
+#include "ascent/campaign_store.h"
 
 namespace {
 

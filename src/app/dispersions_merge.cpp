@@ -6,9 +6,9 @@
 #include "app/command_safety.h"
 #include "app/dispersions_command.h"
 #include "app/gnuplot.h"
-#include "files/campaign_store.h"
+#include "ascent/campaign_store.h"
 #include "report/campaign_text.h"
-#include "report/json_text.h"
+#include "ascent/writers.h"
 
 namespace ascent {
 

@@ -6,9 +6,9 @@
 
 #include "app/command_safety.h"
 #include "app/commands.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 #include "report/flight_text.h"
-#include "report/json_text.h"
+#include "ascent/writers.h"
 #include "report/summary_text.h"
 
 namespace ascent {

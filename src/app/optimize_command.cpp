@@ -6,7 +6,7 @@
 #include "ascent/grammar.h"
 #include "ascent/optimize.h"
 #include "report/design_text.h"
-#include "report/json_text.h"
+#include "ascent/writers.h"
 #include "report/printf_text.h"
 
 namespace ascent {

@@ -8,9 +8,9 @@
 #include "app/design_commands.h"
 #include "app/gnuplot.h"
 #include "ascent/grammar.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 #include "report/design_text.h"
-#include "report/json_text.h"
+#include "ascent/writers.h"
 #include "report/printf_text.h"
 
 namespace ascent {

@@ -13,7 +13,7 @@
 #include "app/gnuplot.h"
 #include "ascent/grammar.h"
 #include "ascent/sweep.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 #include "report/design_text.h"
 #include "report/printf_text.h"
 

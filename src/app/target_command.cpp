@@ -5,7 +5,7 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "report/flight_text.h"
-#include "report/json_text.h"
+#include "ascent/writers.h"
 
 namespace ascent {
 

@@ -9,9 +9,9 @@
 #include "app/gnuplot.h"
 #include "ascent/grammar.h"
 #include "ascent/trade.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 #include "report/design_text.h"
-#include "report/json_text.h"
+#include "ascent/writers.h"
 #include "report/printf_text.h"
 
 namespace ascent {

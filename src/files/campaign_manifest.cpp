@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "files/campaign_store.h"
-#include "files/csv.h"
+#include "ascent/campaign_store.h"
+#include "ascent/writers.h"
 #include "files/output_set.h"
 #include "files/toml_problem.h"
 #include "files/vehicle_file.h"

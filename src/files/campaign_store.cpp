@@ -1,5 +1,5 @@
 // The store of a dispersion campaign (files/campaign_store.h).
-#include "files/campaign_store.h"
+#include "ascent/campaign_store.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +12,9 @@
 #include <limits>
 
 #include "ascent/errors.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
+#include "files/output_set.h"
+#include "mission/input_file.h"
 
 namespace ascent {
 

@@ -1,4 +1,4 @@
-#include "files/csv.h"
+#include "ascent/writers.h"
 
 #include <cmath>
 

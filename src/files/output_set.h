@@ -23,19 +23,10 @@
 #include <string_view>
 #include <vector>
 
+#include "ascent/writers.h"
 #include "mission/input_file.h"
 
 namespace ascent {
-
-// How an output reaches its file.
-enum class Placement {
-  // A name the user typed: written into the file its links lead to, which
-  // keeps its place (and, when it is a FIFO or a device, is written in place).
-  throughLinks,
-  // A fixed name the program chose inside a folder: the new file takes the
-  // name itself, replacing a link, a file or a FIFO planted there unread.
-  replacingName,
-};
 
 // The file that opening `name` would reach: an absolute path with every
 // symbolic link followed, the last one too even when its target does not
@@ -97,38 +88,6 @@ class OutputSet {
   bool same(const Entry& a, const Entry& b) const;
   SameFile sameFile_;  // empty: sameFile, with the resolved paths found once
   std::vector<Entry> entries_;
-};
-
-// An output file written through a temporary file in its directory. The
-// temporary file is created by the constructor (so an output that cannot be
-// created is found before any work), removed by the destructor unless
-// commit() renamed it into place, and removed by removeTemporaryFiles() when
-// a signal ends the program. Through its links, a name that exists and is
-// not a regular file (a device, a FIFO) is written directly; a name replaced
-// is always written through a temporary file. An empty name is InputError.
-class OutputFile {
- public:
-  explicit OutputFile(const std::string& name, Placement placement = Placement::throughLinks);
-  ~OutputFile();
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  const std::string& name() const { return name_; }
-  // Before commit(): written straight into an existing file that is not a
-  // regular one (a FIFO, a device) rather than through a temporary file.
-  bool writtenInPlace() const { return temporary_.empty(); }
-  // Throws Error "cannot write NAME" with the operating system's reason.
-  void write(std::string_view bytes);
-  // Flushes, closes and renames the temporary file into place; throws Error.
-  void commit();
-
- private:
-  void discard() noexcept;
-  std::string name_;       // as given
-  std::string target_;     // the file replaced: the name after its links
-  std::string temporary_;  // empty: written directly
-  int fd_ = -1;
-  int slot_ = -1;  // in the registry of temporary files
 };
 
 // Files of fixed names in a folder the user named (charts): the folder and

@@ -2,7 +2,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "files/campaign_store.h"
+#include "ascent/campaign_store.h"
 
 namespace ascent {
 

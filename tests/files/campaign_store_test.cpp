@@ -2,7 +2,7 @@
 // is taken up from its complete rows, shards merge only when they are one
 // campaign whose runs follow each other, and no row is kept whose drawn
 // values the campaign does not draw.
-#include "files/campaign_store.h"
+#include "ascent/campaign_store.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "ascent/files.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 #include "files/vehicle_file.h"
 #include "mission/hash.h"
 #include "support/test_support.h"

@@ -12,7 +12,7 @@
 #include <random>
 
 #include "ascent/study.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 
 namespace ascent {
 namespace {

@@ -12,7 +12,7 @@
 #include "ascent/sweep.h"
 #include "ascent/target.h"
 #include "ascent/trade.h"
-#include "files/csv.h"
+#include "ascent/writers.h"
 
 namespace ascent {
 namespace {

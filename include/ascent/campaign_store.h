@@ -19,7 +19,7 @@
 
 #include "ascent/campaign.h"
 #include "ascent/dispersion.h"
-#include "files/output_set.h"
+#include "ascent/writers.h"
 
 namespace ascent {
 

@@ -1,4 +1,4 @@
-#include "report/json_text.h"
+#include "ascent/writers.h"
 
 #include <nlohmann/json.hpp>
 
