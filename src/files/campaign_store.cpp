@@ -41,22 +41,9 @@ void appendStoredCell(std::string& line, const Value& value) {
   line += '"';
 }
 
-}  // namespace
-
-std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& row) {
-  std::string line;
-  bool first = true;
-  for (const Field<CampaignRow>& field : schema.fields()) {
-    if (!first) line += ',';
-    first = false;
-    appendStoredCell(line, field.get(row));
-  }
-  return line + '\n';
-}
-
-bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
-                         std::string& reason) {
-  std::vector<std::string> fields;
+// The cells of a line as appendStoredCell writes them; false if a quoted
+// cell does not end.
+bool splitCsvLine(std::string_view line, std::vector<std::string>& fields) {
   std::string field;
   bool quoted = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
@@ -80,35 +67,35 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
     }
   }
   fields.push_back(std::move(field));
-  const std::size_t expected = 1 + keyCount + 2 + campaignOutputCount;
-  if (quoted || fields.size() != expected) {
-    reason =
-        "a row has " + std::to_string(fields.size()) + " fields, not " + std::to_string(expected);
+  return !quoted;
+}
+
+// A number as the store writes it; with `emptyIsNan` an empty cell is NaN.
+bool parseStoredNumber(const std::string& text, double& value, bool emptyIsNan,
+                       std::string& reason) {
+  if (text.empty() && emptyIsNan) {
+    value = std::nan("");
+    return true;
+  }
+  if (text == "inf" || text == "-inf") {
+    value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+    return true;
+  }
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ptr != text.data() + text.size() || text.empty() ||
+      (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)) {
+    reason = "'" + text + "' is not a number";
     return false;
   }
-  auto number = [&reason](const std::string& text, double& value, bool emptyIsNan) {
-    if (text.empty() && emptyIsNan) {
-      value = std::nan("");
-      return true;
-    }
-    if (text == "inf" || text == "-inf") {
-      value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
-      return true;
-    }
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ptr != text.data() + text.size() || text.empty() ||
-        (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)) {
-      reason = "'" + text + "' is not a number";
-      return false;
-    }
-    if (result.ec == std::errc::result_out_of_range) {
-      reason = "'" + text + "' is out of the range of numbers";
-      return false;
-    }
-    return true;
-  };
-  const std::string& run = fields[0];
-  const auto parsed = std::from_chars(run.data(), run.data() + run.size(), row.run);
+  if (result.ec == std::errc::result_out_of_range) {
+    reason = "'" + text + "' is out of the range of numbers";
+    return false;
+  }
+  return true;
+}
+
+bool parseRunIndex(const std::string& run, std::uint64_t& value, std::string& reason) {
+  const auto parsed = std::from_chars(run.data(), run.data() + run.size(), value);
   if (parsed.ptr != run.data() + run.size() || run.empty() ||
       (parsed.ec != std::errc() && parsed.ec != std::errc::result_out_of_range)) {
     reason = "'" + run + "' is not a run index";
@@ -119,26 +106,52 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
              std::to_string(std::numeric_limits<std::uint64_t>::max());
     return false;
   }
-  row.values.resize(keyCount);
-  for (std::size_t k = 0; k < keyCount; ++k) {
-    if (!number(fields[1 + k], row.values[k], false)) return false;
-  }
-  const std::string& outcome = fields[1 + keyCount];
-  bool knownClass = false;
+  return true;
+}
+
+bool parseFlightClass(const std::string& outcome, FlightClass& flightClass, std::string& reason) {
   for (FlightClass c : {FlightClass::Orbit, FlightClass::Suborbital, FlightClass::Escape,
                         FlightClass::Abandoned, FlightClass::Failed}) {
     if (outcome == flightClassName(c)) {
-      row.flightClass = c;
-      knownClass = true;
+      flightClass = c;
+      return true;
     }
   }
-  if (!knownClass) {
-    reason = "'" + outcome + "' is not an outcome";
+  reason = "'" + outcome + "' is not an outcome";
+  return false;
+}
+
+}  // namespace
+
+std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& row) {
+  std::string line;
+  bool first = true;
+  for (const Field<CampaignRow>& field : schema.fields()) {
+    if (!first) line += ',';
+    first = false;
+    appendStoredCell(line, field.get(row));
+  }
+  return line + '\n';
+}
+
+bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
+                         std::string& reason) {
+  const std::size_t expected = 1 + keyCount + 2 + campaignOutputCount;
+  std::vector<std::string> fields;
+  if (!splitCsvLine(line, fields) || fields.size() != expected) {
+    reason =
+        "a row has " + std::to_string(fields.size()) + " fields, not " + std::to_string(expected);
     return false;
   }
+  if (!parseRunIndex(fields[0], row.run, reason)) return false;
+  row.values.resize(keyCount);
+  for (std::size_t k = 0; k < keyCount; ++k) {
+    if (!parseStoredNumber(fields[1 + k], row.values[k], false, reason)) return false;
+  }
+  if (!parseFlightClass(fields[1 + keyCount], row.flightClass, reason)) return false;
   row.reason = fields[2 + keyCount];
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
-    if (!number(fields[3 + keyCount + k], row.outputs[k], true)) return false;
+    if (!parseStoredNumber(fields[3 + keyCount + k], row.outputs[k], true, reason)) return false;
   }
   return true;
 }

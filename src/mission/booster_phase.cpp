@@ -17,28 +17,13 @@ namespace {
 
 constexpr double searchRefinement = 10.0;  // each altitude search divides the step by 10
 
-// A kick lasts one record interval: a step of dt to the end of the current
-// interval, then the rest of the kick into the next one.
-void kickAcrossRecord(Mission& m, BoosterThrustReader& reader) {
-  FlightState& s = m.s;
-  step(m);
-  const double rest = m.vehicle.boosters.record_interval_s - s.dt;
-  nextThrustRecord(m, reader);
-  s.dt = rest;
-  step(m);
-}
-
-}  // namespace
-
-void boosterPhase(Mission& m, RecordSource& records) {
+// The vehicle on the pad before ignition: the stack's masses and areas, the
+// core engines at vacuum thrust, no propellant burned yet. Returns the thrust
+// (N) the air pressure takes from the stack's nozzles at sea level.
+double resetMission(Mission& m) {
   FlightState& s = m.s;
   const Vehicle& v = m.vehicle;
   const DerivedVehicle& d = m.derived;
-  const double recordInterval = v.boosters.record_interval_s;
-  const double pitchOverAltitude = v.timeline.pitch_over_altitude_m;
-  BoosterThrustReader reader(records);
-
-  // Mission reset.
   s.drag = &d.drag;
   m.record.maxForceTime = 0;
   s.forceMass = v.loads.carried_mass_kg;
@@ -62,28 +47,35 @@ void boosterPhase(Mission& m, RecordSource& records) {
   s.deltaV = 0;
   s.thrust = v.core.thrust_N;
   s.mdot = -s.thrust / v.core.exhaust_velocity_mps;
+  return seaLevelLoss;
+}
 
-  padRow(m, surfaceGravity);
-
-  // Lift-off: the positive root of sea-level thrust = weight, with the thrust
-  // ramping at thrustRate and the mass falling with mdot and mdotRate:
-  //   (F - loss) + thrustRate t = (M + mdot t + mdotRate t^2 / 2) g.
-  firstThrustRecord(m, reader);
+// The positive root of sea-level thrust = weight, with the thrust ramping at
+// thrustRate and the mass falling with mdot and mdotRate:
+//   (F - loss) + thrustRate t = (M + mdot t + mdotRate t^2 / 2) g.
+double liftOffTime(const FlightState& s, double seaLevelLoss) {
   const double g = surfaceGravity;
   const double M = s.m0 + s.Me;
   const double A = -g * s.mdotRate / 2;
   const double B = -g * s.mdot + s.thrustRate;
   const double C = (s.thrust - seaLevelLoss) - M * g;
-  s.t = (std::sqrt(B * B - 4 * A * C) - B) / (2 * A);
+  return (std::sqrt(B * B - 4 * A * C) - B) / (2 * A);
+}
 
-  // On the pad until then: advance thrust and propellant in closed form.
+// Ignition to the end of the first record interval: on the pad until
+// lift-off, thrust and propellant advanced in closed form, then the first
+// flight step.
+void liftOff(Mission& m, BoosterThrustReader& reader, double seaLevelLoss) {
+  FlightState& s = m.s;
+  firstThrustRecord(m, reader);
+  s.t = liftOffTime(s, seaLevelLoss);
+
   const double tL = s.t;
   s.Me = s.Me + s.mdot * tL + s.mdotRate * (tL * tL) / 2;
   s.thrust = s.thrust + s.thrustRate * tL;
   s.mdot = s.mdot + s.mdotRate * tL;
   padRow(m, (s.thrust - seaLevelLoss) / (s.m0 + s.Me));
 
-  // First flight step, to the end of the first record interval.
   s.dt = s.dt - tL;
   s.pitchRate = 0;
   s.steeringMode = SteeringMode::AlongReference;
@@ -91,48 +83,77 @@ void boosterPhase(Mission& m, RecordSource& records) {
   step(m);
   m.record.liftoffThrust = s.thrust - seaLevelLoss;
   m.record.liftoffAcceleration = m.record.liftoffThrust / (s.m0 + s.Me);
+}
 
-  // Vertical climb, one record interval a step, past the pitch-over altitude.
+// Vertical climb, one record interval a step, past the pitch-over altitude;
+// back to the start of that interval, then close in on it with a tenth and a
+// hundredth of the interval. Returns the time (s) left to the end of the
+// current record interval.
+double climbToPitchOver(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
+  const double pitchOverAltitude = m.vehicle.timeline.pitch_over_altitude_m;
   do {
     nextThrustRecord(m, reader);
     step(m);
   } while (!(s.h0 > pitchOverAltitude));
 
-  // Back to the start of that interval, then close in on 110 m with a tenth
-  // and a hundredth of the interval.
   s.dt = -s.dt;
   step(m);
-  double timeLeft = -s.dt;  // s, to the end of the current record interval
+  double timeLeft = -s.dt;
   timeLeft = flyToAltitude(m, -s.dt / searchRefinement, pitchOverAltitude, timeLeft);
   timeLeft = flyToAltitude(m, -s.dt / searchRefinement, pitchOverAltitude, timeLeft);
-  event(m, Event::PitchOver);
+  return timeLeft;
+}
 
-  // Pitch-over kick, one record interval long, across the next record.
-  s.pitchRate = -d.kickRate_radps;
+// A kick lasts one record interval: a step of dt to the end of the current
+// interval, then the rest of the kick into the next one.
+void kickAcrossRecord(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
+  step(m);
+  const double rest = m.vehicle.boosters.record_interval_s - s.dt;
+  nextThrustRecord(m, reader);
+  s.dt = rest;
+  step(m);
+}
+
+// After a kick: the rest of the record interval it ended in, without pitching.
+void finishRecordInterval(Mission& m) {
+  FlightState& s = m.s;
+  s.pitchRate = 0;
+  s.dt = m.vehicle.boosters.record_interval_s - s.dt;
+  step(m);
+}
+
+// The pitch-over kick from `timeLeft` (s) before the end of the current
+// record interval, then the offset held for the turn time.
+void pitchOverAndTurn(Mission& m, BoosterThrustReader& reader, double timeLeft) {
+  FlightState& s = m.s;
+  s.pitchRate = -m.derived.kickRate_radps;
   s.dt = timeLeft;
   kickAcrossRecord(m, reader);
-  s.pitchRate = 0;
-  s.dt = recordInterval - s.dt;
-  step(m);
+  finishRecordInterval(m);
 
-  // Hold the offset for the turn time.
   reader.turnTime = m.turnTime;
   flyThrustRecords(m, reader, m.turnTime - s.dt);
+}
 
-  // End-of-turn kick, back the other way.
-  s.pitchRate = d.kickRate_radps;
+// The end-of-turn kick, back the other way, which clears the pitch offset.
+void endTurn(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
+  s.pitchRate = m.derived.kickRate_radps;
   kickAcrossRecord(m, reader);
   reader.turnTime = -1;
   s.pitchOffset = 0;
   event(m, Event::EndTurn);
-  s.pitchRate = 0;
-  s.dt = recordInterval - s.dt;
-  step(m);
+  finishRecordInterval(m);
+}
 
-  flyThrustRecords(m, reader, v.timeline.separation_time_s - s.t);
-
-  // Take back the propellant booked for the unflown part r of the current
-  // interval (the thrust falls linearly to currentThrust over it).
+// The boosters leave with their unburned propellant. The propellant booked
+// for the unflown part r of the current interval is taken back first (the
+// thrust falls linearly to currentThrust over it).
+void separateBoosters(Mission& m, BoosterThrustReader& reader) {
+  FlightState& s = m.s;
+  const Vehicle& v = m.vehicle;
   const double r = s.dt;
   reader.boosterPropellantUsed =
       reader.boosterPropellantUsed -
@@ -140,9 +161,26 @@ void boosterPhase(Mission& m, RecordSource& records) {
                                   (reader.currentTime - reader.previousTime)) *
           r / v.boosters.exhaust_velocity_mps;
   const double residual = v.boosters.propellant_kg - reader.boosterPropellantUsed;
-  s.Me = s.Me - v.boosters.count * residual;  // the boosters leave with their unburned propellant
+  s.Me = s.Me - v.boosters.count * residual;
   m.record.boosterResidual = residual;
   event(m, Event::BoosterSeparation, residual);
+}
+
+}  // namespace
+
+void boosterPhase(Mission& m, RecordSource& records) {
+  BoosterThrustReader reader(records);
+  const double seaLevelLoss = resetMission(m);
+  padRow(m, surfaceGravity);
+  liftOff(m, reader, seaLevelLoss);
+
+  const double timeLeft = climbToPitchOver(m, reader);
+  event(m, Event::PitchOver);
+  pitchOverAndTurn(m, reader, timeLeft);
+  endTurn(m, reader);
+
+  flyThrustRecords(m, reader, m.vehicle.timeline.separation_time_s - m.s.t);
+  separateBoosters(m, reader);
 }
 
 }  // namespace ascent

@@ -174,8 +174,11 @@ std::vector<std::string> changedVehicleKeys(const Vehicle& vehicle) {
   return changed;
 }
 
-std::vector<std::string> vehicleProblems(const Vehicle& v) {
-  std::vector<std::string> problems;
+namespace {
+
+using Problems = std::vector<std::string>;
+
+void keyDomainProblems(const Vehicle& v, Problems& problems) {
   for (const VehicleKey& k : keys) {
     const double value = k.get(v);
     if (!inDomain(k.domain, value)) {
@@ -183,7 +186,10 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
                          std::string(domainText(k.domain)));
     }
   }
-  // Events of the timeline in flight order.
+}
+
+// The events of the timeline in flight order.
+void timelineProblems(const Vehicle& v, Problems& problems) {
   const Timeline& t = v.timeline;
   if (!(t.separation_time_s < t.jettison_time_s)) {
     problems.push_back(
@@ -208,7 +214,10 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
         "the main-engine start-up, " + readableText(startupTime) +
         " s, must end before timeline.ullage_jettison_s = " + readableText(t.ullage_jettison_s));
   }
-  // Propellant and masses that one stage carries.
+}
+
+// The propellant and masses that one stage carries.
+void massProblems(const Vehicle& v, Problems& problems) {
   if (!(v.upper.startup_propellant_kg + v.upper.mainstage_propellant_kg + v.ullage.propellant_kg +
             v.ullage.case_mass_kg <
         v.upper.mass_kg)) {
@@ -233,48 +242,63 @@ std::vector<std::string> vehicleProblems(const Vehicle& v) {
         "loads.carried_mass_kg = " +
         readableText(v.loads.carried_mass_kg) + ", the mass they are part of");
   }
-  // The drag table: Mach numbers from 0, strictly increasing, finite values.
-  const auto& table = v.aero.drag_table;
+}
+
+// Row i of a drag table that has from 1 to DragModel::maxSegments rows.
+void dragRowProblems(const std::vector<DragRow>& table, std::size_t i, Problems& problems) {
+  const DragRow& row = table[i];
+  const std::string where = "aero.drag_table row " + std::to_string(i + 1);
+  if (!std::isfinite(row.mach) || !std::isfinite(row.cd) || !std::isfinite(row.fall) ||
+      !std::isfinite(row.over_mach) || !(row.over_mach > 0) || !(row.cd >= 0)) {
+    problems.push_back(where +
+                       ": mach, cd, fall and over_mach must be finite, cd >= 0 and "
+                       "over_mach > 0");
+  }
+  if (i + 1 == table.size() && row.fall != 0) {
+    problems.push_back(where + ": fall = " + readableText(row.fall) +
+                       ": the last row holds its coefficient to any Mach number, so its "
+                       "fall must be 0");
+  }
+  // Each stretch is linear up to the next row: its lowest value is where
+  // it ends, and a coefficient below zero there would push the vehicle.
+  if (i + 1 < table.size() && row.over_mach > 0 && std::isfinite(row.cd) &&
+      std::isfinite(row.fall)) {
+    const double end = row.cd - ((table[i + 1].mach - row.mach) * row.fall) / row.over_mach;
+    if (!(end >= 0)) {
+      problems.push_back(where + ": the coefficient falls to " + readableText(end) + " by Mach " +
+                         readableText(table[i + 1].mach) + " (row " + std::to_string(i + 2) +
+                         "): it must stay at least 0");
+    }
+  }
+  if (i > 0 && !(row.mach > table[i - 1].mach)) {
+    problems.push_back(where + ": mach = " + readableText(row.mach) +
+                       ": the Mach numbers must increase strictly (row " + std::to_string(i) +
+                       " has " + readableText(table[i - 1].mach) + ")");
+  }
+}
+
+// The drag table: Mach numbers from 0, strictly increasing, finite values.
+void dragTableProblems(const std::vector<DragRow>& table, Problems& problems) {
   if (table.empty() || table.size() > DragModel::maxSegments) {
     problems.push_back("aero.drag_table must have from 1 to " +
                        std::to_string(DragModel::maxSegments) + " rows");
-  } else {
-    if (table.front().mach != 0) {
-      problems.push_back("aero.drag_table row 1: mach = " + readableText(table.front().mach) +
-                         ": the first row must start at Mach 0");
-    }
-    for (std::size_t i = 0; i < table.size(); ++i) {
-      const DragRow& row = table[i];
-      const std::string where = "aero.drag_table row " + std::to_string(i + 1);
-      if (!std::isfinite(row.mach) || !std::isfinite(row.cd) || !std::isfinite(row.fall) ||
-          !std::isfinite(row.over_mach) || !(row.over_mach > 0) || !(row.cd >= 0)) {
-        problems.push_back(where +
-                           ": mach, cd, fall and over_mach must be finite, cd >= 0 and "
-                           "over_mach > 0");
-      }
-      if (i + 1 == table.size() && row.fall != 0) {
-        problems.push_back(where + ": fall = " + readableText(row.fall) +
-                           ": the last row holds its coefficient to any Mach number, so its "
-                           "fall must be 0");
-      }
-      // Each stretch is linear up to the next row: its lowest value is where
-      // it ends, and a coefficient below zero there would push the vehicle.
-      if (i + 1 < table.size() && row.over_mach > 0 && std::isfinite(row.cd) &&
-          std::isfinite(row.fall)) {
-        const double end = row.cd - ((table[i + 1].mach - row.mach) * row.fall) / row.over_mach;
-        if (!(end >= 0)) {
-          problems.push_back(where + ": the coefficient falls to " + readableText(end) +
-                             " by Mach " + readableText(table[i + 1].mach) + " (row " +
-                             std::to_string(i + 2) + "): it must stay at least 0");
-        }
-      }
-      if (i > 0 && !(row.mach > table[i - 1].mach)) {
-        problems.push_back(where + ": mach = " + readableText(row.mach) +
-                           ": the Mach numbers must increase strictly (row " + std::to_string(i) +
-                           " has " + readableText(table[i - 1].mach) + ")");
-      }
-    }
+    return;
   }
+  if (table.front().mach != 0) {
+    problems.push_back("aero.drag_table row 1: mach = " + readableText(table.front().mach) +
+                       ": the first row must start at Mach 0");
+  }
+  for (std::size_t i = 0; i < table.size(); ++i) dragRowProblems(table, i, problems);
+}
+
+}  // namespace
+
+std::vector<std::string> vehicleProblems(const Vehicle& v) {
+  std::vector<std::string> problems;
+  keyDomainProblems(v, problems);
+  timelineProblems(v, problems);
+  massProblems(v, problems);
+  dragTableProblems(v.aero.drag_table, problems);
   return problems;
 }
 
