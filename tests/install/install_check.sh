@@ -7,7 +7,8 @@
 #            the installed README's links all reach installed files
 #   package  the examples, a CMake project of their own, configure against the
 #            prefix with find_package(ascent), build with nothing but what was
-#            installed, and fly: fly_one reaches the dialogue's orbit
+#            installed, and fly: fly_one reaches the dialogue's orbit, and
+#            campaign_summary writes a campaign's rows, manifest and JSON summary
 #   manual   the installed manual page names the program and every command
 #            that the installed program's --help lists
 # Usage: install_check.sh CHECK CMAKE BUILD_TREE SOURCE_DIR [C++ COMPILER]
@@ -83,7 +84,15 @@ check_package() {
     fail "fly_one with examples/heavier.toml: exit status $?"
   [ "$output" = "Perigee = 219.2 km, Apogee = 223.9 km, Remaining propellant = -445 kg" ] ||
     fail "fly_one with examples/heavier.toml printed: $output"
-  echo "the examples built against the installed CMake package and flew to orbit"
+  # A campaign written through the installed writers: its rows and manifest
+  # beside them, and its summary one line of JSON with every run.
+  output=$(cd "$work" && timeout 60 "$examples/campaign_summary" "$source/data/s1.dat" \
+    "$source/data/dispersions.toml" 20 c.csv c.json) || fail "campaign_summary: exit status $?"
+  [ -s "$work/c.manifest.toml" ] || fail "campaign_summary wrote no manifest"
+  [ "$(wc -l <"$work/c.csv")" -eq 21 ] || fail "campaign_summary wrote $(wc -l <"$work/c.csv") CSV lines"
+  python3 -c 'import json, sys; s = json.load(open(sys.argv[1])); assert s["runs"] == 20, s["runs"]' \
+    "$work/c.json" || fail "campaign_summary's JSON is not the summary of 20 runs"
+  echo "the examples built against the installed CMake package, flew to orbit and wrote a campaign"
 }
 
 check_manual() {
