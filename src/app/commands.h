@@ -68,7 +68,7 @@ struct VehicleCommand {
   std::string checkFile;   // --check FILE; empty: print the default description
   bool reference = false;  // --reference: the key table in Markdown
 };
-int runVehicleCommand(const VehicleCommand& command, std::ostream& out);
+int runVehicleCommand(const VehicleCommand& command, std::ostream& out, std::ostream& err);
 // Every key of the vehicle file with its unit, allowed values, default and
 // meaning, one Markdown table per part, then the default drag table: the
 // manual's reference, printed by `ascent vehicle --reference`.
@@ -96,6 +96,6 @@ struct PlotCommand {
   std::string outDirectory;  // empty: the data directory
   std::string reportFile;    // the run's report, for each curve's turn time and limit; empty: none
 };
-int runPlotCommand(const PlotCommand& command, std::ostream& out);
+int runPlotCommand(const PlotCommand& command, std::ostream& out, std::ostream& err);
 
 }  // namespace ascent

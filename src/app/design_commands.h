@@ -10,6 +10,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "app/command_cli.h"
 #include "app/thrust_file.h"
 #include "ascent/performance.h"
 #include "ascent/sweep.h"
@@ -58,11 +59,11 @@ int runPerformanceCommand(const PerformanceCommand& command, std::ostream& out, 
 
 // Each adds its subcommand to the command line; parsed() says whether it was
 // given, run() runs it and returns the exit status.
-class SweepCli {
+class SweepCli final : public CommandCli {
  public:
   explicit SweepCli(CLI::App& app);
-  bool parsed() const { return app_->parsed(); }
-  int run(std::ostream& out, std::ostream& err) const {
+  bool parsed() const override { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const override {
     return runSweepCommand(command_, out, err);
   }
 
@@ -72,11 +73,11 @@ class SweepCli {
   CLI::App* app_;
 };
 
-class OptimizeCli {
+class OptimizeCli final : public CommandCli {
  public:
   explicit OptimizeCli(CLI::App& app);
-  bool parsed() const { return app_->parsed(); }
-  int run(std::ostream& out, std::ostream& err) const {
+  bool parsed() const override { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const override {
     return runOptimizeCommand(command_, out, err);
   }
 
@@ -86,11 +87,11 @@ class OptimizeCli {
   CLI::App* app_;
 };
 
-class TradeCli {
+class TradeCli final : public CommandCli {
  public:
   explicit TradeCli(CLI::App& app);
-  bool parsed() const { return app_->parsed(); }
-  int run(std::ostream& out, std::ostream& err) const {
+  bool parsed() const override { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const override {
     return runTradeCommand(command_, out, err);
   }
 
@@ -100,11 +101,11 @@ class TradeCli {
   CLI::App* app_;
 };
 
-class PerformanceCli {
+class PerformanceCli final : public CommandCli {
  public:
   explicit PerformanceCli(CLI::App& app);
-  bool parsed() const { return app_->parsed(); }
-  int run(std::ostream& out, std::ostream& err) const {
+  bool parsed() const override { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const override {
     return runPerformanceCommand(command_, out, err);
   }
 

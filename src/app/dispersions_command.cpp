@@ -12,9 +12,9 @@
 #include "app/commands.h"
 #include "app/gnuplot.h"
 #include "app/signal_scope.h"
+#include "ascent/campaign_store.h"
 #include "ascent/files.h"
 #include "ascent/grammar.h"
-#include "ascent/campaign_store.h"
 #include "ascent/writers.h"
 #include "report/interrupt_flag.h"
 #include "report/printf_text.h"
@@ -139,32 +139,39 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
 }
 
 DispersionsCli::DispersionsCli(CLI::App& app) {
-  DispersionsCommand& c = command_;
-  CampaignSettings& s = c.settings;
-  const auto domain = campaignSettingsDomain();
   app_ = app.add_subcommand(
       "dispersions",
       "Fly the vehicle many times with its values drawn from a dispersion file; one CSV row "
       "per run and a summary (or merge the CSV files of a campaign's shards)");
+  addCampaignOptions();
+  addJudgingOptions();
+  nameOption("runs", "--runs");
+  nameOption("retarget", "--retarget");
+  nameOption("requirements", "--require");
+  app_->callback([this] { readOptions(); });
+}
+
+void DispersionsCli::addCampaignOptions() {
+  DispersionsCommand& c = command_;
+  CampaignSettings& s = c.settings;
+  const auto domain = campaignSettingsDomain();
   namesFile(app_->add_option("FILE", c.files,
                              "the dispersion file (TOML); with --merge the shards' CSV files"))
       ->type_name("FILE");
   app_->add_option("--runs", c.runs, "runs 0 to N-1, or A to B-1")->type_name("N|A:B");
-  CLI::Option* seed =
-      app_->add_option_function<std::string>(
-              "--seed",
-              [&s](const std::string& text) {
-                readOption("--seed", [&] { s.seed = campaignNumber("the seed", text); });
-              },
-              "the campaign's seed: the same seed draws the same values")
-          ->type_name("S");
-  CLI::Option* turnTime = addSetting(app_, "--turn-time", domain, "turn_time_s", s.turnTime_s,
-                                     "turn time of every run (s)");
-  CLI::Option* limit = addSetting(app_, "--limit", domain, "limit_deg", s.limit_deg,
-                                  "limit of every run (deg); default: targeted on the nominal "
-                                  "vehicle");
+  seed_ = app_->add_option_function<std::string>(
+                  "--seed",
+                  [&s](const std::string& text) {
+                    readOption("--seed", [&] { s.seed = campaignNumber("the seed", text); });
+                  },
+                  "the campaign's seed: the same seed draws the same values")
+              ->type_name("S");
+  turnTime_ = addSetting(app_, "--turn-time", domain, "turn_time_s", s.turnTime_s,
+                         "turn time of every run (s)", false);
+  limit_ = addSetting(app_, "--limit", domain, "limit_deg", s.limit_deg,
+                      "limit of every run (deg); default: targeted on the nominal vehicle");
   app_->add_flag("--retarget", s.retarget, "target each run's orbit again at the turn time")
-      ->excludes(limit);
+      ->excludes(limit_);
   addVehicle(app_, c.vehicleFile, "the nominal vehicle (a vehicle file)");
   addThrust(app_, c.thrust);
   namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it"))
@@ -177,6 +184,12 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   namesFile(app_->add_option("--merge", c.mergeFile,
                              "merge the shards' CSV files (FILE...) into OUT.csv"))
       ->type_name("OUT.csv");
+}
+
+void DispersionsCli::addJudgingOptions() {
+  DispersionsCommand& c = command_;
+  CampaignSettings& s = c.settings;
+  const auto domain = campaignSettingsDomain();
   addSetting(app_, "--reserve", domain, "min_remaining_propellant_kg", s.minRemainingPropellant_kg,
              "propellant a successful orbit keeps at least (kg)");
   app_->add_option("--require", c.requirements,
@@ -188,37 +201,33 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
              "the share of runs a requirement holds in");
   addSetting(app_, "--confidence", domain, "confidence", s.confidence,
              "the confidence of the requirements and the reserve");
-  nameOption("runs", "--runs");
-  nameOption("retarget", "--retarget");
-  nameOption("requirements", "--require");
-  app_->callback([this, seed, turnTime, limit] {
-    DispersionsCommand& c = command_;
-    CampaignSettings& s = c.settings;
-    for (const std::string& text : c.requirements) {
-      readOption("--require", [&] { s.requirements.push_back(parseRequirement(text)); });
+}
+
+void DispersionsCli::readOptions() {
+  DispersionsCommand& c = command_;
+  CampaignSettings& s = c.settings;
+  for (const std::string& text : c.requirements) {
+    readOption("--require", [&] { s.requirements.push_back(parseRequirement(text)); });
+  }
+  if (!c.mergeFile.empty()) {
+    if (c.files.empty()) throw CLI::ValidationError("--merge", "name the shards' CSV files");
+    if (!c.runs.empty() || seed_->count() > 0 || turnTime_->count() > 0 || limit_->count() > 0 ||
+        s.retarget || c.resume || !c.csvFile.empty() || !c.vehicleFile.empty()) {
+      throw CLI::ValidationError("--merge",
+                                 "takes only the shards, --json, --plot, --reserve, --require, "
+                                 "--probability and --confidence: the campaign is in their "
+                                 "manifests");
     }
-    if (!c.mergeFile.empty()) {
-      if (c.files.empty()) throw CLI::ValidationError("--merge", "name the shards' CSV files");
-      if (!c.runs.empty() || seed->count() > 0 || turnTime->count() > 0 || limit->count() > 0 ||
-          s.retarget || c.resume || !c.csvFile.empty() || !c.vehicleFile.empty()) {
-        throw CLI::ValidationError("--merge",
-                                   "takes only the shards, --json, --plot, --reserve, --require, "
-                                   "--probability and --confidence: the campaign is in their "
-                                   "manifests");
-      }
-      return;
-    }
-    if (c.files.size() != 1) {
-      throw CLI::ValidationError("FILE", "name one dispersion file");
-    }
-    if (c.runs.empty()) throw CLI::RequiredError("--runs");
-    if (seed->count() == 0) throw CLI::RequiredError("--seed");
-    if (turnTime->count() == 0) throw CLI::RequiredError("--turn-time");
-    if (c.resume && c.csvFile.empty()) {
-      throw CLI::ValidationError("--resume", "needs the --csv file to resume");
-    }
-    readOption("--runs", [&] { parseRuns(c.runs, s.firstRun, s.endRun); });
-  });
+    return;
+  }
+  if (c.files.size() != 1) throw CLI::ValidationError("FILE", "name one dispersion file");
+  if (c.runs.empty()) throw CLI::RequiredError("--runs");
+  if (seed_->count() == 0) throw CLI::RequiredError("--seed");
+  if (turnTime_->count() == 0) throw CLI::RequiredError("--turn-time");
+  if (c.resume && c.csvFile.empty()) {
+    throw CLI::ValidationError("--resume", "needs the --csv file to resume");
+  }
+  readOption("--runs", [&] { parseRuns(c.runs, s.firstRun, s.endRun); });
 }
 
 int DispersionsCli::run(std::ostream& out, std::ostream& err) const {

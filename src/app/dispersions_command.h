@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_cli.h"
 #include "app/thrust_file.h"
 #include "ascent/campaign.h"
 
@@ -30,15 +31,20 @@ struct DispersionsCommand {
 
 // Adds the subcommand to the command line; parsed() says whether it was
 // given, run() runs it and returns the exit status.
-class DispersionsCli {
+class DispersionsCli final : public CommandCli {
  public:
   explicit DispersionsCli(CLI::App& app);
-  bool parsed() const { return app_->parsed(); }
-  int run(std::ostream& out, std::ostream& err) const;
+  bool parsed() const override { return app_->parsed(); }
+  int run(std::ostream& out, std::ostream& err) const override;
 
  private:
+  void addCampaignOptions();
+  void addJudgingOptions();
+  // The options read together, once all are parsed.
+  void readOptions();
   DispersionsCommand command_;
   CLI::App* app_;
+  CLI::Option *seed_ = nullptr, *turnTime_ = nullptr, *limit_ = nullptr;
 };
 
 int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, std::ostream& err);

@@ -7,8 +7,8 @@
 #include "app/dispersions_command.h"
 #include "app/gnuplot.h"
 #include "ascent/campaign_store.h"
-#include "report/campaign_text.h"
 #include "ascent/writers.h"
+#include "report/campaign_text.h"
 
 namespace ascent {
 

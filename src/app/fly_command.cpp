@@ -8,7 +8,6 @@
 #include "app/commands.h"
 #include "ascent/writers.h"
 #include "report/flight_text.h"
-#include "ascent/writers.h"
 #include "report/summary_text.h"
 
 namespace ascent {

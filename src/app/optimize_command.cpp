@@ -5,8 +5,8 @@
 #include "app/design_commands.h"
 #include "ascent/grammar.h"
 #include "ascent/optimize.h"
-#include "report/design_text.h"
 #include "ascent/writers.h"
+#include "report/design_text.h"
 #include "report/printf_text.h"
 
 namespace ascent {

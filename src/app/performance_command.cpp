@@ -10,7 +10,6 @@
 #include "ascent/grammar.h"
 #include "ascent/writers.h"
 #include "report/design_text.h"
-#include "ascent/writers.h"
 #include "report/printf_text.h"
 
 namespace ascent {

@@ -39,7 +39,7 @@ std::vector<std::string> missionLabels(std::size_t missions, const PlotCommand& 
 
 }  // namespace
 
-int runPlotCommand(const PlotCommand& command, std::ostream& out) {
+int runPlotCommand(const PlotCommand& command, std::ostream& out, std::ostream&) {
   const std::filesystem::path data = command.dataDirectory;
   const std::filesystem::path outDir =
       command.outDirectory.empty() ? data : std::filesystem::path(command.outDirectory);

@@ -4,8 +4,8 @@
 
 #include "app/command_safety.h"
 #include "app/commands.h"
-#include "report/flight_text.h"
 #include "ascent/writers.h"
+#include "report/flight_text.h"
 
 namespace ascent {
 

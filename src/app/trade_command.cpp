@@ -11,7 +11,6 @@
 #include "ascent/trade.h"
 #include "ascent/writers.h"
 #include "report/design_text.h"
-#include "ascent/writers.h"
 #include "report/printf_text.h"
 
 namespace ascent {

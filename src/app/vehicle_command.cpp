@@ -116,7 +116,7 @@ std::string vehicleReference() {
   return out;
 }
 
-int runVehicleCommand(const VehicleCommand& command, std::ostream& out) {
+int runVehicleCommand(const VehicleCommand& command, std::ostream& out, std::ostream&) {
   if (command.reference) {
     out << vehicleReference();
     return exitStatus::ok;

@@ -125,32 +125,73 @@ SettingProblem settingsProblem(const TradeSettings& settings) {
   return {"keys", settings.keys.empty() ? std::string() : tradeKeysProblem(settings.keys)};
 }
 
-TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, unsigned jobs,
-                     StudyObserver* observer) {
-  refuseSetting(settingsProblem(settings));
-  refuseSetting(jobsProblem(jobs));
-  checkStudyInputs(inputs, settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s,
-                   observer);
-  const ThrustHistory& history = inputs.history;
-  const Vehicle& vehicle = inputs.vehicle;
-  const Progress progress = progressOf(observer);
+namespace {
+
+// The keys of the settings, or every key.
+std::vector<const VehicleKey*> tradedKeys(const TradeSettings& settings) {
   std::vector<const VehicleKey*> traded;
   if (settings.keys.empty()) {
     for (const VehicleKey& key : vehicleKeys()) traded.push_back(&key);
   } else {
     for (const std::string& name : settings.keys) traded.push_back(findVehicleKey(name));
   }
+  return traded;
+}
 
-  // Index 0 is the vehicle as given; then for every key the value moved by
-  // -2, -1, +1 and +2 steps.
+// Index 0 is the vehicle as given; then for every key the value moved by
+// -2, -1, +1 and +2 steps.
+std::vector<double> steppedValues(const std::vector<const VehicleKey*>& traded,
+                                  const Vehicle& vehicle, double relativeStep) {
   constexpr double multiples[] = {-2, -1, 1, 2};
-  const std::size_t count = 1 + 4 * traded.size();
-  std::vector<double> values(count, 0);
+  std::vector<double> values(1 + 4 * traded.size(), 0);
   for (std::size_t k = 0; k < traded.size(); ++k) {
     const double x = traded[k]->get(vehicle);
-    const double h = x != 0 ? settings.relativeStep * std::fabs(x) : settings.relativeStep;
+    const double h = x != 0 ? relativeStep * std::fabs(x) : relativeStep;
     for (std::size_t j = 0; j < 4; ++j) values[1 + 4 * k + j] = x + multiples[j] * h;
   }
+  return values;
+}
+
+// The key's ratio by central differences around the base, from the four
+// evaluations of its values[at .. at + 3].
+TradeRow tradeRow(const VehicleKey& key, const Vehicle& vehicle, const Evaluation& base,
+                  const Evaluation* four, const double* values) {
+  TradeRow row;
+  row.key = key.key;
+  row.unit = key.unit;
+  row.value = key.get(vehicle);
+  const Evaluation &far0 = four[0], &near0 = four[1], &near1 = four[2], &far1 = four[3];
+  row.step = values[2] - row.value;
+  for (const Evaluation* e : {&near0, &near1}) {
+    if (e->status != TradeStatus::Ok && row.status == TradeStatus::Ok) {
+      row.status = e->status;
+      row.reason = std::string(e == &near0 ? "one step lower: " : "one step higher: ") + e->reason;
+    }
+  }
+  if (row.status != TradeStatus::Ok) return row;
+  row.below_kg = mass(near0) - mass(base);
+  row.above_kg = mass(near1) - mass(base);
+  row.ratio = (mass(near1) - mass(near0)) / (values[2] - values[1]);
+  row.error = far0.status == TradeStatus::Ok && far1.status == TradeStatus::Ok
+                  ? std::fabs(row.ratio - (mass(far1) - mass(far0)) / (values[3] - values[0]))
+                  : std::numeric_limits<double>::quiet_NaN();
+  row.effect_kg = row.ratio * row.value / 100;
+  return row;
+}
+
+}  // namespace
+
+TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, unsigned jobs,
+                     StudyObserver* observer) {
+  refuseSetting(settingsProblem(settings));
+  refuseSetting(jobsProblem(jobs));
+  checkStudyInputs(inputs, settings.reoptimize ? settings.optimize.to_s : settings.turnTime_s,
+                   observer);
+  const Vehicle& vehicle = inputs.vehicle;
+  const Progress progress = progressOf(observer);
+  const std::vector<const VehicleKey*> traded = tradedKeys(settings);
+  const std::vector<double> values = steppedValues(traded, vehicle, settings.relativeStep);
+  const std::size_t count = values.size();
   // Every evaluation is kept, so each thread writes its own element of a
   // vector sized up front; the pool's delivery orders only the progress.
   std::vector<Evaluation> done(count);
@@ -160,7 +201,7 @@ TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, u
       [&](std::size_t i) {
         Vehicle changed = vehicle;
         if (i > 0) traded[(i - 1) / 4]->set(changed, values[i]);
-        done[i] = evaluate(history, changed, settings);
+        done[i] = evaluate(inputs.history, changed, settings);
       },
       [&](std::size_t) {
         if (progress) progress(++delivered, count);
@@ -168,7 +209,7 @@ TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, u
 
   TradeResult result;
   result.settings = settings;
-  result.thrustFile = history.name();
+  result.thrustFile = inputs.history.name();
   result.vehicle = vehicle;
   for (const Evaluation& e : done) result.missions += e.missions;
   const Evaluation& base = done[0];
@@ -176,35 +217,9 @@ TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, u
   result.baseFeasible = base.status == TradeStatus::Ok;
   result.baseReason = base.reason;
   if (!result.baseFeasible) return result;
-
   for (std::size_t k = 0; k < traded.size(); ++k) {
-    const VehicleKey& key = *traded[k];
-    TradeRow row;
-    row.key = key.key;
-    row.unit = key.unit;
-    row.value = key.get(vehicle);
-    const std::size_t at = 1 + 4 * k;
-    const Evaluation &far0 = done[at], &near0 = done[at + 1], &near1 = done[at + 2],
-                     &far1 = done[at + 3];
-    row.step = values[at + 2] - row.value;
-    for (const Evaluation* e : {&near0, &near1}) {
-      if (e->status != TradeStatus::Ok && row.status == TradeStatus::Ok) {
-        row.status = e->status;
-        row.reason =
-            std::string(e == &near0 ? "one step lower: " : "one step higher: ") + e->reason;
-      }
-    }
-    if (row.status == TradeStatus::Ok) {
-      row.below_kg = mass(near0) - mass(base);
-      row.above_kg = mass(near1) - mass(base);
-      row.ratio = (mass(near1) - mass(near0)) / (values[at + 2] - values[at + 1]);
-      row.error =
-          far0.status == TradeStatus::Ok && far1.status == TradeStatus::Ok
-              ? std::fabs(row.ratio - (mass(far1) - mass(far0)) / (values[at + 3] - values[at]))
-              : std::numeric_limits<double>::quiet_NaN();
-      row.effect_kg = row.ratio * row.value / 100;
-    }
-    result.rows.push_back(std::move(row));
+    result.rows.push_back(
+        tradeRow(*traded[k], vehicle, base, &done[1 + 4 * k], &values[1 + 4 * k]));
   }
   std::stable_sort(
       result.rows.begin(), result.rows.end(), [](const TradeRow& a, const TradeRow& b) {
