@@ -34,26 +34,11 @@ std::span<const SettingDomain<OptimizeSettings>> optimizeSettingsDomain();
 SettingProblem settingsProblem(const OptimizeSettings& settings);
 
 // A turn time that can carry a spacecraft: converged (so within the
-// dynamic-pressure limit of its search settings) with a finite spacecraft
-// mass and, when asked, propellant left.
+// dynamic-pressure limit of its search settings and with propellant left)
+// with a finite spacecraft mass. With propellantLeft false (the trades) a
+// design short of propellant counts too: the re-sized stage takes the
+// propellant it used, and the trade flags the ratios built on it.
 bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
-
-// A targeted turn time's verdict: its search's (the same order as Verdict),
-// or NoPropellantLeft for a converged one that left no upper-stage
-// propellant (no design).
-enum class CandidateVerdict {
-  Converged,
-  OutsideDesign,
-  Unreachable,
-  NotConverged,
-  Suborbital,
-  Escape,
-  Infeasible,
-  NoPropellantLeft,
-};
-CandidateVerdict candidateVerdict(const SweepRow& row);
-// The verdictName of a search's verdict, or "no_propellant_left".
-std::string_view candidateVerdictName(CandidateVerdict verdict);
 
 struct OptimizeResult {
   // Every turn time targeted: the scan in turn-time order, then the search's

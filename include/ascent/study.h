@@ -47,6 +47,22 @@ FlightClass classifyFlight(const MissionResult& result,
 // no spacecraft mass (SC_M <= 0).
 bool outsideDesign(const MissionResult& result);
 
+// The propellant a flight that reached orbit burned beyond what it carried,
+// kg: each booster's residual propellant at separation below zero, and the
+// upper stage's remaining propellant below zero. The mission is flown and
+// its numbers are what they are (the dialogue prints them), but no such
+// flight can be flown: no study counts it as a success, a converged target,
+// a best design or an optimum.
+struct PropellantShortfall {
+  double eachBooster_kg = 0;
+  double upperStage_kg = 0;
+  bool any() const { return eachBooster_kg > 0 || upperStage_kg > 0; }
+};
+// None for a mission that did not reach orbit (or whose numbers are not finite).
+PropellantShortfall propellantShortfall(const MissionResult& result);
+// "each booster 6299 kg short, the upper stage 1265 kg short"; empty for none.
+std::string shortfallText(const PropellantShortfall& shortfall);
+
 // The verdict of one targeted turn time.
 enum class Verdict {
   Converged,      // within the tolerance, and a design (SC_M > 0)
@@ -57,9 +73,12 @@ enum class Verdict {
   Escape,         // within the tolerance, but the trajectory does not close; or no
                   // answer and every mission flown escaped
   Infeasible,     // a design, but its peak dynamic pressure exceeds the limit set
+  // Within the tolerance, but a booster or the upper stage burned propellant
+  // it does not carry (propellantShortfall).
+  NoPropellantLeft,
 };
 // "converged", "outside_design", "unreachable", "not_converged", "suborbital",
-// "escape", "infeasible".
+// "escape", "infeasible", "no_propellant_left".
 std::string_view verdictName(Verdict verdict);
 
 // The turn times a mission is flown at: from 1 s to the end of the mission

@@ -122,7 +122,7 @@ std::string performanceText(const PerformanceResult& result, const PerformanceSe
   bool anyAtEdge = false;
   for (const PerformanceRow& row : result.rows) {
     const std::string altitude = exactText(row.altitude_m / 1000);
-    const std::string verdict(candidateVerdictName(candidateVerdict(row.design)));
+    const std::string verdict(verdictName(row.design.verdict));
     if (!row.found) {
       text += format("%9s %11s %10s %9s %10s %19s %8zu  %s\n", altitude.c_str(), "-", "-", "-", "-",
                      "-", row.missions, verdict.c_str());

@@ -55,6 +55,40 @@ std::string unreachableText(const TargetRun& target, std::size_t flown) {
       highest.empty() ? "" : "; ", highest.c_str(), count(flown, "mission").c_str());
 }
 
+// The verdict of a search that reached the target: a design, or why the
+// orbit reached is none.
+std::string convergedText(const TargetResult& result, std::size_t flown) {
+  const TargetRun& target = result.run;
+  const MissionResult& r = *target.answer();
+  std::string why, word;
+  switch (target.verdict) {
+    case Verdict::Infeasible:
+      word = "Infeasible";
+      why = format(": its peak dynamic pressure %.3f kPa exceeds the limit %g kPa",
+                   r.missionPeaks.maxQ_Pa / 1000, result.search.dynamicPressureLimit_Pa / 1000);
+      break;
+    case Verdict::NoPropellantLeft:
+      word = "No propellant left";
+      why =
+          ": it burns propellant it does not carry (" + shortfallText(propellantShortfall(r)) + ")";
+      break;
+    case Verdict::OutsideDesign:
+      word = "Outside the design";
+      why = ": the re-sized upper stage leaves no spacecraft mass";
+      break;
+    default:
+      word = "Converged";
+      break;
+  }
+  return format("%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %s\n",
+                word.c_str(), exactText(r.limit_deg).c_str(), r.perigee_m / 1000, r.apogee_m / 1000,
+                r.averageAltitude_m / 1000, count(flown, "mission").c_str()) +
+         format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg%s\n",
+                r.remainingPropellant_kg, r.sizing.SC_M_kg, why.c_str()) +
+         format("In the dialogue: Turn time (s)? %s  Maximum angle of attack (degrees)? %s\n",
+                exactText(target.turnTime_s).c_str(), exactText(r.limit_deg).c_str());
+}
+
 std::string verdictText(const TargetResult& result) {
   const TargetRun& target = result.run;
   const SearchSettings& settings = result.search;
@@ -79,27 +113,7 @@ std::string verdictText(const TargetResult& result) {
     return format("Escape: limit %s deg gives a trajectory that does not close (%s)\n",
                   exactText(answer->limit_deg).c_str(), count(flown, "mission").c_str());
   }
-  if (search.verdict == LimitVerdict::Converged) {
-    const MissionResult& r = *answer;
-    const bool design = target.verdict == Verdict::Converged;
-    const bool infeasible = target.verdict == Verdict::Infeasible;
-    const std::string why =
-        design ? std::string()
-        : infeasible
-            ? format(": its peak dynamic pressure %.3f kPa exceeds the limit %g kPa",
-                     r.missionPeaks.maxQ_Pa / 1000, settings.dynamicPressureLimit_Pa / 1000)
-            : std::string(": the re-sized upper stage leaves no spacecraft mass");
-    return format("%s: limit %s deg gives a %.1f x %.1f km orbit (average %.3f km) in %s\n",
-                  design       ? "Converged"
-                  : infeasible ? "Infeasible"
-                               : "Outside the design",
-                  exactText(r.limit_deg).c_str(), r.perigee_m / 1000, r.apogee_m / 1000,
-                  r.averageAltitude_m / 1000, count(flown, "mission").c_str()) +
-           format("Remaining propellant %.0f kg, spacecraft mass SC_M %.0f kg%s\n",
-                  r.remainingPropellant_kg, r.sizing.SC_M_kg, why.c_str()) +
-           format("In the dialogue: Turn time (s)? %s  Maximum angle of attack (degrees)? %s\n",
-                  exactText(target.turnTime_s).c_str(), exactText(r.limit_deg).c_str());
-  }
+  if (search.verdict == LimitVerdict::Converged) return convergedText(result, flown);
   if (search.verdict == LimitVerdict::Unreachable) return unreachableText(target, flown);
   // The budget spent, or the search ended before it.
   const std::string notConverged = flown >= static_cast<std::size_t>(settings.maxMissions)

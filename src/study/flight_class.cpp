@@ -1,6 +1,7 @@
 // What a flown mission counts as, and the verdicts of a targeted turn time
 // (ascent/study.h).
 #include <cmath>
+#include <cstdio>
 
 #include "ascent/study.h"
 
@@ -50,6 +51,27 @@ bool outsideDesign(const MissionResult& result) {
   return !(result.sizing.SC_M_kg > 0);
 }
 
+PropellantShortfall propellantShortfall(const MissionResult& result) {
+  PropellantShortfall shortfall;
+  if (result.outcome != Outcome::Orbit) return shortfall;
+  if (result.boosterResidual_kg < 0) shortfall.eachBooster_kg = -result.boosterResidual_kg;
+  if (result.remainingPropellant_kg < 0) shortfall.upperStage_kg = -result.remainingPropellant_kg;
+  return shortfall;
+}
+
+std::string shortfallText(const PropellantShortfall& shortfall) {
+  char text[128] = "";
+  if (shortfall.eachBooster_kg > 0 && shortfall.upperStage_kg > 0) {
+    std::snprintf(text, sizeof text, "each booster %.0f kg short, the upper stage %.0f kg short",
+                  shortfall.eachBooster_kg, shortfall.upperStage_kg);
+  } else if (shortfall.eachBooster_kg > 0) {
+    std::snprintf(text, sizeof text, "each booster %.0f kg short", shortfall.eachBooster_kg);
+  } else if (shortfall.upperStage_kg > 0) {
+    std::snprintf(text, sizeof text, "the upper stage %.0f kg short", shortfall.upperStage_kg);
+  }
+  return text;
+}
+
 std::string_view verdictName(Verdict verdict) {
   switch (verdict) {
     case Verdict::Converged:
@@ -66,6 +88,8 @@ std::string_view verdictName(Verdict verdict) {
       return "escape";
     case Verdict::Infeasible:
       return "infeasible";
+    case Verdict::NoPropellantLeft:
+      return "no_propellant_left";
   }
   return "not_converged";
 }

@@ -64,6 +64,8 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
         default:
           if (outsideDesign(*target.answer())) {
             target.verdict = Verdict::OutsideDesign;
+          } else if (propellantShortfall(*target.answer()).any()) {
+            target.verdict = Verdict::NoPropellantLeft;
           } else if (settings.limitsDynamicPressure() &&
                      !(target.answer()->missionPeaks.maxQ_Pa <= settings.dynamicPressureLimit_Pa)) {
             target.verdict = Verdict::Infeasible;

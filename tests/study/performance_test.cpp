@@ -82,7 +82,7 @@ TEST(Performance, EachRowIsTheOptimumAtItsAltitude) {
             result.rows[2].design.mission.sizing.SC_M_kg);
   // Beyond what the open-loop guidance reaches with propellant left.
   EXPECT_FALSE(result.rows[3].found);
-  EXPECT_NE(candidateVerdict(result.rows[3].design), CandidateVerdict::Converged);
+  EXPECT_NE(result.rows[3].design.verdict, Verdict::Converged);
 
   const OptimizeResult at200 = runOptimize(StudyInputs{history, vehicleAimedAt(vehicle, 200e3), ""},
                                            settingsAt(settings.optimize, 200e3), 1);

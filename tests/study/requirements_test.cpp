@@ -79,7 +79,6 @@ TEST(OrderStatistics, TheRankIsExactAtTheEdgesOfTheDomain) {
       EXPECT_LT(upperTail(c.n, c.p, m + 1), c.c * (1 + 1e-9L)) << c.n << " " << c.p << " " << c.c;
     }
     std::vector<double> allFail(c.n, std::numeric_limits<double>::quiet_NaN());
-    constexpr std::string_view outputs[] = {"SC_M_kg"};
     const RequirementResult r =
         verifyRequirement(parseRequirement("SC_M_kg>=1"), allFail, c.p, c.c);
     EXPECT_EQ(r.verdict, RequirementVerdict::NotMet) << c.n << " " << c.p << " " << c.c;
@@ -87,7 +86,6 @@ TEST(OrderStatistics, TheRankIsExactAtTheEdgesOfTheDomain) {
 }
 
 TEST(Requirements, VerdictsBoundsAndFailures) {
-  constexpr std::string_view outputs[] = {"perigee_m", "SC_M_kg"};
   const double nan = std::numeric_limits<double>::quiet_NaN();
   // 100 runs 1..100 at P = 0.95, C = 0.5: m = 5, so the 5th smallest (5) or
   // the 5th largest (96) is the bound.

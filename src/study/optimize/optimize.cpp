@@ -44,26 +44,10 @@ SettingProblem settingsProblem(const OptimizeSettings& settings) {
   return settingsProblem(settings.search);
 }
 
-static_assert(static_cast<int>(CandidateVerdict::Infeasible) ==
-              static_cast<int>(Verdict::Infeasible));
-
-CandidateVerdict candidateVerdict(const SweepRow& row) {
-  if (row.verdict == Verdict::Converged && row.hasMission &&
-      !(row.mission.remainingPropellant_kg >= 0)) {
-    return CandidateVerdict::NoPropellantLeft;
-  }
-  return static_cast<CandidateVerdict>(row.verdict);
-}
-
-std::string_view candidateVerdictName(CandidateVerdict verdict) {
-  if (verdict == CandidateVerdict::NoPropellantLeft) return "no_propellant_left";
-  return verdictName(static_cast<Verdict>(verdict));
-}
-
 bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
-  return row.verdict == Verdict::Converged && row.hasMission &&
-         (!propellantLeft || row.mission.remainingPropellant_kg >= 0) &&
-         std::isfinite(row.mission.sizing.SC_M_unrounded_kg);
+  const bool designed =
+      row.verdict == Verdict::Converged || (!propellantLeft && row.verdict == Verdict::NoPropellantLeft);
+  return designed && row.hasMission && std::isfinite(row.mission.sizing.SC_M_unrounded_kg);
 }
 
 OptimizeResult runOptimize(const StudyInputs& inputs, const OptimizeSettings& settings,

@@ -22,7 +22,7 @@ constexpr Field<SweepRow> candidateFields[] = {
      [](const SweepRow& r) { return Value(r.turnTime_s); }},
     {{"verdict", "", FieldType::Text, "",
       "a verdict of the search, or no_propellant_left for a converged one that overdraws"},
-     [](const SweepRow& r) { return Value(candidateVerdictName(candidateVerdict(r))); }},
+     [](const SweepRow& r) { return Value(verdictName(r.verdict)); }},
     {{"missions", "", FieldType::Integer, "", "the missions the search flew"},
      [](const SweepRow& r) { return Value(r.missions); }},
     {{"limit_deg", "deg", FieldType::Real, noMission, "the limit of the design or closest mission"},

@@ -22,7 +22,8 @@ int distanceFromDesign(const SweepRow& row) {
   switch (row.verdict) {
     case Verdict::Infeasible:
       return 0;
-    case Verdict::Converged:  // no propellant left
+    case Verdict::NoPropellantLeft:
+    case Verdict::Converged:  // a design (the optimum, when any)
       return 1;
     case Verdict::OutsideDesign:
       return 2;

@@ -36,7 +36,7 @@ constexpr Field<PerformanceRow> performanceFields[] = {
     {{"verdict", "", FieldType::Text, "",
       "converged, or the verdict of the turn time that came nearest to a design"},
      [](const PerformanceRow& r) {
-       return Value(candidateVerdictName(candidateVerdict(r.design)));
+       return Value(verdictName(r.design.verdict));
      }},
     {{"at_range_edge", "", FieldType::Flag, "",
       "the optimum is within the turn-time tolerance of an end of the range"},
