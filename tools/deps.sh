@@ -12,7 +12,8 @@ Installs the Debian packages that one set-up needs and that are missing:
   test   tools/test.sh: those of run, plus libgtest-dev libgmock-dev
          libbenchmark-dev valgrind parallel hyperfine python3 python3-dev
          pybind11-dev python3-numpy python3-pytest python3-pandas
-         python3-matplotlib (the Python module, its tests and examples),
+         python3-matplotlib python3-mypy (the Python module, its tests, the
+         check of its stubs and its examples),
          help2man (the manual page, which a test checks)
   ci     .ci/run: those of test, plus clang libclang-rt-dev clang-format (clang++ builds,
          sanitizers, libFuzzer, the format check)
@@ -47,7 +48,7 @@ done
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev libtomlplusplus-dev gnuplot-nox)
 case $set_name in
   test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3 python3-dev pybind11-dev
-                 python3-numpy python3-pytest python3-pandas python3-matplotlib help2man) ;;&
+                 python3-numpy python3-pytest python3-pandas python3-matplotlib python3-mypy help2man) ;;&
   ci) packages+=(clang libclang-rt-dev clang-format) ;;
 esac
 

@@ -54,7 +54,7 @@ axes.set_xlabel("spacecraft mass SC_M (kg)")
 axes.set_ylabel("runs")
 low, high = chance["wilson95"]
 axes.set_title(f"{campaign['runs']} runs, limit {campaign['campaign']['limit_deg']:.4f} deg: "
-               f"success {chance['probability']:.3f} (95 %: {low:.3f} to {high:.3f})")
+               f"success {chance['share']:.3f} (95 %: {low:.3f} to {high:.3f})")
 axes.legend()
 axes.grid(True)
 figure.tight_layout()

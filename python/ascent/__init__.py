@@ -9,11 +9,12 @@
     ascent.target(18.0, vehicle=v).limit_deg
     ascent.sweep([16, 17, 18, 19, 20], jobs=2).to_pandas()
     ascent.dispersions("data/dispersions.toml", 100, seed=1, turn_time_s=18).rows
-    ascent.optimize(10, 30)["turn_time_s"]
+    ascent.optimize(10, 30).turn_time_s
 
 Missions are deterministic (the same inputs give the same bits as the command
 line) and fly with the interpreter lock released, so threads fly in parallel.
-Every error about inputs or flights is an ascent.Error.
+Every error about inputs or flights is an ascent.Error; a setting outside its
+domain is an ascent.InputError (a ValueError) whose `setting` is its keyword.
 """
 
 import functools as _functools
@@ -32,12 +33,15 @@ from ._errors import (
 from ._ascent import (
     Campaign,
     Flight,
+    Optimum,
     Peaks,
+    Performance,
     Result,
     Sizing,
     Table,
     Target,
     ThrustHistory,
+    Trade,
     Vehicle,
     __version__,
     dispersions,
@@ -50,8 +54,9 @@ from ._ascent import (
 )
 
 # Shown as ascent.X in help and tracebacks, wherever they are defined.
-for _public in (DispersionFileError, Error, FlightFailed, NoDesignError, ThrustFileError, UnknownKeyError, VehicleError, Campaign, Flight, Peaks,
-                Result, Sizing, Table, Target, ThrustHistory, Vehicle):
+for _public in (DispersionFileError, Error, FlightFailed, InputError, NoDesignError, ThrustFileError,
+                UnknownKeyError, VehicleError, Campaign, Flight, Optimum, Peaks, Performance,
+                Result, Sizing, Table, Target, ThrustHistory, Trade, Vehicle):
     _public.__module__ = __name__
 
 # The booster thrust history shipped with the package (the program's s1.dat).
@@ -72,7 +77,9 @@ __all__ = [
     "FlightFailed",
     "InputError",
     "NoDesignError",
+    "Optimum",
     "Peaks",
+    "Performance",
     "Result",
     "SHIPPED_THRUST_FILE",
     "Sizing",
@@ -80,6 +87,7 @@ __all__ = [
     "Target",
     "ThrustFileError",
     "ThrustHistory",
+    "Trade",
     "UnknownKeyError",
     "Vehicle",
     "VehicleError",

@@ -25,11 +25,14 @@ class InputError(Error, ValueError):
     usage status.
 
     problems: every problem found, one string each ("FILE:LINE: ..." for files).
+    setting: the keyword of the setting a study refused ("target_altitude_m"),
+    its settings field; None when the problem is not one setting's.
     """
 
-    def __init__(self, message, *, problems=None, **attributes):
+    def __init__(self, message, *, problems=None, setting=None, **attributes):
         super().__init__(message, **attributes)
         self.problems = list(problems) if problems is not None else [message]
+        self.setting = setting
 
 
 class VehicleError(InputError):
@@ -89,8 +92,8 @@ class DispersionFileError(InputError):
 class NoDesignError(Error):
     """No design orbit where a study needs one to start from.
 
-    verdict: the search's verdict ("outside-design", "unreachable",
-    "not-converged"); turn_time_s: where it was searched.
+    verdict: the search's verdict ("outside_design", "unreachable",
+    "not_converged"); turn_time_s: where it was searched.
     """
 
     def __init__(self, message, *, verdict=None, turn_time_s=None, **attributes):

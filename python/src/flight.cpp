@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "bindings.h"
+#include "calls.h"
 
 namespace ascent::python {
 
@@ -34,20 +35,12 @@ Value valueOf(const Flight& f) {
 
 py::object fly(double turnTime_s, double limit_deg, const Vehicle* vehicle, py::object thrust,
                bool trajectory, double minimumPerigee_m) {
-  const FlySettings settings{turnTime_s, limit_deg, minimumPerigee_m};
-  if (const std::string problem = settingsProblem(settings); !problem.empty()) {
-    throw py::value_error(problem);
-  }
-  // A copy: another thread may change the caller's vehicle while this one flies.
-  const Vehicle flown = vehicleToFly(vehicle);
-  const py::object history = thrustToFly(std::move(thrust));
-  const ThrustHistory& records = historyOf(history);
+  const Flying flying(vehicle, std::move(thrust));
   TrajectoryRecorder recorder;
-  FlownMission flight;
-  {
-    py::gil_scoped_release unlocked;
-    flight = flyFlight(records, flown, settings, trajectory ? &recorder : nullptr);
-  }
+  FlownMission flight = withoutLock([&] {
+    return runFly(flying.inputs(), {turnTime_s, limit_deg, minimumPerigee_m},
+                  trajectory ? &recorder : nullptr);
+  });
   const MissionResult& result = flight.result;
   if (result.outcome == Outcome::Failed) {
     raise("FlightFailed",
@@ -55,15 +48,22 @@ py::object fly(double turnTime_s, double limit_deg, const Vehicle* vehicle, py::
           py::dict(py::arg("code") = result.failureCode, py::arg("reason") = result.failureReason,
                    py::arg("turn_time_s") = turnTime_s, py::arg("limit_deg") = limit_deg));
   }
-  return flightObject(std::move(flight), vehicleValue(flown),
+  return flightObject(std::move(flight), vehicleValue(flying.vehicle()),
                       trajectory ? recorder.table() : py::none());
 }
 
-std::string describe(const FieldInfo& info) {
-  std::string doc(info.meaning);
-  if (!info.unit.empty()) doc += " (" + std::string(info.unit) + ")";
-  if (!info.nullWhen.empty()) doc += "; None when " + std::string(info.nullWhen);
-  return doc;
+// A record of the mission (Peaks, UpperStageSizing) with one attribute per
+// field of its schema.
+template <class Record>
+void bindRecord(py::module_& m, const char* name, const char* doc, Schema<Record> schema) {
+  py::class_<Record> record(m, name, doc);
+  for (const Field<Record>& field : schema) {
+    record.def_property_readonly(
+        std::string(field.info.name).c_str(),
+        [get = field.get](const Record& r) { return toPython(get(r)); },
+        fieldDoc(field.info).c_str());
+  }
+  record.def("to_dict", [schema](const Record& r) { return toPython(toValue(schema, r)); });
 }
 
 }  // namespace
@@ -72,38 +72,11 @@ py::object flightObject(FlownMission flight, Value vehicle, py::object trajector
   return py::cast(Flight{std::move(flight), std::move(vehicle), std::move(trajectory)});
 }
 
-py::object flightObject(MissionResult result, double minimumPerigee_m, py::object trajectory) {
-  return flightObject(FlownMission{std::move(result), std::string(), minimumPerigee_m}, Value(),
-                      std::move(trajectory));
-}
-
 void bindFlight(py::module_& m) {
-  py::class_<Peaks>(m, "Peaks", "Peaks of thrust acceleration and dynamic pressure.")
-      .def_readonly("max_acceleration_mps2", &Peaks::maxAccel_mps2)
-      .def_readonly("max_acceleration_time_s", &Peaks::maxAccelTime_s)
-      .def_readonly("max_dynamic_pressure_Pa", &Peaks::maxQ_Pa)
-      .def_readonly("max_dynamic_pressure_time_s", &Peaks::maxQTime_s)
-      .def("to_dict", [](const Peaks& p) { return toPython(toValue(peaksSchema(), p)); });
-
-  py::class_<UpperStageSizing>(
-      m, "Sizing",
-      "The upper stage re-sized from the flight's peak force and remaining propellant.")
-      .def_readonly("S3_Mt_kg", &UpperStageSizing::S3_Mt_kg, "interstage, third stage and payload")
-      .def_readonly("S3_Mi_kg", &UpperStageSizing::S3_Mi_kg, "interstage")
-      .def_readonly("S3_Mp1_kg", &UpperStageSizing::S3_Mp1_kg, "start-up propellant")
-      .def_readonly("S3_Mp2_kg", &UpperStageSizing::S3_Mp2_kg, "mainstage propellant used")
-      .def_readonly("propellant_total_kg", &UpperStageSizing::propellantTotal_kg,
-                    "propellant loaded, reserve included")
-      .def_readonly("reserve_kg", &UpperStageSizing::reservePropellant_kg, "propellant reserve")
-      .def_readonly("S3_Ms_kg", &UpperStageSizing::S3_Ms_kg, "cutoff mass")
-      .def_readonly("rcs_propellant_kg", &UpperStageSizing::rcsPropellant_kg, "RCS propellant")
-      .def_readonly("dry_mass_kg", &UpperStageSizing::dryMass_kg, "dry mass")
-      .def_readonly("S3_Mup_kg", &UpperStageSizing::S3_Mup_kg, "ullage motor propellant")
-      .def_readonly("S3_Mus_kg", &UpperStageSizing::S3_Mus_kg, "ullage motor empty mass")
-      .def_readonly("S3_Fu_N", &UpperStageSizing::S3_Fu_N, "ullage motor vacuum thrust")
-      .def_readonly("SC_M_kg", &UpperStageSizing::SC_M_kg, "spacecraft mass")
-      .def("to_dict",
-           [](const UpperStageSizing& z) { return toPython(toValue(sizingSchema(), z)); });
+  bindRecord(m, "Peaks", "Peaks of thrust acceleration and dynamic pressure.", peaksSchema());
+  bindRecord(m, "Sizing",
+             "The upper stage re-sized from the flight's peak force and remaining propellant.",
+             sizingSchema());
 
   py::class_<Flight> flightClass(
       m, "Flight",
@@ -122,7 +95,7 @@ same inputs (the missions of a study have no "vehicle").)");
     flightClass.def_property_readonly(
         std::string(field.info.name).c_str(),
         [get = field.get](const Flight& f) { return toPython(get(f.flight)); },
-        describe(field.info).c_str());
+        fieldDoc(field.info).c_str());
   }
   flightClass
       .def_property_readonly("mission_peaks",
@@ -154,20 +127,24 @@ same inputs (the missions of a study have no "vehicle").)");
         return text + ")";
       });
 
-  m.def("fly", &fly, py::arg("turn_time_s"), py::arg("limit_deg"), py::arg("vehicle") = nullptr,
-        py::arg("thrust") = py::none(), py::arg("trajectory") = false, py::kw_only(),
-        py::arg("min_perigee_m") = defaultMinimumPerigee_m,
-        R"(Flies one mission: the gravity turn held for turn_time_s (1 to 10000 s), the
+  const FlySettings defaults;
+  defineFunction(m, "fly", &fly,
+                 R"(Flies one mission: the gravity turn held for turn_time_s (1 to 10000 s), the
 core and upper stages steered under limit_deg (the maximum angle of attack, 0
 to 90 deg).
 
 vehicle: a Vehicle (None: the default vehicle); thrust: a ThrustHistory (None:
 the one shipped with the package). With trajectory=True the Flight's
 trajectory holds every integration step. An orbit whose perigee is below
-min_perigee_m (0 to 1e8 m) has the outcome "suborbital". The interpreter lock
-is released while flying. Raises ValueError for a setting outside its domain,
-in the command line's words; FlightFailed (with the run-time error number as
-code) when the mission cannot be flown, VehicleError when the vehicle cannot.)");
+minimum_perigee_m (0 to 1e8 m) has the outcome "suborbital". The interpreter
+lock is released while flying. Raises InputError (a ValueError) naming the
+setting outside its domain, in the command line's words; ThrustFileError
+(code 106) when the thrust history cannot be flown, VehicleError when the
+vehicle cannot; FlightFailed (with the run-time error number as code) when
+the mission fails otherwise.)",
+                 py::arg("turn_time_s"), py::arg("limit_deg"), py::arg("vehicle") = nullptr,
+                 py::arg("thrust") = py::none(), py::arg("trajectory") = false, py::kw_only(),
+                 py::arg("minimum_perigee_m") = defaults.minimumPerigee_m);
 }
 
 }  // namespace ascent::python

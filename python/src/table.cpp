@@ -1,4 +1,5 @@
-// ascent.Table: numpy columns of equal length under unit-suffixed names.
+// ascent.Table: numpy columns of equal length under unit-suffixed names, and
+// ascent.Result: a study's result as its command's --json.
 #include "bindings.h"
 
 namespace ascent::python {
@@ -52,13 +53,13 @@ must be installed).)")
 }
 
 void bindResult(py::module_& m) {
-  py::class_<Result>(m, "Result", py::dynamic_attr(),
+  py::class_<Result>(m, "Result",
                      R"(A study's result: the object the command line prints with --json.
 
 result["key"] reads a member as a dict would; to_dict() gives the whole
 result as dicts and lists, equal to json.loads of the command's --json output
-for the same inputs. A study may add attributes of its own (optimize's
-candidates and trade's trades as Tables).)")
+for the same inputs. The results of target, optimize, trade and performance
+are classes of their own with every member as an attribute.)")
       .def("to_dict", [](const Result& r) { return toPython(r.value); })
       .def("__getitem__",
            [](const Result& r, const std::string& key) {

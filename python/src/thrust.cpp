@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "bindings.h"
+#include "calls.h"
 
 namespace ascent::python {
 
@@ -34,19 +35,6 @@ std::vector<double> field(const ThrustHistory& history, double ThrustRecord::*me
 }
 
 }  // namespace
-
-py::object thrustToFly(py::object thrust) {
-  if (!thrust.is_none()) return thrust;
-  return py::module_::import("ascent").attr("shipped_thrust")();
-}
-
-const ThrustHistory& historyOf(const py::object& thrust) {
-  if (!py::isinstance<ThrustHistory>(thrust)) {
-    throw py::type_error("thrust must be an ascent.ThrustHistory or None, not " +
-                         py::str(py::type::of(thrust).attr("__name__")).cast<std::string>());
-  }
-  return thrust.cast<const ThrustHistory&>();
-}
 
 void bindThrust(py::module_& m) {
   py::class_<ThrustHistory>(m, "ThrustHistory", R"(A booster thrust history.

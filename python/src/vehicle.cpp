@@ -6,6 +6,7 @@
 #include "ascent/files.h"
 #include "ascent/text.h"
 #include "bindings.h"
+#include "calls.h"
 
 namespace ascent::python {
 
@@ -44,17 +45,6 @@ Vehicle readVehicle(Read read) {
 }
 
 }  // namespace
-
-const Vehicle& vehicleToFly(const Vehicle* vehicle) {
-  if (vehicle == nullptr) return Vehicle::defaults();
-  const std::vector<std::string> problems = vehicleProblems(*vehicle);
-  if (!problems.empty()) {
-    std::string message = "the vehicle cannot be flown as described:";
-    for (const std::string& problem : problems) message += "\n  " + problem;
-    raise("VehicleError", message, py::dict(py::arg("problems") = problems));
-  }
-  return *vehicle;
-}
 
 void bindVehicle(py::module_& m) {
   py::class_<Vehicle>(m, "Vehicle", R"(The launch vehicle as data.
