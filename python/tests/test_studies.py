@@ -144,7 +144,8 @@ def test_performance_equals_the_command_lines_csv_and_json(tmp_path):
     assert_attributes_equal_the_json(result, expected)
     with open(tmp_path / "p.csv", newline="") as rows:
         assert_same_columns(result.rows, list(csv.DictReader(rows)))
-    assert [row["verdict"] for row in expected["rows"]] == ["converged", "converged", "infeasible"]
+    assert [row["verdict"] for row in expected["rows"]] == ["converged", "converged",
+                                                            "no_propellant_left"]
 
 
 @pytest.mark.parametrize("vehicle_file, keywords, options", [
