@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ascent/campaign.h"
+#include "ascent/campaign_store.h"
 #include "ascent/files.h"
 #include "ascent/grammar.h"
 #include "bindings.h"
@@ -97,7 +98,7 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
   // The summary keeps its columns in memory: the files layer's temporary
   // spill is the command line's, not the library's.
   const CampaignResult result = withoutLock([&] {
-    return runCampaign({flying.inputs(), read}, settings, threads, rows);
+    return runCampaign({flying.inputs(), read}, settings, threads, rows, temporaryFileSpill());
   });
   if (result.limit.verdict != Verdict::Converged) {
     raise("NoDesignError",
