@@ -40,6 +40,18 @@ SettingProblem settingsProblem(const OptimizeSettings& settings);
 // propellant it used, and the trade flags the ratios built on it.
 bool feasibleDesign(const SweepRow& row, bool propellantLeft = true);
 
+// What rules a turn time out as a design when it reaches the orbit: its
+// peak dynamic pressure over the limit, or its propellant short.
+enum class Constraint { None, DynamicPressure, Propellant };
+// "dynamic_pressure", "propellant"; "none".
+std::string_view constraintName(Constraint constraint);
+
+// Of turn times without a design, the one nearest to being one, by its
+// verdict: over the dynamic-pressure limit or short of propellant (the
+// least short first), then outside the design, suborbital, escape, not
+// converged and unreachable; the first of equals. rows.size() for no rows.
+std::size_t nearestToDesign(const std::vector<SweepRow>& rows);
+
 struct OptimizeResult {
   // Every turn time targeted: the scan in turn-time order, then the search's
   // in the order flown.
@@ -55,6 +67,11 @@ struct OptimizeResult {
   // (turnTimeTolerance_s) of from_s or to_s: the search could not tell it
   // from the end of the range, and a wider range may hold a heavier design.
   bool atRangeEdge = false;
+  // The constraint on whose boundary the optimum lies (within 0.01 s):
+  // a heavier design is over its limit.
+  Constraint binding = Constraint::None;
+  // Without an optimum: the candidate nearest to a design (nearestToDesign).
+  std::size_t nearest = 0;
   bool found() const { return best < candidates.size(); }
   const SweepRow& optimum() const { return candidates[best]; }
 
@@ -72,8 +89,7 @@ struct OptimizeResult {
 OptimizeResult runOptimize(const StudyInputs& inputs, const OptimizeSettings& settings,
                            unsigned jobs, StudyObserver* observer = nullptr);
 
-// turn_time_s, verdict (candidateVerdictName), missions, limit_deg, SC_M_kg,
-// SC_M_unrounded_kg.
+// turn_time_s, verdict, missions, limit_deg, SC_M_kg, SC_M_unrounded_kg.
 Schema<SweepRow> candidateSchema();
 
 // program, version, thrust_file, from_s, to_s, constraints, found, missions,

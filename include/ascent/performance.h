@@ -54,12 +54,6 @@ struct PerformanceResult {
   Vehicle vehicle;
 };
 
-// Of turn times without a design, the one nearest to being one, by its
-// verdict: infeasible (over the dynamic-pressure limit), then no propellant
-// left, outside the design, suborbital, escape, not converged and
-// unreachable; the first of equals. rows.size() for no rows.
-std::size_t nearestToDesign(const std::vector<SweepRow>& rows);
-
 // The optimum at every altitude on `jobs` threads (0: the machine's cores):
 // the scans of all altitudes share the thread pool, then the golden-section
 // searches run an altitude to a thread; the progress counts the scan's turn

@@ -58,7 +58,6 @@ std::string csvLine(Schema<Row> schema, const Row& row) {
   return line;
 }
 
-
 // How an output reaches its file.
 enum class Placement {
   // A name the user typed: written into the file its links lead to, which

@@ -258,6 +258,10 @@ class Optimum(Result):
     @property
     def at_range_edge(self) -> Optional[bool]: ...
     @property
+    def binding_constraint(self) -> Optional[str]: ...  # "dynamic_pressure" or "propellant"
+    @property
+    def nearest(self) -> Optional[Dict[str, Any]]: ...  # without an optimum
+    @property
     def mission(self) -> Optional[Flight]: ...
     @property
     def candidates(self) -> Table: ...

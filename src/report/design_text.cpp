@@ -30,6 +30,20 @@ std::string sweepText(const SweepResult& tally) {
   return text + "Best design: " + designLine(tally.best) + '\n';
 }
 
+std::string nearestText(const OptimizeResult& result) {
+  if (result.nearest >= result.candidates.size()) return {};
+  const SweepRow& row = result.candidates[result.nearest];
+  if (!row.hasMission) {
+    return format("Nearest: turn time %s s (%s)\n", exactText(row.turnTime_s).c_str(),
+                  std::string(verdictName(row.verdict)).c_str());
+  }
+  const std::string shortfall = shortfallText(propellantShortfall(row.mission));
+  return format("Nearest: turn time %s s (%s%s%s), SC_M %.0f kg, peak dynamic pressure %.3f kPa\n",
+                exactText(row.turnTime_s).c_str(), std::string(verdictName(row.verdict)).c_str(),
+                shortfall.empty() ? "" : ": ", shortfall.c_str(), row.mission.sizing.SC_M_kg,
+                row.mission.missionPeaks.maxQ_Pa / 1000);
+}
+
 std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings) {
   const SearchSettings& target = settings.search;
   std::string text = format("Optimize: turn times %s to %s s, average altitude %g +- %g km%s\n",
@@ -41,6 +55,7 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
                 ? "Optimum: none (no turn time converged with propellant left and within the "
                   "dynamic-pressure limit)\n"
                 : "Optimum: none (no turn time converged with propellant left)\n";
+    text += nearestText(result);
   } else {
     const SweepRow& best = result.optimum();
     text += "Optimum: " + designLine(best) + '\n';
@@ -51,6 +66,12 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
     } else {
       text += format("Flat top: no other turn time targeted gives %.0f +- 1 kg\n",
                      best.mission.sizing.SC_M_kg);
+    }
+    if (result.binding != Constraint::None) {
+      text += result.binding == Constraint::DynamicPressure
+                  ? format("Binding: the dynamic-pressure limit (peak %.3f kPa at the optimum)\n",
+                           best.mission.missionPeaks.maxQ_Pa / 1000)
+                  : "Binding: the propellant (a heavier design overdraws it)\n";
     }
     if (result.atRangeEdge) {
       const bool first = best.turnTime_s - settings.from_s <= settings.turnTimeTolerance_s;

@@ -23,6 +23,10 @@ std::string designLine(const SweepRow& row);
 // "Sweep: ..." and "Best design: ..." lines.
 std::string sweepText(const SweepResult& tally);
 
+// "Nearest: turn time 12.75 s (no_propellant_left: the upper stage 216 kg
+// short), ..." for a search without an optimum; empty for one with one.
+std::string nearestText(const OptimizeResult& result);
+
 // The search, the optimum and its flat top, what was flown.
 std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& settings);
 

@@ -45,9 +45,64 @@ SettingProblem settingsProblem(const OptimizeSettings& settings) {
 }
 
 bool feasibleDesign(const SweepRow& row, bool propellantLeft) {
-  const bool designed =
-      row.verdict == Verdict::Converged || (!propellantLeft && row.verdict == Verdict::NoPropellantLeft);
+  const bool designed = row.verdict == Verdict::Converged ||
+                        (!propellantLeft && row.verdict == Verdict::NoPropellantLeft);
   return designed && row.hasMission && std::isfinite(row.mission.sizing.SC_M_unrounded_kg);
+}
+
+namespace {
+
+// How far a turn time without a design is from one: the order of
+// nearestToDesign.
+int distanceFromDesign(const SweepRow& row) {
+  switch (row.verdict) {
+    case Verdict::Infeasible:
+    case Verdict::NoPropellantLeft:
+    case Verdict::Converged:  // a design (the optimum, when any)
+      return 1;
+    case Verdict::OutsideDesign:
+      return 2;
+    case Verdict::Suborbital:
+      return 3;
+    case Verdict::Escape:
+      return 4;
+    case Verdict::NotConverged:
+      return 5;
+    case Verdict::Unreachable:
+      break;
+  }
+  return 6;
+}
+
+// The propellant a row is short of, kg: 0 for one that is not.
+double shortOf(const SweepRow& row) {
+  const PropellantShortfall s = propellantShortfall(row.mission);
+  return row.hasMission ? s.eachBooster_kg + s.upperStage_kg : 0;
+}
+
+}  // namespace
+
+std::size_t nearestToDesign(const std::vector<SweepRow>& rows) {
+  std::size_t nearest = rows.size();
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    if (nearest == rows.size() || distanceFromDesign(rows[k]) < distanceFromDesign(rows[nearest]) ||
+        (distanceFromDesign(rows[k]) == distanceFromDesign(rows[nearest]) &&
+         shortOf(rows[k]) < shortOf(rows[nearest]))) {
+      nearest = k;
+    }
+  }
+  return nearest;
+}
+std::string_view constraintName(Constraint constraint) {
+  switch (constraint) {
+    case Constraint::DynamicPressure:
+      return "dynamic_pressure";
+    case Constraint::Propellant:
+      return "propellant";
+    case Constraint::None:
+      break;
+  }
+  return "none";
 }
 
 OptimizeResult runOptimize(const StudyInputs& inputs, const OptimizeSettings& settings,

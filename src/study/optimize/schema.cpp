@@ -89,6 +89,27 @@ constexpr Field<R> optimizeFields[] = {
     {{"at_range_edge", "", T::Flag, noneFound,
       "the optimum is within the turn-time tolerance of an end of the range"},
      [](const R& r) { return r.found() ? Value(r.atRangeEdge) : Value(); }},
+    {{"binding_constraint", "", T::Text, "no optimum, or it is inside every constraint",
+      "dynamic_pressure or propellant: the constraint on whose boundary the optimum lies"},
+     [](const R& r) {
+       return r.found() && r.binding != Constraint::None ? Value(constraintName(r.binding))
+                                                          : Value();
+     }},
+    {{"nearest", "", T::Object, "an optimum was found or no turn time was targeted",
+      "the candidate nearest to a design: turn_time_s, verdict, booster_shortfall_kg, "
+      "upper_stage_shortfall_kg, max_dynamic_pressure_Pa"},
+     [](const R& r) {
+       if (r.found() || r.nearest >= r.candidates.size()) return Value();
+       const SweepRow& row = r.candidates[r.nearest];
+       const PropellantShortfall s = propellantShortfall(row.mission);
+       return Value::object(
+           {{"turn_time_s", row.turnTime_s},
+            {"verdict", verdictName(row.verdict)},
+            {"booster_shortfall_kg", realOrNull(s.eachBooster_kg, row.hasMission)},
+            {"upper_stage_shortfall_kg", realOrNull(s.upperStage_kg, row.hasMission)},
+            {"max_dynamic_pressure_Pa",
+             realOrNull(row.mission.missionPeaks.maxQ_Pa, row.hasMission)}});
+     }},
     {{"mission", "", T::Object, noneFound, "the optimum's mission (the fields of a flight)"},
      [](const R& r) {
        if (!r.found()) return Value();

@@ -16,29 +16,6 @@ namespace {
 // this many scan turn times, so a long list of altitudes keeps few.
 constexpr std::size_t scanRowsHeld = 4096;
 
-// How far a turn time without a design is from one: the order of
-// nearestToDesign.
-int distanceFromDesign(const SweepRow& row) {
-  switch (row.verdict) {
-    case Verdict::Infeasible:
-      return 0;
-    case Verdict::NoPropellantLeft:
-    case Verdict::Converged:  // a design (the optimum, when any)
-      return 1;
-    case Verdict::OutsideDesign:
-      return 2;
-    case Verdict::Suborbital:
-      return 3;
-    case Verdict::Escape:
-      return 4;
-    case Verdict::NotConverged:
-      return 5;
-    case Verdict::Unreachable:
-      break;
-  }
-  return 6;
-}
-
 PerformanceRow rowOf(double altitude_m, const OptimizeResult& search) {
   PerformanceRow row;
   row.altitude_m = altitude_m;
@@ -82,16 +59,6 @@ OptimizeSettings settingsAt(const OptimizeSettings& settings, double altitude_m)
   OptimizeSettings at = settings;
   at.search.targetAltitude_m = altitude_m;
   return at;
-}
-
-std::size_t nearestToDesign(const std::vector<SweepRow>& rows) {
-  std::size_t nearest = rows.size();
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    if (nearest == rows.size() || distanceFromDesign(rows[k]) < distanceFromDesign(rows[nearest])) {
-      nearest = k;
-    }
-  }
-  return nearest;
 }
 
 bool PerformanceResult::found() const {
