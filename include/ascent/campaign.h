@@ -34,13 +34,14 @@ enum class CampaignOutput {
   Apogee,
   AverageAltitude,
   RemainingPropellant,
+  BoosterResidual,
   SpacecraftMass,
   MaxDynamicPressure,
   MaxAcceleration,
   MaxForce,
   Limit,
 };
-constexpr std::size_t campaignOutputCount = 9;
+constexpr std::size_t campaignOutputCount = 10;
 // The CSV column name of an output: "perigee_m", ..., "limit_deg".
 std::string_view campaignOutputName(CampaignOutput output);
 // Every output's name, in column order: what a requirement may name.
@@ -52,10 +53,21 @@ struct CampaignRow {
   std::vector<double> values;  // one per dispersion, in the key's unit
   FlightClass flightClass = FlightClass::Failed;
   std::string reason;  // abandoned or failed: why
+  // The verdict of the run's own targeting, when the campaign guides each run
+  // to the target orbit; none when every run flies a fixed limit.
+  std::optional<Verdict> targeting;
   // Set for a closed orbit (orbit, suborbital; the limit for every run that
   // flew a mission); NaN where there is none.
   double outputs[campaignOutputCount] = {};
 };
+
+// A run guided to the target orbit whose search could not bring it there
+// (not converged, unreachable): its orbit, if any, is off target.
+bool offTarget(const CampaignRow& row);
+// A success: an orbit on target, whose boosters and upper stage burned no
+// propellant they do not carry, with at least `minRemainingPropellant_kg`
+// of propellant left.
+bool campaignSuccess(const CampaignRow& row, double minRemainingPropellant_kg);
 
 struct CampaignSettings {
   std::uint64_t seed = 1;
@@ -127,8 +139,9 @@ std::string searchSettingsText(const SearchSettings& search);
 
 // The columns of a campaign's rows, as its CSV and the Python table have
 // them: run, the drawn value of every dispersed key (named by the key, in
-// its unit), outcome (flightClassName), reason (why a run reached no orbit
-// or missed its target), then the outputs (campaignOutputName; null where a run
+// its unit), outcome (flightClassName), reason (why a run reached no orbit),
+// targeting (the verdict of the run's own targeting; empty when it flew a
+// fixed limit), then the outputs (campaignOutputName; null where a run
 // reached no closed orbit). The keys are the campaign's own, so the schema is
 // built for one list of dispersions and holds their names.
 class CampaignRowSchema {
@@ -172,7 +185,8 @@ struct Ellipse {
 
 // The propellant to add so that `probability` of the flights keep some, with
 // `confidence`: the order-statistic lower bound of the remaining propellant
-// over all runs (a run without an orbit counting as -infinity) is the margin.
+// over all runs (a run without an orbit, off target or with its boosters
+// short of propellant counting as -infinity) is the margin.
 struct FlightPerformanceReserve {
   double probability = defaultRequirementProbability;
   double confidence = defaultRequirementConfidence;
@@ -183,12 +197,14 @@ struct FlightPerformanceReserve {
 
 struct CampaignSummary {
   std::size_t runs = 0;
-  std::size_t byClass[5] = {};                    // indexed by FlightClass
-  double minRemainingPropellant_kg = 0;           // the propellant a success keeps at least
-  std::size_t successes = 0;                      // orbits with at least that left
-  std::size_t shortfalls = 0;                     // orbits with less
-  double successShare = 0;                        // successes / runs
-  double wilsonLow = 0, wilsonHigh = 0;           // its 95 % interval
+  std::size_t byClass[5] = {};           // indexed by FlightClass
+  double minRemainingPropellant_kg = 0;  // the propellant a success keeps at least
+  std::size_t successes = 0;             // campaignSuccess
+  std::size_t shortfalls = 0;            // orbits on target short of propellant or of the reserve
+  std::size_t offTarget = 0;             // runs guided to the target and off it (orbits or not)
+  std::size_t orbitsOffTarget = 0;       // of the orbits in the statistics
+  double successShare = 0;               // successes / runs
+  double wilsonLow = 0, wilsonHigh = 0;  // its 95 % interval
   OutputStatistics outputs[campaignOutputCount];  // over the orbits
   double meanPerigee_m = 0, meanApogee_m = 0;
   // Perigee variance, covariance, apogee variance, m^2; NaN without an orbit.
@@ -244,8 +260,15 @@ class SummaryBuilder {
   CampaignSummary summary_;
   double probability_, confidence_;
   std::vector<Requirement> requirements_;
-  std::vector<std::size_t> requirementOutputs_;         // the output each requirement reads
-  std::vector<std::vector<double>> requirementValues_;  // one per run, NaN: not a success
+  std::vector<std::size_t> requirementOutputs_;  // the output each requirement reads
+  // For each requirement one value per run: the output of an orbit, NaN
+  // for a run without one; and every run's status (a success, an orbit that
+  // is none, no orbit), in run order.
+  std::vector<std::vector<double>> requirementValues_;
+  std::vector<RunStatus> runStatus_;
+  // Every run's remaining propellant for the flight performance reserve;
+  // -infinity for a run that no propellant would mend.
+  std::vector<double> margins_;
   std::unique_ptr<ValueSpill> spill_;
 };
 

@@ -48,26 +48,50 @@ enum class RequirementVerdict { Met, NotMet, TooFewRuns };
 // "met", "not_met", "too_few_runs".
 std::string_view requirementVerdictName(RequirementVerdict verdict);
 
+// What a run was, as a requirement's failures are told apart.
+enum class RunStatus : char {
+  Success,          // counts by its value
+  OrbitNotSuccess,  // an orbit that is not a success (short of propellant, off target)
+  NoOrbit,
+};
+
 struct RequirementResult {
   std::string requirement;  // the text as given
   double probability = defaultRequirementProbability;
   double confidence = defaultRequirementConfidence;
   std::size_t runs = 0;
-  std::size_t failures = 0;     // runs on the wrong side of the value (unsuccessful runs included)
+  // Runs failing it: successes on the wrong side of the value, and runs
+  // that are not a success (of which notSuccessOrbits reached orbit).
+  std::size_t failures = 0;
+  std::size_t failuresBeyondValue = 0;
+  std::size_t failuresNotSuccess = 0;
+  std::size_t notSuccessOrbits = 0;
   std::size_t order = 0;        // m; 0 when there are too few runs
   std::optional<double> bound;  // the m-th smallest (>=) or largest (<=) value, when finite
   RequirementVerdict verdict = RequirementVerdict::TooFewRuns;
   std::size_t runsNeeded = 0;
+  // The output's own bound at the same probability and confidence over the
+  // orbits alone (every run with a value, success or not): readable even
+  // when the requirement is not met.
+  std::size_t orbits = 0;
+  std::size_t orbitOrder = 0;
+  std::optional<double> orbitBound;
 };
 
-// Verifies `requirement` on one value per run; a run that is not a success
-// holds NaN and counts as failing (-inf for >=, +inf for <=). `values` is
-// reordered (a partial sort).
+// Verifies `requirement` on each run's output (NaN without an orbit) and
+// status: a run that is not a success counts as failing (-inf for >=,
+// +inf for <=). `values` is reordered (a partial sort).
+RequirementResult verifyRequirement(const Requirement& requirement, std::vector<double>& values,
+                                    std::span<const RunStatus> status, double probability,
+                                    double confidence);
+// The same where a run holding NaN is no orbit and every other a success.
 RequirementResult verifyRequirement(const Requirement& requirement, std::vector<double>& values,
                                     double probability, double confidence);
 
-// requirement, probability, confidence, runs, failures, order, bound (null
-// when none or infinite), verdict, runs_needed.
+// requirement, probability, confidence, runs, failures,
+// failures_beyond_value, failures_not_success, not_success_orbits, order,
+// bound (null when none or infinite), verdict, runs_needed, orbits,
+// orbit_order, orbit_bound.
 Schema<RequirementResult> requirementSchema();
 
 }  // namespace ascent

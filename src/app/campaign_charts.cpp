@@ -24,10 +24,11 @@ std::unique_ptr<OutputFolder> createCampaignCharts(const std::string& directory)
   return std::make_unique<OutputFolder>(directory, campaignChartFiles);
 }
 
-void plotCampaign(SummaryBuilder& builder, const CampaignSummary& summary, double targetAltitude_m,
+void plotCampaign(SummaryBuilder& builder, const CampaignSummary& summary,
+                  const std::vector<Requirement>& requirements, double targetAltitude_m,
                   OutputFolder& charts) {
   const std::vector<std::string> pngs =
-      campaignCharts(campaignChartData(builder, summary), targetAltitude_m);
+      campaignCharts(campaignChartData(builder, summary, requirements), targetAltitude_m);
   // Drawn in a private directory, moved into place here.
   for (std::size_t i = 0; i < pngs.size(); ++i) charts.file(i).write(pngs[i]);
   charts.commit();

@@ -17,10 +17,13 @@ void addCampaignCharts(OutputSet& files, const std::string& directory);
 // before any run; none for no directory.
 std::unique_ptr<OutputFolder> createCampaignCharts(const std::string& directory);
 
-// Draws perigee against apogee with the sigma ellipses and the target, and
+// Draws perigee against apogee with the sigma ellipses, the box of the
+// orbits at the requirements' probability, the requirements on the perigee
+// or the apogee and the target, and
 // histograms of the average altitude and the spacecraft mass, into the
 // files of `charts`.
-void plotCampaign(SummaryBuilder& builder, const CampaignSummary& summary, double targetAltitude_m,
+void plotCampaign(SummaryBuilder& builder, const CampaignSummary& summary,
+                  const std::vector<Requirement>& requirements, double targetAltitude_m,
                   OutputFolder& charts);
 
 }  // namespace ascent

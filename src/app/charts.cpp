@@ -135,7 +135,27 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
   put("altitude", data.altitude);
   put("scm", data.spacecraftMass);
   const std::string extent =
-      format("%g %% to %g %% points", chartExtentPercent, 100 - chartExtentPercent);
+      format("%.10g %% to %.10g %% points", data.extentPercent, 100 - data.extentPercent);
+  // Each requirement on the perigee or the apogee as a line across the plot
+  // at its value, named at its end.
+  std::string requirementLines;
+  for (std::size_t i = 0; i < data.requirements.size(); ++i) {
+    const ChartedRequirement& r = data.requirements[i];
+    const std::string at = exactText(r.value_km);
+    requirementLines +=
+        r.onPerigee
+            ? format(
+                  "set arrow %zu from first %s, graph 0 to first %s, graph 1 nohead dt 3 lw 2 "
+                  "lc rgb '#208020'\nset label %zu %s at first %s, graph 0.97 right offset -0.5,0 "
+                  "tc rgb '#208020' noenhanced\n",
+                  i + 10, at.c_str(), at.c_str(), i + 10, gnuplotString(r.text).c_str(), at.c_str())
+            : format(
+                  "set arrow %zu from graph 0, first %s to graph 1, first %s nohead dt 3 lw 2 "
+                  "lc rgb '#208020'\nset label %zu %s at graph 0.03, first %s offset 0,0.7 "
+                  "tc rgb '#208020' noenhanced\n",
+                  i + 10, at.c_str(), at.c_str(), i + 10, gnuplotString(r.text).c_str(),
+                  at.c_str());
+  }
   // A histogram of no run has no range to draw on: an empty chart says so.
   const std::string noRun = "set label 1 'no run reached a closed orbit' at graph 0.5,0.5 center\n";
   auto histogramPlot = [&data, &noRun](const char* block) {
@@ -159,7 +179,7 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
          "set title 'Perigee against apogee of the runs with a closed orbit'\n"
          "set xlabel 'perigee (km)'\nset ylabel 'apogee (km)'\nset grid\n"
          "set key below\n" +
-         (data.closedOrbits ? "" : noRun) +
+         (data.closedOrbits ? "" : noRun) + requirementLines +
          "plot $ellipses index 0 using 1:2 with lines lw 2 title '1 sigma', "
          "$ellipses index 1 using 1:2 with lines lw 2 title '2 sigma', "
          "$ellipses index 2 using 1:2 with lines lw 2 title '3 sigma', "
@@ -169,7 +189,7 @@ std::string campaignScript(const CampaignChartData& data, double targetAltitude_
          "$missed using 1:2 with points pt 7 ps 0.5 lc rgb '#d03030' title 'not a success', "
          "$points using 1:2 with points pt 7 ps 0.25 lc rgb '#4060a0' title 'success', "
          "$target using 1:2 with points pt 6 ps 2.5 lw 2 lc rgb 'black' title 'target'\n"
-         "unset label 1\n"
+         "unset label\nunset arrow\n"
          "set terminal pngcairo size 800,500 font 'sans,10'\n"
          "set style fill solid 0.6\nset ylabel 'runs'\n"
          "set output " +

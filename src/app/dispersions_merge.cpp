@@ -47,7 +47,9 @@ int finishCampaign(const CampaignSummary& summary, SummaryBuilder& builder,
     words << campaignSummaryText(summary, manifest);
   }
   out.flush();
-  if (charts != nullptr) plotCampaign(builder, summary, targetAltitude_m, *charts);
+  if (charts != nullptr) {
+    plotCampaign(builder, summary, command.settings.requirements, targetAltitude_m, *charts);
+  }
   for (const RequirementResult& requirement : summary.requirements) {
     if (requirement.verdict != RequirementVerdict::Met) return exitStatus::noDesign;
   }

@@ -121,6 +121,21 @@ bool parseFlightClass(const std::string& outcome, FlightClass& flightClass, std:
   return false;
 }
 
+// The verdict of a run's targeting, or none for an empty cell.
+bool parseTargeting(const std::string& text, std::optional<Verdict>& targeting,
+                    std::string& reason) {
+  targeting.reset();
+  if (text.empty()) return true;
+  for (int v = 0; v <= static_cast<int>(Verdict::NoPropellantLeft); ++v) {
+    if (text == verdictName(static_cast<Verdict>(v))) {
+      targeting = static_cast<Verdict>(v);
+      return true;
+    }
+  }
+  reason = "'" + text + "' is not a verdict of targeting";
+  return false;
+}
+
 }  // namespace
 
 std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& row) {
@@ -136,7 +151,7 @@ std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& 
 
 bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
                          std::string& reason) {
-  const std::size_t expected = 1 + keyCount + 2 + campaignOutputCount;
+  const std::size_t expected = 1 + keyCount + 3 + campaignOutputCount;
   std::vector<std::string> fields;
   if (!splitCsvLine(line, fields) || fields.size() != expected) {
     reason =
@@ -150,8 +165,9 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
   }
   if (!parseFlightClass(fields[1 + keyCount], row.flightClass, reason)) return false;
   row.reason = fields[2 + keyCount];
+  if (!parseTargeting(fields[3 + keyCount], row.targeting, reason)) return false;
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
-    if (!parseStoredNumber(fields[3 + keyCount + k], row.outputs[k], true, reason)) return false;
+    if (!parseStoredNumber(fields[4 + keyCount + k], row.outputs[k], true, reason)) return false;
   }
   return true;
 }
@@ -176,12 +192,12 @@ void CampaignWriter::commit(const CampaignManifest& manifest) {
 
 namespace {
 
-// The keys of a campaign with these columns: all but run, outcome, reason
-// and the outputs.
+// The keys of a campaign with these columns: all but run, outcome, reason,
+// targeting and the outputs.
 std::size_t keyCountOf(const std::string& columns) {
   const std::size_t commas =
       static_cast<std::size_t>(std::count(columns.begin(), columns.end(), ','));
-  return commas >= 2 + campaignOutputCount ? commas - 2 - campaignOutputCount : 0;
+  return commas >= 3 + campaignOutputCount ? commas - 3 - campaignOutputCount : 0;
 }
 
 // The lines of a file, each at most maxRowBytes long: a campaign's CSV is

@@ -79,9 +79,13 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
   }
   text += formatted(
       "\nSuccess: %.4f (95 %% interval %.4f to %.4f): %zu orbits with at least %s kg of "
-      "propellant left, %zu with less\n",
+      "propellant left, %zu short of it or of booster propellant",
       s.successShare, s.wilsonLow, s.wilsonHigh, s.successes,
       exactText(s.minRemainingPropellant_kg).c_str(), s.shortfalls);
+  text += m.retarget ? formatted(", %zu off target\n", s.offTarget) : std::string("\n");
+  if (s.orbitsOffTarget > 0) {
+    text += formatted("Statistics: over the orbits, %zu of them off target\n", s.orbitsOffTarget);
+  }
   text += formatted("%-24s %8s %14s %12s %14s %14s %14s %14s %14s\n", "output", "orbits", "mean",
                     "sd", "min", "1 %", "50 %", "99 %", "max");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
@@ -117,20 +121,41 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
   }
   if (s.requirements.empty()) return text;
   text += "Requirements, each in " + level + ":\n";
-  text += formatted("%-32s %-12s %8s %8s %14s %11s\n", "requirement", "verdict", "failures",
-                    "allowed", "bound", "runs needed");
+  // The failures by cause: beyond the value, and not a success (orbits
+  // among them); the output's own bound over the orbits stays readable when
+  // the requirement is not met.
+  text +=
+      formatted("%-32s %-12s %8s %8s %8s %8s %14s %14s %11s\n", "requirement", "verdict",
+                "failures", "beyond", "no succ", "allowed", "bound", "orbit bound", "runs needed");
   for (const RequirementResult& r : s.requirements) {
     const std::string allowed = r.order > 0 ? std::to_string(r.order - 1) : "-";
     const std::string bound = r.bound ? formatted("%.6g", *r.bound) : "-";
-    text += formatted("%-32s %-12s %8zu %8s %14s %11zu\n", r.requirement.c_str(),
+    const std::string orbitBound = r.orbitBound ? formatted("%.6g", *r.orbitBound) : "-";
+    const std::string notSuccess = formatted("%zu", r.failuresNotSuccess);
+    text += formatted("%-32s %-12s %8zu %8zu %8s %8s %14s %14s %11zu\n", r.requirement.c_str(),
                       std::string(requirementVerdictName(r.verdict)).c_str(), r.failures,
-                      allowed.c_str(), bound.c_str(), r.runsNeeded);
+                      r.failuresBeyondValue, notSuccess.c_str(), allowed.c_str(), bound.c_str(),
+                      orbitBound.c_str(), r.runsNeeded);
+    if (r.notSuccessOrbits > 0) {
+      text += formatted(
+          "%-32s (%zu of the runs not a success reached orbit; the orbit bound is "
+          "over %zu orbits)\n",
+          "", r.notSuccessOrbits, r.orbits);
+    }
   }
   return text;
 }
 
-CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSummary& s) {
+CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSummary& s,
+                                    const std::vector<Requirement>& requirements) {
   CampaignChartData data;
+  // The box at the probability the requirements are verified in, each side.
+  data.extentPercent = (1 - s.flightPerformanceReserve.probability) * 100;
+  for (const Requirement& r : requirements) {
+    if (r.output == "perigee_m" || r.output == "apogee_m") {
+      data.requirements.push_back({r.text, r.output == "perigee_m", r.value / 1000});
+    }
+  }
   const std::vector<ChartedRun> runs = builder.chartedRuns();
   data.closedOrbits = !runs.empty();
   for (const ChartedRun& run : runs) {
@@ -145,8 +170,8 @@ CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSumma
     data.ellipses += "\n\n";
   }
   // The orbits' own extent: the box of their perigee and apogee points at
-  // the one-sided 3-sigma probabilities, which the curved cloud fills where
-  // the linear ellipses cannot follow it.
+  // the requirements' probability (one-sided 3 sigma by default), which the
+  // curved cloud fills where the linear ellipses cannot follow it.
   std::vector<double> perigee = builder.column(CampaignOutput::Perigee);
   std::vector<double> apogee = builder.column(CampaignOutput::Apogee);
   if (perigee.empty() || apogee.empty()) {
@@ -154,10 +179,10 @@ CampaignChartData campaignChartData(SummaryBuilder& builder, const CampaignSumma
   } else {
     std::sort(perigee.begin(), perigee.end());
     std::sort(apogee.begin(), apogee.end());
-    const double p0 = percentileOf(perigee, chartExtentPercent),
-                 p1 = percentileOf(perigee, 100 - chartExtentPercent);
-    const double a0 = percentileOf(apogee, chartExtentPercent),
-                 a1 = percentileOf(apogee, 100 - chartExtentPercent);
+    const double p0 = percentileOf(perigee, data.extentPercent),
+                 p1 = percentileOf(perigee, 100 - data.extentPercent);
+    const double a0 = percentileOf(apogee, data.extentPercent),
+                 a1 = percentileOf(apogee, 100 - data.extentPercent);
     data.extent = pointText(p0, a0) + pointText(p1, a0) + pointText(p1, a1) + pointText(p0, a1) +
                   pointText(p0, a0);
   }

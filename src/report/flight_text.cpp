@@ -176,6 +176,11 @@ std::string flightSummaryText(const FlownMission& flight) {
       r.missionPeaks.maxAccelTime_s);
   out += format("Maximum force %.0f N at %.2f s, recommended limit %.4f deg\n", r.maxForce_N,
                 r.maxForceTime_s, r.recommendedLimit_deg);
+  const PropellantShortfall shortfall = propellantShortfall(r);
+  if (shortfall.any()) {
+    out += "Short of propellant: " + shortfallText(shortfall) +
+           "; no vehicle can fly this, whatever the orbit\n";
+  }
   return out;
 }
 

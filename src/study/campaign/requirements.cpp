@@ -66,8 +66,23 @@ std::string_view requirementVerdictName(RequirementVerdict verdict) {
   return "too_few_runs";
 }
 
+namespace {
+
+// The m-th smallest of the values oriented to read "at least" (sign -1 for
+// <=), none when it is not finite; `oriented` is reordered.
+std::optional<double> orderBound(std::vector<double>& oriented, std::size_t m, double sign) {
+  if (m == 0 || m > oriented.size()) return std::nullopt;
+  const auto mth = oriented.begin() + static_cast<std::ptrdiff_t>(m - 1);
+  std::nth_element(oriented.begin(), mth, oriented.end());
+  if (!std::isfinite(*mth)) return std::nullopt;
+  return sign * *mth;
+}
+
+}  // namespace
+
 RequirementResult verifyRequirement(const Requirement& requirement, std::vector<double>& values,
-                                    double probability, double confidence) {
+                                    std::span<const RunStatus> status, double probability,
+                                    double confidence) {
   RequirementResult result;
   result.requirement = requirement.text;
   result.probability = probability;
@@ -78,18 +93,38 @@ RequirementResult verifyRequirement(const Requirement& requirement, std::vector<
   // smallest oriented value is the bound.
   const double sign = requirement.atLeast ? 1 : -1;
   constexpr double lowest = -std::numeric_limits<double>::infinity();
-  for (double& v : values) {
-    v = std::isnan(v) ? lowest : sign * v;
-    result.failures += v < sign * requirement.value;
+  std::vector<double> orbits;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    double& v = values[i];
+    if (status[i] != RunStatus::NoOrbit && std::isfinite(v)) orbits.push_back(sign * v);
+    if (status[i] != RunStatus::Success || std::isnan(v)) {
+      ++result.failuresNotSuccess;
+      result.notSuccessOrbits += status[i] == RunStatus::OrbitNotSuccess;
+      v = lowest;
+      continue;
+    }
+    v = sign * v;
+    result.failuresBeyondValue += v < sign * requirement.value;
   }
+  result.failures = result.failuresBeyondValue + result.failuresNotSuccess;
+  result.orbits = orbits.size();
+  result.orbitOrder = orderStatisticRank(orbits.size(), probability, confidence);
+  result.orbitBound = orderBound(orbits, result.orbitOrder, sign);
   result.order = orderStatisticRank(values.size(), probability, confidence);
   if (result.order == 0) return result;
-  const auto mth = values.begin() + static_cast<std::ptrdiff_t>(result.order - 1);
-  std::nth_element(values.begin(), mth, values.end());
-  if (std::isfinite(*mth)) result.bound = sign * *mth;
+  result.bound = orderBound(values, result.order, sign);
   result.verdict =
       result.failures < result.order ? RequirementVerdict::Met : RequirementVerdict::NotMet;
   return result;
+}
+
+RequirementResult verifyRequirement(const Requirement& requirement, std::vector<double>& values,
+                                    double probability, double confidence) {
+  std::vector<RunStatus> status(values.size(), RunStatus::Success);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (std::isnan(values[i])) status[i] = RunStatus::NoOrbit;
+  }
+  return verifyRequirement(requirement, values, status, probability, confidence);
 }
 
 namespace {
@@ -107,8 +142,14 @@ constexpr Field<R> requirementFields[] = {
      [](const R& r) { return Value(r.confidence); }},
     {{"runs", "", T::Integer, "", "runs verified"}, [](const R& r) { return Value(r.runs); }},
     {{"failures", "", T::Integer, "",
-      "runs on the wrong side of the value, the runs that were not a success included"},
+      "runs failing it: failures_beyond_value + failures_not_success"},
      [](const R& r) { return Value(r.failures); }},
+    {{"failures_beyond_value", "", T::Integer, "", "successes on the wrong side of the value"},
+     [](const R& r) { return Value(r.failuresBeyondValue); }},
+    {{"failures_not_success", "", T::Integer, "", "runs that were not a success"},
+     [](const R& r) { return Value(r.failuresNotSuccess); }},
+    {{"not_success_orbits", "", T::Integer, "", "of those, the runs that reached orbit"},
+     [](const R& r) { return Value(r.notSuccessOrbits); }},
     {{"order", "", T::Integer, "", "m of the order-statistic bound; 0 for too few runs"},
      [](const R& r) { return Value(r.order); }},
     {{"bound", "", T::Real, "too few runs, or the m-th run was not a success",
@@ -118,6 +159,13 @@ constexpr Field<R> requirementFields[] = {
      [](const R& r) { return Value(requirementVerdictName(r.verdict)); }},
     {{"runs_needed", "", T::Integer, "", "the fewest runs, all passing, that verify it"},
      [](const R& r) { return Value(r.runsNeeded); }},
+    {{"orbits", "", T::Integer, "", "runs with a value of the output (orbits)"},
+     [](const R& r) { return Value(r.orbits); }},
+    {{"orbit_order", "", T::Integer, "", "m of the output's own bound over the orbits"},
+     [](const R& r) { return Value(r.orbitOrder); }},
+    {{"orbit_bound", "", T::Real, "too few orbits",
+      "the output's bound at the probability and confidence over the orbits alone"},
+     [](const R& r) { return r.orbitBound ? Value(*r.orbitBound) : Value(); }},
 };
 // clang-format on
 

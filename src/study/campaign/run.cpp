@@ -78,8 +78,7 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
   if (settings.retarget) {
     target = targetTurnTime(history, vehicle, settings.turnTime_s, settings.search);
     mission = target.answer();
-    // An orbit that the search did not bring to the target says so.
-    if (target.verdict != Verdict::Converged) row.reason = verdictName(target.verdict);
+    row.targeting = target.verdict;
     if (mission == nullptr && !target.missions.empty()) mission = &target.missions.back();
     if (mission == nullptr) {
       row.flightClass = FlightClass::Failed;
@@ -100,6 +99,7 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
                                 m.apogee_m,
                                 m.averageAltitude_m,
                                 m.remainingPropellant_kg,
+                                m.boosterResidual_kg,
                                 m.sizing.SC_M_kg,
                                 m.missionPeaks.maxQ_Pa,
                                 m.missionPeaks.maxAccel_mps2,

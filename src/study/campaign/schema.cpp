@@ -22,6 +22,9 @@ Value outcomeValue(const CampaignRow& row) {
 Value reasonValue(const CampaignRow& row) {
   return row.reason;
 }
+Value targetingValue(const CampaignRow& row) {
+  return row.targeting ? Value(verdictName(*row.targeting)) : Value("");
+}
 template <CampaignOutput K>
 Value outputValue(const CampaignRow& row) {
   return row.outputs[index(K)];
@@ -50,9 +53,12 @@ constexpr Field<CampaignRow> headFields[] = {
 constexpr Field<CampaignRow> tailFields[] = {
     {{"outcome", "", FieldType::Text, "",
       "the flight class: orbit, suborbital, escape, abandoned or failed"}, &outcomeValue},
-    {{"reason", "", FieldType::Text, "",
-      "why the run reached no orbit or missed the target; empty for an orbit"},
+    {{"reason", "", FieldType::Text, "", "why the run reached no orbit; empty for an orbit"},
      &reasonValue},
+    {{"targeting", "", FieldType::Text, "",
+      "the verdict of the run's own targeting (not_converged, unreachable: off target); empty "
+      "when it flew a fixed limit"},
+     &targetingValue},
     {{"perigee_m", "m", FieldType::Real, noOrbit, "perigee altitude"},
      &outputValue<CampaignOutput::Perigee>},
     {{"apogee_m", "m", FieldType::Real, noOrbit, "apogee altitude"},
@@ -61,6 +67,9 @@ constexpr Field<CampaignRow> tailFields[] = {
      &outputValue<CampaignOutput::AverageAltitude>},
     {{"remaining_propellant_kg", "kg", FieldType::Real, noOrbit, "upper-stage propellant left"},
      &outputValue<CampaignOutput::RemainingPropellant>},
+    {{"booster_residual_kg", "kg", FieldType::Real, noOrbit,
+      "propellant left in each booster at separation (negative: overdrawn)"},
+     &outputValue<CampaignOutput::BoosterResidual>},
     {{"SC_M_kg", "kg", FieldType::Real, noOrbit, "spacecraft mass of the re-sized upper stage"},
      &outputValue<CampaignOutput::SpacecraftMass>},
     {{"max_dynamic_pressure_Pa", "Pa", FieldType::Real, noOrbit, "largest dynamic pressure"},
@@ -73,7 +82,7 @@ constexpr Field<CampaignRow> tailFields[] = {
      &outputValue<CampaignOutput::Limit>},
 };
 // clang-format on
-static_assert(std::size(tailFields) == 2 + campaignOutputCount);
+static_assert(std::size(tailFields) == 3 + campaignOutputCount);
 
 }  // namespace
 
@@ -190,17 +199,22 @@ constexpr Field<CampaignReport> reportFields[] = {
        return outcomes;
      }},
     {{"success", "", FieldType::Object, "",
-      "share of the runs that were a success (an orbit with at least "
-      "min_remaining_propellant_kg of propellant left), wilson95: its 95 % interval, "
-      "successes, propellant_shortfall: the orbits with less"},
+      "share of the runs that were a success (an orbit on target with at least "
+      "min_remaining_propellant_kg of propellant left and no booster overdrawn), wilson95: its "
+      "95 % interval, successes, propellant_shortfall: the orbits on target with less, "
+      "off_target: the runs guided to the target whose search could not bring them there"},
      [](const CampaignReport& r) {
        const CampaignSummary& s = r.summary;
        return Value::object({{"share", s.successShare},
                              {"wilson95", Value::list({s.wilsonLow, s.wilsonHigh})},
                              {"successes", s.successes},
                              {"propellant_shortfall", s.shortfalls},
+                             {"off_target", s.offTarget},
                              {"min_remaining_propellant_kg", s.minRemainingPropellant_kg}});
      }},
+    {{"orbits_off_target", "", FieldType::Integer, "",
+      "of the orbits the statistics take, those whose run was off target"},
+     [](const CampaignReport& r) { return Value(r.summary.orbitsOffTarget); }},
     {{"outputs", "", FieldType::Object, "", "statistics of every output over the orbits"},
      [](const CampaignReport& r) {
        Value outputs = Value::object();

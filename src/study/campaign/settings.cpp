@@ -24,15 +24,10 @@ constexpr SettingDomain<CampaignSettings> campaignDomain[] = {
 };
 // clang-format on
 
-constexpr std::string_view outputNames[] = {"perigee_m",
-                                            "apogee_m",
-                                            "average_altitude_m",
-                                            "remaining_propellant_kg",
-                                            "SC_M_kg",
-                                            "max_dynamic_pressure_Pa",
-                                            "max_acceleration_mps2",
-                                            "max_force_N",
-                                            "limit_deg"};
+constexpr std::string_view outputNames[] = {
+    "perigee_m",           "apogee_m", "average_altitude_m",      "remaining_propellant_kg",
+    "booster_residual_kg", "SC_M_kg",  "max_dynamic_pressure_Pa", "max_acceleration_mps2",
+    "max_force_N",         "limit_deg"};
 static_assert(std::size(outputNames) == campaignOutputCount);
 
 }  // namespace

@@ -59,19 +59,21 @@ constexpr std::size_t chartedColumn(std::size_t field) {
   return campaignOutputCount + field;
 }
 
-// The lower order-statistic bound of the remaining propellant over all runs,
-// from the sorted values of the orbits: the runs without one (and an orbit
-// without a finite value) count as -infinity, below every orbit.
-FlightPerformanceReserve flightPerformanceReserve(std::span<const double> sortedOrbits,
-                                                  std::size_t runs, double probability,
+// The lower order-statistic bound of the remaining propellant over all
+// runs: a run without an orbit, off target or with its boosters short of
+// propellant (which no upper-stage propellant mends) counts as -infinity,
+// below every orbit. `margins` holds one per run and is reordered.
+FlightPerformanceReserve flightPerformanceReserve(std::vector<double>& margins, double probability,
                                                   double confidence) {
   FlightPerformanceReserve reserve;
   reserve.probability = probability;
   reserve.confidence = confidence;
-  reserve.order = orderStatisticRank(runs, probability, confidence);
-  const std::size_t withoutOrbit = runs - sortedOrbits.size();
-  if (reserve.order > withoutOrbit) {
-    reserve.margin_kg = sortedOrbits[reserve.order - withoutOrbit - 1];
+  reserve.order = orderStatisticRank(margins.size(), probability, confidence);
+  if (reserve.order == 0) return reserve;
+  const auto mth = margins.begin() + static_cast<std::ptrdiff_t>(reserve.order - 1);
+  std::nth_element(margins.begin(), mth, margins.end());
+  if (std::isfinite(*mth)) {
+    reserve.margin_kg = *mth;
     reserve.flightPerformanceReserve_kg = std::max(0.0, -*reserve.margin_kg);
   }
   return reserve;
@@ -103,6 +105,20 @@ void wilsonInterval(std::size_t k, std::size_t n, double z, double& low, double&
   high = std::min(1.0, centre + half);
 }
 
+bool offTarget(const CampaignRow& row) {
+  return row.targeting &&
+         (*row.targeting == Verdict::NotConverged || *row.targeting == Verdict::Unreachable);
+}
+
+bool campaignSuccess(const CampaignRow& row, double minRemainingPropellant_kg) {
+  constexpr std::size_t propellant = static_cast<std::size_t>(CampaignOutput::RemainingPropellant);
+  constexpr std::size_t booster = static_cast<std::size_t>(CampaignOutput::BoosterResidual);
+  // A NaN propellant is no reserve.
+  return row.flightClass == FlightClass::Orbit && !offTarget(row) &&
+         row.outputs[propellant] >= minRemainingPropellant_kg && row.outputs[propellant] >= 0 &&
+         row.outputs[booster] >= 0;
+}
+
 std::unique_ptr<ValueSpill> memorySpill(std::size_t columns) {
   return std::make_unique<MemorySpill>(columns);
 }
@@ -127,16 +143,26 @@ SummaryBuilder::SummaryBuilder(const CampaignSettings& settings, std::unique_ptr
 void SummaryBuilder::add(const CampaignRow& row) {
   constexpr std::size_t p = static_cast<std::size_t>(CampaignOutput::Perigee);
   constexpr std::size_t a = static_cast<std::size_t>(CampaignOutput::Apogee);
-  constexpr std::size_t propellant = static_cast<std::size_t>(CampaignOutput::RemainingPropellant);
   ++summary_.runs;
   ++summary_.byClass[static_cast<std::size_t>(row.flightClass)];
   const bool orbit = row.flightClass == FlightClass::Orbit;
-  // A NaN propellant is no reserve.
-  const bool success = orbit && row.outputs[propellant] >= summary_.minRemainingPropellant_kg;
+  const bool success = campaignSuccess(row, summary_.minRemainingPropellant_kg);
+  const bool off = offTarget(row);
   summary_.successes += success;
-  summary_.shortfalls += orbit && !success;
+  summary_.shortfalls += orbit && !success && !off;
+  summary_.offTarget += off;
+  summary_.orbitsOffTarget += orbit && off;
+  constexpr std::size_t propellant = static_cast<std::size_t>(CampaignOutput::RemainingPropellant);
+  constexpr std::size_t booster = static_cast<std::size_t>(CampaignOutput::BoosterResidual);
+  const bool flyable = orbit && !off && row.outputs[booster] >= 0;
+  margins_.push_back(flyable && !std::isnan(row.outputs[propellant])
+                         ? row.outputs[propellant]
+                         : -std::numeric_limits<double>::infinity());
+  runStatus_.push_back(success ? RunStatus::Success
+                       : orbit ? RunStatus::OrbitNotSuccess
+                               : RunStatus::NoOrbit);
   for (std::size_t r = 0; r < requirements_.size(); ++r) {
-    requirementValues_[r].push_back(success ? row.outputs[requirementOutputs_[r]] : notANumber);
+    requirementValues_[r].push_back(orbit ? row.outputs[requirementOutputs_[r]] : notANumber);
   }
   if (std::isfinite(row.outputs[p]) && std::isfinite(row.outputs[a])) {
     const double charted[chartedFields] = {
@@ -176,8 +202,8 @@ CampaignSummary SummaryBuilder::finish() {
                        : 0;
   wilsonInterval(summary.successes, summary.runs, 1.959963984540054, summary.wilsonLow,
                  summary.wilsonHigh);
-  summary.flightPerformanceReserve =
-      flightPerformanceReserve({}, summary.runs, probability_, confidence_);
+  std::vector<double> margins = margins_;  // finish() stays repeatable
+  summary.flightPerformanceReserve = flightPerformanceReserve(margins, probability_, confidence_);
   double squares[campaignOutputCount] = {};  // sums of squared deviations from the means
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     OutputStatistics& s = summary.outputs[k];
@@ -198,16 +224,12 @@ CampaignSummary SummaryBuilder::finish() {
     for (std::size_t j = 0; j < std::size(summaryPercentiles); ++j) {
       s.percentiles[j] = percentileOf(values, summaryPercentiles[j]);
     }
-    if (static_cast<CampaignOutput>(k) == CampaignOutput::RemainingPropellant) {
-      summary.flightPerformanceReserve =
-          flightPerformanceReserve(values, summary.runs, probability_, confidence_);
-    }
   }
   for (std::size_t r = 0; r < requirements_.size(); ++r) {
     // The partial sort reorders the values: a copy keeps finish() repeatable.
     std::vector<double> values = requirementValues_[r];
     summary.requirements.push_back(
-        verifyRequirement(requirements_[r], values, probability_, confidence_));
+        verifyRequirement(requirements_[r], values, runStatus_, probability_, confidence_));
   }
   constexpr std::size_t p = static_cast<std::size_t>(CampaignOutput::Perigee);
   constexpr std::size_t a = static_cast<std::size_t>(CampaignOutput::Apogee);

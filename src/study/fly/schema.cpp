@@ -137,6 +137,16 @@ constexpr Field<F> flightFields[] = {
      &real<&MissionResult::liftoffMass_kg>},
     {{"booster_residual_kg", "kg", T::Real, "", "propellant left in each booster at separation"},
      &real<&MissionResult::boosterResidual_kg>},
+    {{"booster_shortfall_kg", "kg", T::Real, noOrbit,
+      "propellant each booster burned beyond what it carried (0: none)"},
+     [](const F& f) {
+       return realOrNull(propellantShortfall(f.result).eachBooster_kg, reachedOrbit(f));
+     }},
+    {{"upper_stage_shortfall_kg", "kg", T::Real, noOrbit,
+      "propellant the upper stage burned beyond what it carried (0: none)"},
+     [](const F& f) {
+       return realOrNull(propellantShortfall(f.result).upperStage_kg, reachedOrbit(f));
+     }},
     {{"mission_peaks", "", T::Object, "", "this mission's peaks (max_acceleration_mps2, ...)"},
      [](const F& f) { return toValue(peaksSchema(), f.result.missionPeaks); }},
     {{"run_peaks", "", T::Object, "", "the run's peaks after this mission"},
