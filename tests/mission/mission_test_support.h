@@ -1,5 +1,6 @@
-// Thrust files of the tests' own making and a reader for the rows of a report,
-// shared by the mission unit tests and the end-to-end mission tests.
+// Thrust files of the tests' own making, a reader for the rows of a report
+// and the default vehicle's ullage flow, shared by the mission unit tests, the
+// dialogue's tests and the end-to-end mission tests.
 #pragma once
 
 #include <cctype>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ascent/vehicle.h"
 #include "support/thrust_curve.h"
 
 namespace ascent::testing {
@@ -71,6 +73,13 @@ inline std::vector<double> numbersIn(const std::string& line) {
   }
   return numbers;
 }
+
+// kg/s: the default vehicle's ullage motors burn their propellant from
+// ignition to the end of the first start-up step.
+inline const double ullageFlow = Vehicle::defaults().ullage.propellant_kg /
+                                 (Vehicle::defaults().timeline.ullage_burn_to_separation_s +
+                                  Vehicle::defaults().timeline.separation_coast_s +
+                                  Vehicle::defaults().timeline.first_startup_step_s);
 
 inline std::string fixed(double value, int decimals) {
   char text[64];

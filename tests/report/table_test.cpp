@@ -5,8 +5,8 @@
 #include <csignal>
 
 #include "physics/constants.h"
+#include "report/in_memory_run.h"
 #include "report/interrupt_flag.h"
-#include "support/in_memory_run.h"
 #include "support/test_support.h"
 
 namespace ascent {

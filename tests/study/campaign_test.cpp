@@ -9,12 +9,14 @@
 #include <optional>
 #include <vector>
 
-#include "ascent/grammar.h"
 #include "study/campaign/draws.h"
 #include "study/campaign/statistics.h"
+#include "study/known_campaign.h"
 
 namespace ascent {
 namespace {
+
+using testing::summaryOfKnownRuns;
 
 double phi(double x) {
   return std::exp(-x * x / 2) / std::sqrt(2 * std::numbers::pi);
@@ -181,31 +183,6 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
               s.covariance[0] + s.covariance[2], 1e-6 * s.covariance[2]);
 }
 
-// Runs k = 1 ... 100: orbits up to 95 (perigee 100 + k km, propellant
-// 10 k - 25 kg, max q 30000 - 10 k Pa), two suborbital (perigee 50 km), then
-// a failure, an escape and an abandoned run.
-CampaignSummary summaryOfKnownRuns(const CampaignSettings& settings) {
-  SummaryBuilder builder(settings);
-  for (int k = 1; k <= 100; ++k) {
-    CampaignRow row;
-    row.run = static_cast<std::uint64_t>(k);
-    row.flightClass = k <= 95   ? FlightClass::Orbit
-                      : k <= 97 ? FlightClass::Suborbital
-                      : k == 98 ? FlightClass::Failed
-                      : k == 99 ? FlightClass::Escape
-                                : FlightClass::Abandoned;
-    std::fill(std::begin(row.outputs), std::end(row.outputs), std::nan(""));
-    if (k <= 97) {
-      row.outputs[0] = k <= 95 ? 100e3 + 1000.0 * k : 50e3;
-      row.outputs[1] = 250e3;
-      row.outputs[3] = 10.0 * k - 25;
-      row.outputs[5] = 30000 - 10.0 * k;
-    }
-    builder.add(row);
-  }
-  return builder.finish();
-}
-
 TEST(CampaignSummary, ASuccessIsAnOrbitWithItsReserveAndStatisticsTakeTheOrbits) {
   CampaignSettings settings;
   const CampaignSummary s = summaryOfKnownRuns(settings);
@@ -216,48 +193,6 @@ TEST(CampaignSummary, ASuccessIsAnOrbitWithItsReserveAndStatisticsTakeTheOrbits)
   EXPECT_EQ(s.outputs[0].min, 101e3);  // not a suborbital run's 50 km
   settings.minRemainingPropellant_kg = 100;
   EXPECT_EQ(summaryOfKnownRuns(settings).shortfalls, 12u);  // 10 k - 25 < 100 up to k = 12
-}
-
-TEST(CampaignSummary, RequirementsAndTheReserveTakeEveryRunThatIsNotASuccessAsFailing) {
-  // At 90 % with 50 % confidence m = 10 of 100 runs: met with at most 9
-  // failures, the bound the 10th value from the failing side. Seven runs are
-  // not a success with no reserve, seventeen with 100 kg. The margin is the
-  // m-th lowest propellant, the five runs without an orbit lowest.
-  const std::optional<double> none;
-  const struct {
-    double reserve_kg, probability, confidence;
-    const char* requirement;
-    RequirementVerdict verdict;
-    std::optional<double> bound;
-    std::size_t failures;
-    std::optional<double> margin_kg;
-  } cases[] = {
-      {0, 0.9, 0.5, "perigee_m>=103000", RequirementVerdict::Met, 105e3, 7, 25},
-      {0, 0.9, 0.5, "perigee_m>=106000", RequirementVerdict::NotMet, 105e3, 10, 25},
-      {0, 0.9, 0.5, "max_dynamic_pressure_Pa<=29960", RequirementVerdict::Met, 29950, 8, 25},
-      {100, 0.9, 0.5, "perigee_m>=103000", RequirementVerdict::NotMet, none, 17, 25},
-      {0, 0.93, 0.5, "perigee_m>=103000", RequirementVerdict::NotMet, none, 7, -5},    // m = 7
-      {0, 0.95, 0.5, "perigee_m>=103000", RequirementVerdict::NotMet, none, 7, none},  // m = 5
-      {0, 0.99865, 0.9, "perigee_m>=103000", RequirementVerdict::TooFewRuns, none, 7, none},
-  };
-  for (const auto& c : cases) {
-    CampaignSettings settings;
-    settings.minRemainingPropellant_kg = c.reserve_kg;
-    settings.probability = c.probability;
-    settings.confidence = c.confidence;
-    settings.requirements = {parseRequirement(c.requirement)};
-    const CampaignSummary s = summaryOfKnownRuns(settings);
-    ASSERT_EQ(s.requirements.size(), 1u);
-    const RequirementResult& r = s.requirements.front();
-    const std::string name = c.requirement + (" at " + std::to_string(c.probability));
-    EXPECT_EQ(r.verdict, c.verdict) << name;
-    EXPECT_EQ(r.bound, c.bound) << name;
-    EXPECT_EQ(r.failures, c.failures) << name;
-    EXPECT_EQ(s.flightPerformanceReserve.margin_kg, c.margin_kg) << name;
-    EXPECT_EQ(s.flightPerformanceReserve.flightPerformanceReserve_kg,
-              c.margin_kg ? std::optional(std::max(0.0, -*c.margin_kg)) : none)
-        << name;
-  }
 }
 
 // No orbit, no statistics: null (a real that is not finite), not zero; one

@@ -12,7 +12,6 @@
 #include <random>
 
 #include "ascent/study.h"
-#include "ascent/writers.h"
 
 namespace ascent {
 namespace {
@@ -96,22 +95,6 @@ TEST(ValueTree, ObjectsKeepTheirOrderAndNonFiniteRealsEqualNull) {
   EXPECT_TRUE(a["missing"].isNull());
   EXPECT_EQ(Value(std::nan("")), Value(INFINITY));
   EXPECT_FALSE(Value(1.0) == Value(1));  // a real and a whole number are written apart
-}
-
-TEST(Csv, CellsAreEmptyForNullAndQuotedOnlyWhenTheyMustBe) {
-  struct Case {
-    Value value;
-    const char* cell;
-  };
-  const Case cases[] = {
-      {Value(), ""},        {Value(std::nan("")), ""}, {Value(0.1), "0.1"},
-      {Value(42u), "42"},   {Value("orbit"), "orbit"}, {Value("a, \"b\""), "\"a, \"\"b\"\"\""},
-      {Value(true), "true"}};
-  for (const Case& c : cases) {
-    std::string line;
-    appendCsvCell(line, c.value);
-    EXPECT_EQ(line, c.cell);
-  }
 }
 
 }  // namespace

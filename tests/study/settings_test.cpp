@@ -1,6 +1,5 @@
 // The settings of the design studies against their domains, as both doors
-// get them refused, and the sweep's, performance's and trade's rows as their
-// CSV writes them.
+// get them refused.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +11,6 @@
 #include "ascent/sweep.h"
 #include "ascent/target.h"
 #include "ascent/trade.h"
-#include "ascent/writers.h"
 
 namespace ascent {
 namespace {
@@ -116,38 +114,6 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
   SearchSettings low;
   low.targetAltitude_m = 500;
   EXPECT_EQ(settingOf([&] { runTarget(inputs, TargetSettings{18, low}); }), "target_altitude_m");
-}
-
-TEST(DesignRows, TheCsvHasOneColumnPerFieldAndEmptyCellsWhereThereIsNoNumber) {
-  EXPECT_EQ(csvHeader(sweepSchema()),
-            "turn_time_s,limit_deg,verdict,missions,perigee_m,apogee_m,average_altitude_m,"
-            "remaining_propellant_kg,SC_M_kg,max_dynamic_pressure_Pa,max_acceleration_mps2,"
-            "max_force_N\n");
-  SweepRow unreachable;
-  unreachable.turnTime_s = 18.5;
-  unreachable.verdict = Verdict::Unreachable;
-  unreachable.missions = 7;
-  EXPECT_EQ(csvLine(sweepSchema(), unreachable), "18.5,,unreachable,7,,,,,,,,\n");
-
-  EXPECT_EQ(csvHeader(performanceRowSchema()),
-            "target_altitude_m,turn_time_s,limit_deg,SC_M_kg,remaining_propellant_kg,perigee_m,"
-            "apogee_m,missions,verdict,at_range_edge\n");
-  PerformanceRow beyond;
-  beyond.altitude_m = 250e3;
-  beyond.missions = 104;
-  beyond.design = unreachable;
-  EXPECT_EQ(csvLine(performanceRowSchema(), beyond), "250000,,,,,,,104,unreachable,false\n");
-
-  TradeRow invalid;
-  invalid.key = "boosters.count";
-  invalid.unit = "-";
-  invalid.value = 2;
-  invalid.step = 0.02;
-  invalid.status = TradeStatus::Invalid;
-  invalid.reason = "one step lower: boosters.count = 1.98, not a whole number";
-  EXPECT_EQ(csvLine(tradeRowSchema(), invalid),
-            "boosters.count,-,2,0.02,invalid,,kg,,,,,"
-            "\"one step lower: boosters.count = 1.98, not a whole number\"\n");
 }
 
 }  // namespace

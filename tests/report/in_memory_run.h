@@ -1,29 +1,22 @@
-// A mission on in-memory streams: a flight state stepped with the shared
-// atmosphere tables, watched by a ReportWriter whose report is the string
+// A mission in memory watched by a ReportWriter whose report is the string
 // reportBytes; data files, when asked for, live in a MemoryFileSystem.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "mission/mission.h"
-#include "mission/mission_context.h"
+#include "mission/in_memory_mission.h"
 #include "report/report_writer.h"
 #include "report/streams.h"
 
 namespace ascent::testing {
 
-struct InMemoryRun : ::testing::Test {
+struct InMemoryRun : InMemoryMission {
   std::string reportBytes;
   StringOutStream reportStream{reportBytes};
   MemoryFileSystem files;
-  FlightState s;
-  RunRecord record;
   std::optional<ReportWriter> writer;
-  Mission mission{s, sharedAtmosphereTables(), record, nullptr};
 
   InMemoryRun() { watchWith(ReportSettings{}); }
 
@@ -39,9 +32,6 @@ struct InMemoryRun : ::testing::Test {
     settings.signs = fileSigns();
     watchWith(settings, {speedFile.get(), heightFile.get(), accelFile.get(), dynpresFile.get()});
   }
-
-  // Starts a new mission record on the same flight state and run.
-  void newMission() { mission.record = MissionRecord{}; }
 
  private:
   void watchWith(const ReportSettings& settings, const DataFiles& data = {}) {

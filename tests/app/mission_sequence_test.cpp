@@ -1,135 +1,31 @@
-// Whole missions in memory, on thrust files of the tests' own making: the rows
-// and event lines of the three phases, the summary against the table, the data
-// files, the thrust file's edge cases and abandoned missions.
+// Whole missions of the dialogue in memory, on thrust files of the tests' own
+// making: the rows and event lines of the three phases and the summary
+// against the table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
-#include "app/run.h"
-#include "mission/mission_test_support.h"
+#include "app/mission_dialogue.h"
 #include "physics/constants.h"
-#include "support/test_support.h"
 
 namespace ascent {
 namespace {
 
-// The vehicle flown; the ullage motors' flow burns their propellant from
-// ignition to the end of the first start-up step.
-const Vehicle& V = Vehicle::defaults();
-const double ullageFlow =
-    V.ullage.propellant_kg / (V.timeline.ullage_burn_to_separation_s +
-                              V.timeline.separation_coast_s + V.timeline.first_startup_step_s);
-
-// The default vehicle's values that these tests' expectations are built
-// from, as published, so that a mistyped default fails here by name.
-TEST(MissionVehicle, DefaultsAreThePublishedValues) {
-  const struct {
-    const char* key;
-    double value;
-  } published[] = {
-      {"boosters.count", 2},
-      {"boosters.exhaust_velocity_mps", 2756.6},
-      {"boosters.propellant_kg", 680388.6},
-      {"boosters.exit_diameter_squared_m2", 15.01407504},
-      {"core.thrust_N", 9115295.04},
-      {"core.exhaust_velocity_mps", 4436.5},
-      {"core.exit_area_m2", 16.68220083888478},
-      {"core.tail_off_propellant_kg", 1236},
-      {"upper.mass_kg", 293840},
-      {"upper.thrust_N", 2562176},
-      {"upper.exhaust_velocity_mps", 4275.7},
-      {"upper.startup_propellant_kg", 771},
-      {"upper.mainstage_propellant_kg", 148522 - 771},
-      {"ullage.propellant_kg", 156},
-      {"timeline.ullage_burn_to_separation_s", 0.18},
-      {"timeline.separation_coast_s", 3.4},
-      {"timeline.first_startup_step_s", 0.29},
-      {"resizing.S3_Mt_kg", 301222},
-      {"resizing.interstage_per_newton", 0.0009254525098549929},
-  };
-  for (const auto& p : published) {
-    const VehicleKey* key = findVehicleKey(p.key);
-    ASSERT_NE(key, nullptr) << p.key;
-    EXPECT_EQ(key->get(V), p.value) << p.key;
-  }
-  EXPECT_DOUBLE_EQ(ullageFlow, 40.310077519379846);
-}
-
+using testing::Dialogue;
 using testing::fixed;
 using testing::interval;
 using testing::isRow;
+using testing::ownCurve;
 using testing::parseRow;
 using testing::Row;
-using testing::splitLines;
 using testing::thrustCurve;
 using testing::thrustFile;
+using testing::timeTolerance;
+using testing::ullageFlow;
 
-// Files in memory; each mission opens the next of `thrustFiles` as "s1.dat"
-// (the last one again when they run out).
-class MissionFiles final : public FileSystem {
- public:
-  std::vector<std::string> thrustFiles;
-  MemoryFileSystem memory;
-  std::unique_ptr<InStream> openRead(const std::string& name) override {
-    if (name != "s1.dat" || thrustFiles.empty()) return memory.openRead(name);
-    const std::size_t next = std::min(opened_++, thrustFiles.size() - 1);
-    return std::make_unique<StringInStream>(thrustFiles[next]);
-  }
-  std::unique_ptr<OutStream> create(const std::string& name) override {
-    return memory.create(name);
-  }
-
- private:
-  std::size_t opened_ = 0;
-};
-
-struct Dialogue {
-  MissionFiles files;
-  std::string screen;
-  int status = -1;
-  std::vector<std::string> lines;  // of report.txt
-
-  explicit Dialogue(std::vector<std::string> thrust) { files.thrustFiles = std::move(thrust); }
-
-  Dialogue& run(const std::string& answers) {
-    StringInStream input("report.txt\n" + answers);
-    StringOutStream output(screen);
-    status = runProgram(input, output, files, RunOptions{});
-    lines = splitLines(files.memory.files["report.txt"]);
-    return *this;
-  }
-
-  // Index of the first line at or after `from` that starts with `prefix`.
-  std::size_t find(const std::string& prefix, std::size_t from = 0) const {
-    for (std::size_t i = from; i < lines.size(); ++i) {
-      if (lines[i].rfind(prefix, 0) == 0) return i;
-    }
-    throw std::out_of_range("no line starts with \"" + prefix + "\" after line " +
-                            std::to_string(from + 1));
-  }
-  std::size_t count(const std::string& prefix) const {
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-  }
-  std::vector<Row> rows(std::size_t from, std::size_t to) const {
-    std::vector<Row> result;
-    for (std::size_t i = from; i < std::min(to, lines.size()); ++i) {
-      if (isRow(lines[i])) result.push_back(parseRow(lines[i]));
-    }
-    return result;
-  }
-  std::vector<double> numbers(std::size_t line) const { return testing::numbersIn(lines[line]); }
-  Row rowBefore(std::size_t index) const {
-    while (index > 0 && !isRow(lines[--index])) {
-    }
-    return parseRow(lines[index]);
-  }
-};
-
-const std::string ownCurve = thrustFile(thrustCurve());
-constexpr double timeTolerance = 0.011;  // two times printed with two decimals
+// The vehicle flown.
+const Vehicle& V = Vehicle::defaults();
 
 // Lift-off of the own curve from first principles: sea-level thrust equals
 // weight, found by bisection inside the first record interval.
@@ -395,125 +291,6 @@ TEST(MissionSequence, SummaryAgreesWithTheModelAndTheTable) {
   const std::size_t second = d.find("Turn Time = 10.000 s, Maximum angle of attack =  8.0000") - 2;
   const double average2 = d.numbers(second + 4)[2];
   EXPECT_NEAR(d.numbers(second + 23)[0], 8 - 5 * (average2 - 200) / (average2 - orbit[2]), 0.1);
-}
-
-TEST(MissionDataFiles, OneLinePerStepOfEveryMissionAndNoneForThePadRows) {
-  Dialogue d({ownCurve});
-  d.run("10\n3\n2\n5\n-1\n");
-  ASSERT_EQ(d.status, 0) << d.screen;
-  std::vector<std::string> steps;  // rows written by integration steps
-  for (std::size_t i = 2; i < d.lines.size(); ++i) {
-    const bool pad =
-        d.lines[i - 1].rfind("Turn time", 0) == 0 || d.lines[i - 2].rfind("Turn time", 0) == 0;
-    if (isRow(d.lines[i]) && !pad) steps.push_back(d.lines[i]);
-  }
-  ASSERT_EQ(steps.size() + 4, d.rows(0, d.lines.size()).size());
-  auto& files = d.files.memory.files;
-  const auto speed = splitLines(files["speed.dat"]), height = splitLines(files["height.dat"]);
-  const auto accel = splitLines(files["accel.dat"]), dynpres = splitLines(files["dynpres.dat"]);
-  for (const auto* data : {&speed, &height, &accel, &dynpres})
-    ASSERT_EQ(data->size(), steps.size());
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    const Row row = parseRow(steps[i]);
-    EXPECT_EQ(speed[i], steps[i].substr(0, 7) + steps[i].substr(13, 6));
-    ASSERT_EQ(height[i].substr(0, 7), steps[i].substr(0, 7));
-    EXPECT_NEAR(std::atof(height[i].c_str() + 7) * 1000, row.h0, 0.5) << steps[i];
-    EXPECT_NEAR(std::atof(accel[i].c_str() + 7), row.a, 0.0505) << steps[i];
-    EXPECT_NEAR(std::atof(dynpres[i].c_str() + 7) * 1000, row.Pq, 0.1) << steps[i];
-  }
-}
-
-// A curve whose records after `from` all come `shift` seconds later.
-std::string shiftedCurve(std::size_t from, double shift) {
-  auto records = thrustCurve();
-  for (std::size_t i = from; i < records.size(); ++i) records[i].time += shift;
-  return thrustFile(records);
-}
-
-TEST(MissionThrustFile, LongIncrementWarnsOnceAndTheFlightGoesOn) {
-  Dialogue d({shiftedCurve(50, 0.01)});
-  d.run("10\n3\n-1\n");
-  ASSERT_EQ(d.status, 0) << d.screen;
-  const std::string warning =
-      "Error! Booster time increments must be at most 0.986832971065 seconds";
-  ASSERT_EQ(d.count(warning), 1u);
-  // Read when the flight reaches record 50 and then flown as it is.
-  const std::size_t at = d.find(warning);
-  EXPECT_NEAR(d.rowBefore(at).t, 50 * interval, 0.006);
-  EXPECT_NEAR(parseRow(d.lines[at + 1]).t - d.rowBefore(at).t, interval + 0.01, timeTolerance);
-  EXPECT_EQ(d.count("Recommended maxa = "), 1u);
-}
-
-TEST(MissionThrustFile, IncrementsWithinTheLimitAndALateFirstRecordWarnNothing) {
-  const std::pair<std::string, double> cases[] = {
-      {shiftedCurve(50, 0.000000999), 0.99}, {thrustFile(thrustCurve(20e6, 120, 126, 2.0)), 2.0}};
-  for (const auto& [curve, firstRecord] : cases) {
-    Dialogue d({curve});
-    d.run("10\n3\n-1\n");
-    ASSERT_EQ(d.status, 0) << d.screen;
-    EXPECT_EQ(d.count("Error!"), 0u);
-    EXPECT_EQ(d.count("Recommended maxa = "), 1u);
-    EXPECT_EQ(d.rows(4, 9)[2].t, firstRecord);  // the first step ends on the first record
-  }
-}
-
-TEST(MissionThrustFile, FileThatEndsBeforeSeparationStopsWith106) {
-  auto records = thrustCurve();
-  records.resize(60);
-  Dialogue d({thrustFile(records)});
-  d.run("10\n3\n-1\n");
-  EXPECT_EQ(d.status, 106);
-  EXPECT_NE(d.screen.find("\nRuntime error 106: s1.dat ends before record 61"), std::string::npos)
-      << d.screen;
-  EXPECT_EQ(d.count("End turn."), 1u);
-  EXPECT_EQ(d.count("Booster seperation!"), 0u);
-  EXPECT_NEAR(parseRow(d.lines.back()).t, 60 * interval, 0.006);  // flown to the last record
-}
-
-TEST(MissionThrustFile, MissingFileStopsWith2BeforeTheMissionWritesAnything) {
-  Dialogue d({});
-  d.run("10\n3\n-1\n");
-  EXPECT_EQ(d.status, 2);
-  EXPECT_NE(d.screen.find("Runtime error 2: cannot open s1.dat"), std::string::npos) << d.screen;
-  EXPECT_EQ(d.lines.back(), "Turn time (s)? 10.000");
-  EXPECT_EQ(d.files.memory.files["speed.dat"], "");
-}
-
-TEST(MissionAbandon, FallingBackAbandonsOnlyThatMissionAndKeepsTheRecommendationPair) {
-  // Boosters of 17 MN leave the core stage too low: it falls back.
-  Dialogue d({ownCurve, thrustFile(thrustCurve(17e6)), ownCurve});
-  d.run("10\n3\n10\n3\n10\n8\n-1\n");
-  ASSERT_EQ(d.status, 0) << d.screen;
-  const std::string abandon = "Error! Orbit not reached, mission abandoned.";
-  ASSERT_EQ(d.count(abandon), 1u);
-  const std::size_t second = d.find("Turn time", d.find("Recommended maxa"));
-  const std::size_t at = d.find(abandon);
-  const std::size_t coreStart = d.find("Maximum angle of attack", second);
-  ASSERT_LT(coreStart, at);
-  const auto core = d.rows(coreStart, at);
-  for (std::size_t i = 0; i + 1 < core.size(); ++i) EXPECT_GE(core[i].h0, 0) << core[i].text;
-  EXPECT_LT(core.back().h0, 0);  // the first step below the surface ends it
-  EXPECT_EQ(d.lines[at + 1], "Turn time (s)? 10.000");
-  EXPECT_EQ(d.count("Turn Time = "), 2u);
-
-  // The third mission's secant runs through the first mission, not the second.
-  const std::size_t first = d.find("Turn Time = ") - 2, third = d.find("Turn Time = ", at) - 2;
-  const double average1 = d.numbers(first + 4)[2], average3 = d.numbers(third + 4)[2];
-  EXPECT_NEAR(d.numbers(third + 23)[0], 8 - 5 * (average3 - 200) / (average3 - average1), 0.1);
-}
-
-TEST(MissionAbandon, BoosterPhaseIsNotWatchedTheFirstCoreStepIs) {
-  // Boosters that burn out at 41 s: the vehicle is below ground well before 130.2 s.
-  Dialogue d({thrustFile(thrustCurve(20e6, 40, 41))});
-  d.run("10\n3\n-1\n");
-  ASSERT_EQ(d.status, 0) << d.screen;
-  const std::size_t separation = d.find("Booster seperation!");
-  EXPECT_EQ(d.lines[separation - 1].substr(0, 7), " 130.20");
-  EXPECT_LT(parseRow(d.lines[separation - 1]).h0, 0);
-  EXPECT_EQ(d.lines[separation + 1], "Maximum angle of attack (degrees)?  3.000");
-  EXPECT_TRUE(isRow(d.lines[separation + 2]));
-  EXPECT_EQ(d.lines[separation + 3], "Error! Orbit not reached, mission abandoned.");
-  EXPECT_EQ(d.lines[separation + 4], "Turn time (s)? -1.000");
 }
 
 }  // namespace

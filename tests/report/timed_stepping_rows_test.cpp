@@ -1,48 +1,27 @@
 // Timed stepping and the booster thrust file, on a vehicle coasting in vacuum:
 // every step writes one row, so the row times show the steps taken.
-#include "mission/timed_stepping.h"
-
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <string>
+#include <vector>
 
 #include "mission/booster_motor.h"
-#include "mission/mission_test_support.h"
-#include "physics/constants.h"
-#include "support/in_memory_run.h"
+#include "mission/flight_fixtures.h"
+#include "mission/timed_stepping.h"
+#include "report/in_memory_run.h"
 #include "support/test_support.h"
 
 namespace ascent {
 namespace {
 
-using testing::parseRow;
 using testing::splitLines;
 
-struct MissionTimedStepping : testing::InMemoryRun {
-  std::unique_ptr<StringInStream> thrustText;
-  std::unique_ptr<StreamRecordSource> thrustRecords;
-  std::unique_ptr<BoosterThrustReader> readerHolder;
-
-  MissionTimedStepping() {
-    // A 1000 kg body on a circular orbit at 200 km: mode 2 needs no atmosphere.
-    s.steeringMode = SteeringMode::Vacuum;
-    s.h0 = 200000;
-    s.vx = std::sqrt(earthMu / (earthRadius + s.h0));
-    s.m0 = 1000;
-  }
-
+struct MissionTimedStepping : testing::CoastWithThrustFile<testing::InMemoryRun> {
   // The time increments of the rows written so far, from t = 0.
   std::vector<std::string> rowTimes() const {
     std::vector<std::string> times;
     for (const auto& line : splitLines(reportBytes)) times.push_back(line.substr(0, 7));
     return times;
-  }
-
-  BoosterThrustReader& openThrust(const std::string& text) {
-    thrustText = std::make_unique<StringInStream>(text);
-    thrustRecords = std::make_unique<StreamRecordSource>(*thrustText, "s1.dat");
-    readerHolder = std::make_unique<BoosterThrustReader>(*thrustRecords);
-    return *readerHolder;
   }
 };
 
@@ -118,18 +97,6 @@ TEST_F(MissionTimedStepping, OnlyIncrementsAboveTheLimitWriteTheErrorLine) {
             "Error! Booster time increments must be at most 0.986832971065 seconds\n"
             "Error! Booster time increments must be at most 0.986832971065 seconds\n");
   EXPECT_NEAR(s.dt, 0.99, 1e-12);  // the long increment is used as it is
-}
-
-TEST_F(MissionTimedStepping, WordsAfterTheThrustAreIgnored) {
-  BoosterThrustReader& reader =
-      openThrust("0.5 1000 kN? no, N\n1.0\t3000 extra 4.0 5.0\n1.5 4000\n");
-  firstThrustRecord(mission, reader);
-  nextThrustRecord(mission, reader);
-  EXPECT_EQ(reader.currentTime, 1.0);
-  EXPECT_EQ(reader.currentThrust, 3000.0);
-  nextThrustRecord(mission, reader);
-  EXPECT_EQ(reader.currentTime, 1.5);
-  EXPECT_EQ(reader.currentThrust, 4000.0);
 }
 
 }  // namespace
