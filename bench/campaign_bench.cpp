@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include "ascent/campaign.h"
-#include "ascent/files.h"
 #include "ascent/campaign_store.h"
+#include "ascent/files.h"
 
 namespace {
 

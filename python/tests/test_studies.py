@@ -281,15 +281,17 @@ def test_a_campaigns_summary_follows_from_its_own_rows(tmp_path):
     done = subprocess.run(
         [PROGRAM, "dispersions", DISPERSIONS, "--thrust", S1_DAT, "--runs", "400", "--seed", "3",
          "--turn-time", "18", "--limit", "24.06", "--csv", str(tmp_path / "c.csv"), "--json",
-         "--reserve", str(minimum_kg), "--probability", "0.6", "--confidence", "0.9",
+         "--reserve", str(minimum_kg), "--probability", "0.3", "--confidence", "0.9",
          *[w for r in requirements for w in ("--require", r)]],
         capture_output=True, text=True, timeout=30)
     summary = json.loads(done.stdout)
     with open(tmp_path / "c.csv", newline="") as rows:
-        rows = [{k: v if k in ("outcome", "reason") else float(v or "nan") for k, v in r.items()}
-                for r in csv.DictReader(rows)]
+        rows = [{k: v if k in ("outcome", "reason", "targeting") else float(v or "nan")
+                 for k, v in r.items()} for r in csv.DictReader(rows)]
     orbits = [r for r in rows if r["outcome"] == "orbit"]
-    success = [r["outcome"] == "orbit" and r["remaining_propellant_kg"] >= minimum_kg for r in rows]
+    # A success: an orbit whose boosters overdrew nothing, with the reserve left.
+    flyable = [r["outcome"] == "orbit" and r["booster_residual_kg"] >= 0 for r in rows]
+    success = [f and r["remaining_propellant_kg"] >= minimum_kg for f, r in zip(flyable, rows)]
     assert (summary["success"]["successes"], summary["success"]["propellant_shortfall"],
             summary["success"]["share"]) == (sum(success), len(orbits) - sum(success),
                                              sum(success) / len(rows))
@@ -308,13 +310,20 @@ def test_a_campaigns_summary_follows_from_its_own_rows(tmp_path):
         sign = 1 if ">=" in text else -1
         values = [sign * r[name] if good else -math.inf for good, r in zip(success, rows)]
         failures, m = sum(v < sign * float(value) for v in values), result["order"]
+        b = bound(values, m)
         assert (result["failures"], result["bound"], result["verdict"]) == (
-            failures, sign * bound(values, m), "met" if failures < m else "not_met")
+            failures, None if b is None else sign * b, "met" if failures < m else "not_met")
+        # The failures by cause, and the output's own bound over the orbits.
+        not_success = [r for good, r in zip(success, rows) if not good]
+        assert (result["failures_not_success"], result["not_success_orbits"]) == (
+            len(not_success), sum(r["outcome"] == "orbit" for r in not_success))
+        own = [sign * r[name] for r in orbits]
+        assert result["orbit_bound"] == sign * sorted(own)[result["orbit_order"] - 1]
     verdicts = [r["verdict"] for r in summary["requirements"]]
     assert (verdicts, done.returncode) == (["met", "not_met"], 1)
     m = summary["requirements"][0]["order"]  # the rank of N, P and C alone
-    margin = bound([r["remaining_propellant_kg"] if r["outcome"] == "orbit" else -math.inf
-                    for r in rows], m)
+    margin = bound([r["remaining_propellant_kg"] if f else -math.inf
+                    for f, r in zip(flyable, rows)], m)
     assert summary["flight_performance_reserve"] == {
-        "probability": 0.6, "confidence": 0.9, "order": m, "margin_kg": margin,
+        "probability": 0.3, "confidence": 0.9, "order": m, "margin_kg": margin,
         "flight_performance_reserve_kg": max(0, -margin)}

@@ -1,6 +1,6 @@
-#include "ascent/writers.h"
-
 #include <cmath>
+
+#include "ascent/writers.h"
 
 namespace ascent {
 

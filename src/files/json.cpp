@@ -1,6 +1,6 @@
-#include "ascent/writers.h"
-
 #include <nlohmann/json.hpp>
+
+#include "ascent/writers.h"
 
 namespace ascent {
 

@@ -79,12 +79,14 @@ TEST_F(CampaignStore, ARowReadsBackAsWrittenItsReasonOnOneLine) {
   CampaignRow written = rowOf(3);
   written.values[1] = HUGE_VAL;  // a draw that overflowed
   const std::string line = campaignCsvLine(schema, written);
-  EXPECT_EQ(line, "3,9000003,inf,failed,\"106: record 3, \"\"x\"\" of s1.dat\",,,,,,,,,\n");
+  // Reason, an empty targeting (a fixed limit) and ten empty outputs.
+  EXPECT_EQ(line, "3,9000003,inf,failed,\"106: record 3, \"\"x\"\" of s1.dat\",,,,,,,,,,,\n");
   CampaignRow read;
   std::string reason;
   ASSERT_TRUE(parseCampaignCsvRow(line.substr(0, line.size() - 1), 2, read, reason)) << reason;
   EXPECT_EQ(campaignCsvLine(schema, read), line);
-  EXPECT_FALSE(parseCampaignCsvRow("3,1,2,landed,,,,,,,,,,", 2, read, reason));
+  EXPECT_FALSE(parseCampaignCsvRow("3,1,2,landed" + std::string(2 + campaignOutputCount, ','), 2,
+                                   read, reason));
   EXPECT_EQ(reason, "'landed' is not an outcome");
 }
 
@@ -108,6 +110,8 @@ TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
   std::vector<double> first(2);
   sampler.draw(1, 0, first);
   const std::string drawn0 = "0," + exactText(first[0]) + ',' + exactText(first[1]);
+  // After the outcome: an empty reason, targeting and outputs.
+  const std::string orbit = ",orbit" + std::string(2 + campaignOutputCount, ',') + "\n";
   const struct {
     std::uint64_t seed, first, end;
     std::string csv;  // replaces the CSV; empty: as written
@@ -119,12 +123,12 @@ TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
       {1, 0, 12, "", true, "differs in the runs)"},
       {1, 0, 10, "", false, "c.csv: has no manifest"},
       {1, 0, 10, "x\n", true, "c.csv:1: the columns are not those of this campaign"},
-      {1, 0, 10, header + drawn0 + ",orbit,,,,,,,,,,\n2,1,2,orbit,,,,,,,,,,\n", true,
+      {1, 0, 10, header + drawn0 + orbit + "2,1,2" + orbit, true,
        "c.csv:3: run 2 where run 1 was expected"},
-      {1, 0, 10, header + "0,1,2,orbit,,,,,,,,,,\n", true,
+      {1, 0, 10, header + "0,1,2" + orbit, true,
        "c.csv:2: run 0: core.thrust_N = 1 is not the value the campaign's seed 1 draws (" +
            exactText(first[0]) + ")"},
-      {1, 0, 10, header + drawn0 + ",orbit,,,,,,,,,,\n1,2,1e999,orbit,,,,,,,,,,\n", true,
+      {1, 0, 10, header + drawn0 + orbit + "1,2,1e999" + orbit, true,
        "c.csv:3: '1e999' is out of the range of numbers"},
       {1, 0, 10, "", true, "c.csv:2: run 0: core.thrust_N = ", 2},
       {1, 0, 10, "", true, "c.csv:4: run 2: upper.mass_kg = ", 0, 2},

@@ -43,11 +43,11 @@ TEST(CampaignSchema, RowsHaveTheirKeysColumnsAndTheSummaryItsNumbers) {
   const CampaignRowSchema schema(std::vector<Dispersion>{{"upper.mass_kg"}, {"core.thrust_N"}});
   std::vector<std::string_view> names;
   for (const auto& field : schema.fields()) names.push_back(field.info.name);
-  ASSERT_EQ(names.size(), 1 + 2 + 2 + campaignOutputCount);
+  ASSERT_EQ(names.size(), 1 + 2 + 3 + campaignOutputCount);
   EXPECT_EQ(names[1], "upper.mass_kg");
   EXPECT_EQ(schema.fields()[2].info.unit, "N");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
-    EXPECT_EQ(names[5 + k], campaignOutputName(static_cast<CampaignOutput>(k)));
+    EXPECT_EQ(names[6 + k], campaignOutputName(static_cast<CampaignOutput>(k)));
   }
   CampaignRow row;
   row.values = {300, 9e6};

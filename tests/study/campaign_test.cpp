@@ -149,6 +149,7 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
       row.outputs[0] = 1000.0 * k;
       row.outputs[1] = 1000.0 * (2 * k + (k % 2 == 1 ? 1 : -1));
       row.outputs[3] = k <= 95 ? 0 : -1;
+      row.outputs[static_cast<std::size_t>(CampaignOutput::BoosterResidual)] = 0;
     }
     builder.add(row);
   }
@@ -172,7 +173,7 @@ TEST(CampaignSummary, StatisticsPercentilesWilsonIntervalAndEllipseOfKnownRows) 
   EXPECT_EQ(perigee.max, 100000);
   EXPECT_DOUBLE_EQ(perigee.percentiles[3], 50500);  // median of 1 ... 100
   EXPECT_DOUBLE_EQ(perigee.percentiles[2], 5950);   // 1 + 99 * 0.05
-  EXPECT_EQ(s.outputs[4].count, 0u);
+  EXPECT_EQ(s.outputs[static_cast<std::size_t>(CampaignOutput::SpacecraftMass)].count, 0u);
   // Apogee = 2 perigee + noise e = +-1 km: cov = 2 var(p) + cov(p, e), where
   // each pair (2j-1, 2j) adds -1 km^2 to the co-moment: -50e6 / 99 m^2.
   EXPECT_NEAR(s.covariance[1], 2 * s.covariance[0] - 50e6 / 99, 1e-9 * s.covariance[0]);
@@ -193,6 +194,38 @@ TEST(CampaignSummary, ASuccessIsAnOrbitWithItsReserveAndStatisticsTakeTheOrbits)
   EXPECT_EQ(s.outputs[0].min, 101e3);  // not a suborbital run's 50 km
   settings.minRemainingPropellant_kg = 100;
   EXPECT_EQ(summaryOfKnownRuns(settings).shortfalls, 12u);  // 10 k - 25 < 100 up to k = 12
+}
+
+// A success is an orbit on target that burned no propellant it does not
+// carry: a booster overdrawn, or a run whose own targeting could not bring it
+// to the target, is not one, whatever the upper stage keeps.
+TEST(CampaignSummary, ShortBoostersAndRunsOffTargetAreNoSuccess) {
+  const struct {
+    double boosterResidual_kg;
+    std::optional<Verdict> targeting;
+    bool success, offTarget;
+  } cases[] = {
+      {0, std::nullopt, true, false},
+      {-1, std::nullopt, false, false},
+      {0, Verdict::Converged, true, false},
+      {0, Verdict::NotConverged, false, true},
+      {0, Verdict::Unreachable, false, true},
+      {0, Verdict::NoPropellantLeft, true, false},  // judged by its propellant, which is left
+  };
+  for (const auto& c : cases) {
+    CampaignRow row;
+    row.flightClass = FlightClass::Orbit;
+    row.targeting = c.targeting;
+    std::fill(std::begin(row.outputs), std::end(row.outputs), 1.0);
+    row.outputs[static_cast<std::size_t>(CampaignOutput::BoosterResidual)] = c.boosterResidual_kg;
+    EXPECT_EQ(campaignSuccess(row, 0), c.success) << c.boosterResidual_kg;
+    EXPECT_EQ(offTarget(row), c.offTarget);
+    SummaryBuilder builder{CampaignSettings{}};
+    builder.add(row);
+    const CampaignSummary s = builder.finish();
+    EXPECT_EQ(s.successes + s.shortfalls + s.offTarget, 1u);
+    EXPECT_EQ(s.orbitsOffTarget, c.offTarget ? 1u : 0u);
+  }
 }
 
 // No orbit, no statistics: null (a real that is not finite), not zero; one

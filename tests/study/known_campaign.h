@@ -25,10 +25,14 @@ inline CampaignSummary summaryOfKnownRuns(const CampaignSettings& settings) {
                                 : FlightClass::Abandoned;
     std::fill(std::begin(row.outputs), std::end(row.outputs), std::nan(""));
     if (k <= 97) {
-      row.outputs[0] = k <= 95 ? 100e3 + 1000.0 * k : 50e3;
-      row.outputs[1] = 250e3;
-      row.outputs[3] = 10.0 * k - 25;
-      row.outputs[5] = 30000 - 10.0 * k;
+      auto out = [&row](CampaignOutput o) -> double& {
+        return row.outputs[static_cast<std::size_t>(o)];
+      };
+      out(CampaignOutput::Perigee) = k <= 95 ? 100e3 + 1000.0 * k : 50e3;
+      out(CampaignOutput::Apogee) = 250e3;
+      out(CampaignOutput::RemainingPropellant) = 10.0 * k - 25;
+      out(CampaignOutput::BoosterResidual) = 0;
+      out(CampaignOutput::MaxDynamicPressure) = 30000 - 10.0 * k;
     }
     builder.add(row);
   }
