@@ -205,6 +205,27 @@ enum class Event {
 // Receives a mission as it is flown. Every call may throw an Error to end the
 // mission (an interrupt, a failed write): with FlyOptions::throwFailures
 // flyMission lets it through, otherwise it is the mission's Failed outcome.
+struct Mission;
+
+// A mission at booster separation, where the limit of the core and upper
+// stages is decided: where it is, and what flying the rest of it from there
+// would give. Valid during MissionObserver::limitAtSeparation only.
+class SeparationState {
+ public:
+  explicit SeparationState(const Mission& mission) : mission_(mission) {}
+  double time_s() const;
+  double altitude_m() const;
+  double speed_mps() const;  // inertial
+  // Flies the rest of the mission from this state, as a copy (the mission
+  // itself goes on untouched), with `vehicle`'s core stage, upper stage,
+  // guidance and re-sizing under `limit_deg`: a guidance's prediction. A
+  // failure is the prediction's Failed outcome.
+  MissionResult flyRest(const Vehicle& vehicle, double limit_deg) const;
+
+ private:
+  const Mission& mission_;
+};
+
 class MissionObserver {
  public:
   virtual ~MissionObserver() = default;
@@ -217,6 +238,11 @@ class MissionObserver {
   // degrees for the core and upper stages. The default keeps the limit given
   // to flyMission; the dialogue asks for it here.
   virtual double limit_deg(double given) { return given; }
+  // The same, with the state the mission is in: a guidance that decides in
+  // flight overrides this one. The default asks limit_deg(given).
+  virtual double limitAtSeparation(const SeparationState& /*state*/, double given) {
+    return limit_deg(given);
+  }
   // The mission's end (every outcome but Failed).
   virtual void finished(const MissionResult&) {}
 };

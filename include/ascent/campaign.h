@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -53,9 +54,14 @@ struct CampaignRow {
   std::vector<double> values;  // one per dispersion, in the key's unit
   FlightClass flightClass = FlightClass::Failed;
   std::string reason;  // abandoned or failed: why
-  // The verdict of the run's own targeting, when the campaign guides each run
-  // to the target orbit; none when every run flies a fixed limit.
+  // The verdict of the targeting that set the run's limit (on the nominal
+  // vehicle for fixed); none when the limit was given.
   std::optional<Verdict> targeting;
+  // In flight: where the limit was decided, at booster separation; NaN for
+  // the other guidances or a run that did not get there.
+  double decisionTime_s = std::numeric_limits<double>::quiet_NaN();
+  double decisionAltitude_m = std::numeric_limits<double>::quiet_NaN();
+  double decisionSpeed_mps = std::numeric_limits<double>::quiet_NaN();
   // Set for a closed orbit (orbit, suborbital; the limit for every run that
   // flew a mission); NaN where there is none.
   double outputs[campaignOutputCount] = {};
@@ -69,16 +75,39 @@ bool offTarget(const CampaignRow& row);
 // of propellant left.
 bool campaignSuccess(const CampaignRow& row, double minRemainingPropellant_kg);
 
+// What the guidance of a campaign's runs knows when it sets a run's limit
+// (Pinson & Hanson, J. Spacecraft and Rockets 49(2), 2012: the flight
+// performance reserve is that of runs guided on what is known and flown
+// against everything). The flight after the decision always uses every draw.
+enum class GuidanceMode {
+  Fixed,         // one limit for every run: given, or targeted on the nominal vehicle
+  BeforeLaunch,  // each run targeted on the nominal vehicle with the known draws put in
+  InFlight,      // at booster separation a predictor flies the rest from the state
+                 // reached, with the known draws, and targets the orbit
+  Omniscient,    // each run targeted with every draw
+};
+// "fixed", "before_launch", "in_flight", "omniscient".
+std::string_view guidanceName(GuidanceMode guidance);
+std::span<const std::string_view> guidanceNames();
+// The knowledge classes a guidance knows: a bit per Knowledge (1 << k).
+constexpr unsigned knowsVehicle = 1u << static_cast<unsigned>(Knowledge::Vehicle);
+constexpr unsigned knowsLaunchDay = 1u << static_cast<unsigned>(Knowledge::LaunchDay);
+// "vehicle,launch_day"; "" for none.
+std::string knownText(unsigned known);
+
 struct CampaignSettings {
   std::uint64_t seed = 1;
   std::uint64_t firstRun = 0;  // runs firstRun <= i < endRun
   std::uint64_t endRun = 0;
   double turnTime_s = 0;
-  // The limit every run flies; not given: the one that brings the nominal
-  // vehicle to the target orbit. Unused when retargeted.
+  GuidanceMode guidance = GuidanceMode::Fixed;
+  // The knowledge classes before_launch and in_flight know (knowsVehicle,
+  // knowsLaunchDay); the others ignore it.
+  unsigned known = knowsVehicle | knowsLaunchDay;
+  // The limit every run flies (fixed only); not given: the one that brings
+  // the nominal vehicle to the target orbit.
   std::optional<double> limit_deg;
-  bool retarget = false;  // target each run's orbit again at the turn time
-  SearchSettings search;  // for the nominal limit and retargeting
+  SearchSettings search;  // for the nominal limit and every targeting
   double minimumPerigee_m = defaultMinimumPerigee_m;
   // How the summary judges the runs; the flights do not depend on these. A
   // run is a success when it reaches orbit with at least
@@ -110,7 +139,8 @@ SettingProblem judgingProblem(const CampaignSettings& settings);
 struct CampaignLimit {
   bool targeted = false;  // targeted on the nominal vehicle
   Verdict verdict = Verdict::Converged;
-  double limit_deg = 0;  // the limit every run flies (not retargeted, converged)
+  // Fixed: the limit every run flies; in flight: the predictor's first guess.
+  double limit_deg = 0;
 };
 // "the nominal vehicle reaches no design orbit at turn time 150 s
 // (unreachable)": why a campaign without a limit cannot be flown.
@@ -125,15 +155,15 @@ struct CampaignManifest {
   std::string vehicleFile, vehicleHash;  // vehicleFile empty: not read from a file
   std::string thrustFile, thrustHash;
   double turnTime_s = 0;
-  bool retarget = false;
-  double limit_deg = 0;        // the limit every run flies (not retargeted)
-  std::string target;          // retargeted: the search settings in words
+  GuidanceMode guidance = GuidanceMode::Fixed;
+  unsigned known = knowsVehicle | knowsLaunchDay;  // before_launch, in_flight
+  double limit_deg = 0;        // fixed: every run's; in_flight: the predictor's first guess
+  std::string target;          // a guidance that targets: the search settings in words
+  std::string predictor;       // in_flight: how the limit is decided in flight
   std::string columns;         // the CSV header, without its line end
   std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
   std::uint64_t endRun = 0;
 };
-// "limit" or "retarget".
-std::string_view guidanceName(bool retarget);
 // "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
 std::string searchSettingsText(const SearchSettings& search);
 
@@ -314,10 +344,12 @@ CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings&
                            unsigned jobs, CampaignObserver& observer,
                            std::unique_ptr<ValueSpill> spill = nullptr);
 
-// Flies one run: its draws put into the nominal vehicle, flown at the turn
-// time and the settled limit (or retargeted), classified.
+// Flies one run: its draws put into the nominal vehicle, its limit set by
+// the guidance (`limit`: the settled one), flown at the turn time with
+// every draw, classified.
 CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
-                           const CampaignSettings& settings, std::uint64_t run);
+                           const CampaignSettings& settings, const CampaignLimit& limit,
+                           std::uint64_t run);
 
 // The identity of a campaign of `settings` (its limit settled) flown with
 // these inputs: this program's version, the hashes of the dispersions, the

@@ -32,6 +32,16 @@ enum class Distribution {
 // "normal", "uniform", "truncated_normal".
 std::string_view distributionName(Distribution distribution);
 
+// When a dispersed value is known (Hanson & Beard, NASA/TP-2010-216447):
+// measured on each assembled vehicle (stage masses, loaded propellant),
+// known on the day of launch, or unknown until flight (the thrust and
+// exhaust velocity the engines will give).
+enum class Knowledge { Vehicle, LaunchDay, Unknown };
+// "vehicle", "launch_day", "unknown".
+std::string_view knowledgeName(Knowledge knowledge);
+// Every knowledge's name, in order: what a dispersion file may write.
+std::span<const std::string_view> knowledgeNames();
+
 // One dispersed vehicle key. Sigma and the bounds are offsets from the
 // nominal value, in the key's unit or (relative) in percent of the nominal.
 struct Dispersion {
@@ -41,6 +51,7 @@ struct Dispersion {
   double lower = 0;  // uniform, truncated normal
   double upper = 0;
   bool relative = false;
+  Knowledge known = Knowledge::Unknown;
 };
 
 // A correlation coefficient between two dispersions (indices into the list).
@@ -77,6 +88,10 @@ class Sampler {
   void draw(std::uint64_t seed, std::uint64_t run, std::span<double> values) const;
   // The nominal vehicle with these values put in.
   Vehicle apply(std::span<const double> values) const;
+  // The nominal vehicle with the values of the keys whose knowledge is
+  // among `known` put in (a bit per Knowledge), the others at nominal: what
+  // a guidance that knows these classes flies by.
+  Vehicle applyKnown(std::span<const double> values, unsigned known) const;
   const Vehicle& nominal() const { return nominal_; }
 
  private:

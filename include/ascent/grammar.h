@@ -46,6 +46,12 @@ void parseRuns(std::string_view text, std::uint64_t& firstRun, std::uint64_t& en
 // known key when not), none twice.
 std::vector<std::string> parseTradeKeys(std::string_view text);
 
+// A campaign's guidance: fixed, before_launch, in_flight or omniscient.
+GuidanceMode parseGuidance(std::string_view text);
+// The classes a guidance knows: "vehicle", "launch_day", both comma
+// separated, or "none"; a bit per Knowledge.
+unsigned parseKnown(std::string_view text);
+
 // "OUTPUT>=VALUE" or "OUTPUT<=VALUE" of a campaign output (with the nearest
 // output name when OUTPUT is none).
 Requirement parseRequirement(std::string_view text);

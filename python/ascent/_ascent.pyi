@@ -345,7 +345,8 @@ def sweep(
 ) -> Table: ...
 def dispersions(
     file: Union[str, os.PathLike[str]], runs: Union[int, range], seed: int, turn_time_s: float, *,
-    limit_deg: Optional[float] = ..., retarget: bool = ..., vehicle: Optional[Vehicle] = ...,
+    limit_deg: Optional[float] = ..., guidance: Optional[str] = ...,
+    know: Optional[Sequence[str]] = ..., retarget: bool = ..., vehicle: Optional[Vehicle] = ...,
     thrust: Optional[ThrustHistory] = ..., jobs: Optional[int] = ...,
     min_remaining_propellant_kg: float = ..., require: Sequence[str] = ...,
     probability: float = ..., confidence: float = ...,

@@ -72,8 +72,27 @@ class Rows final : public Interruptible<CampaignObserver> {
   std::vector<CampaignRow> rows;
 };
 
+// The guidance as --guidance and --retarget take it, and the classes it
+// knows as --know: ("vehicle", "launch_day") for "vehicle,launch_day".
+void guidanceOf(const std::optional<std::string>& guidance, bool retarget,
+                const std::optional<std::vector<std::string>>& know, CampaignSettings& settings) {
+  if (retarget && guidance && *guidance != "omniscient") {
+    throw InputError({"retarget=True is guidance=\"omniscient\": give one"}, "guidance");
+  }
+  if (retarget) settings.guidance = GuidanceMode::Omniscient;
+  if (guidance) {
+    settings.guidance = readArgument("guidance", [&] { return parseGuidance(*guidance); });
+  }
+  if (!know) return;
+  std::string text = know->empty() ? "none" : "";
+  for (const std::string& k : *know) text += (text.empty() ? "" : ",") + k;
+  settings.known = readArgument("know", [&] { return parseKnown(text); });
+}
+
 Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
-                     double turnTime_s, std::optional<double> limit_deg, bool retarget,
+                     double turnTime_s, std::optional<double> limit_deg,
+                     const std::optional<std::string>& guidance,
+                     const std::optional<std::vector<std::string>>& know, bool retarget,
                      const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs,
                      double minRemainingPropellant_kg, const std::vector<std::string>& require,
                      double probability, double confidence) {
@@ -83,7 +102,7 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
   settings.seed = readArgument("seed", [&] { return campaignNumber("the seed", seedDigits); });
   settings.turnTime_s = turnTime_s;
   settings.limit_deg = limit_deg;
-  settings.retarget = retarget;
+  guidanceOf(guidance, retarget, know, settings);
   settings.minRemainingPropellant_kg = minRemainingPropellant_kg;
   settings.probability = probability;
   settings.confidence = confidence;
@@ -95,8 +114,6 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
   const Flying flying(vehicle, std::move(thrust));
   const DispersionFile read = readDispersions(pathOf(file), flying.vehicle());
   Rows rows(settings);
-  // The summary keeps its columns in memory: the files layer's temporary
-  // spill is the command line's, not the library's.
   const CampaignResult result = withoutLock([&] {
     return runCampaign({flying.inputs(), read}, settings, threads, rows, temporaryFileSpill());
   });
@@ -128,8 +145,14 @@ a Table with the columns of the campaign's CSV in its order.)")
       R"(Flies a dispersion campaign: the vehicle (the defaults for None) with the
 values of the dispersion file `file` drawn for every run of `runs` (an int N:
 runs 0 to N-1; or range(A, B)) from `seed` (an int, 0 to 2**64 - 1), at
-turn_time_s, every run at limit_deg (None: the limit targeted on the nominal
-vehicle) or, with retarget=True, targeted again. Runs on `jobs` threads
+turn_time_s. `guidance` says what the runs' guidance knows: "fixed" (None:
+every run at limit_deg, or the limit targeted on the nominal vehicle),
+"before_launch" (each run targeted on the nominal vehicle with the draws of
+the keys known = "vehicle" or "launch_day" put in), "in_flight" (decided at
+booster separation by a predictor that flies the rest from the state reached
+with the known draws) or "omniscient" (every draw known; retarget=True says
+the same). `know` is the classes known (None: ("vehicle", "launch_day")).
+Runs on `jobs` threads
 (None: the machine's cores; 1 to 1024) with the interpreter lock released;
 the same seed and runs give the same bits for any `jobs`, and the same
 numbers as the command line. Values the command line refuses raise
@@ -160,8 +183,9 @@ nominal vehicle whose values cannot, NoDesignError when no limit is given
 and the nominal vehicle reaches no design orbit. Ctrl-C (KeyboardInterrupt)
 ends the campaign between runs.)",
       py::arg("file"), py::arg("runs"), py::arg("seed"), py::arg("turn_time_s"), py::kw_only(),
-      py::arg("limit_deg") = py::none(), py::arg("retarget") = defaults.retarget,
-      py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(), py::arg("jobs") = py::none(),
+      py::arg("limit_deg") = py::none(), py::arg("guidance") = py::none(),
+      py::arg("know") = py::none(), py::arg("retarget") = false, py::arg("vehicle") = nullptr,
+      py::arg("thrust") = py::none(), py::arg("jobs") = py::none(),
       py::arg("min_remaining_propellant_kg") = defaults.minRemainingPropellant_kg,
       py::arg("require") = std::vector<std::string>(),
       py::arg("probability") = defaults.probability, py::arg("confidence") = defaults.confidence);

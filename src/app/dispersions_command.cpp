@@ -146,7 +146,8 @@ DispersionsCli::DispersionsCli(CLI::App& app) {
   addCampaignOptions();
   addJudgingOptions();
   nameOption("runs", "--runs");
-  nameOption("retarget", "--retarget");
+  nameOption("guidance", "--guidance");
+  nameOption("known", "--know");
   nameOption("requirements", "--require");
   app_->callback([this] { readOptions(); });
 }
@@ -170,8 +171,20 @@ void DispersionsCli::addCampaignOptions() {
                          "turn time of every run (s)", false);
   limit_ = addSetting(app_, "--limit", domain, "limit_deg", s.limit_deg,
                       "limit of every run (deg); default: targeted on the nominal vehicle");
-  app_->add_flag("--retarget", s.retarget, "target each run's orbit again at the turn time")
-      ->excludes(limit_);
+  guidance_ =
+      app_->add_option("--guidance", c.guidance,
+                       "what the guidance knows: fixed (one limit for every run), before_launch "
+                       "(each run targeted on the known draws), in_flight (decided at booster "
+                       "separation from the state reached and the known draws) or omniscient "
+                       "(every draw); default fixed")
+          ->type_name("MODE");
+  retarget_ = app_->add_flag("--retarget", retargetFlag_, "the same as --guidance omniscient")
+                  ->excludes(limit_);
+  guidance_->excludes(retarget_);
+  app_->add_option("--know", c.know,
+                   "the classes the before_launch and in_flight guidances know, of vehicle and "
+                   "launch_day; default both")
+      ->type_name("CLASSES");
   addVehicle(app_, c.vehicleFile, "the nominal vehicle (a vehicle file)");
   addThrust(app_, c.thrust);
   namesFile(app_->add_option("--csv", c.csvFile, "write the rows to FILE, its manifest beside it"))
@@ -209,10 +222,16 @@ void DispersionsCli::readOptions() {
   for (const std::string& text : c.requirements) {
     readOption("--require", [&] { s.requirements.push_back(parseRequirement(text)); });
   }
+  if (retarget_->count() > 0) c.guidance = "omniscient";
+  if (!c.guidance.empty()) {
+    readOption("--guidance", [&] { s.guidance = parseGuidance(c.guidance); });
+  }
+  if (!c.know.empty()) readOption("--know", [&] { s.known = parseKnown(c.know); });
   if (!c.mergeFile.empty()) {
     if (c.files.empty()) throw CLI::ValidationError("--merge", "name the shards' CSV files");
     if (!c.runs.empty() || seed_->count() > 0 || turnTime_->count() > 0 || limit_->count() > 0 ||
-        s.retarget || c.resume || !c.csvFile.empty() || !c.vehicleFile.empty()) {
+        !c.guidance.empty() || !c.know.empty() || c.resume || !c.csvFile.empty() ||
+        !c.vehicleFile.empty()) {
       throw CLI::ValidationError("--merge",
                                  "takes only the shards, --json, --plot, --reserve, --require, "
                                  "--probability and --confidence: the campaign is in their "

@@ -27,6 +27,7 @@ struct DispersionsCommand {
   std::string plotDirectory;
   std::string mergeFile;                  // --merge OUT.csv
   std::vector<std::string> requirements;  // as given, read into the settings
+  std::string guidance, know;             // as given, read into the settings
 };
 
 // Adds the subcommand to the command line; parsed() says whether it was
@@ -45,6 +46,8 @@ class DispersionsCli final : public CommandCli {
   DispersionsCommand command_;
   CLI::App* app_;
   CLI::Option *seed_ = nullptr, *turnTime_ = nullptr, *limit_ = nullptr;
+  CLI::Option *guidance_ = nullptr, *retarget_ = nullptr;
+  bool retargetFlag_ = false;
 };
 
 int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, std::ostream& err);

@@ -2,6 +2,7 @@
 // its rows (files/campaign_store.h, ascent/campaign.h).
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <sstream>
@@ -24,9 +25,37 @@ std::string manifestPathFor(const std::string& csvPath) {
 
 namespace {
 
-// The limit as the manifest holds it: none when retargeted.
+// The limit as the manifest holds it: none when the guidance targets each
+// run before launch.
 std::string limitText(const CampaignManifest& m) {
-  return m.retarget ? std::string() : exactText(m.limit_deg);
+  const bool limited = m.guidance == GuidanceMode::Fixed || m.guidance == GuidanceMode::InFlight;
+  return limited ? exactText(m.limit_deg) : std::string();
+}
+
+// The guidance a manifest names; the words of the manifests written before
+// the guidance had its modes ("limit", "retarget") read as the modes they were.
+bool readGuidance(const std::string& text, GuidanceMode& guidance) {
+  const std::string word = text == "limit" ? "fixed" : text == "retarget" ? "omniscient" : text;
+  const auto names = guidanceNames();
+  const auto at = std::find(names.begin(), names.end(), word);
+  if (at == names.end()) return false;
+  guidance = static_cast<GuidanceMode>(at - names.begin());
+  return true;
+}
+
+// The knowledge classes of "vehicle,launch_day".
+bool readKnown(const std::string& text, unsigned& known) {
+  known = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string word = text.substr(start, comma - start);
+    const auto names = knowledgeNames();
+    const auto at = std::find(names.begin(), names.end(), word);
+    if (at == names.end() || *at == "unknown") return false;
+    known |= 1u << static_cast<unsigned>(at - names.begin());
+    start = comma + 1;
+  }
+  return true;
 }
 
 }  // namespace
@@ -49,7 +78,9 @@ std::string manifestToml(const CampaignManifest& m) {
   text += "thrust_file = " + quoted(m.thrustFile) + '\n';
   text += "thrust_hash = " + quoted(m.thrustHash) + '\n';
   text += "turn_time_s = " + quoted(exactText(m.turnTime_s)) + '\n';
-  text += "guidance = " + quoted(std::string(guidanceName(m.retarget))) + '\n';
+  text += "guidance = " + quoted(std::string(guidanceName(m.guidance))) + '\n';
+  text += "know = " + quoted(knownText(m.known)) + '\n';
+  text += "predictor = " + quoted(m.predictor) + '\n';
   text += "limit_deg = " + quoted(limitText(m)) + '\n';
   text += "target = " + quoted(m.target) + '\n';
   text += "columns = " + quoted(m.columns) + '\n';
@@ -90,7 +121,7 @@ CampaignManifest readManifest(const std::string& path) {
       problems.push_back(path + ":1: " + key + " = \"" + digits + "\" is out of range");
     }
   };
-  std::string guidance, limit;
+  std::string guidance, limit, known;
   string("program", m.program);
   number("seed", m.seed, "a whole number");
   string("dispersion_file", m.dispersionFile);
@@ -101,14 +132,23 @@ CampaignManifest readManifest(const std::string& path) {
   string("thrust_hash", m.thrustHash);
   number("turn_time_s", m.turnTime_s, "a number");
   string("guidance", guidance);
-  m.retarget = guidance == guidanceName(true);
-  if (!m.retarget && !guidance.empty() && guidance != guidanceName(false)) {
-    problems.push_back(path + ":1: guidance = \"" + guidance + "\" is not limit or retarget");
+  if (!guidance.empty() && !readGuidance(guidance, m.guidance)) {
+    problems.push_back(path + ":1: guidance = \"" + guidance +
+                       "\" is not fixed, before_launch, in_flight or omniscient");
   }
-  if (m.retarget) {
-    string("limit_deg", limit);
-  } else {
+  // Written before the guidance had its modes: no knowledge, no predictor.
+  if (root.get("know") != nullptr) {
+    string("know", known);
+    if (!readKnown(known, m.known)) {
+      problems.push_back(path + ":1: know = \"" + known +
+                         "\" is not a list of vehicle, launch_day");
+    }
+  }
+  if (root.get("predictor") != nullptr) string("predictor", m.predictor);
+  if (m.guidance == GuidanceMode::Fixed || m.guidance == GuidanceMode::InFlight) {
     number("limit_deg", m.limit_deg, "a number");
+  } else {
+    string("limit_deg", limit);
   }
   string("target", m.target);
   string("columns", m.columns);
@@ -166,7 +206,9 @@ std::string manifestDifference(const CampaignManifest& a, const CampaignManifest
       {"vehicle", a.vehicleHash == b.vehicleHash},
       {"thrust file", a.thrustHash == b.thrustHash},
       {"turn time", exactText(a.turnTime_s) == exactText(b.turnTime_s)},
-      {"guidance", a.retarget == b.retarget},
+      {"guidance", a.guidance == b.guidance},
+      {"knowledge", a.known == b.known},
+      {"predictor", a.predictor == b.predictor},
       {"limit", limitText(a) == limitText(b)},
       {"targeting settings", a.target == b.target},
       {"columns", a.columns == b.columns},

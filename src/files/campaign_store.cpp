@@ -20,6 +20,13 @@ namespace ascent {
 
 namespace {
 
+// The columns after the outputs: where an in-flight guidance decided.
+constexpr std::size_t decisionColumns = 3;
+
+}  // namespace
+
+namespace {
+
 // The store reads its rows back line by line (resume, merge): a line end in
 // a text becomes a space, and a drawn value that overflowed is written "inf",
 // which reads back as itself; every other cell as appendCsvCell writes it.
@@ -151,7 +158,7 @@ std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& 
 
 bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
                          std::string& reason) {
-  const std::size_t expected = 1 + keyCount + 3 + campaignOutputCount;
+  const std::size_t expected = 1 + keyCount + 3 + campaignOutputCount + decisionColumns;
   std::vector<std::string> fields;
   if (!splitCsvLine(line, fields) || fields.size() != expected) {
     reason =
@@ -168,6 +175,14 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
   if (!parseTargeting(fields[3 + keyCount], row.targeting, reason)) return false;
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
     if (!parseStoredNumber(fields[4 + keyCount + k], row.outputs[k], true, reason)) return false;
+  }
+  double* decision[decisionColumns] = {&row.decisionTime_s, &row.decisionAltitude_m,
+                                       &row.decisionSpeed_mps};
+  for (std::size_t k = 0; k < decisionColumns; ++k) {
+    if (!parseStoredNumber(fields[4 + keyCount + campaignOutputCount + k], *decision[k], true,
+                           reason)) {
+      return false;
+    }
   }
   return true;
 }
@@ -197,7 +212,8 @@ namespace {
 std::size_t keyCountOf(const std::string& columns) {
   const std::size_t commas =
       static_cast<std::size_t>(std::count(columns.begin(), columns.end(), ','));
-  return commas >= 3 + campaignOutputCount ? commas - 3 - campaignOutputCount : 0;
+  constexpr std::size_t fixed = 3 + campaignOutputCount + decisionColumns;
+  return commas >= fixed ? commas - fixed : 0;
 }
 
 // The lines of a file, each at most maxRowBytes long: a campaign's CSV is

@@ -78,7 +78,9 @@ std::string canonicalText(const DispersionFile& file) {
   for (const Dispersion& d : file.dispersions) {
     text += d.key + ' ' + std::string(distributionName(d.distribution)) + ' ' + exactText(d.sigma) +
             ' ' + exactText(d.lower) + ' ' + exactText(d.upper) +
-            (d.relative ? " relative\n" : " absolute\n");
+            (d.relative ? " relative" : " absolute") +
+            // Unknown, the default, adds nothing: a file's hash is what it was.
+            (d.known == Knowledge::Unknown ? "" : " " + std::string(knowledgeName(d.known))) + '\n';
   }
   for (const Correlation& c : file.correlations) {
     text += "correlation " + file.dispersions[c.first].key + ' ' + file.dispersions[c.second].key +
@@ -147,9 +149,9 @@ struct DispersionReader {
     for (const auto& [field, node] : entry) {
       const std::string_view name = field.str();
       if (name != "key" && name != "distribution" && name != "sigma" && name != "bounds" &&
-          name != "relative") {
+          name != "relative" && name != "known") {
         reject(node, "unknown field '" + std::string(name) +
-                         "' in a dispersion (key, distribution, sigma, bounds, relative)");
+                         "' in a dispersion (key, distribution, sigma, bounds, relative, known)");
       }
     }
   }
@@ -189,6 +191,21 @@ struct DispersionReader {
     }
   }
 
+  // known = "vehicle" | "launch_day" | "unknown": when the value is known.
+  void readKnown() {
+    const toml::node* known = entry.get("known");
+    if (known == nullptr) return;
+    const std::string name = known->value<std::string>().value_or("");
+    const auto names = knowledgeNames();
+    const auto at = std::find(names.begin(), names.end(), name);
+    if (!known->is_string() || at == names.end()) {
+      reject(*known, "known = " + shown(*known) + " is not one of vehicle, launch_day, unknown" +
+                         didYouMean(name, names));
+      return;
+    }
+    d.known = static_cast<Knowledge>(at - names.begin());
+  }
+
   void readRelative() {
     const toml::node* relative = entry.get("relative");
     if (relative == nullptr) return;
@@ -211,6 +228,7 @@ void readDispersion(const toml::table& entry, Problems& problems, const Vehicle&
   reader.readSigma();
   reader.readBounds();
   reader.readRelative();
+  reader.readKnown();
   const Dispersion& d = reader.d;
   if (reader.complete && d.relative && findVehicleKey(d.key)->get(nominal) == 0) {
     reader.reject(*keyNode, d.key + " is 0 in the nominal vehicle: give an absolute dispersion");

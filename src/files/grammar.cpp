@@ -231,4 +231,33 @@ void parseRuns(std::string_view text, std::uint64_t& firstRun, std::uint64_t& en
   if (std::string problem = runsProblem(firstRun, endRun); !problem.empty()) refuse(problem);
 }
 
+GuidanceMode parseGuidance(std::string_view text) {
+  const auto names = guidanceNames();
+  const auto at = std::find(names.begin(), names.end(), text);
+  if (at == names.end()) {
+    refuse("'" + std::string(text) + "' is not a guidance (fixed, before_launch, in_flight, " +
+           "omniscient)" + didYouMean(text, names));
+  }
+  return static_cast<GuidanceMode>(at - names.begin());
+}
+
+unsigned parseKnown(std::string_view text) {
+  if (text == "none") return 0;
+  constexpr std::string_view known[] = {"vehicle", "launch_day"};
+  unsigned bits = 0;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string_view word = text.substr(start, comma - start);
+    const auto at = std::find(std::begin(known), std::end(known), word);
+    if (at == std::end(known)) {
+      refuse("'" + std::string(word) + "' is not a class the guidance can know (vehicle, " +
+             "launch_day; or none)" + didYouMean(word, known));
+    }
+    bits |= 1u << static_cast<unsigned>(at == std::begin(known) ? Knowledge::Vehicle
+                                                                : Knowledge::LaunchDay);
+    start = comma + 1;
+  }
+  return bits;
+}
+
 }  // namespace ascent

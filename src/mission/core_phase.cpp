@@ -21,7 +21,9 @@ void corePhase(Mission& m) {
   FlightState& s = m.s;
   const Vehicle& v = m.vehicle;
   const DerivedVehicle& d = m.derived;
-  if (m.observer != nullptr) m.limit_deg = m.observer->limit_deg(m.limit_deg);
+  if (m.observer != nullptr) {
+    m.limit_deg = m.observer->limitAtSeparation(SeparationState(m), m.limit_deg);
+  }
   s.alphaMax = m.limit_deg * pi / 180;
 
   // The core stage alone.

@@ -47,6 +47,41 @@ void recordFlight(const Mission& m, MissionResult& result) {
   result.steps = m.steps;
 }
 
+// Flies `phases` of mission `m` into `result`: an orbit summarised, an
+// abandoned or failed mission with what it recorded. Missions flown as data
+// read the fault flags instead of trapping; the caller's floating-point
+// environment comes back as it was.
+template <class Phases>
+void flyPhases(Mission& m, MissionResult& result, const FlyOptions& options, Phases phases) {
+  std::fenv_t callerEnvironment;
+  if (!options.throwFailures) {
+    std::feholdexcept(&callerEnvironment);
+    m.checkFlags = true;
+  }
+  try {
+    try {
+      phases();
+      result.outcome = Outcome::Orbit;
+      recordFlight(m, result);
+      summarise(m, result);
+      checkFaultFlags(m);
+    } catch (const MissionAbandoned& abandoned) {
+      // Nothing more of this mission is flown or summarised.
+      result.outcome = Outcome::Abandoned;
+      result.abandonReason = abandoned.reason;
+      recordFlight(m, result);
+      if (m.observer != nullptr) m.observer->event(Event::Abandoned, 0);
+    }
+  } catch (const Error& error) {
+    if (options.throwFailures) throw;
+    result.outcome = Outcome::Failed;
+    result.failureCode = error.code();
+    result.failureReason = error.what();
+    recordFlight(m, result);
+  }
+  if (!options.throwFailures) std::fesetenv(&callerEnvironment);
+}
+
 }  // namespace
 
 std::string_view outcomeName(Outcome outcome) {
@@ -99,39 +134,45 @@ MissionResult flyMission(RecordSource& records, const AtmosphereTables& tables,
   MissionResult result;
   result.turnTime_s = turnTime_s;
   result.limit_deg = limit_deg;
-
-  // Missions flown as data read the fault flags instead of trapping; the
-  // caller's floating-point environment comes back as it was.
-  std::fenv_t callerEnvironment;
-  if (!options.throwFailures) {
-    std::feholdexcept(&callerEnvironment);
-    m.checkFlags = true;
-  }
-  try {
-    try {
-      boosterPhase(m, records);
-      corePhase(m);
-      upperStagePhase(m);
-      result.outcome = Outcome::Orbit;
-      recordFlight(m, result);
-      summarise(m, result);
-      checkFaultFlags(m);
-    } catch (const MissionAbandoned& abandoned) {
-      // Nothing more of this mission is flown or summarised.
-      result.outcome = Outcome::Abandoned;
-      result.abandonReason = abandoned.reason;
-      recordFlight(m, result);
-      if (observer != nullptr) observer->event(Event::Abandoned, 0);
-    }
-  } catch (const Error& error) {
-    if (options.throwFailures) throw;
-    result.outcome = Outcome::Failed;
-    result.failureCode = error.code();
-    result.failureReason = error.what();
-    recordFlight(m, result);
-  }
-  if (!options.throwFailures) std::fesetenv(&callerEnvironment);
+  flyPhases(m, result, options, [&] {
+    boosterPhase(m, records);
+    corePhase(m);
+    upperStagePhase(m);
+  });
   if (result.outcome != Outcome::Failed && observer != nullptr) observer->finished(result);
+  return result;
+}
+
+double SeparationState::time_s() const {
+  return mission_.s.t;
+}
+
+double SeparationState::altitude_m() const {
+  return mission_.s.h0;
+}
+
+double SeparationState::speed_mps() const {
+  return mission_.s.vi;
+}
+
+MissionResult SeparationState::flyRest(const Vehicle& vehicle, double limit_deg) const {
+  const Mission& live = mission_;
+  FlightState state = live.s;
+  RunRecord run = live.run;
+  const DerivedVehicle derived(vehicle);
+  Mission m(state, live.tables, run, nullptr, vehicle, derived);
+  m.record = live.record;
+  m.historyName = live.historyName;
+  m.turnTime = live.turnTime;
+  m.limit_deg = limit_deg;
+  m.steps = live.steps;
+  MissionResult result;
+  result.turnTime_s = live.turnTime;
+  result.limit_deg = limit_deg;
+  flyPhases(m, result, FlyOptions{}, [&] {
+    corePhase(m);
+    upperStagePhase(m);
+  });
   return result;
 }
 

@@ -65,13 +65,30 @@ std::string percentText(double fraction) {
   return formatted("%.10g %%", fraction * 100);
 }
 
+// What the guidance of the runs knew.
+std::string guidanceText(const CampaignManifest& m) {
+  const std::string known = knownText(m.known).empty() ? "nothing" : knownText(m.known);
+  switch (m.guidance) {
+    case GuidanceMode::Fixed:
+      return "limit " + exactText(m.limit_deg) + " deg";
+    case GuidanceMode::BeforeLaunch:
+      return "each run targeted before launch, knowing " + known;
+    case GuidanceMode::InFlight:
+      return "each run targeted in flight at booster separation, knowing " + known +
+             " (first guess " + exactText(m.limit_deg) + " deg)";
+    case GuidanceMode::Omniscient:
+      break;
+  }
+  return "each run targeted knowing every draw (omniscient)";
+}
+
 }  // namespace
 
 std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest& m) {
   std::string text = formatted("Dispersions: %zu runs (%s:%s), seed %s, turn time %s s, ", s.runs,
                                std::to_string(m.firstRun).c_str(), std::to_string(m.endRun).c_str(),
                                std::to_string(m.seed).c_str(), exactText(m.turnTime_s).c_str());
-  text += m.retarget ? "retargeted each run\n" : "limit " + exactText(m.limit_deg) + " deg\n";
+  text += guidanceText(m) + '\n';
   text += "Outcomes:";
   for (std::size_t c = 0; c < std::size(s.byClass); ++c) {
     text += formatted(" %s %zu", std::string(flightClassName(static_cast<FlightClass>(c))).c_str(),
@@ -82,7 +99,8 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
       "propellant left, %zu short of it or of booster propellant",
       s.successShare, s.wilsonLow, s.wilsonHigh, s.successes,
       exactText(s.minRemainingPropellant_kg).c_str(), s.shortfalls);
-  text += m.retarget ? formatted(", %zu off target\n", s.offTarget) : std::string("\n");
+  text += m.guidance != GuidanceMode::Fixed ? formatted(", %zu off target\n", s.offTarget)
+                                            : std::string("\n");
   if (s.orbitsOffTarget > 0) {
     text += formatted("Statistics: over the orbits, %zu of them off target\n", s.orbitsOffTarget);
   }

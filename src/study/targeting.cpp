@@ -37,17 +37,26 @@ const MissionResult* TargetRun::answer() const {
 
 TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,
                          const SearchSettings& settings) {
+  return targetWith(
+      [&](double limit_deg) {
+        RunRecord run;
+        return flyMission(history, vehicle, turnTime_s, limit_deg, run);
+      },
+      turnTime_s, settings, settings.firstGuess_deg);
+}
+
+TargetRun targetWith(const std::function<MissionResult(double limit_deg)>& fly, double turnTime_s,
+                     const SearchSettings& settings, double firstGuess_deg) {
   TargetRun target;
   target.turnTime_s = turnTime_s;
   LimitSearchOptions options;
   options.targetAltitude_m = settings.targetAltitude_m;
   options.tolerance_m = settings.tolerance_m;
   options.maxMissions = settings.maxMissions;
-  options.firstGuess_deg = settings.firstGuess_deg;
+  options.firstGuess_deg = firstGuess_deg;
   target.search = searchLimit(
       [&](double limit_deg) {
-        RunRecord run;
-        target.missions.push_back(flyMission(history, vehicle, turnTime_s, limit_deg, run));
+        target.missions.push_back(fly(limit_deg));
         return probeOf(target.missions.back());
       },
       options);
@@ -88,6 +97,12 @@ TargetRun targetTurnTime(const ThrustHistory& history, const Vehicle& vehicle, d
     target.verdict = Verdict::Escape;
   }
   return target;
+}
+
+const MissionResult* chosenMission(const TargetRun& target) {
+  const MissionResult* mission = target.answer();
+  if (mission == nullptr && !target.missions.empty()) mission = &target.missions.back();
+  return mission;
 }
 
 SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,

@@ -26,6 +26,15 @@ void checkStudyInputs(const StudyInputs& inputs, double turnTime_s, StudyObserve
 // negative average altitude counts; anything else is "too low".
 LimitProbe probeOf(const MissionResult& result);
 
+// The search as targetTurnTime makes it, with missions flown by `fly` (a
+// mission flown whole, or a prediction of its rest) from `firstGuess_deg`.
+TargetRun targetWith(const std::function<MissionResult(double limit_deg)>& fly, double turnTime_s,
+                     const SearchSettings& settings, double firstGuess_deg);
+
+// The mission a search chose: its answer, else the last mission flown; null
+// when none was flown.
+const MissionResult* chosenMission(const TargetRun& target);
+
 // The row of `turnTime_s`: its verdict, the missions its search flew, and
 // its answer or closest mission when there is one.
 SweepRow targetRow(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s,

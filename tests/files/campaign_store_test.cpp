@@ -79,13 +79,13 @@ TEST_F(CampaignStore, ARowReadsBackAsWrittenItsReasonOnOneLine) {
   CampaignRow written = rowOf(3);
   written.values[1] = HUGE_VAL;  // a draw that overflowed
   const std::string line = campaignCsvLine(schema, written);
-  // Reason, an empty targeting (a fixed limit) and ten empty outputs.
-  EXPECT_EQ(line, "3,9000003,inf,failed,\"106: record 3, \"\"x\"\" of s1.dat\",,,,,,,,,,,\n");
+  // Reason, an empty targeting (a fixed limit), ten empty outputs and no decision in flight.
+  EXPECT_EQ(line, "3,9000003,inf,failed,\"106: record 3, \"\"x\"\" of s1.dat\",,,,,,,,,,,,,,\n");
   CampaignRow read;
   std::string reason;
   ASSERT_TRUE(parseCampaignCsvRow(line.substr(0, line.size() - 1), 2, read, reason)) << reason;
   EXPECT_EQ(campaignCsvLine(schema, read), line);
-  EXPECT_FALSE(parseCampaignCsvRow("3,1,2,landed" + std::string(2 + campaignOutputCount, ','), 2,
+  EXPECT_FALSE(parseCampaignCsvRow("3,1,2,landed" + std::string(5 + campaignOutputCount, ','), 2,
                                    read, reason));
   EXPECT_EQ(reason, "'landed' is not an outcome");
 }
@@ -110,8 +110,8 @@ TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
   std::vector<double> first(2);
   sampler.draw(1, 0, first);
   const std::string drawn0 = "0," + exactText(first[0]) + ',' + exactText(first[1]);
-  // After the outcome: an empty reason, targeting and outputs.
-  const std::string orbit = ",orbit" + std::string(2 + campaignOutputCount, ',') + "\n";
+  // After the outcome: an empty reason, targeting, outputs and decision.
+  const std::string orbit = ",orbit" + std::string(5 + campaignOutputCount, ',') + "\n";
   const struct {
     std::uint64_t seed, first, end;
     std::string csv;  // replaces the CSV; empty: as written

@@ -18,8 +18,8 @@ TEST(CampaignSettings, EachRuleIsRefusedInItsOwnWords) {
       {[](CampaignSettings& s) { s.turnTime_s = 0.5; },
        "the turn time 0.5 s is outside 1 to 10000 s"},
       {[](CampaignSettings& s) { s.limit_deg = 95; }, "the limit 95 deg is outside 0 to 90 deg"},
-      {[](CampaignSettings& s) { s.retarget = true; },
-       "a limit and retargeting exclude each other: give one"},
+      {[](CampaignSettings& s) { s.guidance = GuidanceMode::Omniscient; },
+       "a limit and the omniscient guidance exclude each other: give one"},
       {[](CampaignSettings& s) { s.minRemainingPropellant_kg = -1; },
        "the propellant a success keeps -1 kg is outside 0 to 1000000000 kg"},
       {[](CampaignSettings& s) { s.probability = 1; },
@@ -43,7 +43,7 @@ TEST(CampaignSchema, RowsHaveTheirKeysColumnsAndTheSummaryItsNumbers) {
   const CampaignRowSchema schema(std::vector<Dispersion>{{"upper.mass_kg"}, {"core.thrust_N"}});
   std::vector<std::string_view> names;
   for (const auto& field : schema.fields()) names.push_back(field.info.name);
-  ASSERT_EQ(names.size(), 1 + 2 + 3 + campaignOutputCount);
+  ASSERT_EQ(names.size(), 1 + 2 + 3 + campaignOutputCount + 3);
   EXPECT_EQ(names[1], "upper.mass_kg");
   EXPECT_EQ(schema.fields()[2].info.unit, "N");
   for (std::size_t k = 0; k < campaignOutputCount; ++k) {
@@ -58,7 +58,7 @@ TEST(CampaignSchema, RowsHaveTheirKeysColumnsAndTheSummaryItsNumbers) {
   manifest.firstRun = 5;
   manifest.endRun = 25;
   manifest.turnTime_s = 18;
-  manifest.retarget = true;
+  manifest.guidance = GuidanceMode::Omniscient;
   CampaignSummary summary;
   summary.runs = 20;
   summary.outputs[0].percentiles[6] = 3;
@@ -67,7 +67,7 @@ TEST(CampaignSchema, RowsHaveTheirKeysColumnsAndTheSummaryItsNumbers) {
   EXPECT_EQ(campaign["seed"], Value(7u));
   EXPECT_EQ(campaign["first_run"], Value(5u));
   EXPECT_EQ(campaign["end_run"], Value(25u));
-  EXPECT_EQ(campaign["guidance"], Value("retarget"));
+  EXPECT_EQ(campaign["guidance"], Value("omniscient"));
   EXPECT_TRUE(campaign["limit_deg"].isNull());
   EXPECT_EQ(value["outputs"]["perigee_m"]["percentiles"]["99.9"], Value(3.0));
   EXPECT_EQ(value["runs"], Value(20u));

@@ -69,13 +69,14 @@ TEST(ThrustCheck, EveryStudyRefusesAnUnflyableHistoryBeforeItsFirstMission) {
   campaign.endRun = 1;
   campaign.turnTime_s = 18;
   const StudyInputs inputs{empty, v, ""};
-  struct Quiet : SweepObserver, CampaignObserver {
+  struct NoRows : SweepObserver {
     void row(const SweepRow&) override {}
-  } quiet;
+  } noRows;
+  CampaignObserver quiet;
   const DispersionFile none;
   EXPECT_THROW(runFly(inputs, {18, 24}), ThrustFileError);
   EXPECT_THROW(runTarget(inputs, {18, {}}), ThrustFileError);
-  EXPECT_THROW(runSweep(inputs, {{5, 18}, {}, {}}, 1, quiet), ThrustFileError);
+  EXPECT_THROW(runSweep(inputs, {{5, 18}, {}, {}}, 1, noRows), ThrustFileError);
   EXPECT_THROW(runOptimize(inputs, {}, 1), ThrustFileError);
   EXPECT_THROW(runTrade(inputs, {}, 1), ThrustFileError);
   EXPECT_THROW(runPerformance(inputs, {{200e3}, {}}, 1), ThrustFileError);

@@ -27,6 +27,20 @@ std::uint64_t mix(std::uint64_t z) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::string_view knowledgeWords[] = {"vehicle", "launch_day", "unknown"};
+
+}  // namespace
+
+std::string_view knowledgeName(Knowledge knowledge) {
+  return knowledgeWords[static_cast<std::size_t>(knowledge)];
+}
+
+std::span<const std::string_view> knowledgeNames() {
+  return knowledgeWords;
+}
+
 std::string_view distributionName(Distribution distribution) {
   switch (distribution) {
     case Distribution::Normal:
@@ -200,6 +214,16 @@ void Sampler::draw(std::uint64_t seed, std::uint64_t run, std::span<double> valu
     values[i] = d.relative ? nominalValues_[i] + nominalValues_[i] * (offset / 100)
                            : nominalValues_[i] + offset;
   }
+}
+
+Vehicle Sampler::applyKnown(std::span<const double> values, unsigned known) const {
+  Vehicle vehicle = nominal_;
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if ((known & (1u << static_cast<unsigned>(dispersions_[i].known))) != 0) {
+      keys_[i]->set(vehicle, values[i]);
+    }
+  }
+  return vehicle;
 }
 
 Vehicle Sampler::apply(std::span<const double> values) const {

@@ -15,11 +15,15 @@ namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
-// The limit every run flies: the one given, or the one that brings the
-// nominal vehicle to the target orbit at the turn time; none when retargeted.
+// The limit every run flies (fixed), or the in-flight predictor's first
+// guess: the one given, or the one that brings the nominal vehicle to the
+// target orbit at the turn time. Nothing to settle for the guidances that
+// target every run from the search's own first guess.
 CampaignLimit settleLimit(const StudyInputs& nominal, const CampaignSettings& settings) {
   CampaignLimit settled;
-  if (settings.retarget) return settled;
+  if (settings.guidance == GuidanceMode::BeforeLaunch || settings.guidance == GuidanceMode::Omniscient) {
+    return settled;
+  }
   if (settings.limit_deg) {
     settled.limit_deg = *settings.limit_deg;
     return settled;
@@ -34,12 +38,79 @@ CampaignLimit settleLimit(const StudyInputs& nominal, const CampaignSettings& se
   return settled;
 }
 
+// The guidance in flight: at booster separation a predictor flies the rest
+// of the mission from the state reached, with the known draws and the
+// nominal values of the unknown keys, and searches the limit that brings it
+// to the target orbit as targeting does, from the nominal limit. The run
+// goes on with every draw under the limit chosen: the best found when the
+// search does not converge.
+class InFlightGuidance final : public MissionObserver {
+ public:
+  InFlightGuidance(const Vehicle& known, const CampaignSettings& settings, CampaignRow& row)
+      : known_(known), settings_(settings), row_(row) {}
+  double limitAtSeparation(const SeparationState& state, double given) override {
+    row_.decisionTime_s = state.time_s();
+    row_.decisionAltitude_m = state.altitude_m();
+    row_.decisionSpeed_mps = state.speed_mps();
+    const TargetRun predicted =
+        targetWith([&](double limit_deg) { return state.flyRest(known_, limit_deg); },
+                   settings_.turnTime_s, settings_.search, given);
+    row_.targeting = predicted.verdict;
+    const MissionResult* chosen = chosenMission(predicted);
+    return chosen != nullptr ? chosen->limit_deg : given;
+  }
+
+ private:
+  const Vehicle& known_;
+  const CampaignSettings& settings_;
+  CampaignRow& row_;
+};
+
+// The mission the run flies with every draw, its limit set by the
+// campaign's guidance; null when no mission was flown (`row` says why).
+const MissionResult* flyGuided(const ThrustHistory& history, const Sampler& sampler,
+                               const CampaignSettings& settings, const CampaignLimit& limit,
+                               const Vehicle& vehicle, CampaignRow& row, TargetRun& target,
+                               MissionResult& flown) {
+  RunRecord record;
+  double limit_deg = limit.limit_deg;
+  switch (settings.guidance) {
+    case GuidanceMode::Fixed:
+      if (limit.targeted) row.targeting = limit.verdict;
+      break;
+    case GuidanceMode::InFlight: {
+      row.decisionTime_s = row.decisionAltitude_m = row.decisionSpeed_mps = notANumber;
+      const Vehicle known = sampler.applyKnown(row.values, settings.known);
+      InFlightGuidance guidance(known, settings, row);
+      flown = flyMission(history, vehicle, settings.turnTime_s, limit_deg, record, &guidance);
+      return &flown;
+    }
+    case GuidanceMode::BeforeLaunch:
+    case GuidanceMode::Omniscient: {
+      // Every draw known, the search's own mission is the flight: flown
+      // again at its limit it is the same bits.
+      const bool all = settings.guidance == GuidanceMode::Omniscient;
+      target =
+          targetTurnTime(history, all ? vehicle : sampler.applyKnown(row.values, settings.known),
+                         settings.turnTime_s, settings.search);
+      row.targeting = target.verdict;
+      const MissionResult* chosen = chosenMission(target);
+      if (chosen == nullptr) return nullptr;
+      if (all) return chosen;
+      limit_deg = chosen->limit_deg;
+      break;
+    }
+  }
+  flown = flyMission(history, vehicle, settings.turnTime_s, limit_deg, record);
+  return &flown;
+}
+
 // Flies the runs of `settings` from `firstRun` on the ordered thread pool;
 // each is passed to `onRow` on the calling thread in run order. Returns the
 // runs delivered.
 std::uint64_t flyRuns(const ThrustHistory& history, const Sampler& sampler,
-                      const CampaignSettings& settings, std::uint64_t firstRun, unsigned jobs,
-                      StudyObserver& observer,
+                      const CampaignSettings& settings, const CampaignLimit& limit,
+                      std::uint64_t firstRun, unsigned jobs, StudyObserver& observer,
                       const std::function<void(const CampaignRow&)>& onRow) {
   const std::size_t count = settings.endRun > firstRun ? settings.endRun - firstRun : 0;
   // Runs in flight wait in a ring: the pool never starts run i before run
@@ -51,7 +122,7 @@ std::uint64_t flyRuns(const ThrustHistory& history, const Sampler& sampler,
   return runInOrder(
       count, jobs,
       [&](std::size_t i) {
-        ring[i % slots] = flyCampaignRun(history, sampler, settings, firstRun + i);
+        ring[i % slots] = flyCampaignRun(history, sampler, settings, limit, firstRun + i);
       },
       [&](std::size_t i) { onRow(ring[i % slots]); }, stopOf(&observer), window);
 }
@@ -59,7 +130,8 @@ std::uint64_t flyRuns(const ThrustHistory& history, const Sampler& sampler,
 }  // namespace
 
 CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
-                           const CampaignSettings& settings, std::uint64_t run) {
+                           const CampaignSettings& settings, const CampaignLimit& limit,
+                           std::uint64_t run) {
   CampaignRow row;
   row.run = run;
   row.values.resize(sampler.dispersions().size());
@@ -72,22 +144,14 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
     row.reason = "vehicle: " + problems.front();
     return row;
   }
-  MissionResult flown;
-  const MissionResult* mission = &flown;
   TargetRun target;
-  if (settings.retarget) {
-    target = targetTurnTime(history, vehicle, settings.turnTime_s, settings.search);
-    mission = target.answer();
-    row.targeting = target.verdict;
-    if (mission == nullptr && !target.missions.empty()) mission = &target.missions.back();
-    if (mission == nullptr) {
-      row.flightClass = FlightClass::Failed;
-      row.reason = "no mission flown";
-      return row;
-    }
-  } else {
-    RunRecord record;
-    flown = flyMission(history, vehicle, settings.turnTime_s, *settings.limit_deg, record);
+  MissionResult flown;
+  const MissionResult* mission =
+      flyGuided(history, sampler, settings, limit, vehicle, row, target, flown);
+  if (mission == nullptr) {
+    row.flightClass = FlightClass::Failed;
+    row.reason = "no mission flown";
+    return row;
   }
   const MissionResult& m = *mission;
   row.flightClass = classifyFlight(m, settings.minimumPerigee_m);
@@ -132,9 +196,17 @@ CampaignManifest describeCampaign(const CampaignInputs& inputs, const CampaignSe
   m.thrustFile = flight.history.name();
   m.thrustHash = thrustHistoryHash(flight.history);
   m.turnTime_s = settings.turnTime_s;
-  m.retarget = settings.retarget;
-  m.limit_deg = settings.retarget ? 0 : settings.limit_deg.value_or(0);
-  m.target = settings.retarget ? searchSettingsText(settings.search) : "";
+  m.guidance = settings.guidance;
+  // Only the guidances that know some classes depend on which.
+  const bool knows =
+      settings.guidance == GuidanceMode::BeforeLaunch || settings.guidance == GuidanceMode::InFlight;
+  m.known = knows ? settings.known : knowsVehicle | knowsLaunchDay;
+  m.limit_deg = settings.limit_deg.value_or(0);
+  m.target = settings.guidance != GuidanceMode::Fixed ? searchSettingsText(settings.search) : "";
+  m.predictor = settings.guidance == GuidanceMode::InFlight
+                    ? "at booster separation, the rest flown with the known draws, targeted from "
+                      "the nominal limit"
+                    : "";
   m.columns = CampaignRowSchema(inputs.dispersions.dispersions).header();
   m.firstRun = settings.firstRun;
   m.endRun = settings.endRun;
@@ -153,7 +225,9 @@ CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings&
   result.limit = settleLimit(inputs.flight, settings);
   if (result.limit.verdict != Verdict::Converged) return result;
   CampaignSettings settled = settings;
-  if (!settled.retarget) settled.limit_deg = result.limit.limit_deg;
+  if (settled.guidance == GuidanceMode::Fixed || settled.guidance == GuidanceMode::InFlight) {
+    settled.limit_deg = result.limit.limit_deg;
+  }
   result.manifest = describeCampaign(inputs, settled);
   result.builder = std::make_unique<SummaryBuilder>(settled, std::move(spill));
   SummaryBuilder& builder = *result.builder;
@@ -161,8 +235,8 @@ CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings&
                                   [&builder](const CampaignRow& row) { builder.add(row); });
   const std::uint64_t total = settled.endRun - settled.firstRun;
   std::uint64_t flown = 0;
-  flyRuns(inputs.flight.history, sampler, settled, settled.firstRun + result.takenUp, jobs,
-          observer, [&](const CampaignRow& row) {
+  flyRuns(inputs.flight.history, sampler, settled, result.limit, settled.firstRun + result.takenUp,
+          jobs, observer, [&](const CampaignRow& row) {
             builder.add(row);
             observer.row(row);
             observer.progress(result.takenUp + ++flown, total);

@@ -22,6 +22,10 @@ Value outcomeValue(const CampaignRow& row) {
 Value reasonValue(const CampaignRow& row) {
   return row.reason;
 }
+template <double CampaignRow::*member>
+Value decisionValue(const CampaignRow& row) {
+  return row.*member;
+}
 Value targetingValue(const CampaignRow& row) {
   return row.targeting ? Value(verdictName(*row.targeting)) : Value("");
 }
@@ -80,9 +84,18 @@ constexpr Field<CampaignRow> tailFields[] = {
      &outputValue<CampaignOutput::MaxForce>},
     {{"limit_deg", "deg", FieldType::Real, "the run flew no mission", "the limit the run flew"},
      &outputValue<CampaignOutput::Limit>},
+    {{"decision_time_s", "s", FieldType::Real, "not guided in flight",
+      "in flight: the mission time of booster separation, where the limit was decided"},
+     &decisionValue<&CampaignRow::decisionTime_s>},
+    {{"decision_altitude_m", "m", FieldType::Real, "not guided in flight",
+      "the altitude there"},
+     &decisionValue<&CampaignRow::decisionAltitude_m>},
+    {{"decision_speed_mps", "m/s", FieldType::Real, "not guided in flight",
+      "the inertial speed there"},
+     &decisionValue<&CampaignRow::decisionSpeed_mps>},
 };
 // clang-format on
-static_assert(std::size(tailFields) == 3 + campaignOutputCount);
+static_assert(std::size(tailFields) == 3 + campaignOutputCount + 3);
 
 }  // namespace
 
@@ -138,10 +151,25 @@ constexpr Field<CampaignManifest> manifestFields[] = {
      [](const CampaignManifest& m) { return Value(m.thrustFile); }},
     {{"turn_time_s", "s", FieldType::Real, "", "the turn time of every run"},
      [](const CampaignManifest& m) { return Value(m.turnTime_s); }},
-    {{"guidance", "", FieldType::Text, "", "limit or retarget"},
-     [](const CampaignManifest& m) { return Value(guidanceName(m.retarget)); }},
-    {{"limit_deg", "deg", FieldType::Real, "retargeted", "the limit every run flew"},
-     [](const CampaignManifest& m) { return realOrNull(m.limit_deg, !m.retarget); }},
+    {{"guidance", "", FieldType::Text, "",
+      "fixed, before_launch, in_flight or omniscient: what the guidance knew"},
+     [](const CampaignManifest& m) { return Value(guidanceName(m.guidance)); }},
+    {{"know", "", FieldType::List, "the guidance is fixed or omniscient",
+      "the knowledge classes the guidance knew: vehicle, launch_day"},
+     [](const CampaignManifest& m) {
+       if (m.guidance == GuidanceMode::Fixed || m.guidance == GuidanceMode::Omniscient) return Value();
+       Value known = Value::list();
+       for (const Knowledge k : {Knowledge::Vehicle, Knowledge::LaunchDay}) {
+         if ((m.known & (1u << static_cast<unsigned>(k))) != 0) known.push(knowledgeName(k));
+       }
+       return known;
+     }},
+    {{"limit_deg", "deg", FieldType::Real, "the guidance targets each run before launch",
+      "fixed: the limit every run flew; in_flight: the predictor's first guess"},
+     [](const CampaignManifest& m) {
+       return realOrNull(m.limit_deg,
+                         m.guidance == GuidanceMode::Fixed || m.guidance == GuidanceMode::InFlight);
+     }},
 };
 
 constexpr Field<OutputStatistics> statisticsFields[] = {

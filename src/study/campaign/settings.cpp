@@ -74,8 +74,12 @@ SettingProblem settingsProblem(const CampaignSettings& settings) {
       !problem.empty()) {
     return problem;
   }
-  if (settings.retarget && settings.limit_deg) {
-    return {"retarget", "a limit and retargeting exclude each other: give one"};
+  if (settings.guidance != GuidanceMode::Fixed && settings.limit_deg) {
+    return {"guidance", "a limit and the " + std::string(guidanceName(settings.guidance)) +
+                            " guidance exclude each other: give one"};
+  }
+  if ((settings.known & ~(knowsVehicle | knowsLaunchDay)) != 0) {
+    return {"known", "a guidance knows only vehicle and launch_day values"};
   }
   if (SettingProblem problem = settingsProblem(settings.search); !problem.empty()) return problem;
   return judgingProblem(settings);
@@ -86,8 +90,28 @@ std::string nominalLimitProblem(double turnTime_s, Verdict verdict) {
          " s (" + std::string(verdictName(verdict)) + ")";
 }
 
-std::string_view guidanceName(bool retarget) {
-  return retarget ? "retarget" : "limit";
+namespace {
+
+constexpr std::string_view guidanceWords[] = {"fixed", "before_launch", "in_flight", "omniscient"};
+
+}  // namespace
+
+std::string_view guidanceName(GuidanceMode guidance) {
+  return guidanceWords[static_cast<std::size_t>(guidance)];
+}
+
+std::span<const std::string_view> guidanceNames() {
+  return guidanceWords;
+}
+
+std::string knownText(unsigned known) {
+  std::string text;
+  for (const Knowledge k : {Knowledge::Vehicle, Knowledge::LaunchDay}) {
+    if ((known & (1u << static_cast<unsigned>(k))) == 0) continue;
+    if (!text.empty()) text += ',';
+    text += knowledgeName(k);
+  }
+  return text;
 }
 
 std::string searchSettingsText(const SearchSettings& t) {
