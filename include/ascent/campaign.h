@@ -127,7 +127,7 @@ std::span<const SettingDomain<CampaignSettings>> campaignSettingsDomain();
 // holds the runs A to B-1)"); empty when they hold one.
 std::string runsProblem(std::uint64_t firstRun, std::uint64_t endRun);
 // The first rule of a campaign's settings that they break, in the words both
-// doors use: the runs, the domains, a limit given with retargeting, the
+// doors use: the runs, the domains, a limit given with a guidance that targets, the
 // search settings, a requirement on no output; empty when they keep every
 // rule.
 SettingProblem settingsProblem(const CampaignSettings& settings);

@@ -80,13 +80,18 @@ class VehicleError : public Error {
 // ("target_altitude_m"), so a front end can name its own spelling of it.
 class InputError : public Error {
  public:
-  explicit InputError(std::vector<std::string> problems, std::string setting = {})
+  explicit InputError(std::vector<std::string> problems, std::string setting = {},
+                      std::string slipUnit = {})
       : Error(errorCode::unusableData, lines(problems)),
         problems_(std::move(problems)),
-        setting_(std::move(setting)) {}
+        setting_(std::move(setting)),
+        slipUnit_(std::move(slipUnit)) {}
   const std::vector<std::string>& problems() const { return problems_; }
   // The settings field refused; empty when the problem is not one setting's.
   const std::string& setting() const { return setting_; }
+  // The unit the setting was likely meant in had it been typed without one
+  // (SettingProblem::slipUnit); empty when units do not explain the problem.
+  const std::string& slipUnit() const { return slipUnit_; }
 
  private:
   static std::string lines(const std::vector<std::string>& problems) {
@@ -96,6 +101,7 @@ class InputError : public Error {
   }
   std::vector<std::string> problems_;
   std::string setting_;
+  std::string slipUnit_;
 };
 
 // The Error of a failed system call on `what` (a file name): the operating

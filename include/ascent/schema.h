@@ -173,6 +173,10 @@ std::string domainProblem(const SettingDomain<Settings>& d, double value_si) {
 struct SettingProblem {
   std::string setting;  // the field ("target_altitude_m"); empty for a rule of several fields
   std::string problem;  // empty: none
+  // The unit a value refused by this rule was likely meant in, when a door
+  // took it as a number without one in the unit shown: "m" for a tolerance
+  // in km that reaches the ground. Empty when units do not explain it.
+  std::string slipUnit = {};
   bool empty() const { return problem.empty(); }
 };
 
@@ -187,7 +191,8 @@ SettingProblem settingsProblem(std::span<const SettingDomain<Settings>> table,
   return {};
 }
 
-// Throws InputError with the problem and its setting; returns when there is none.
+// Throws InputError with the problem, its setting and its slip unit; returns
+// when there is none.
 void refuseSetting(const SettingProblem& problem);
 
 // The domain named `name` (a settings field), or null.

@@ -110,6 +110,8 @@ struct SearchSettings {
 // tolerance_m, max_missions, first_guess_deg, minimum_perigee_m and, when
 // one is set, dynamic_pressure_limit_Pa.
 std::span<const SettingDomain<SearchSettings>> searchSettingsDomain();
+// The first value outside its domain, or a tolerance that is not below the
+// target altitude (a slip of units: its slipUnit is "m").
 SettingProblem settingsProblem(const SearchSettings& settings);
 
 // A turn time targeted: its verdict, the missions its search flew, and its

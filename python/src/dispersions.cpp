@@ -161,10 +161,12 @@ InputError (a ValueError) naming the setting, in its words.
 A run is a success when it reaches orbit with at least
 min_remaining_propellant_kg of propellant left. Each text of `require`
 ("OUTPUT>=VALUE" or "OUTPUT<=VALUE", OUTPUT a column of the rows from
-perigee_m to limit_deg) is verified by order statistics over all runs, a run
-that is not a success failing it: met in `probability` of the runs with
-`confidence` (as --require, --probability and --confidence). The flight
-performance reserve is taken at the same probability and confidence.
+perigee_m to limit_deg, VALUE in the unit that ends its name or with a unit
+of its own: "perigee_m>=190km", "SC_M_kg>=120t") is verified by order
+statistics over all runs, a run that is not a success failing it: met in
+`probability` of the runs with `confidence` (as --require, --probability and
+--confidence). The flight performance reserve is taken at the same
+probability and confidence.
 
 Returns a Campaign: to_dict() equals json.loads of `ascent dispersions FILE
 --runs ... --json` for the same inputs (campaign {program, seed, first_run,

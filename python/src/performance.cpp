@@ -19,7 +19,7 @@ struct Performance : Result {
   Table rows;
 };
 
-// A "FROM:TO:STEP" text in km, as --altitude reads it, or metres.
+// A "FROM:TO:STEP" text in km (or with units), as --altitude reads it, or metres.
 std::vector<double> altitudesOf(const py::object& altitudes) {
   if (py::isinstance<py::str>(altitudes)) {
     return readArgument("altitudes_m",
@@ -77,7 +77,7 @@ a Table with the columns of its CSV, one row per altitude.)");
   defineFunction(m, "performance", &performance,
                  R"(The heaviest spacecraft at every circular orbit of altitudes_m, a sequence of
 metres or a range "FROM:TO:STEP" in km (as `ascent performance --altitude`
-reads it): at each altitude the vehicle's guidance is aimed at it
+reads it: "150:225:5", "150km:225km:5000m"): at each altitude the vehicle's guidance is aimed at it
 (guidance.target_altitude_m) and optimize() searches from_s to to_s for the
 turn time of the largest spacecraft mass. The scans of all altitudes share
 `jobs` threads (None: the machine's cores; else 1 to 1024), with the

@@ -61,10 +61,10 @@ void bindSweep(py::module_& m) {
   defineFunction(
       m, "sweep", &sweep,
       R"(Targets every turn time of turn_times, a range "FROM:TO:STEP" (as `ascent
-sweep --turn-time` reads it) or a sequence of seconds, each from the same first
-guess as target(), on `jobs` threads (None: the machine's cores; else 1 to
-1024), with the interpreter lock released; shard "I/N" flies every N-th turn
-time from the I-th. The settings are target()'s, in SI units
+sweep --turn-time` reads it: "5:40:1", "5s:40s:1s") or a sequence of
+seconds, each from the same first guess as target(), on `jobs` threads
+(None: the machine's cores; else 1 to 1024), with the interpreter lock
+released; shard "I/N" flies every N-th turn time from the I-th. The settings are target()'s, in SI units
 (dynamic_pressure_limit_Pa: None for no limit, a design over it is
 "infeasible"); a value outside its domain raises InputError (a ValueError)
 naming the setting, in the words of the command line, a thrust history that

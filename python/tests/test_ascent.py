@@ -85,6 +85,8 @@ REFUSED = [
      "the dynamic-pressure limit 0 Pa is outside 0 to 1000000000 Pa, 0 excluded"),
     ("target", {"minimum_perigee_m": 2e8}, ["--min-perigee", "200000"],
      "the minimum perigee 200000 km is outside 0 to 100000 km"),
+    ("target", {"tolerance_m": 300e3}, ["--tolerance", "300km"],
+     "the altitude tolerance 300 km is not below the target altitude 200 km"),
 ]
 
 

@@ -10,26 +10,32 @@
 
 #include "ascent/errors.h"
 #include "files/standard_output.h"
-#include "mission/number_reader.h"
 #include "report/number_format.h"
 #include "report/printf_text.h"
 #include "report/summary_text.h"
 
 namespace ascent {
 
-double shownSettingValue(const std::string& option, const std::string& text, bool whole) {
-  double value = 0;
-  if (whole) {
-    // Decimal digits only: no sign, exponent, fraction or base prefix. Too
-    // many digits are a number out of range, not a number that is not one.
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
-      throw CLI::ValidationError(option, "'" + text + "' is not a whole number");
-    }
-    value = std::strtod(text.c_str(), nullptr);
-  } else if (!parseReal(text, value)) {
-    throw CLI::ValidationError(option, "'" + text + "' is not a number");
+double wholeSettingValue(const std::string& option, const std::string& text) {
+  // Decimal digits only: no sign, exponent, fraction or base prefix. Too many
+  // digits are a number out of range, not a number that is not one.
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw CLI::ValidationError(option, "'" + text + "' is not a whole number");
   }
-  return value;
+  return std::strtod(text.c_str(), nullptr);
+}
+
+Quantity settingQuantity(const std::string& option, std::string_view setting,
+                         const std::string& text, std::string_view unit, bool whole) {
+  Quantity q;
+  if (whole) {
+    q.value = q.shown = wholeSettingValue(option, text);
+    q.bare = true;
+  } else {
+    readOption(option, [&] { q = readQuantity(text, unit); });
+  }
+  nameGivenNumber(setting, text, q.bare);
+  return q;
 }
 
 CLI::Option* namesFile(CLI::Option* option) {
@@ -47,7 +53,7 @@ void addJobs(CLI::App* app, unsigned& jobs) {
   app->add_option_function<std::string>(
          "--jobs",
          [&jobs](const std::string& text) {
-           jobs = static_cast<unsigned>(shownSettingValue("--jobs", text, true));
+           jobs = static_cast<unsigned>(wholeSettingValue("--jobs", text));
            if (const SettingProblem problem = settingsProblem(jobsDomain(), jobs);
                !problem.empty()) {
              throw CLI::ValidationError("--jobs", problem.problem);
@@ -59,29 +65,29 @@ void addJobs(CLI::App* app, unsigned& jobs) {
 
 void addMinimumPerigee(CLI::App* app, double& minimumPerigee_m) {
   addSetting(app, "--min-perigee", searchSettingsDomain(), "minimum_perigee_m", minimumPerigee_m,
-             "an orbit's perigee is at least this (km)");
+             "an orbit's perigee is at least this (km; or 100km, 100000m)");
 }
 
 void addTargetSettings(CLI::App* app, SearchSettings& settings) {
   addSetting(app, "--altitude", searchSettingsDomain(), "target_altitude_m",
-             settings.targetAltitude_m, "wanted average orbit altitude (km)");
+             settings.targetAltitude_m, "wanted average orbit altitude (km; or 200km, 200000m)");
   addSearchSettings(app, settings);
 }
 
 void addSearchSettings(CLI::App* app, SearchSettings& settings) {
   addSetting(app, "--tolerance", searchSettingsDomain(), "tolerance_m", settings.tolerance_m,
-             "converged within this (km)");
+             "converged within this (km; or 0.1km, 100m)");
   addSetting(app, "--max-missions", searchSettingsDomain(), "max_missions", settings.maxMissions,
              "mission budget");
   addSetting(app, "--first-guess", searchSettingsDomain(), "first_guess_deg",
-             settings.firstGuess_deg, "limit of the first mission (deg)");
+             settings.firstGuess_deg, "limit of the first mission (deg; or 25deg, 0.5rad)");
   addMinimumPerigee(app, settings.minimumPerigee_m);
 }
 
 void addDynamicPressureLimit(CLI::App* app, SearchSettings& settings) {
   addSetting(app, "--max-dynamic-pressure", searchSettingsDomain(), "dynamic_pressure_limit_Pa",
              settings.dynamicPressureLimit_Pa,
-             "a design's peak dynamic pressure is at most this (Pa)")
+             "a design's peak dynamic pressure is at most this (Pa; or 28.3kPa, 28300Pa)")
       ->type_name("PA");
 }
 

@@ -14,26 +14,35 @@
 
 #include "app/commands.h"
 #include "app/option_names.h"
+#include "ascent/grammar.h"
 #include "ascent/schema.h"
 #include "ascent/study.h"
 #include "files/output_set.h"
 
 namespace ascent {
 
-// Reads the text of a number option of a study's settings in the unit its
-// domain shows (km for a value held in m): a number (a whole number: decimal
-// digits), or CLI::ValidationError naming `option`. Returns the value as
-// shown; the caller converts it to SI. Whether it lies in its domain is the
-// study's to say (InputError naming the setting, optionFor names the option).
-double shownSettingValue(const std::string& option, const std::string& text, bool whole);
+// Reads the text of a whole-number option (a count: threads, missions):
+// decimal digits, or CLI::ValidationError naming `option`. Whether it lies
+// in its domain is the study's to say (InputError naming the setting,
+// optionFor names the option).
+double wholeSettingValue(const std::string& option, const std::string& text);
+
+// Reads the text of a number option of a study's settings: a whole number
+// (wholeSettingValue) when `whole`, else a number with an optional unit of
+// the dimension of `unit`, the unit its domain shows (ascent/grammar.h:
+// "200km", or "200" of km), or CLI::ValidationError naming `option`. A bare
+// number is remembered as the setting's (nameGivenNumber). Whether it lies in
+// its domain is the study's to say.
+Quantity settingQuantity(const std::string& option, std::string_view setting,
+                         const std::string& text, std::string_view unit, bool whole);
 
 // ", default 200" of a value as shown; ", default none" for no limit.
 std::string defaultText(double shown);
 
 // A number option of a study's settings, stored in SI into `field`: the
-// domain named `name` of `table` gives its unit and whether it is whole. The
-// help text ends with the field's value when the option is added, which is
-// the settings' default.
+// domain named `name` of `table` gives its unit (which a number given
+// without one is in) and whether it is whole. The help text ends with the
+// field's value when the option is added, which is the settings' default.
 template <class Settings, class Number>
 CLI::Option* addSetting(CLI::App* app, const std::string& option,
                         std::span<const SettingDomain<Settings>> table, std::string_view name,
@@ -49,14 +58,14 @@ CLI::Option* addSetting(CLI::App* app, const std::string& option,
       ->add_option_function<std::string>(
           option,
           [&field, option, d](const std::string& text) {
-            const double shown = shownSettingValue(option, text, d->whole);
-            const double value = shown * d->siPerUnit;
+            const Quantity q = settingQuantity(option, d->name, text, d->unit, d->whole);
+            const double value = q.value;
             // A number too large to hold in SI is outside every domain, as typed.
-            if (std::isinf(value) && !std::isinf(shown)) {
+            if (std::isinf(value) && !std::isinf(q.shown)) {
               throw CLI::ValidationError(
-                  option,
-                  domainProblem(d->what, shown, d->lowest / d->siPerUnit, d->highest / d->siPerUnit,
-                                d->lowestIncluded, d->whole, d->unit, d->highestIncluded));
+                  option, domainProblem(d->what, q.shown, d->lowest / d->siPerUnit,
+                                        d->highest / d->siPerUnit, d->lowestIncluded, d->whole,
+                                        d->unit, d->highestIncluded));
             }
             if constexpr (std::is_arithmetic_v<Number>) {
               field = static_cast<Number>(value);

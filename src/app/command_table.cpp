@@ -13,7 +13,7 @@ namespace {
 
 CLI::Option* addTurnTime(CLI::App* app, double& turnTime_s) {
   return addSetting(app, "--turn-time", flySettingsDomain(), "turn_time_s", turnTime_s,
-                    "turn time (s)", false)
+                    "turn time (s; or 18s)", false)
       ->required();
 }
 
@@ -40,10 +40,11 @@ std::unique_ptr<CommandCli> flyCli(CLI::App& app) {
   addVehicle(sub, c.vehicleFile);
   addTurnTime(sub, c.settings.turnTime_s);
   addSetting(sub, "--limit", flySettingsDomain(), "limit_deg", c.settings.limit_deg,
-             "maximum angle of attack (deg)", false)
+             "maximum angle of attack (deg; or 24.06deg, 0.42rad)", false)
       ->required();
   addSetting(sub, "--min-perigee", flySettingsDomain(), "minimum_perigee_m",
-             c.settings.minimumPerigee_m, "an orbit's perigee is at least this (km)");
+             c.settings.minimumPerigee_m,
+             "an orbit's perigee is at least this (km; or 100km, 100000m)");
   sub->add_flag("--json", c.json, "print every number of the mission as one JSON object");
   namesFile(sub->add_option("--trajectory", c.trajectoryFile, "write one CSV row per step to FILE"))
       ->type_name("FILE.csv");

@@ -168,9 +168,10 @@ void DispersionsCli::addCampaignOptions() {
                   "the campaign's seed: the same seed draws the same values")
               ->type_name("S");
   turnTime_ = addSetting(app_, "--turn-time", domain, "turn_time_s", s.turnTime_s,
-                         "turn time of every run (s)", false);
-  limit_ = addSetting(app_, "--limit", domain, "limit_deg", s.limit_deg,
-                      "limit of every run (deg); default: targeted on the nominal vehicle");
+                         "turn time of every run (s; or 18s)", false);
+  limit_ = addSetting(
+      app_, "--limit", domain, "limit_deg", s.limit_deg,
+      "limit of every run (deg; or 24.06deg, 0.42rad); default: targeted on the nominal vehicle");
   guidance_ =
       app_->add_option("--guidance", c.guidance,
                        "what the guidance knows: fixed (one limit for every run), before_launch "
@@ -204,10 +205,12 @@ void DispersionsCli::addJudgingOptions() {
   CampaignSettings& s = c.settings;
   const auto domain = campaignSettingsDomain();
   addSetting(app_, "--reserve", domain, "min_remaining_propellant_kg", s.minRemainingPropellant_kg,
-             "propellant a successful orbit keeps at least (kg)");
+             "propellant a successful orbit keeps at least (kg; or 500kg, 0.5t)");
   app_->add_option("--require", c.requirements,
                    "a requirement on an output column, met in --probability of the runs with "
-                   "--confidence (repeatable); exit status 1 when one is not verified")
+                   "--confidence (repeatable); exit status 1 when one is not verified. VALUE is "
+                   "in the unit that ends OUTPUT's name, or carries its own: perigee_m>=190km, "
+                   "max_dynamic_pressure_Pa<=28.3kPa, SC_M_kg>=120t")
       ->type_name("OUTPUT>=VALUE|OUTPUT<=VALUE")
       ->allow_extra_args(false);
   addSetting(app_, "--probability", domain, "probability", s.probability,

@@ -140,7 +140,10 @@ int commandFailure(const Error& error, std::ostream& err) {
     // A setting refused by its study is named by the option that gave it.
     const std::string option = optionFor(input->setting());
     const std::string prefix = option.empty() ? "ascent: " : "ascent: " + option + ": ";
-    for (const std::string& problem : input->problems()) err << prefix << problem << '\n';
+    // A number typed without its unit, refused by a rule a unit slip explains.
+    const std::string bare = input->slipUnit().empty() ? "" : bareNumberOf(input->setting());
+    const std::string hint = bare.empty() ? "" : "; did you mean " + bare + input->slipUnit() + "?";
+    for (const std::string& problem : input->problems()) err << prefix << problem << hint << '\n';
     if (!option.empty()) err << helpLine();
     return exitStatus::usage;
   }

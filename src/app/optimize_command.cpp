@@ -19,13 +19,13 @@ OptimizeCli::OptimizeCli(CLI::App& app) {
   addVehicle(app_, c.vehicleFile);
   addJobs(app_, c.jobs);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
-  app_->add_option("--turn-time", range_, "turn times searched (s)")
+  app_->add_option("--turn-time", range_, "turn times searched (s; or 5s:120s)")
       ->type_name("FROM:TO")
       ->capture_default_str();
   addSetting(app_, "--scan-points", optimizeSettingsDomain(), "scan_points", c.settings.scanPoints,
              "turn times of the coarse scan");
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
-             c.settings.turnTimeTolerance_s, "the search ends within this (s)");
+             c.settings.turnTimeTolerance_s, "the search ends within this (s; or 1s)");
   addTargetSettings(app_, c.settings.search);
   addDynamicPressureLimit(app_, c.settings.search);
   nameOption("from_s", "--turn-time");

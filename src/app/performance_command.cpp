@@ -23,16 +23,17 @@ PerformanceCli::PerformanceCli(CLI::App& app) {
   addVehicle(app_, c.vehicleFile);
   addJobs(app_, c.jobs);
   app_->add_option("--altitude", altitudes_,
-                   "circular orbits FROM + k * STEP up to TO (km), each aimed at and targeted")
+                   "circular orbits FROM + k * STEP up to TO (km; or 150km:225km:5000m), each "
+                   "aimed at and targeted")
       ->type_name("FROM:TO:STEP")
       ->required();
-  app_->add_option("--turn-time", range_, "turn times searched at each altitude (s)")
+  app_->add_option("--turn-time", range_, "turn times searched at each altitude (s; or 5s:120s)")
       ->type_name("FROM:TO")
       ->capture_default_str();
   addSetting(app_, "--scan-points", optimizeSettingsDomain(), "scan_points",
              c.settings.optimize.scanPoints, "turn times of the coarse scan");
   addSetting(app_, "--turn-time-tolerance", optimizeSettingsDomain(), "turn_time_tolerance_s",
-             c.settings.optimize.turnTimeTolerance_s, "the search ends within this (s)");
+             c.settings.optimize.turnTimeTolerance_s, "the search ends within this (s; or 1s)");
   addSearchSettings(app_, c.settings.optimize.search);
   addDynamicPressureLimit(app_, c.settings.optimize.search);
   app_->add_flag("--json", c.json, "print the result as one JSON object");

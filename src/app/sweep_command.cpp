@@ -25,7 +25,7 @@ SweepCli::SweepCli(CLI::App& app) {
       "sweep", "Target every turn time of a range; one CSV row each and the best design");
   addThrust(app_, c.thrust);
   addVehicle(app_, c.vehicleFile);
-  app_->add_option("--turn-time", range_, "turn times FROM + k * STEP up to TO (s)")
+  app_->add_option("--turn-time", range_, "turn times FROM + k * STEP up to TO (s; or 5s:120s:1s)")
       ->type_name("FROM:TO:STEP")
       ->required();
   addTargetSettings(app_, c.settings.search);

@@ -24,7 +24,7 @@ TradeCli::TradeCli(CLI::App& app) {
   addJobs(app_, c.jobs);
   app_->add_flag("--json", c.json, "print the result as one JSON object");
   CLI::Option* turnTime = addSetting(app_, "--turn-time", tradeSettingsDomain(), "turn_time_s",
-                                     c.settings.turnTime_s, "the turn time held (s)");
+                                     c.settings.turnTime_s, "the turn time held (s; or 18s)");
   CLI::Option* reoptimize =
       app_->add_flag("--optimize", c.settings.reoptimize,
                      "at the best turn time of each changed vehicle (5 to 120 s)");

@@ -10,6 +10,7 @@
 
 #include "ascent/performance.h"
 #include "ascent/trade.h"
+#include "files/quantity.h"
 #include "mission/number_reader.h"
 
 namespace ascent {
@@ -18,19 +19,6 @@ namespace {
 
 [[noreturn]] void refuse(std::string problem) {
   throw InputError({std::move(problem)});
-}
-
-// The decimals a number is written with: "0.05" 2, "5" 0, "1e-3" 3.
-int decimalsOf(std::string_view text) {
-  const std::size_t exponent = text.find_first_of("eE");
-  const std::string_view mantissa = text.substr(0, exponent);
-  const std::size_t point = mantissa.find('.');
-  long decimals =
-      point == std::string_view::npos ? 0 : static_cast<long>(mantissa.size() - point - 1);
-  if (exponent != std::string_view::npos) {
-    decimals -= std::strtol(std::string(text.substr(exponent + 1)).c_str(), nullptr, 10);
-  }
-  return static_cast<int>(std::clamp(decimals, 0L, 17L));
 }
 
 // Decimal digits only (no sign, exponent or base prefix) within [lowest, highest].
@@ -43,28 +31,43 @@ bool readDecimal(std::string_view text, std::size_t lowest, std::size_t highest,
   return value >= lowest && value <= highest;
 }
 
-// The words of a range's messages and its bounds, in the unit typed.
+// The words of a range's messages and its bounds, in the unit shown.
 struct RangeWords {
   const char* things;  // "turn times"
   const char* range;   // "turn-time range"
   const char* unitWords;
-  const char* unit;
+  const char* unit;  // the unit shown, of a part written without one
   double lowest, highest;
   std::size_t most;  // the most values a range holds
 };
 
-// FROM + k * STEP up to TO, each computed from FROM, not accumulated, and
-// rounded to the decimals of FROM and STEP.
-std::vector<double> evenRange(std::string_view text, const RangeWords& w) {
-  const std::string things = w.things, unit = w.unit;
+// Values in the unit shown, rounded to `decimals`.
+struct EvenRange {
+  std::vector<double> values;
+  int decimals = 0;
+};
+
+// The parts of "FROM:TO:STEP" in the unit shown, or false when it is not
+// three numbers.
+bool readRangeParts(std::string_view text, const char* unit, WrittenQuantity (&parts)[3]) {
   const std::size_t first = text.find(':');
   const std::size_t second = first == text.npos ? first : text.find(':', first + 1);
-  double from = 0, to = 0, step = 0;
-  if (second == text.npos || !parseReal(text.substr(0, first), from) ||
-      !parseReal(text.substr(first + 1, second - first - 1), to) ||
-      !parseReal(text.substr(second + 1), step)) {
+  return second != text.npos && text.find(':', second + 1) == text.npos &&
+         readWrittenQuantity(text.substr(0, first), unit, parts[0]) &&
+         readWrittenQuantity(text.substr(first + 1, second - first - 1), unit, parts[1]) &&
+         readWrittenQuantity(text.substr(second + 1), unit, parts[2]);
+}
+
+// FROM + k * STEP up to TO, each computed from FROM, not accumulated, and
+// rounded to the decimals of FROM and STEP.
+EvenRange evenRange(std::string_view text, const RangeWords& w) {
+  const std::string things = w.things, unit = w.unit;
+  WrittenQuantity parts[3];
+  if (!readRangeParts(text, w.unit, parts)) {
     refuse("the " + things + " must be FROM:TO:STEP, three numbers (" + w.unitWords + ")");
   }
+  const double from = parts[0].quantity.shown, to = parts[1].quantity.shown,
+               step = parts[2].quantity.shown;
   if (!(step > 0) || !(from <= to)) {
     refuse("the " + std::string(w.range) + " needs STEP > 0 and FROM <= TO");
   }
@@ -79,21 +82,21 @@ std::vector<double> evenRange(std::string_view text, const RangeWords& w) {
     refuse("the " + std::string(w.range) + " holds more than " + std::to_string(w.most) + " " +
            things);
   }
-  const int decimals =
-      std::max(decimalsOf(text.substr(0, first)), decimalsOf(text.substr(second + 1)));
-  std::vector<double> values;
+  EvenRange range;
+  range.decimals = std::max(parts[0].decimals, parts[2].decimals);
   for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
     char digits[64];
-    std::snprintf(digits, sizeof digits, "%.*f", decimals, from + static_cast<double>(k) * step);
+    std::snprintf(digits, sizeof digits, "%.*f", range.decimals,
+                  from + static_cast<double>(k) * step);
     double value = 0;
     parseReal(digits, value);
-    if (!values.empty() && !(value > values.back())) {
+    if (!range.values.empty() && !(value > range.values.back())) {
       refuse("the step " + exactText(step) + " " + unit + " repeats " + things + " (" +
              exactText(value) + " " + unit + "); use a larger step");
     }
-    values.push_back(value);
+    range.values.push_back(value);
   }
-  return values;
+  return range;
 }
 
 std::string shardWords(std::string_view text) {
@@ -123,23 +126,22 @@ std::string wholeNumberProblem(std::string_view what, std::string_view text, std
 
 std::vector<double> turnTimeRange(std::string_view text) {
   return evenRange(text, {"turn times", "turn-time range", "seconds", "s", lowestTurnTime_s,
-                          highestTurnTime_s, highestSweepTurnTimes});
+                          highestTurnTime_s, highestSweepTurnTimes})
+      .values;
 }
 
 std::vector<double> altitudeRange(std::string_view text) {
   const SettingDomain<SearchSettings>& domain =
       *findDomain(searchSettingsDomain(), "target_altitude_m");
-  const std::vector<double> shown =
+  const EvenRange shown =
       evenRange(text, {"altitudes", "altitude range", "km", "km", domain.lowest / domain.siPerUnit,
                        domain.highest / domain.siPerUnit, highestPerformanceAltitudes});
   // In metres with the decimals the kilometres had, less three: 150.1 km is
   // 150100 m, not 150100.00000000003.
-  const int decimals = std::max(decimalsOf(text.substr(0, text.find(':'))),
-                                decimalsOf(text.substr(text.rfind(':') + 1)));
   std::vector<double> altitudes_m;
-  for (double altitude : shown) {
+  for (double altitude : shown.values) {
     char digits[64];
-    std::snprintf(digits, sizeof digits, "%.*f", std::max(decimals - 3, 0),
+    std::snprintf(digits, sizeof digits, "%.*f", std::max(shown.decimals - 3, 0),
                   altitude * domain.siPerUnit);
     double altitude_m = 0;
     parseReal(digits, altitude_m);
@@ -161,10 +163,14 @@ Shard parseShard(std::string_view text) {
 
 void turnTimeSpan(std::string_view text, double& from_s, double& to_s) {
   const std::size_t colon = text.find(':');
-  if (colon == text.npos || !parseReal(text.substr(0, colon), from_s) ||
-      !parseReal(text.substr(colon + 1), to_s)) {
+  WrittenQuantity from, to;
+  if (colon == text.npos || text.find(':', colon + 1) != text.npos ||
+      !readWrittenQuantity(text.substr(0, colon), "s", from) ||
+      !readWrittenQuantity(text.substr(colon + 1), "s", to)) {
     refuse("the turn times must be FROM:TO, two numbers (seconds)");
   }
+  from_s = from.quantity.value;
+  to_s = to.quantity.value;
 }
 
 std::vector<std::string> parseTradeKeys(std::string_view text) {
@@ -197,11 +203,24 @@ Requirement parseRequirement(std::string_view text) {
     refuse("the requirement '" + r.text + "' names no output '" + r.output + "'" +
            didYouMean(r.output, outputs));
   }
-  const std::string_view number = text.substr(at + 2);
-  if (!parseReal(number, r.value) || !std::isfinite(r.value)) {
+  // The unit of the output's column, which ends its name.
+  const CampaignRowSchema columns({});
+  const auto column =
+      std::find_if(columns.fields().begin(), columns.fields().end(),
+                   [&r](const Field<CampaignRow>& field) { return field.info.name == r.output; });
+  const std::string_view unit = column == columns.fields().end() ? "" : column->info.unit;
+  WrittenQuantity written;
+  bool number = false;
+  try {
+    number = readWrittenQuantity(text.substr(at + 2), unit, written);
+  } catch (const InputError& problem) {
+    refuse("the requirement '" + r.text + "': " + problem.what());
+  }
+  if (!number) {
     refuse("the requirement '" + r.text + "' has no number after " +
            std::string(text.substr(at, 2)));
   }
+  r.value = written.quantity.value;
   return r;
 }
 

@@ -126,7 +126,7 @@ std::string domainProblem(std::string_view what, double value, double lowest, do
 }
 
 void refuseSetting(const SettingProblem& problem) {
-  if (!problem.empty()) throw InputError({problem.problem}, problem.setting);
+  if (!problem.empty()) throw InputError({problem.problem}, problem.setting, problem.slipUnit);
 }
 
 }  // namespace ascent

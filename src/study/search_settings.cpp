@@ -39,7 +39,23 @@ std::span<const SettingDomain<SearchSettings>> searchSettingsDomain() {
 }
 
 SettingProblem settingsProblem(const SearchSettings& settings) {
-  return settingsProblem(searchSettingsDomain(), settings);
+  SettingProblem problem = settingsProblem(searchSettingsDomain(), settings);
+  // A window that reaches the ground holds every orbit and no answer: such a
+  // tolerance was meant in metres. Said before the tolerance's own domain,
+  // which a number of metres taken for km leaves too (--tolerance 5000).
+  if ((problem.empty() || problem.setting == "tolerance_m") &&
+      settings.tolerance_m >= settings.targetAltitude_m) {
+    const auto shown = [](std::string_view name, double value_si) {
+      const SettingDomain<SearchSettings>& d = *findDomain(searchSettingsDomain(), name);
+      return std::string(d.what) + " " + readableText(value_si / d.siPerUnit) + " " +
+             std::string(d.unit);
+    };
+    return {"tolerance_m",
+            shown("tolerance_m", settings.tolerance_m) + " is not below " +
+                shown("target_altitude_m", settings.targetAltitude_m),
+            "m"};
+  }
+  return problem;
 }
 
 std::span<const SettingDomain<unsigned>> jobsDomain() {

@@ -49,6 +49,13 @@ TEST_F(DesignTools, HelpAndVersionExitZeroAndUsageErrorsExitTwoInOneLineAndAHint
        "ascent: --turn-time: the turn time 0.5 s is outside 1 to 10000 s"},
       {"target --turn-time 18 --max-missions 0", "ascent: --max-missions"},
       {"target --turn-time 18 --tolerance 0", "ascent: --tolerance"},
+      {"fly --turn-time 18 --limit 24km",
+       "ascent: --limit: '24km' is a length, not an angle (deg or rad)"},
+      {"target --turn-time 18 --max-dynamic-pressure 28.3",
+       "ascent: --max-dynamic-pressure: 28.3 Pa is below 1 kPa; did you mean 28.3kPa?"},
+      {"target --turn-time 18 --tolerance 300",
+       "ascent: --tolerance: the altitude tolerance 300 km is not below the target altitude 200 "
+       "km; did you mean 300m?\n"},
       {"sweep --turn-time 5:4:1", "ascent: --turn-time: the turn-time range needs"},
       {"sweep --turn-time 5:8:1 --shard 4/3", "ascent: --shard: '4/3' is not I/N"},
       {"sweep --turn-time 5:8:1 --jobs 0", "ascent: --jobs"},
@@ -204,6 +211,13 @@ TEST_F(DesignTools, TargetEndsWithOneVerdictAndItsExitStatus) {
   EXPECT_EQ(j["missions"], 3);
   ASSERT_EQ(j["flown"].size(), 3u);
   EXPECT_EQ(j["mission"]["limit_deg"], j["limit_deg"]);
+
+  // A limit written with its unit: 28.3 kPa, which the peak at 50 s exceeds.
+  const CommandRun limited = command("target --turn-time 50 --max-dynamic-pressure 28.3kPa --json");
+  EXPECT_EQ(limited.status, 1);
+  const nlohmann::json l = nlohmann::json::parse(limited.out);
+  EXPECT_EQ(l["verdict"], "infeasible");
+  EXPECT_EQ(l["constraints"]["dynamic_pressure_limit_Pa"].get<double>(), 28300);
 }
 
 // Thrust records that cannot be flown are an input error, found before the

@@ -21,7 +21,8 @@ constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 // target every run from the search's own first guess.
 CampaignLimit settleLimit(const StudyInputs& nominal, const CampaignSettings& settings) {
   CampaignLimit settled;
-  if (settings.guidance == GuidanceMode::BeforeLaunch || settings.guidance == GuidanceMode::Omniscient) {
+  if (settings.guidance == GuidanceMode::BeforeLaunch ||
+      settings.guidance == GuidanceMode::Omniscient) {
     return settled;
   }
   if (settings.limit_deg) {
@@ -198,8 +199,8 @@ CampaignManifest describeCampaign(const CampaignInputs& inputs, const CampaignSe
   m.turnTime_s = settings.turnTime_s;
   m.guidance = settings.guidance;
   // Only the guidances that know some classes depend on which.
-  const bool knows =
-      settings.guidance == GuidanceMode::BeforeLaunch || settings.guidance == GuidanceMode::InFlight;
+  const bool knows = settings.guidance == GuidanceMode::BeforeLaunch ||
+                     settings.guidance == GuidanceMode::InFlight;
   m.known = knows ? settings.known : knowsVehicle | knowsLaunchDay;
   m.limit_deg = settings.limit_deg.value_or(0);
   m.target = settings.guidance != GuidanceMode::Fixed ? searchSettingsText(settings.search) : "";

@@ -46,7 +46,10 @@ SettingProblem settingsProblem(const PerformanceSettings& settings) {
       return {"altitudes_m", problem};
     }
   }
-  return settingsProblem(settingsAt(settings.optimize, settings.altitudes_m.front()));
+  // At the lowest altitude, which a tolerance reaches first.
+  return settingsProblem(
+      settingsAt(settings.optimize,
+                 *std::min_element(settings.altitudes_m.begin(), settings.altitudes_m.end())));
 }
 
 Vehicle vehicleAimedAt(const Vehicle& vehicle, double altitude_m) {
