@@ -86,7 +86,8 @@ class Sampler {
   const std::vector<Correlation>& correlations() const { return correlations_; }
   // The value of every dispersion for run `run`, in the key's own unit.
   void draw(std::uint64_t seed, std::uint64_t run, std::span<double> values) const;
-  // The nominal vehicle with these values put in.
+  // The nominal vehicle with these values put in, and what follows from
+  // them derived (deriveVehicleKeys), as a vehicle file giving them has it.
   Vehicle apply(std::span<const double> values) const;
   // The nominal vehicle with the values of the keys whose knowledge is
   // among `known` put in (a bit per Knowledge), the others at nominal: what
@@ -99,6 +100,7 @@ class Sampler {
   std::vector<Dispersion> dispersions_;
   std::vector<Correlation> correlations_;
   std::vector<const VehicleKey*> keys_;
+  std::vector<std::string> names_;  // the keys' names, as deriveVehicleKeys takes them
   std::vector<std::uint64_t> keyHashes_;
   std::vector<double> nominalValues_;
   std::vector<double> cholesky_;  // n x n, identity for keys without correlations

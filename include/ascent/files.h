@@ -43,11 +43,18 @@ struct VehicleFile {
   std::string path;
   Vehicle vehicle;
   std::vector<std::string> changedKeys;  // keys that differ from the defaults
+  // Keys the file left out that follow from those it gives
+  // (deriveVehicleKeys), and "FILE:LINE: warning: ..." for a given value that
+  // disagrees with them but can be flown as given.
+  std::vector<DerivedKey> derivedKeys;
+  std::vector<std::string> warnings;
 };
 
 // Reads and validates a vehicle file: unknown keys (with the nearest known
 // one), wrong types, non-finite numbers, values outside their domain, events
-// out of order, a drag table that does not increase. Throws Error for a file
+// out of order, a drag table that does not increase, a given value that
+// contradicts the keys it follows from. The keys left out that follow from
+// those given are derived from them. Throws Error for a file
 // that cannot be read and InputError for every problem of its contents.
 VehicleFile readVehicleFile(const std::string& path);
 // The same for text held in memory; `name` names it in the problems.

@@ -1,6 +1,10 @@
 // The trade study: what one unit of each vehicle value is worth in
 // spacecraft mass, by central differences with the orbit targeted again for
 // every changed vehicle (at a fixed turn time, or at each vehicle's best).
+// Each key moves what follows from it (deriveVehicleKeys) and the booster
+// scales the propellant they burn, so every vehicle flown is one vehicle;
+// a ratio of the re-sizing's bookkeeping, one built on a flight short of
+// propellant and one that cannot move SC_M are told apart from the gains.
 //
 // The spacecraft mass moves in steps of a few kilograms with the integration
 // step on which the upper stage's burn ends, so the steps are large (1 % and
@@ -40,15 +44,26 @@ SettingProblem settingsProblem(const TradeSettings& settings);
 
 enum class TradeStatus {
   Ok,
+  // SC_M is the same to the bit one step either side: the ratio is 0 and
+  // the reason says why rather than ranking it.
+  NoEffect,
+  // A ratio built on a flight that burns propellant it does not carry (a
+  // booster's residual or the upper stage's propellant left below zero, in
+  // any evaluation the row uses): flagged, never ranked as a gain.
+  ShortOfPropellant,
   Invalid,    // a changed value makes the vehicle invalid (vehicleProblems)
   Unflyable,  // the changed vehicle reaches no design at the turn time
 };
-// "ok", "invalid", "unflyable".
+// "ok", "no_effect", "short_of_propellant", "invalid", "unflyable".
 std::string_view tradeStatusName(TradeStatus status);
 
 // The unit of a ratio of spacecraft mass to a key of `unit`: "kg/N",
 // "kg/(m/s)" (a compound unit), "kg" for a key without a unit ("-").
 std::string ratioUnit(const std::string& unit);
+
+// Whether the flight reads the key: the re-sizing's keys only share out
+// the stack after the flight, so their ratios are SC_M's bookkeeping.
+bool keyChangesFlight(std::string_view key);
 
 struct TradeRow {
   std::string key;
@@ -56,7 +71,12 @@ struct TradeRow {
   double value = 0;  // in the vehicle traded
   double step = 0;   // the smaller step, in the key's unit
   TradeStatus status = TradeStatus::Ok;
-  std::string reason;  // Invalid, Unflyable: why
+  bool changesFlight = true;  // keyChangesFlight
+  // The keys moved with it: those that follow from it (deriveVehicleKeys),
+  // and for the booster scales boosters.propellant_kg, so that each booster
+  // leaves what it left before at separation.
+  std::vector<std::string> movedWith;
+  std::string reason;  // NoEffect, ShortOfPropellant, Invalid, Unflyable: why
   // d SC_M / d key by central differences with the smaller step (kg per
   // unit), and the difference from the larger step's.
   double ratio = 0;
@@ -65,13 +85,23 @@ struct TradeRow {
   double below_kg = 0, above_kg = 0;
   // The effect of a 1 % change: ratio * value / 100 (kg).
   double effect_kg = 0;
+  // The largest propellant short (each booster's and the upper stage's) of
+  // the flights the ratio is built on, the base and one step either side
+  // (kg); 0 when none is short. The error needs the two steps either side
+  // flown with the propellant they carry.
+  double shortOfPropellant_kg = 0;
+  // Not Invalid or Unflyable: the numbers are set.
+  bool traded() const { return status != TradeStatus::Invalid && status != TradeStatus::Unflyable; }
 };
 
 struct TradeResult {
   bool baseFeasible = false;
   std::string baseReason;
-  SweepRow base;               // the vehicle as given
-  std::vector<TradeRow> rows;  // by |effect| descending; Ok rows first
+  SweepRow base;  // the vehicle as given
+  // Apart, each by |effect| descending: Ok rows that change the flight, Ok
+  // rows of the re-sizing's keys, rows short of propellant, rows of no
+  // effect, and the keys that could not be traded.
+  std::vector<TradeRow> rows;
   std::size_t missions = 0;
 
   // What it was computed from, for its schema.
@@ -88,8 +118,9 @@ struct TradeResult {
 TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, unsigned jobs,
                      StudyObserver* observer = nullptr);
 
-// key, unit, value, step, status, ratio, ratio_unit, error, below_kg,
-// above_kg, effect_1pct_kg, reason; the numbers of a key that could not be
+// key, unit, value, step, status, changes_flight, moved_with, ratio,
+// ratio_unit, error, below_kg, above_kg, effect_1pct_kg,
+// short_of_propellant_kg, reason; the numbers of a key that could not be
 // traded are null, and so is the error when the larger steps could not be
 // flown.
 Schema<TradeRow> tradeRowSchema();

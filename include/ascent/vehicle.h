@@ -6,7 +6,8 @@
 // that follow from others (start-up time, target orbit speed, surface speed,
 // areas from diameters squared, propellant loaded, tail-off time) are not
 // fields: a mission computes them from these when it starts, in the order of
-// operations that reproduces the default vehicle's bits.
+// operations that reproduces the default vehicle's bits. Two keys follow
+// from others unless given (deriveVehicleKeys below).
 //
 // Every scalar field has a dotted key ("core.thrust_N") in one table,
 // vehicleKeys(), with its unit, its domain and a comment: the vehicle file,
@@ -218,6 +219,60 @@ std::vector<std::string> changedVehicleKeys(const Vehicle& vehicle);
 // whose Mach numbers do not increase, propellant heavier than its stage. Empty
 // when it can be flown.
 std::vector<std::string> vehicleProblems(const Vehicle& vehicle);
+
+// Keys that follow from others unless a description gives them. A heavier
+// upper stage is one change that three keys see: the stage flown after core
+// separation (upper.mass_kg); the stack above the core that holds it, the
+// stage and its interstage, which the re-sizing shares out
+// (resizing.S3_Mt_kg); and the mass above the tracked load path at lift-off,
+// that stack and the SAJ and LAS jettisoned from it (loads.carried_mass_kg).
+// In the default vehicle
+//
+//   resizing.S3_Mt_kg     = upper.mass_kg + 7382 kg of interstage
+//   loads.carried_mass_kg = resizing.S3_Mt_kg + core.saj_mass_kg + core.las_mass_kg
+//
+// The interstage is not a key: a changed vehicle keeps the one of the
+// vehicle it was changed from (S3_Mt - upper.mass; carried - SAJ - LAS -
+// upper.mass for the stack flown), and a vehicle with another interstage
+// gives resizing.S3_Mt_kg and loads.carried_mass_kg together.
+
+// A key set from others, and how.
+struct DerivedKey {
+  std::string_view key;
+  std::string relation;  // "upper.mass_kg + 7382 kg (the interstage)"
+};
+
+// A value given for a key that disagrees with what the other keys give it.
+struct KeyConflict {
+  std::string_view key;
+  double given = 0;
+  double follows = 0;    // what the relation gives
+  std::string relation;  // the relation in keys
+  bool refused = false;  // false: a warning, the vehicle is flown as given
+  std::string why;       // what the key is, and what to give instead
+  // "loads.carried_mass_kg = 310000 is not resizing.S3_Mt_kg + ... = 309536: why"
+  std::string text() const;
+};
+
+struct VehicleDerivation {
+  std::vector<DerivedKey> derived;     // in the order of vehicleKeys()
+  std::vector<KeyConflict> conflicts;  // in the order of vehicleKeys()
+};
+
+// Sets the keys of `vehicle` that follow from others and are not among
+// `given` (the keys a description set on a copy of `base`), from what they
+// follow from in `vehicle` and the interstage of `base`; a key whose inputs
+// are those of `base` keeps its value, bit for bit. The given values are
+// checked against the relations. The vehicle file and the Python module's
+// Vehicle.with_changes read their changes through it, and the trades move
+// what follows from a traded key with it.
+VehicleDerivation deriveVehicleKeys(const Vehicle& base, Vehicle& vehicle,
+                                    std::span<const std::string> given);
+// What a key that cannot be given without the keys it follows from follows
+// from ("resizing.S3_Mt_kg + core.saj_mass_kg + core.las_mass_kg" for
+// loads.carried_mass_kg): a dispersion cannot draw it on its own. Empty for
+// every other key.
+std::string_view refusedAloneRelation(std::string_view key);
 
 // The vehicle's description in canonical form (every key in table order,
 // numbers in their shortest exact form) and its FNV-1a 64-bit hash as 16 hex

@@ -274,7 +274,11 @@ class Optimum(Result):
 
 class Trade(Result):
     """Exchange ratios: the fields of `ascent trade --json` as attributes; the
-    base's numbers are None when the vehicle as given has no design."""
+    base's numbers are None when the vehicle as given has no design. The rows
+    (trades) say whether a key changes the flight (changes_flight), what moved
+    with it (moved_with), and flag a ratio built on a flight short of
+    propellant (status short_of_propellant, short_of_propellant_kg) or one
+    that cannot move SC_M (no_effect), with the reason."""
     @property
     def program(self) -> str: ...
     @property

@@ -55,12 +55,15 @@ void bindTrade(py::module_& m) {
 
 The attributes are the fields of `ascent trade --json`, under the same names;
 to_dict() equals json.loads of its output for the same inputs. trades is a
-Table of the rows, largest effect first, with the columns of `ascent trade
---csv` (no rows when the vehicle as given has no design).)");
+Table of the rows with the columns of `ascent trade --csv` (no rows when the
+vehicle as given has no design): the keys that change the flight, the
+re-sizing's keys, the ratios short of propellant, those of no effect and
+those that could not be traded, each largest effect first.)");
   addFieldAttributes(tradeClass, tradeSchema(), {"trades"});
   tradeClass.def_readonly("trades", &Trade::trades,
-                          "one row per key: key, unit, value, step, status, ratio, ratio_unit, "
-                          "error, below_kg, above_kg, effect_1pct_kg, reason");
+                          "one row per key: key, unit, value, step, status, changes_flight, "
+                          "moved_with, ratio, ratio_unit, error, below_kg, above_kg, "
+                          "effect_1pct_kg, short_of_propellant_kg, reason");
 
   const TradeSettings defaults;
   const SearchSettings& search = defaults.optimize.search;
@@ -68,8 +71,9 @@ Table of the rows, largest effect first, with the columns of `ascent trade
       m, "trade", &trade,
       R"(Exchange ratios: the spacecraft mass SC_M bought by one unit of each vehicle
 key (`keys`: a list, not empty, no key twice; None: every key), by central
-differences over relative_step and twice it of the value, with the orbit
-targeted again for every changed vehicle, at the fixed turn_time_s or
+differences over relative_step and twice it of the value, each moved with
+what follows from it (the booster scales with the propellant they burn),
+with the orbit targeted again for every changed vehicle, at the fixed turn_time_s or
 (optimize=True) at the best turn time of each changed vehicle (one of them);
 on `jobs` threads (None: the machine's cores; else 1 to 1024) with the
 interpreter lock released. The search settings are target()'s. A value
@@ -82,9 +86,10 @@ Returns a Trade: to_dict() is the object `ascent trade --json` prints for the
 same inputs (reoptimized, turn_time_s, SC_M_kg, SC_M_unrounded_kg,
 relative_step, missions, trades, ...; base_feasible false and the reason when
 the vehicle as given has no design), each also an attribute; .trades is a
-Table of the rows, largest effect first, with the columns of `ascent trade
---csv` (NaN where a key could not be traded). Ctrl-C (KeyboardInterrupt)
-ends it.)",
+Table of the rows in the command's order, with the columns of `ascent trade
+--csv` (NaN where a key could not be traded); a row whose ratio is built on
+a flight short of propellant has the status short_of_propellant and is never
+ranked as a gain. Ctrl-C (KeyboardInterrupt) ends it.)",
       py::arg("turn_time_s") = py::none(), py::kw_only(), py::arg("optimize") = defaults.reoptimize,
       py::arg("keys") = py::none(), py::arg("relative_step") = defaults.relativeStep,
       py::arg("target_altitude_m") = search.targetAltitude_m,

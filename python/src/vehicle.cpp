@@ -44,6 +44,29 @@ Vehicle readVehicle(Read read) {
   }
 }
 
+// The changes set on a copy and what follows from them derived, by the
+// library's rule for vehicle files; a refused value is VehicleError, a
+// warned one Python's UserWarning.
+Vehicle withChanges(const Vehicle& v, const std::map<std::string, double>& changes) {
+  Vehicle changed = v;
+  std::vector<std::string> given;
+  for (const auto& [key, value] : changes) {
+    setChecked(changed, key, value);
+    given.push_back(key);
+  }
+  const VehicleDerivation derivation = deriveVehicleKeys(v, changed, given);
+  for (const KeyConflict& conflict : derivation.conflicts) {
+    if (conflict.refused) {
+      raise("VehicleError", conflict.text(), py::dict(py::arg("key") = conflict.key));
+    }
+    if (PyErr_WarnEx(PyExc_UserWarning, conflict.text().c_str(), 1) != 0) {
+      throw py::error_already_set();
+    }
+  }
+  vehicleToFly(&changed);
+  return changed;
+}
+
 }  // namespace
 
 void bindVehicle(py::module_& m) {
@@ -52,7 +75,9 @@ void bindVehicle(py::module_& m) {
 Vehicle() is the default vehicle. Every scalar value has a dotted key with its
 unit in the name ("core.thrust_N"): v[key] reads it, v[key] = value sets it
 (UnknownKeyError for a key that does not exist, VehicleError for a value
-outside the key's domain). Vehicle.keys() lists the keys in file order.)")
+outside the key's domain) alone; with_changes() also moves the keys that
+follow from those given, as a vehicle file does. Vehicle.keys() lists the
+keys in file order.)")
       .def(py::init([] { return Vehicle::defaults(); }), "The default vehicle.")
       .def_static(
           "from_toml",
@@ -79,14 +104,15 @@ outside the key's domain). Vehicle.keys() lists the keys in file order.)")
       .def(
           "with_changes",
           [](const Vehicle& v, const std::map<std::string, double>& changes) {
-            Vehicle changed = v;
-            for (const auto& [key, value] : changes) setChecked(changed, key, value);
-            vehicleToFly(&changed);
-            return changed;
+            return withChanges(v, changes);
           },
           py::arg("changes"),
-          "A copy with the values of `changes` ({key: value}); VehicleError when the copy "
-          "cannot be flown (events out of order, propellant heavier than its stage, ...).")
+          "A copy with the values of `changes` ({key: value}) and the keys that follow from "
+          "them, as a vehicle file has them: resizing.S3_Mt_kg and loads.carried_mass_kg move "
+          "with upper.mass_kg (and the latter with the SAJ and LAS) unless given. VehicleError "
+          "when the copy cannot be flown (events out of order, propellant heavier than its "
+          "stage, a given loads.carried_mass_kg that is not resizing.S3_Mt_kg + SAJ + LAS, "
+          "...); a UserWarning for a given resizing.S3_Mt_kg other than the stack flown.")
       .def("changed_keys", &changedVehicleKeys,
            "The keys whose values differ from the defaults (the drag table as "
            "'aero.drag_table').")

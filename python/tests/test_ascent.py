@@ -148,6 +148,16 @@ def test_vehicle_files_read_back(tmp_path):
     assert ascent.Vehicle.parse_toml(changed.to_toml()) == changed
 
 
+def test_with_changes_moves_what_follows_as_a_vehicle_file_does():
+    heavier = ascent.Vehicle().with_changes({"upper.mass_kg": 294840})
+    assert heavier == ascent.Vehicle.parse_toml("schema = 1\n[upper]\nmass_kg = 294840.0\n")
+    assert (heavier["resizing.S3_Mt_kg"], heavier["loads.carried_mass_kg"]) == (302222, 310536)
+    with pytest.raises(ascent.VehicleError, match="is not resizing.S3_Mt_kg"):
+        ascent.Vehicle().with_changes({"loads.carried_mass_kg": 310000})
+    with pytest.warns(UserWarning, match="the re-sizing shares out a stack"):
+        ascent.Vehicle().with_changes({"resizing.S3_Mt_kg": 302222})
+
+
 def failing_vehicle():
     v = ascent.Vehicle()
     v["timeline.separation_time_s"] = 400  # after the jettison at 330 s

@@ -46,9 +46,11 @@ def assert_same_columns(table, rows, texts=()):
     assert table.columns == list(rows[0].keys()) if rows else len(table) == 0
     for name in table:
         if name in texts or table[name].dtype.kind in "UO":
-            # A flag is true or false in the CSV.
-            column = [str(v).lower() if isinstance(v, bool) else v for v in table[name].tolist()]
-            assert column == [row[name] for row in rows], name
+            # A flag is true or false in the CSV, and in the table.
+            def text(v):
+                return str(v).lower() if isinstance(v, bool) else v
+            column = [text(v) for v in table[name].tolist()]
+            assert column == [text(row[name]) for row in rows], name
         else:
             expected = [math.nan if row[name] in ("", None) else float(row[name]) for row in rows]
             np.testing.assert_array_equal(table[name], expected, err_msg=name)

@@ -78,11 +78,16 @@ std::string tornadoChart(const TradeResult& result, const TradeSettings& setting
   constexpr std::size_t shown = 20;
   std::string data;
   std::size_t traded = 0;
-  for (const TradeRow& row : result.rows) traded += row.status == TradeStatus::Ok;
+  // Gains of the keys that change the flight: not the bookkeeping of the
+  // re-sizing, nor ratios built on propellant a flight does not carry.
+  const auto charted = [](const TradeRow& row) {
+    return row.status == TradeStatus::Ok && row.changesFlight;
+  };
+  for (const TradeRow& row : result.rows) traded += charted(row);
   const std::size_t n = std::min(traded, shown);
   std::size_t y = n;
   for (const TradeRow& row : result.rows) {
-    if (row.status != TradeStatus::Ok || y == 0) continue;
+    if (!charted(row) || y == 0) continue;
     data += std::to_string(y--) + ' ' + exactText(row.below_kg) + ' ' + exactText(row.above_kg) +
             ' ' + row.key + '\n';
   }

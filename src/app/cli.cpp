@@ -223,7 +223,7 @@ int runCommandLine(int argc, char** argv) {
   ChosenVehicle chosen;
   if (!dialogue.vehicle.empty()) {
     try {
-      chosen = chooseVehicle(dialogue.vehicle);
+      chosen = chooseVehicle(dialogue.vehicle, std::cerr);
     } catch (const Error& error) {
       return commandFailure(error, std::cerr);
     }

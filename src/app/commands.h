@@ -30,8 +30,8 @@ struct ChosenVehicle {
   std::vector<std::string> changedKeys;
 };
 // Reads and validates FILE (empty: the default vehicle); throws InputError
-// with every problem of the file.
-ChosenVehicle chooseVehicle(const std::string& path);
+// with every problem of the file, and writes its warnings to `err`.
+ChosenVehicle chooseVehicle(const std::string& path, std::ostream& err);
 // "Vehicle: FILE (N changes)\n" for a vehicle file, nothing for the default vehicle.
 std::string vehicleLine(const ChosenVehicle& chosen);
 
@@ -46,7 +46,8 @@ struct FlightInputs {
   ChosenVehicle chosen;
   ThrustHistory history;
 };
-FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile);
+FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile,
+                              std::ostream& err);
 
 // A study's inputs and its file outputs (an empty name: none). The outputs
 // are checked against the inputs and one another and gnuplot is looked for

@@ -100,7 +100,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
-  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile);
+  const ChosenVehicle chosen = chooseVehicle(command.vehicleFile, err);
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
   const ThrustHistory history = readThrustFile(thrust);
   // Every output is created before the first mission: one that cannot be

@@ -69,7 +69,7 @@ int runFlyCommand(const FlyCommand& command, std::ostream& out, std::ostream& er
   if (!command.trajectoryFile.empty()) files.output(command.trajectoryFile, "the trajectory file");
   files.standardOutput();
   refuseClashes(files);
-  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile);
+  const FlightInputs inputs = readFlightInputs(thrust, command.vehicleFile, err);
   std::unique_ptr<OutputFile> trajectory;
   if (!command.trajectoryFile.empty()) {
     trajectory = std::make_unique<OutputFile>(command.trajectoryFile);

@@ -1,6 +1,8 @@
 // ascent vehicle: the default vehicle as a vehicle file, or a file checked
 // against the defaults; and the --vehicle option of the other commands.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <ostream>
 #include <string_view>
 
@@ -16,11 +18,12 @@
 
 namespace ascent {
 
-ChosenVehicle chooseVehicle(const std::string& path) {
+ChosenVehicle chooseVehicle(const std::string& path, std::ostream& err) {
   ChosenVehicle chosen;
   chosen.vehicle = Vehicle::defaults();
   if (path.empty()) return chosen;
   VehicleFile file = readVehicleFile(path);
+  for (const std::string& warning : file.warnings) err << "ascent: " << warning << '\n';
   chosen.path = path;
   chosen.vehicle = std::move(file.vehicle);
   chosen.changedKeys = std::move(file.changedKeys);
@@ -40,8 +43,9 @@ void addFlightInputs(OutputSet& files, const std::string& thrustFile,
   if (!vehicleFile.empty()) files.input(vehicleFile, "the vehicle file");
 }
 
-FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile) {
-  return FlightInputs{chooseVehicle(vehicleFile), readThrustFile(thrust)};
+FlightInputs readFlightInputs(const ThrustOption& thrust, const std::string& vehicleFile,
+                              std::ostream& err) {
+  return FlightInputs{chooseVehicle(vehicleFile, err), readThrustFile(thrust)};
 }
 
 StudyFiles::StudyFiles(FlightInputs flown, std::string thrust)
@@ -60,7 +64,7 @@ StudyFiles openStudyFiles(const ThrustOption& thrust, const std::string& vehicle
   files.standardOutput();
   refuseClashes(files);
   if (!chartFile.empty()) requireGnuplot();
-  StudyFiles study(readFlightInputs(chosen, vehicleFile), chosen.file);
+  StudyFiles study(readFlightInputs(chosen, vehicleFile, err), chosen.file);
   if (!csvFile.empty()) study.csv = std::make_unique<OutputFile>(csvFile);
   if (!chartFile.empty()) study.chart = std::make_unique<OutputFile>(chartFile);
   return study;
@@ -93,6 +97,30 @@ std::string dragTableReference(const Vehicle& defaults) {
                   readableText(row.over_mach).c_str());
   }
   return out;
+}
+
+// Whether the upper stage, the stack above the core and the mass above the
+// load path add up, for a file that changes any of them (or the SAJ or LAS
+// they hold); the warnings of one that does not.
+std::string upperStackText(const VehicleFile& file) {
+  static constexpr std::string_view stackKeys[] = {"core.saj_mass_kg", "core.las_mass_kg",
+                                                   "upper.mass_kg", "loads.carried_mass_kg",
+                                                   "resizing.S3_Mt_kg"};
+  const bool changed =
+      std::any_of(file.changedKeys.begin(), file.changedKeys.end(), [](const std::string& key) {
+        return std::find(std::begin(stackKeys), std::end(stackKeys), key) != std::end(stackKeys);
+      });
+  if (!changed) return {};
+  if (!file.warnings.empty()) {
+    std::string text;
+    for (const std::string& warning : file.warnings) text += warning + '\n';
+    return text;
+  }
+  const Vehicle& v = file.vehicle;
+  return format(
+      "The upper stage is consistent: resizing.S3_Mt_kg = upper.mass_kg + %s kg (the interstage), "
+      "loads.carried_mass_kg = resizing.S3_Mt_kg + core.saj_mass_kg + core.las_mass_kg\n",
+      readableText(v.resizing.S3_Mt_kg - v.upper.mass_kg).c_str());
 }
 
 }  // namespace
@@ -135,10 +163,14 @@ int runVehicleCommand(const VehicleCommand& command, std::ostream& out, std::ost
       out << "  " << key << ": changed\n";
       continue;
     }
-    out << format("  %s: %s -> %s %s\n", key.c_str(),
-                  exactText(k->get(Vehicle::defaults())).c_str(),
-                  exactText(k->get(file.vehicle)).c_str(), std::string(k->unit).c_str());
+    const auto derived = std::find_if(file.derivedKeys.begin(), file.derivedKeys.end(),
+                                      [&](const DerivedKey& d) { return d.key == key; });
+    out << format(
+        "  %s: %s -> %s %s%s\n", key.c_str(), exactText(k->get(Vehicle::defaults())).c_str(),
+        exactText(k->get(file.vehicle)).c_str(), std::string(k->unit).c_str(),
+        derived == file.derivedKeys.end() ? "" : (", derived: " + derived->relation).c_str());
   }
+  out << upperStackText(file);
   out << "hash " << vehicleHash(file.vehicle) << '\n';
   return exitStatus::ok;
 }

@@ -233,6 +233,12 @@ void readDispersion(const toml::table& entry, Problems& problems, const Vehicle&
   if (reader.complete && d.relative && findVehicleKey(d.key)->get(nominal) == 0) {
     reader.reject(*keyNode, d.key + " is 0 in the nominal vehicle: give an absolute dispersion");
   }
+  // Each run's vehicle takes its drawn keys as given and derives the rest
+  // (Sampler::apply): a key that follows from others cannot be drawn alone.
+  if (const std::string_view relation = refusedAloneRelation(d.key); !relation.empty()) {
+    reader.reject(*keyNode, d.key + " follows from " + std::string(relation) +
+                                ": disperse upper.mass_kg, core.saj_mass_kg or core.las_mass_kg");
+  }
   if (!d.key.empty() && index.count(d.key) == 0) index[d.key] = file.dispersions.size();
   if (reader.complete) file.dispersions.push_back(d);
 }

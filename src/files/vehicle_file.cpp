@@ -90,6 +90,7 @@ class Reader {
       }
       for (auto&& [key, value] : *table) readKey(v, std::string(part.str()), key, value);
     }
+    deriveKeys(file);
     // Values outside their domain were reported above and left at their
     // defaults; what remains are the rules between keys.
     for (const std::string& p : vehicleProblems(v)) problems_.push_back(name_ + ": " + p);
@@ -140,6 +141,24 @@ class Reader {
       return;
     }
     known->set(v, *value);
+    given_.push_back(dotted);
+    givenWhere_.push_back(where(name_, node));
+  }
+
+  // The keys left out that follow from those given; a given value that
+  // disagrees with them is a problem or a warning at its line.
+  void deriveKeys(VehicleFile& file) {
+    VehicleDerivation derivation = deriveVehicleKeys(Vehicle::defaults(), file.vehicle, given_);
+    for (const KeyConflict& conflict : derivation.conflicts) {
+      const auto at = std::find(given_.begin(), given_.end(), conflict.key) - given_.begin();
+      const std::string& line = givenWhere_[static_cast<std::size_t>(at)];
+      if (conflict.refused) {
+        problem(line + ": " + conflict.text());
+      } else {
+        file.warnings.push_back(line + ": warning: " + conflict.text());
+      }
+    }
+    file.derivedKeys = std::move(derivation.derived);
   }
 
   void readDragTable(Vehicle& v, const toml::node& node) {
@@ -186,6 +205,8 @@ class Reader {
 
   std::string name_;
   std::vector<std::string> problems_;
+  std::vector<std::string> given_;       // the keys set, in the order read
+  std::vector<std::string> givenWhere_;  // "FILE:LINE" of each
 };
 
 std::string readVehicleText(const std::string& path) {

@@ -242,6 +242,15 @@ void massProblems(const Vehicle& v, Problems& problems) {
         "loads.carried_mass_kg = " +
         readableText(v.loads.carried_mass_kg) + ", the mass they are part of");
   }
+  // The flight drops the core and the interstage at core separation and goes
+  // on with the upper stage: that stage is part of the stack it came from.
+  const double flownStack = (v.loads.carried_mass_kg - v.core.saj_mass_kg) - v.core.las_mass_kg;
+  if (!(v.upper.mass_kg <= flownStack)) {
+    problems.push_back("upper.mass_kg = " + readableText(v.upper.mass_kg) +
+                       " must be at most the stack above the core that holds it, "
+                       "loads.carried_mass_kg - core.saj_mass_kg - core.las_mass_kg = " +
+                       readableText(flownStack));
+  }
 }
 
 // Row i of a drag table that has from 1 to DragModel::maxSegments rows.

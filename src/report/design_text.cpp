@@ -86,6 +86,67 @@ std::string optimizeText(const OptimizeResult& result, const OptimizeSettings& s
                        result.candidates.size(), result.scanned, result.missions);
 }
 
+namespace {
+
+std::string tradeLine(const TradeRow& row) {
+  std::string line = format("%-38s %16.10g %13.6g %-14s %10s %10.1f %10.1f %10.1f", row.key.c_str(),
+                            row.value, row.ratio, ratioUnit(row.unit).c_str(),
+                            std::isfinite(row.error) ? format("%.2g", row.error).c_str() : "-",
+                            row.below_kg, row.above_kg, row.effect_kg);
+  if (!row.movedWith.empty()) {
+    line += "  with";
+    for (const std::string& key : row.movedWith) {
+      line += (&key == &row.movedWith.front() ? " " : ", ") + key;
+    }
+  }
+  if (row.status == TradeStatus::ShortOfPropellant) line += "  short: " + row.reason;
+  return line + '\n';
+}
+
+// The rows of one group of TradeResult::rows under its heading; nothing
+// when it has none.
+template <class InGroup, class Line>
+std::string tradeGroup(const TradeResult& result, const char* heading, InGroup inGroup, Line line) {
+  std::string text;
+  for (const TradeRow& row : result.rows) {
+    if (inGroup(row)) text += line(row);
+  }
+  return text.empty() ? text : heading + ("\n" + text);
+}
+
+std::string tradeGroups(const TradeResult& result) {
+  const auto reasonLine = [](const TradeRow& row) {
+    return format("%-38s %s\n", row.key.c_str(), row.reason.c_str());
+  };
+  const auto statusLine = [](const TradeRow& row) {
+    return format("%-38s %s: %s\n", row.key.c_str(),
+                  std::string(tradeStatusName(row.status)).c_str(), row.reason.c_str());
+  };
+  const auto is = [](TradeStatus status) {
+    return [status](const TradeRow& row) { return row.status == status; };
+  };
+  return tradeGroup(
+             result, "Keys that change the flight:",
+             [](const TradeRow& r) { return r.status == TradeStatus::Ok && r.changesFlight; },
+             tradeLine) +
+         tradeGroup(
+             result,
+             "Keys of the re-sizing after the flight (the flight is the same, only SC_M's "
+             "bookkeeping moves):",
+             [](const TradeRow& r) { return r.status == TradeStatus::Ok && !r.changesFlight; },
+             tradeLine) +
+         tradeGroup(
+             result,
+             "Short of propellant (a flight burns propellant it does not carry: not a gain):",
+             is(TradeStatus::ShortOfPropellant), tradeLine) +
+         tradeGroup(result, "No effect on SC_M (ratio 0):", is(TradeStatus::NoEffect), reasonLine) +
+         tradeGroup(
+             result, "Could not be traded:", [](const TradeRow& r) { return !r.traded(); },
+             statusLine);
+}
+
+}  // namespace
+
 std::string tradeText(const TradeResult& result, const TradeSettings& settings) {
   if (!result.baseFeasible) {
     return "Trade: the vehicle as given has no design: " + result.baseReason + '\n';
@@ -99,31 +160,12 @@ std::string tradeText(const TradeResult& result, const TradeSettings& settings) 
       format("Trade %s: the orbit targeted again for every changed value\n", at.c_str());
   text += "Base: " + designLine(result.base) + '\n';
   text += format(
-      "Ratios by central differences over +-%g %% of each value; error: the difference from "
-      "+-%g %% (-: those could not be flown)\n",
+      "Ratios by central differences over +-%g %% of each value, with what follows from it; "
+      "error: the difference from +-%g %% (-: those could not be flown)\n",
       settings.relativeStep * 100, settings.relativeStep * 200);
   text += format("%-38s %16s %13s %-14s %10s %10s %10s %10s\n", "key", "value", "ratio", "",
                  "error", "-1 % (kg)", "+1 % (kg)", "1 % (kg)");
-  std::size_t notOk = 0;
-  for (const TradeRow& row : result.rows) {
-    if (row.status != TradeStatus::Ok) {
-      ++notOk;
-      continue;
-    }
-    text += format("%-38s %16.10g %13.6g %-14s %10s %10.1f %10.1f %10.1f\n", row.key.c_str(),
-                   row.value, row.ratio, ratioUnit(row.unit).c_str(),
-                   std::isfinite(row.error) ? format("%.2g", row.error).c_str() : "-", row.below_kg,
-                   row.above_kg, row.effect_kg);
-  }
-  if (notOk > 0) {
-    text += format("%zu keys could not be traded:\n", notOk);
-    for (const TradeRow& row : result.rows) {
-      if (row.status == TradeStatus::Ok) continue;
-      text += format("%-38s %s: %s\n", row.key.c_str(),
-                     std::string(tradeStatusName(row.status)).c_str(), row.reason.c_str());
-    }
-  }
-  return text + format("Missions flown: %zu\n", result.missions);
+  return text + tradeGroups(result) + format("Missions flown: %zu\n", result.missions);
 }
 
 std::string performanceText(const PerformanceResult& result, const PerformanceSettings& settings) {

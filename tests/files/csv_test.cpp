@@ -58,7 +58,7 @@ TEST(DesignRows, TheCsvHasOneColumnPerFieldAndEmptyCellsWhereThereIsNoNumber) {
   invalid.status = TradeStatus::Invalid;
   invalid.reason = "one step lower: boosters.count = 1.98, not a whole number";
   EXPECT_EQ(csvLine(tradeRowSchema(), invalid),
-            "boosters.count,-,2,0.02,invalid,,kg,,,,,"
+            "boosters.count,-,2,0.02,invalid,true,,,kg,,,,,,"
             "\"one step lower: boosters.count = 1.98, not a whole number\"\n");
 }
 

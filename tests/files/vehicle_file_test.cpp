@@ -78,6 +78,10 @@ TEST(VehicleFile, EveryProblemIsReportedWithItsLine) {
       {"tail-off heavier than the inert mass",
        "schema = 1\n[core]\ntail_off_propellant_kg = 130000\n",
        "must be less than core.inert_mass_kg = 126699"},
+      {"carried mass that is not the stack and the SAJ and LAS",
+       "schema = 1\n[loads]\ncarried_mass_kg = 310000\n",
+       "v.toml:3: loads.carried_mass_kg = 310000 is not resizing.S3_Mt_kg + core.saj_mass_kg + "
+       "core.las_mass_kg = 309536"},
   };
   for (const Case& c : cases) {
     try {
@@ -102,6 +106,41 @@ TEST(VehicleFile, EveryProblemIsReportedWithItsLine) {
     EXPECT_EQ(error.problems()[0].rfind("v.toml:3:", 0), 0u);
     EXPECT_EQ(error.problems()[1].rfind("v.toml:5:", 0), 0u);
   }
+}
+
+// The default stack above the core is the stage and 7382 kg of interstage,
+// and the mass above the load path that stack, 920 kg of SAJ and 7394 kg of
+// LAS: a stage 1000 kg heavier is 1000 kg more in all three.
+TEST(VehicleFile, AHeavierStageByItsOneKeyIsTheStageGivenByAllThree) {
+  Vehicle heavier = Vehicle::defaults();
+  heavier.upper.mass_kg = 294840;
+  heavier.resizing.S3_Mt_kg = 302222;
+  heavier.loads.carried_mass_kg = 310536;
+  const struct {
+    const char* text;
+    std::size_t derived;
+  } cases[] = {
+      {"schema = 1\n[upper]\nmass_kg = 294840\n", 2},
+      {"schema = 1\n[upper]\nmass_kg = 294840\n[resizing]\nS3_Mt_kg = 302222\n", 1},
+      {"schema = 1\n[upper]\nmass_kg = 294840\n[loads]\ncarried_mass_kg = 310536.0\n"
+       "[resizing]\nS3_Mt_kg = 302222\n",
+       0},
+  };
+  for (const auto& c : cases) {
+    const VehicleFile file = parseVehicleText(c.text, "v.toml");
+    EXPECT_TRUE(file.vehicle == heavier) << c.text;
+    EXPECT_EQ(file.derivedKeys.size(), c.derived) << c.text;
+    EXPECT_TRUE(file.warnings.empty()) << c.text;
+  }
+  // A stack given alone is the re-sizing's: the flight keeps its carried
+  // mass, and the file is warned of at its line with both values.
+  const VehicleFile sized =
+      parseVehicleText("schema = 1\n[resizing]\nS3_Mt_kg = 302222\n", "v.toml");
+  EXPECT_EQ(sized.vehicle.loads.carried_mass_kg, 309536);
+  ASSERT_EQ(sized.warnings.size(), 1u);
+  EXPECT_EQ(sized.warnings[0].rfind("v.toml:3: warning: resizing.S3_Mt_kg = 302222 is not ", 0),
+            0u);
+  EXPECT_NE(sized.warnings[0].find("= 301222"), std::string::npos) << sized.warnings[0];
 }
 
 TEST(VehicleFlight, ScalesAndChangesFlyWhatTheyShould) {

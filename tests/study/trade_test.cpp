@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "ascent/sweep.h"
 #include "ascent/target.h"
@@ -72,6 +73,60 @@ TEST(Trade, RatiosOfTheResizingLawsAreTheirDerivativesByHand) {
     const double value = findVehicleKey(c.key)->get(v);
     EXPECT_NEAR(row->effect_kg, c.expected * value / 100, 1e-5 * std::fabs(c.expected * value));
   }
+}
+
+// What a key cannot be traded alone for: the stack and the carried mass move
+// with the stage, the booster scales take the propellant they burn, the
+// re-sizing's keys leave the flight alone, and a ratio built on a flight
+// short of propellant is flagged. 1 % less booster exhaust velocity burns
+// 1/0.99 of what each booster burned, P - r of its P loaded, r left.
+TEST(Trade, KeysMoveWhatFollowsAndRatiosShortOfPropellantAreFlagged) {
+  const ThrustHistory history = shippedHistory();
+  const Vehicle& v = Vehicle::defaults();
+  const double P = v.boosters.propellant_kg;
+  const double r = targetTurnTime(history, v, 50, SearchSettings{}).answer()->boosterResidual_kg;
+  const struct {
+    const char* key;
+    TradeStatus status;
+    bool changesFlight;
+    std::vector<std::string> moved;
+    double short_kg;  // negative: not checked
+  } cases[] = {
+      {"upper.mass_kg",
+       TradeStatus::ShortOfPropellant,
+       true,
+       {"loads.carried_mass_kg", "resizing.S3_Mt_kg"},
+       -1},
+      {"core.las_mass_kg", TradeStatus::Ok, true, {"loads.carried_mass_kg"}, 0},
+      {"boosters.time_scale", TradeStatus::Ok, true, {"boosters.propellant_kg"}, 0},
+      {"boosters.exhaust_velocity_mps",
+       TradeStatus::ShortOfPropellant,
+       true,
+       {},
+       (P - r) / 0.99 - P},
+      {"resizing.dry_mass_base_kg", TradeStatus::Ok, false, {}, 0},
+      {"upper.mainstage_propellant_kg", TradeStatus::NoEffect, true, {}, -1},
+      {"loads.carried_mass_kg", TradeStatus::Invalid, true, {}, -1},
+  };
+  TradeSettings settings;
+  settings.turnTime_s = 50;
+  for (const auto& c : cases) settings.keys.push_back(c.key);
+  const TradeResult result = runTrade(StudyInputs{history, v, ""}, settings, 2);
+  ASSERT_TRUE(result.baseFeasible);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    const auto row = std::find_if(result.rows.begin(), result.rows.end(),
+                                  [&](const TradeRow& t) { return t.key == c.key; });
+    ASSERT_NE(row, result.rows.end());
+    EXPECT_EQ(row->status, c.status) << row->reason;
+    EXPECT_EQ(row->changesFlight, c.changesFlight);
+    EXPECT_EQ(row->movedWith, c.moved);
+    if (c.short_kg >= 0) {
+      EXPECT_NEAR(row->shortOfPropellant_kg, c.short_kg, 0.01);
+    }
+  }
+  // Ratios short of propellant are never ranked among the gains.
+  EXPECT_EQ(result.rows.front().key, "boosters.time_scale");
 }
 
 // The optimum comes within 1 kg of the best of a 1 s sweep over the same

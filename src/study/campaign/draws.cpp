@@ -130,6 +130,9 @@ Sampler::Sampler(const Vehicle& nominal, std::vector<Dispersion> dispersions,
   for (const Dispersion& d : dispersions_) {
     const VehicleKey* key = findVehicleKey(d.key);
     if (key == nullptr) throw InputError({"unknown vehicle key " + d.key});
+    if (const std::string_view relation = refusedAloneRelation(d.key); !relation.empty()) {
+      throw InputError({d.key + " follows from " + std::string(relation) + " and cannot be drawn"});
+    }
     const bool usesSigma = d.distribution != Distribution::Uniform;
     const bool usesBounds = d.distribution != Distribution::Normal;
     if (usesSigma && !(d.sigma > 0 && std::isfinite(d.sigma))) {
@@ -139,6 +142,7 @@ Sampler::Sampler(const Vehicle& nominal, std::vector<Dispersion> dispersions,
       throw InputError({d.key + ": the bounds must be two numbers, lower < upper"});
     }
     keys_.push_back(key);
+    names_.push_back(d.key);
     keyHashes_.push_back(fnv1a(d.key));
     nominalValues_.push_back(key->get(nominal_));
   }
@@ -218,17 +222,24 @@ void Sampler::draw(std::uint64_t seed, std::uint64_t run, std::span<double> valu
 
 Vehicle Sampler::applyKnown(std::span<const double> values, unsigned known) const {
   Vehicle vehicle = nominal_;
+  std::vector<std::string> given;
   for (std::size_t i = 0; i < keys_.size(); ++i) {
     if ((known & (1u << static_cast<unsigned>(dispersions_[i].known))) != 0) {
       keys_[i]->set(vehicle, values[i]);
+      given.push_back(names_[i]);
     }
   }
+  // What follows from the known keys moves with them, as in apply().
+  deriveVehicleKeys(nominal_, vehicle, given);
   return vehicle;
 }
 
 Vehicle Sampler::apply(std::span<const double> values) const {
   Vehicle vehicle = nominal_;
   for (std::size_t i = 0; i < keys_.size(); ++i) keys_[i]->set(vehicle, values[i]);
+  // As a vehicle file giving the drawn values would have it: a drawn upper
+  // stage moves the stack above the core and the mass above the load path.
+  deriveVehicleKeys(nominal_, vehicle, names_);
   return vehicle;
 }
 

@@ -8,7 +8,13 @@ namespace {
 
 // A number of a traded key: null when the key could not be traded.
 Value ofTraded(const TradeRow& row, double value) {
-  return row.status == TradeStatus::Ok ? Value(value) : Value();
+  return row.traded() ? Value(value) : Value();
+}
+
+std::string joined(const std::vector<std::string>& keys) {
+  std::string text;
+  for (const std::string& key : keys) text += (text.empty() ? "" : " ") + key;
+  return text;
 }
 
 constexpr std::string_view notTraded = "the key could not be traded";
@@ -23,8 +29,16 @@ constexpr Field<TradeRow> tradeFields[] = {
      [](const TradeRow& r) { return Value(r.value); }},
     {{"step", "", FieldType::Real, "", "the smaller step, in the key's unit"},
      [](const TradeRow& r) { return Value(r.step); }},
-    {{"status", "", FieldType::Text, "", "ok, invalid or unflyable"},
+    {{"status", "", FieldType::Text, "",
+      "ok, no_effect, short_of_propellant (never ranked as a gain), invalid or unflyable"},
      [](const TradeRow& r) { return Value(tradeStatusName(r.status)); }},
+    {{"changes_flight", "", FieldType::Flag, "",
+      "the flight reads the key (false: a re-sizing key, SC_M's bookkeeping)"},
+     [](const TradeRow& r) { return Value(r.changesFlight); }},
+    {{"moved_with", "", FieldType::Text, "",
+      "the keys moved with it, separated by spaces: those that follow from it, and the "
+      "boosters' propellant with the booster scales"},
+     [](const TradeRow& r) { return Value(joined(r.movedWith)); }},
     {{"ratio", "", FieldType::Real, notTraded, "d SC_M / d key, in ratio_unit"},
      [](const TradeRow& r) { return ofTraded(r, r.ratio); }},
     {{"ratio_unit", "", FieldType::Text, "", "kg per unit of the key"},
@@ -38,7 +52,13 @@ constexpr Field<TradeRow> tradeFields[] = {
      [](const TradeRow& r) { return ofTraded(r, r.above_kg); }},
     {{"effect_1pct_kg", "kg", FieldType::Real, notTraded, "the effect of a 1 % change"},
      [](const TradeRow& r) { return ofTraded(r, r.effect_kg); }},
-    {{"reason", "", FieldType::Text, "", "why the key could not be traded (empty when it was)"},
+    {{"short_of_propellant_kg", "kg", FieldType::Real, notTraded,
+      "the most propellant a booster or the upper stage burns beyond what it carries in the "
+      "flights the row uses (0: none)"},
+     [](const TradeRow& r) { return ofTraded(r, r.shortOfPropellant_kg); }},
+    {{"reason", "", FieldType::Text, "",
+      "why the status is not ok: no effect, the propellant short, or why the key could not be "
+      "traded (empty for ok)"},
      [](const TradeRow& r) { return Value(r.reason); }},
 };
 // clang-format on

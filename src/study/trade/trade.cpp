@@ -15,6 +15,7 @@
 #include "study/optimize/search.h"
 #include "study/targeting.h"
 #include "study/thread_pool.h"
+#include "study/trade/evaluation.h"
 
 namespace ascent {
 
@@ -29,30 +30,83 @@ constexpr SettingDomain<TradeSettings> tradeTable[] = {
 };
 // clang-format on
 
-// One vehicle flown: its design, or why there is none.
-struct Evaluation {
-  TradeStatus status = TradeStatus::Ok;
-  std::string reason;
-  SweepRow row;
-  std::size_t missions = 0;
-};
+// The boosters burn by the thrust history, whatever the trajectory: the
+// propellant each has left at separation, kg, from the booster phase flown
+// alone; NaN when they do not reach separation.
+double boosterResidual_kg(const ThrustHistory& history, const Vehicle& vehicle, double turnTime_s) {
+  struct Separation : MissionObserver {
+    double residual_kg = std::numeric_limits<double>::quiet_NaN();
+    void event(Event event, double value) override {
+      if (event != Event::BoosterSeparation) return;
+      residual_kg = value;
+      // The rest of the mission is not needed: ending it here is its
+      // Failed outcome, which is not read.
+      throw Error(0, "booster separation reached");
+    }
+  } separation;
+  RunRecord run;
+  flyMission(history, vehicle, turnTime_s, 0, run, &separation);
+  return separation.residual_kg;
+}
 
-Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
+// The booster scales change the propellant the thrust history burns: traded
+// alone, a higher scale burns propellant the boosters do not carry. They
+// move boosters.propellant_kg with them so that each booster leaves at
+// separation what it left before.
+bool burnsBoosterPropellant(std::string_view key) {
+  return key == "boosters.thrust_scale" || key == "boosters.time_scale";
+}
+
+// What the trade flies for `key` at `value`: the vehicle with what follows
+// from the key (deriveVehicleKeys) and the propellant the boosters burn.
+ChangedVehicle changeKey(const StudyInputs& inputs, const VehicleKey& key, double value,
+                         double turnTime_s, double baseResidual_kg) {
+  ChangedVehicle c;
+  c.vehicle = inputs.vehicle;
+  key.set(c.vehicle, value);
+  const std::string name(key.key);
+  const VehicleDerivation derivation =
+      deriveVehicleKeys(inputs.vehicle, c.vehicle, std::span<const std::string>(&name, 1));
+  for (const DerivedKey& derived : derivation.derived) c.moved.emplace_back(derived.key);
+  for (const KeyConflict& conflict : derivation.conflicts) {
+    if (conflict.refused) c.problem = conflict.text();
+  }
+  if (!c.problem.empty() || !burnsBoosterPropellant(key.key) ||
+      !vehicleProblems(c.vehicle).empty()) {
+    return c;
+  }
+  const double residual_kg = boosterResidual_kg(inputs.history, c.vehicle, turnTime_s);
+  if (!std::isfinite(residual_kg) || !std::isfinite(baseResidual_kg)) {
+    c.missions = 1;
+    c.problem = "the boosters do not reach separation, so boosters.propellant_kg cannot be matched";
+    return c;
+  }
+  c.missions = 1;
+  c.vehicle.boosters.propellant_kg =
+      c.vehicle.boosters.propellant_kg + (baseResidual_kg - residual_kg);
+  c.moved.emplace_back("boosters.propellant_kg");
+  return c;
+}
+
+Evaluation evaluate(const ThrustHistory& history, const ChangedVehicle& changed,
                     const TradeSettings& settings) {
   Evaluation e;
+  e.moved = changed.moved;
+  e.missions = changed.missions;
+  const Vehicle& vehicle = changed.vehicle;
   const std::vector<std::string> problems = vehicleProblems(vehicle);
-  if (!problems.empty()) {
+  if (!changed.problem.empty() || !problems.empty()) {
     e.status = TradeStatus::Invalid;
-    e.reason = problems.front();
+    e.reason = changed.problem.empty() ? problems.front() : changed.problem;
     return e;
   }
   if (settings.reoptimize) {
-    // Like the fixed turn time, a design that overdraws its propellant counts:
-    // the re-sized stage carries what it used.
+    // Like the fixed turn time, a design that overdraws its propellant counts
+    // (the re-sized stage carries what it used), and its row is flagged.
     OptimizeSettings optimize = settings.optimize;
     optimize.propellantLeft = false;
     const OptimizeResult optimum = searchOptimum(history, vehicle, optimize, 1);
-    e.missions = optimum.missions;
+    e.missions += optimum.missions;
     if (!optimum.found()) {
       e.status = TradeStatus::Unflyable;
       e.reason = "no turn time gives a design";
@@ -62,16 +116,12 @@ Evaluation evaluate(const ThrustHistory& history, const Vehicle& vehicle,
     return e;
   }
   e.row = targetRow(history, vehicle, settings.turnTime_s, settings.optimize.search);
-  e.missions = e.row.missions;
+  e.missions += e.row.missions;
   if (!feasibleDesign(e.row, false)) {
     e.status = TradeStatus::Unflyable;
     e.reason = "targeting the orbit gives " + std::string(verdictName(e.row.verdict));
   }
   return e;
-}
-
-double mass(const Evaluation& e) {
-  return e.row.mission.sizing.SC_M_unrounded_kg;
 }
 
 }  // namespace
@@ -88,12 +138,20 @@ std::string_view tradeStatusName(TradeStatus status) {
   switch (status) {
     case TradeStatus::Ok:
       return "ok";
+    case TradeStatus::NoEffect:
+      return "no_effect";
+    case TradeStatus::ShortOfPropellant:
+      return "short_of_propellant";
     case TradeStatus::Invalid:
       return "invalid";
     case TradeStatus::Unflyable:
       break;
   }
   return "unflyable";
+}
+
+bool keyChangesFlight(std::string_view key) {
+  return !key.starts_with("resizing.");
 }
 
 std::span<const SettingDomain<TradeSettings>> tradeSettingsDomain() {
@@ -152,33 +210,6 @@ std::vector<double> steppedValues(const std::vector<const VehicleKey*>& traded,
   return values;
 }
 
-// The key's ratio by central differences around the base, from the four
-// evaluations of its values[at .. at + 3].
-TradeRow tradeRow(const VehicleKey& key, const Vehicle& vehicle, const Evaluation& base,
-                  const Evaluation* four, const double* values) {
-  TradeRow row;
-  row.key = key.key;
-  row.unit = key.unit;
-  row.value = key.get(vehicle);
-  const Evaluation &far0 = four[0], &near0 = four[1], &near1 = four[2], &far1 = four[3];
-  row.step = values[2] - row.value;
-  for (const Evaluation* e : {&near0, &near1}) {
-    if (e->status != TradeStatus::Ok && row.status == TradeStatus::Ok) {
-      row.status = e->status;
-      row.reason = std::string(e == &near0 ? "one step lower: " : "one step higher: ") + e->reason;
-    }
-  }
-  if (row.status != TradeStatus::Ok) return row;
-  row.below_kg = mass(near0) - mass(base);
-  row.above_kg = mass(near1) - mass(base);
-  row.ratio = (mass(near1) - mass(near0)) / (values[2] - values[1]);
-  row.error = far0.status == TradeStatus::Ok && far1.status == TradeStatus::Ok
-                  ? std::fabs(row.ratio - (mass(far1) - mass(far0)) / (values[3] - values[0]))
-                  : std::numeric_limits<double>::quiet_NaN();
-  row.effect_kg = row.ratio * row.value / 100;
-  return row;
-}
-
 }  // namespace
 
 TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, unsigned jobs,
@@ -196,11 +227,22 @@ TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, u
   // vector sized up front; the pool's delivery orders only the progress.
   std::vector<Evaluation> done(count);
   std::size_t delivered = 0;
+  // The turn time of the booster phases flown to match the boosters' propellant.
+  const double turnTime_s = settings.reoptimize ? settings.optimize.from_s : settings.turnTime_s;
+  const bool matchesBoosters = std::any_of(traded.begin(), traded.end(), [](const VehicleKey* k) {
+    return burnsBoosterPropellant(k->key);
+  });
+  const double baseResidual_kg =
+      matchesBoosters ? boosterResidual_kg(inputs.history, vehicle, turnTime_s) : 0;
   runInOrder(
       count, jobs,
       [&](std::size_t i) {
-        Vehicle changed = vehicle;
-        if (i > 0) traded[(i - 1) / 4]->set(changed, values[i]);
+        ChangedVehicle changed;
+        if (i == 0) {
+          changed.vehicle = vehicle;
+        } else {
+          changed = changeKey(inputs, *traded[(i - 1) / 4], values[i], turnTime_s, baseResidual_kg);
+        }
         done[i] = evaluate(inputs.history, changed, settings);
       },
       [&](std::size_t) {
@@ -211,6 +253,7 @@ TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, u
   result.settings = settings;
   result.thrustFile = inputs.history.name();
   result.vehicle = vehicle;
+  result.missions = matchesBoosters ? 1 : 0;
   for (const Evaluation& e : done) result.missions += e.missions;
   const Evaluation& base = done[0];
   result.base = base.row;
@@ -221,12 +264,7 @@ TradeResult runTrade(const StudyInputs& inputs, const TradeSettings& settings, u
     result.rows.push_back(
         tradeRow(*traded[k], vehicle, base, &done[1 + 4 * k], &values[1 + 4 * k]));
   }
-  std::stable_sort(
-      result.rows.begin(), result.rows.end(), [](const TradeRow& a, const TradeRow& b) {
-        const bool okA = a.status == TradeStatus::Ok, okB = b.status == TradeStatus::Ok;
-        if (okA != okB) return okA;
-        return std::fabs(a.effect_kg) > std::fabs(b.effect_kg);
-      });
+  sortTradeRows(result.rows);
   return result;
 }
 
