@@ -48,10 +48,18 @@ std::string_view campaignOutputName(CampaignOutput output);
 // Every output's name, in column order: what a requirement may name.
 std::span<const std::string_view> campaignOutputNames();
 
+// Where a run of a sensitivity study's design is (ascent/sensitivity.h): its
+// matrix ("A", "B", "AB1" ... for A with factor 1's values from B) and row.
+struct DesignPoint {
+  std::string matrix;
+  std::uint64_t row = 0;
+};
+
 // One run of a campaign: what it drew and what it reached.
 struct CampaignRow {
   std::uint64_t run = 0;
-  std::vector<double> values;  // one per dispersion, in the key's unit
+  std::optional<DesignPoint> design;  // a run of a sensitivity study's design
+  std::vector<double> values;         // one per dispersion, in the key's unit
   FlightClass flightClass = FlightClass::Failed;
   std::string reason;  // abandoned or failed: why
   // The verdict of the targeting that set the run's limit (on the nominal
@@ -161,6 +169,7 @@ struct CampaignManifest {
   std::string target;          // a guidance that targets: the search settings in words
   std::string predictor;       // in_flight: how the limit is decided in flight
   std::string columns;         // the CSV header, without its line end
+  std::uint64_t designRows = 0;  // a sensitivity study's N; 0 for a campaign
   std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
   std::uint64_t endRun = 0;
 };
@@ -176,8 +185,9 @@ std::string searchSettingsText(const SearchSettings& search);
 // built for one list of dispersions and holds their names.
 class CampaignRowSchema {
  public:
-  // Throws InputError for more than maxCampaignKeys dispersions.
-  explicit CampaignRowSchema(std::span<const Dispersion> dispersions);
+  // Throws InputError for more than maxCampaignKeys dispersions. A design's
+  // rows (a sensitivity study's) have their matrix and row after the run.
+  explicit CampaignRowSchema(std::span<const Dispersion> dispersions, bool design = false);
   CampaignRowSchema(CampaignRowSchema&&) = default;
   CampaignRowSchema& operator=(CampaignRowSchema&&) = default;
   CampaignRowSchema(const CampaignRowSchema&) = delete;
@@ -185,6 +195,7 @@ class CampaignRowSchema {
 
   Schema<CampaignRow> fields() const { return fields_; }
   std::size_t keyCount() const { return keys_.size(); }
+  bool design() const { return design_; }
   // The CSV header: the names joined by commas, without a line end.
   std::string header() const;
 
@@ -192,6 +203,7 @@ class CampaignRowSchema {
   // The fields' names point into these strings: a move keeps them in place.
   std::vector<std::string> keys_;
   std::vector<Field<CampaignRow>> fields_;
+  bool design_ = false;
 };
 
 // Statistics of one output over the runs that reached orbit; NaN (null in

@@ -39,7 +39,7 @@ std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& 
 // One line (without its end) back into a row; false with a reason when it is
 // not a row of `keyCount` keys.
 bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
-                         std::string& reason);
+                         std::string& reason, bool design = false);
 
 // A campaign's CSV and its manifest, each written through a temporary file
 // created before any run and renamed into place together, the CSV first: a

@@ -84,6 +84,8 @@ std::string manifestToml(const CampaignManifest& m) {
   text += "limit_deg = " + quoted(limitText(m)) + '\n';
   text += "target = " + quoted(m.target) + '\n';
   text += "columns = " + quoted(m.columns) + '\n';
+  // A sensitivity study's design: N rows of each matrix.
+  if (m.designRows > 0) text += "design_rows = " + quoted(std::to_string(m.designRows)) + '\n';
   text += "first_run = " + quoted(std::to_string(m.firstRun)) + '\n';
   text += "end_run = " + quoted(std::to_string(m.endRun)) + '\n';
   return text;
@@ -152,6 +154,7 @@ CampaignManifest readManifest(const std::string& path) {
   }
   string("target", m.target);
   string("columns", m.columns);
+  if (root.get("design_rows") != nullptr) number("design_rows", m.designRows, "a whole number");
   number("first_run", m.firstRun, "a whole number");
   number("end_run", m.endRun, "a whole number");
   if (!problems.empty()) throw InputError(problems);
@@ -212,6 +215,7 @@ std::string manifestDifference(const CampaignManifest& a, const CampaignManifest
       {"limit", limitText(a) == limitText(b)},
       {"targeting settings", a.target == b.target},
       {"columns", a.columns == b.columns},
+      {"design", a.designRows == b.designRows},
   };
   for (const auto& [name, same] : fields) {
     if (!same) return name;

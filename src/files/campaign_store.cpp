@@ -1,5 +1,6 @@
 // The store of a dispersion campaign (files/campaign_store.h).
 #include "ascent/campaign_store.h"
+#include "ascent/sensitivity.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -157,8 +158,9 @@ std::string campaignCsvLine(const CampaignRowSchema& schema, const CampaignRow& 
 }
 
 bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRow& row,
-                         std::string& reason) {
-  const std::size_t expected = 1 + keyCount + 3 + campaignOutputCount + decisionColumns;
+                         std::string& reason, bool design) {
+  const std::size_t expected =
+      1 + (design ? 2 : 0) + keyCount + 3 + campaignOutputCount + decisionColumns;
   std::vector<std::string> fields;
   if (!splitCsvLine(line, fields) || fields.size() != expected) {
     reason =
@@ -166,6 +168,13 @@ bool parseCampaignCsvRow(std::string_view line, std::size_t keyCount, CampaignRo
     return false;
   }
   if (!parseRunIndex(fields[0], row.run, reason)) return false;
+  row.design.reset();
+  if (design) {
+    DesignPoint point{fields[1], 0};
+    if (!parseRunIndex(fields[2], point.row, reason)) return false;
+    row.design = point;
+    fields.erase(fields.begin() + 1, fields.begin() + 3);
+  }
   row.values.resize(keyCount);
   for (std::size_t k = 0; k < keyCount; ++k) {
     if (!parseStoredNumber(fields[1 + k], row.values[k], false, reason)) return false;
@@ -211,7 +220,8 @@ namespace {
 // targeting and the outputs.
 std::size_t keyCountOf(const std::string& columns) {
   const std::size_t commas =
-      static_cast<std::size_t>(std::count(columns.begin(), columns.end(), ','));
+      static_cast<std::size_t>(std::count(columns.begin(), columns.end(), ',')) -
+      (columns.starts_with("run,matrix,row,") ? 2 : 0);
   constexpr std::size_t fixed = 3 + campaignOutputCount + decisionColumns;
   return commas >= fixed ? commas - fixed : 0;
 }
@@ -274,6 +284,31 @@ class LineReader {
   std::size_t start_ = 0;
 };
 
+// Why `row` is not the design's run it says it is: its matrix and row, or a
+// value its seed does not draw there.
+std::string designProblem(const CampaignRow& row, const Sampler& sampler,
+                          const std::vector<SensitivityFactor>& factors,
+                          const CampaignManifest& manifest, std::vector<double>& drawn) {
+  const std::uint64_t runs = manifest.designRows * (factors.size() + 2);
+  if (row.run >= runs) {
+    return "run " + std::to_string(row.run) + " is outside the design's " + std::to_string(runs);
+  }
+  const DesignPoint point = designPoint(row.run, manifest.designRows, factors.size());
+  if (!row.design || row.design->matrix != point.matrix || row.design->row != point.row) {
+    return "run " + std::to_string(row.run) + " is the design's " + point.matrix + " row " +
+           std::to_string(point.row);
+  }
+  drawn.resize(sampler.dispersions().size());
+  drawDesignRun(sampler, factors, manifest.seed, manifest.designRows, row.run, drawn);
+  for (std::size_t k = 0; k < drawn.size() && k < row.values.size(); ++k) {
+    if (row.values[k] == drawn[k]) continue;
+    return "run " + std::to_string(row.run) + ": " + sampler.dispersions()[k].key + " = " +
+           exactText(row.values[k]) + " is not the value the study's seed " +
+           std::to_string(manifest.seed) + " draws (" + exactText(drawn[k]) + ")";
+  }
+  return "";
+}
+
 // Reads a campaign CSV: the header, then rows with consecutive run indices
 // from `firstRun`, each drawn again and compared with the values it holds.
 // With `dropCutShort` a last line without its end is a row cut short and is
@@ -284,6 +319,10 @@ void readCampaignCsv(const std::string& path, const CampaignManifest& manifest,
                      const std::function<void(const CampaignRow&, std::string_view)>& onRow) {
   LineReader in(path);
   const std::size_t keyCount = keyCountOf(manifest.columns);
+  const bool design = manifest.designRows > 0;
+  const std::vector<SensitivityFactor> factors =
+      design ? sensitivityFactors(sampler.dispersions(), sampler.correlations())
+             : std::vector<SensitivityFactor>();
   if (sampler.dispersions().size() != keyCount) {
     throw InputError({path + ": its keys are not those of its dispersion file"});
   }
@@ -303,7 +342,7 @@ void readCampaignCsv(const std::string& path, const CampaignManifest& manifest,
       }
       continue;
     }
-    if (!parseCampaignCsvRow(line, keyCount, row, reason) || row.run != expected) {
+    if (!parseCampaignCsvRow(line, keyCount, row, reason, design) || row.run != expected) {
       if (cutShort && dropCutShort) break;
       if (reason.empty()) {
         reason = "run " + std::to_string(row.run) + " where run " + std::to_string(expected) +
@@ -312,7 +351,8 @@ void readCampaignCsv(const std::string& path, const CampaignManifest& manifest,
       throw InputError({path + ':' + std::to_string(number) + ": " + reason});
     }
     if (cutShort && dropCutShort) break;
-    reason = drawnValuesProblem(row, sampler, manifest.seed, drawn);
+    reason = design ? designProblem(row, sampler, factors, manifest, drawn)
+                    : drawnValuesProblem(row, sampler, manifest.seed, drawn);
     if (!reason.empty()) throw InputError({path + ':' + std::to_string(number) + ": " + reason});
     onRow(row, line);
     ++expected;

@@ -5,6 +5,7 @@
 
 #include "ascent/campaign.h"
 #include "mission/hash.h"
+#include "study/campaign/flight.h"
 #include "study/targeting.h"
 #include "study/thread_pool.h"
 #include "study/thrust_check.h"
@@ -111,7 +112,8 @@ const MissionResult* flyGuided(const ThrustHistory& history, const Sampler& samp
 // runs delivered.
 std::uint64_t flyRuns(const ThrustHistory& history, const Sampler& sampler,
                       const CampaignSettings& settings, const CampaignLimit& limit,
-                      std::uint64_t firstRun, unsigned jobs, StudyObserver& observer,
+                      const RunDraw& draw, std::uint64_t firstRun, unsigned jobs,
+                      StudyObserver& observer,
                       const std::function<void(const CampaignRow&)>& onRow) {
   const std::size_t count = settings.endRun > firstRun ? settings.endRun - firstRun : 0;
   // Runs in flight wait in a ring: the pool never starts run i before run
@@ -123,7 +125,7 @@ std::uint64_t flyRuns(const ThrustHistory& history, const Sampler& sampler,
   return runInOrder(
       count, jobs,
       [&](std::size_t i) {
-        ring[i % slots] = flyCampaignRun(history, sampler, settings, limit, firstRun + i);
+        ring[i % slots] = flyDrawnRun(history, sampler, settings, limit, draw(firstRun + i));
       },
       [&](std::size_t i) { onRow(ring[i % slots]); }, stopOf(&observer), window);
 }
@@ -137,6 +139,12 @@ CampaignRow flyCampaignRun(const ThrustHistory& history, const Sampler& sampler,
   row.run = run;
   row.values.resize(sampler.dispersions().size());
   sampler.draw(settings.seed, run, row.values);
+  return flyDrawnRun(history, sampler, settings, limit, std::move(row));
+}
+
+CampaignRow flyDrawnRun(const ThrustHistory& history, const Sampler& sampler,
+                        const CampaignSettings& settings, const CampaignLimit& limit,
+                        CampaignRow row) {
   std::fill(std::begin(row.outputs), std::end(row.outputs), notANumber);
   const Vehicle vehicle = sampler.apply(row.values);
   const std::vector<std::string> problems = vehicleProblems(vehicle);
@@ -214,9 +222,10 @@ CampaignManifest describeCampaign(const CampaignInputs& inputs, const CampaignSe
   return m;
 }
 
-CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings& settings,
+CampaignResult flyCampaign(const CampaignInputs& inputs, const CampaignSettings& settings,
                            unsigned jobs, CampaignObserver& observer,
-                           std::unique_ptr<ValueSpill> spill) {
+                           std::unique_ptr<ValueSpill> spill, const DrawOf& drawOf,
+                           std::uint64_t designRows) {
   refuseSetting(settingsProblem(settings));
   refuseSetting(jobsProblem(jobs));
   const Sampler sampler(inputs.flight.vehicle, inputs.dispersions.dispersions,
@@ -230,14 +239,18 @@ CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings&
     settled.limit_deg = result.limit.limit_deg;
   }
   result.manifest = describeCampaign(inputs, settled);
+  if (designRows > 0) {
+    result.manifest.designRows = designRows;
+    result.manifest.columns = CampaignRowSchema(inputs.dispersions.dispersions, true).header();
+  }
   result.builder = std::make_unique<SummaryBuilder>(settled, std::move(spill));
   SummaryBuilder& builder = *result.builder;
   result.takenUp = observer.start(result.manifest, result.limit, sampler,
                                   [&builder](const CampaignRow& row) { builder.add(row); });
   const std::uint64_t total = settled.endRun - settled.firstRun;
   std::uint64_t flown = 0;
-  flyRuns(inputs.flight.history, sampler, settled, result.limit, settled.firstRun + result.takenUp,
-          jobs, observer, [&](const CampaignRow& row) {
+  flyRuns(inputs.flight.history, sampler, settled, result.limit, drawOf(sampler),
+          settled.firstRun + result.takenUp, jobs, observer, [&](const CampaignRow& row) {
             builder.add(row);
             observer.row(row);
             observer.progress(result.takenUp + ++flown, total);
@@ -246,6 +259,21 @@ CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings&
   result.stopped = result.takenUp + result.flown < total;
   result.summary = builder.finish();
   return result;
+}
+
+CampaignResult runCampaign(const CampaignInputs& inputs, const CampaignSettings& settings,
+                           unsigned jobs, CampaignObserver& observer,
+                           std::unique_ptr<ValueSpill> spill) {
+  const DrawOf campaignDraws = [&settings](const Sampler& sampler) -> RunDraw {
+    return [&sampler, &settings](std::uint64_t run) {
+      CampaignRow row;
+      row.run = run;
+      row.values.resize(sampler.dispersions().size());
+      sampler.draw(settings.seed, run, row.values);
+      return row;
+    };
+  };
+  return flyCampaign(inputs, settings, jobs, observer, std::move(spill), campaignDraws, 0);
 }
 
 }  // namespace ascent

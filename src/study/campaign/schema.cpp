@@ -54,6 +54,13 @@ constexpr Field<CampaignRow> headFields[] = {
     {{"run", "", FieldType::Integer, "", "the run's index: its draws depend on it and the seed alone"},
      &runValue},
 };
+constexpr Field<CampaignRow> designFields[] = {
+    {{"matrix", "", FieldType::Text, "",
+      "the design's matrix: A, B, or ABi (A with factor i's values from B)"},
+     [](const CampaignRow& row) { return row.design ? Value(row.design->matrix) : Value(""); }},
+    {{"row", "", FieldType::Integer, "", "the row of the matrix"},
+     [](const CampaignRow& row) { return row.design ? Value(row.design->row) : Value(0u); }},
+};
 constexpr Field<CampaignRow> tailFields[] = {
     {{"outcome", "", FieldType::Text, "",
       "the flight class: orbit, suborbital, escape, abandoned or failed"}, &outcomeValue},
@@ -99,13 +106,15 @@ static_assert(std::size(tailFields) == 3 + campaignOutputCount + 3);
 
 }  // namespace
 
-CampaignRowSchema::CampaignRowSchema(std::span<const Dispersion> dispersions) {
+CampaignRowSchema::CampaignRowSchema(std::span<const Dispersion> dispersions, bool design)
+    : design_(design) {
   if (dispersions.size() > maxCampaignKeys) {
     throw InputError({"a campaign disperses at most " + std::to_string(maxCampaignKeys) + " keys"});
   }
   keys_.reserve(dispersions.size());
   for (const Dispersion& d : dispersions) keys_.push_back(d.key);
   fields_.assign(std::begin(headFields), std::end(headFields));
+  if (design) fields_.insert(fields_.end(), std::begin(designFields), std::end(designFields));
   for (std::size_t k = 0; k < keys_.size(); ++k) {
     const VehicleKey* key = findVehicleKey(keys_[k]);
     FieldInfo info{keys_[k], "", FieldType::Real, "", "the value drawn for the vehicle key"};

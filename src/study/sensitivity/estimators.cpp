@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <stdexcept>
+#include "ascent/errors.h"
 
 #include "study/campaign/draws.h"
 #include "study/exact_sum.h"
@@ -98,7 +98,7 @@ std::vector<double> averageRanks(const std::vector<double>& values) {
 
 SaltelliRun saltelliRun(std::size_t run, std::size_t rows, std::size_t factors) {
   if (rows == 0 || run / rows >= factors + 2) {
-    throw std::invalid_argument("a run beyond the Saltelli design");
+    throw InputError({"a run beyond the Saltelli design"});
   }
   const std::size_t block = run / rows;
   SaltelliRun result;
@@ -114,7 +114,7 @@ SaltelliColumns saltelliColumns(std::span<const double> column, std::size_t fact
                                 std::size_t factor) {
   const std::size_t rows = column.size() / (factors + 2);
   if (rows == 0 || rows * (factors + 2) != column.size() || factor >= factors) {
-    throw std::invalid_argument("a column that is not one of the Saltelli design");
+    throw InputError({"a column that is not one of the Saltelli design"});
   }
   return {column.first(rows), column.subspan(rows, rows),
           column.subspan((2 + factor) * rows, rows)};
@@ -127,8 +127,8 @@ bool takesFromB(const SaltelliRun& run, std::size_t factor) {
 
 BootstrapResamples::BootstrapResamples(std::uint64_t seed, std::size_t rows, std::size_t count)
     : rows_(rows), count_(count) {
-  if (rows == 0 || count == 0) throw std::invalid_argument("a bootstrap needs rows and resamples");
-  if (rows > (std::uint64_t{1} << 32)) throw std::invalid_argument("too many rows to resample");
+  if (rows == 0 || count == 0) throw InputError({"a bootstrap needs rows and resamples"});
+  if (rows > (std::uint64_t{1} << 32)) throw InputError({"too many rows to resample"});
   drawn_.resize(rows * count);
   for (std::size_t b = 0; b < count; ++b) {
     for (std::size_t k = 0; k < rows; ++k) {
@@ -142,7 +142,7 @@ BootstrapResamples::BootstrapResamples(std::uint64_t seed, std::size_t rows, std
 SobolIndices sobolIndices(std::span<const double> fA, std::span<const double> fB,
                           std::span<const double> fABi, const BootstrapResamples& resamples) {
   if (fA.size() != resamples.rows() || fB.size() != fA.size() || fABi.size() != fA.size()) {
-    throw std::invalid_argument("the columns of a Sobol index differ from the design's rows");
+    throw InputError({"the columns of a Sobol index differ from the design's rows"});
   }
   const auto used = [&](std::size_t j) {
     return std::isfinite(fA[j]) && std::isfinite(fB[j]) && std::isfinite(fABi[j]);
@@ -179,7 +179,7 @@ SobolIndices sobolIndices(std::span<const double> fA, std::span<const double> fB
 }
 
 RankCorrelation spearman(std::span<const double> x, std::span<const double> y) {
-  if (x.size() != y.size()) throw std::invalid_argument("the columns differ in length");
+  if (x.size() != y.size()) throw InputError({"the columns differ in length"});
   std::vector<double> xs, ys;
   for (std::size_t j = 0; j < x.size(); ++j) {
     if (std::isnan(x[j]) || std::isnan(y[j])) continue;

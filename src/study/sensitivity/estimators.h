@@ -26,14 +26,14 @@ struct SaltelliRun {
   std::size_t row = 0;
 };
 
-// Throws std::invalid_argument when run >= rows * (factors + 2).
+// Throws InputError when run >= rows * (factors + 2).
 SaltelliRun saltelliRun(std::size_t run, std::size_t rows, std::size_t factors);
 
 // Whether the run takes factor `factor`'s value from B's row run.row (else from A's).
 bool takesFromB(const SaltelliRun& run, std::size_t factor);
 
 // The values of A, B and A_B^(i) in one output's column of the N (d + 2)
-// runs, the spans sobolIndices takes. Throws std::invalid_argument when the
+// runs, the spans sobolIndices takes. Throws InputError when the
 // column does not hold N (d + 2) values, N > 0, or factor >= d.
 struct SaltelliColumns {
   std::span<const double> a, b, abi;
@@ -60,7 +60,7 @@ class BootstrapResamples {
  public:
   static constexpr std::size_t defaultCount = 1000;
 
-  // Throws std::invalid_argument for no rows, no resamples or rows > 2^32.
+  // Throws InputError for no rows, no resamples or rows > 2^32.
   BootstrapResamples(std::uint64_t seed, std::size_t rows, std::size_t count = defaultCount);
 
   std::size_t rows() const { return rows_; }
@@ -105,7 +105,7 @@ struct SobolIndices {
   std::optional<IntervalEstimate> total;
 };
 
-// Throws std::invalid_argument unless each span has resamples.rows() values.
+// Throws InputError unless each span has resamples.rows() values.
 SobolIndices sobolIndices(std::span<const double> fA, std::span<const double> fB,
                           std::span<const double> fABi, const BootstrapResamples& resamples);
 inline SobolIndices sobolIndices(const SaltelliColumns& c, const BootstrapResamples& resamples) {
@@ -125,7 +125,7 @@ struct RankCorrelation {
   std::optional<IntervalEstimate> rho;
 };
 
-// Throws std::invalid_argument when the spans' lengths differ.
+// Throws InputError when the spans' lengths differ.
 RankCorrelation spearman(std::span<const double> x, std::span<const double> y);
 
 }  // namespace ascent
