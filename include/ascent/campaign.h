@@ -165,12 +165,12 @@ struct CampaignManifest {
   double turnTime_s = 0;
   GuidanceMode guidance = GuidanceMode::Fixed;
   unsigned known = knowsVehicle | knowsLaunchDay;  // before_launch, in_flight
-  double limit_deg = 0;        // fixed: every run's; in_flight: the predictor's first guess
-  std::string target;          // a guidance that targets: the search settings in words
-  std::string predictor;       // in_flight: how the limit is decided in flight
-  std::string columns;         // the CSV header, without its line end
+  double limit_deg = 0;          // fixed: every run's; in_flight: the predictor's first guess
+  std::string target;            // a guidance that targets: the search settings in words
+  std::string predictor;         // in_flight: how the limit is decided in flight
+  std::string columns;           // the CSV header, without its line end
   std::uint64_t designRows = 0;  // a sensitivity study's N; 0 for a campaign
-  std::uint64_t firstRun = 0;  // the runs: firstRun <= i < endRun
+  std::uint64_t firstRun = 0;    // the runs: firstRun <= i < endRun
   std::uint64_t endRun = 0;
 };
 // "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
@@ -378,6 +378,8 @@ CampaignManifest describeCampaign(const CampaignInputs& inputs, const CampaignSe
 // flight_performance_reserve (probability, confidence, order, margin_kg,
 // flight_performance_reserve_kg).
 Value campaignSummaryValue(const CampaignSummary& summary, const CampaignManifest& manifest);
+// Its campaign block: what identifies the campaign.
+Value campaignManifestValue(const CampaignManifest& manifest);
 
 // Points of an ellipse of the summary in the perigee-apogee plane, m: its
 // outline at `steps` + 1 angles from 0 to 2 pi (the last the first again),

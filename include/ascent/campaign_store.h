@@ -19,6 +19,7 @@
 
 #include "ascent/campaign.h"
 #include "ascent/dispersion.h"
+#include "ascent/sensitivity.h"
 #include "ascent/writers.h"
 
 namespace ascent {
@@ -109,6 +110,27 @@ struct MergedCampaign {
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
                              const CampaignRowSink& onRow,
                              const SamplerOf& samplerOf = campaignSampler);
+
+// The rows of a campaign's CSV (a sensitivity study's too), its manifest
+// beside it, each row's values drawn again by `samplerOf` and compared, in
+// run order to `onRow`. Returns the manifest and, in the CSV's order, the
+// keys. Throws as a merge does.
+struct CampaignRead {
+  CampaignManifest manifest;
+  std::vector<std::string> keys;
+};
+CampaignRead readCampaign(const std::string& csvPath, const CampaignRowSink& onRow,
+                          const SamplerOf& samplerOf = campaignSampler);
+
+// A sensitivity study's shards merged as mergeCampaign merges them (each
+// row also to `onRow`), then its indices estimated when the runs merged are
+// the whole design; `settings` give the resamples and the reserve a success
+// keeps (the design and its seed are the manifest's). Throws InputError for
+// shards that are not a sensitivity study's.
+SensitivityResult mergeSensitivity(const std::vector<std::string>& shardPaths,
+                                   const std::string& outPath, const SensitivitySettings& settings,
+                                   const CampaignRowSink& onRow,
+                                   const SamplerOf& samplerOf = campaignSampler);
 
 // The summary's columns in unnamed temporary files, created now (Error when
 // they cannot be): only one column at a time is held in memory, however

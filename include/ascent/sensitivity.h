@@ -52,8 +52,8 @@ double sensitivityValue(const CampaignRow& row, SensitivityOutput output,
 // A factor: one key, or the keys correlated with each other (a group), in
 // the order of the dispersion file.
 struct SensitivityFactor {
-  std::string name;            // the key, or the group's keys joined by " + "
-  std::vector<std::size_t> keys;  // indices into the dispersions
+  std::string name;                   // the key, or the group's keys joined by " + "
+  std::vector<std::size_t> keys;      // indices into the dispersions
   std::vector<std::string> keyNames;  // and their names
   bool group() const { return keys.size() > 1; }
 };
@@ -71,11 +71,13 @@ void drawDesignRun(const Sampler& sampler, const std::vector<SensitivityFactor>&
 
 struct SensitivitySettings {
   // The campaign every run belongs to: its seed, turn time, guidance and
-  // search, and how a success is judged. Its runs are the design's: runs
-  // firstRun <= r < endRun of N (d + 2) (all of them when endRun is 0).
+  // search, and the reserve a success keeps; its runs are the design's.
   CampaignSettings campaign;
   std::uint64_t rows = 0;  // N: the rows of A and of B
   std::size_t resamples = 1000;
+  // Shard `shard` of `shards` (from 1): the design's runs cut into `shards`
+  // consecutive parts of nearly equal size, a merge joining them again.
+  std::uint64_t shard = 1, shards = 1;
 };
 SettingProblem settingsProblem(const SensitivitySettings& settings);
 
@@ -136,17 +138,27 @@ Schema<SobolRowView> sobolSchema();
 // first-order indices.
 Value sensitivityValue(const SensitivityResult& result);
 
+// The keys' values and the outputs of a campaign's runs, what the rank
+// correlations are estimated from (a column of numbers each, not the rows).
+struct GivenRuns {
+  std::vector<std::string> keys;
+  std::vector<std::vector<double>> values;  // key by key
+  SensitivityColumns outputs;
+  void add(const CampaignRow& row, double minRemainingPropellant_kg);
+};
+
 // The Spearman rank correlation of every key with every output of a
-// campaign's rows, with its 95 % interval (Fisher z, standard error
-// sqrt(1.06 / (n - 3))).
+// campaign's runs, with its 95 % interval (Fisher z, standard error
+// sqrt(1.06 / (n - 3))); output by output, key by key.
 struct RankCorrelationEstimate {
   std::string output, key;
   std::optional<double> rho, low, high;
   std::size_t pairs = 0, leftOut = 0;
 };
-std::vector<RankCorrelationEstimate> rankCorrelations(const std::vector<CampaignRow>& rows,
-                                                      std::span<const Dispersion> dispersions,
-                                                      double minRemainingPropellant_kg);
+std::vector<RankCorrelationEstimate> rankCorrelations(const GivenRuns& runs);
 Schema<RankCorrelationEstimate> rankCorrelationSchema();
+// What --given --json prints: the campaign, its runs and the correlations.
+Value rankCorrelationValue(const std::vector<RankCorrelationEstimate>& estimates,
+                           const CampaignManifest& manifest);
 
 }  // namespace ascent

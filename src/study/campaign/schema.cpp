@@ -300,6 +300,10 @@ constexpr Field<CampaignReport> reportFields[] = {
 
 }  // namespace
 
+Value campaignManifestValue(const CampaignManifest& manifest) {
+  return toValue(Schema<CampaignManifest>(manifestFields), manifest);
+}
+
 Value campaignSummaryValue(const CampaignSummary& summary, const CampaignManifest& manifest) {
   return toValue(Schema<CampaignReport>(reportFields), CampaignReport{summary, manifest});
 }

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include "ascent/errors.h"
 
+#include "ascent/errors.h"
 #include "study/campaign/draws.h"
 #include "study/exact_sum.h"
 

@@ -103,17 +103,29 @@ Value sensitivityValue(const SensitivityResult& result) {
     }
     sums.add(std::string(output), realOrNull(sum, every));
   }
-  return Value::object(
-      {{"program", "ascent"},
-       {"version", version()},
-       {"campaign", campaignSummaryValue(CampaignSummary{}, result.manifest)["campaign"]},
-       {"rows", result.rows},
-       {"runs", result.takenUp + result.flown},
-       {"resamples", result.resamples},
-       {"complete", result.complete},
-       {"factors", factorsValue(result)},
-       {"indices", indices},
-       {"first_order_sums", sums}});
+  return Value::object({{"program", "ascent"},
+                        {"version", version()},
+                        {"campaign", campaignManifestValue(result.manifest)},
+                        {"rows", result.rows},
+                        {"runs", result.takenUp + result.flown},
+                        {"resamples", result.resamples},
+                        {"complete", result.complete},
+                        {"factors", factorsValue(result)},
+                        {"indices", indices},
+                        {"first_order_sums", sums}});
+}
+
+Value rankCorrelationValue(const std::vector<RankCorrelationEstimate>& estimates,
+                           const CampaignManifest& manifest) {
+  Value correlations = Value::list();
+  for (const RankCorrelationEstimate& e : estimates) {
+    correlations.push(toValue(rankCorrelationSchema(), e));
+  }
+  return Value::object({{"program", "ascent"},
+                        {"version", version()},
+                        {"campaign", campaignManifestValue(manifest)},
+                        {"runs", manifest.endRun - manifest.firstRun},
+                        {"correlations", correlations}});
 }
 
 }  // namespace ascent

@@ -32,13 +32,21 @@ std::size_t rootOf(std::vector<std::size_t>& parent, std::size_t k) {
   return k;
 }
 
-// The design's runs of the settings: all of them when none are named.
-CampaignSettings designRuns(const SensitivitySettings& settings, std::size_t factors) {
+// The runs of the settings' shard of the design: its part of the
+// N (d + 2) runs, with their campaign.
+CampaignSettings shardRuns(const SensitivitySettings& settings, std::size_t factors) {
   CampaignSettings campaign = settings.campaign;
-  if (campaign.endRun == 0) {
-    campaign.firstRun = 0;
-    campaign.endRun = settings.rows * (factors + 2);
+  const std::uint64_t runs = settings.rows * (factors + 2);
+  if (settings.shards > runs) {
+    throw InputError({"the design's " + std::to_string(runs) + " runs cannot be cut into " +
+                      std::to_string(settings.shards) + " shards"},
+                     "shards");
   }
+  // runs < 2^31 (256 + 2) and (runs % shards) shard < 2^40: no overflow.
+  campaign.firstRun = runs / settings.shards * (settings.shard - 1) +
+                      runs % settings.shards * (settings.shard - 1) / settings.shards;
+  campaign.endRun = runs / settings.shards * settings.shard +
+                    runs % settings.shards * settings.shard / settings.shards;
   return campaign;
 }
 
@@ -73,7 +81,7 @@ std::vector<SensitivityFactor> sensitivityFactors(std::span<const Dispersion> di
     std::size_t& f = factorOfRoot[rootOf(parent, k)];
     if (f == dispersions.size()) {
       f = factors.size();
-      factors.push_back({dispersions[k].key, {}});
+      factors.push_back({dispersions[k].key, {}, {}});
     } else {
       factors[f].name += " + " + dispersions[k].key;
     }
@@ -122,9 +130,16 @@ SettingProblem settingsProblem(const SensitivitySettings& settings) {
     return {"resamples", "the bootstrap's resamples " + std::to_string(settings.resamples) +
                              " are outside 100 to 100000"};
   }
-  SensitivitySettings whole = settings;
-  if (whole.campaign.endRun == 0) whole.campaign.endRun = 1;  // checked against the design below
-  return settingsProblem(whole.campaign);
+  if (settings.shards < 1 || settings.shards > (std::uint64_t{1} << 20) || settings.shard < 1 ||
+      settings.shard > settings.shards) {
+    return {"shard", "shard " + std::to_string(settings.shard) + " of " +
+                         std::to_string(settings.shards) +
+                         " is not one of 1 to its count (at most 1048576)"};
+  }
+  CampaignSettings campaign = settings.campaign;
+  campaign.firstRun = 0;  // the design's runs: checked when the factors are known
+  campaign.endRun = 1;
+  return settingsProblem(campaign);
 }
 
 void SensitivityColumns::add(const CampaignRow& row, double minRemainingPropellant_kg) {
@@ -197,14 +212,8 @@ SensitivityResult runSensitivity(const CampaignInputs& inputs, const Sensitivity
       sensitivityFactors(inputs.dispersions.dispersions, inputs.dispersions.correlations);
   result.rows = settings.rows;
   result.resamples = settings.resamples;
-  const std::uint64_t designRuns_ = settings.rows * (result.factors.size() + 2);
-  const CampaignSettings campaign = designRuns(settings, result.factors.size());
-  if (campaign.endRun > designRuns_) {
-    throw InputError(
-        {"the runs " + std::to_string(campaign.firstRun) + ":" + std::to_string(campaign.endRun) +
-         " are not all runs of the design's " + std::to_string(designRuns_)},
-        "runs");
-  }
+  const std::uint64_t designRuns = settings.rows * (result.factors.size() + 2);
+  const CampaignSettings campaign = shardRuns(settings, result.factors.size());
   const std::vector<SensitivityFactor>& factors = result.factors;
   const DrawOf design = [&](const Sampler& sampler) -> RunDraw {
     return [&sampler, &factors, &settings, &campaign](std::uint64_t run) {
@@ -224,26 +233,31 @@ SensitivityResult runSensitivity(const CampaignInputs& inputs, const Sensitivity
   result.takenUp = flown.takenUp;
   result.flown = flown.flown;
   result.stopped = flown.stopped;
-  if (!flown.stopped && campaign.firstRun == 0 && campaign.endRun == designRuns_ &&
+  if (!flown.stopped && campaign.firstRun == 0 && campaign.endRun == designRuns &&
       flown.limit.verdict == Verdict::Converged) {
     estimateIndices(result, collecting.columns, campaign.seed);
   }
   return result;
 }
 
-std::vector<RankCorrelationEstimate> rankCorrelations(const std::vector<CampaignRow>& rows,
-                                                      std::span<const Dispersion> dispersions,
-                                                      double minRemainingPropellant_kg) {
-  SensitivityColumns columns;
-  for (const CampaignRow& row : rows) columns.add(row, minRemainingPropellant_kg);
+void GivenRuns::add(const CampaignRow& row, double minRemainingPropellant_kg) {
+  values.resize(row.values.size());
+  for (std::size_t k = 0; k < row.values.size(); ++k) values[k].push_back(row.values[k]);
+  outputs.add(row, minRemainingPropellant_kg);
+}
+
+std::vector<RankCorrelationEstimate> rankCorrelations(const GivenRuns& runs) {
   std::vector<RankCorrelationEstimate> estimates;
-  std::vector<double> key(rows.size());
   for (std::size_t o = 0; o < sensitivityOutputCount; ++o) {
-    for (std::size_t k = 0; k < dispersions.size(); ++k) {
-      for (std::size_t r = 0; r < rows.size(); ++r) key[r] = rows[r].values[k];
-      const RankCorrelation c = spearman(key, columns.values[o]);
-      RankCorrelationEstimate e{
-          std::string(outputWords[o]), dispersions[k].key, {}, {}, {}, c.pairs, c.leftOut};
+    for (std::size_t k = 0; k < runs.values.size(); ++k) {
+      const RankCorrelation c = spearman(runs.values[k], runs.outputs.values[o]);
+      RankCorrelationEstimate e{std::string(outputWords[o]),
+                                k < runs.keys.size() ? runs.keys[k] : std::string(),
+                                {},
+                                {},
+                                {},
+                                c.pairs,
+                                c.leftOut};
       if (c.rho) e.rho = c.rho->value, e.low = c.rho->low, e.high = c.rho->high;
       estimates.push_back(std::move(e));
     }
