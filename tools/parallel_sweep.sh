@@ -68,6 +68,8 @@ awk -F, '
   NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i; next }
   {
     turn_times++; missions += $col["missions"]
+    if ($col["verdict"] == "infeasible") infeasible++
+    if ($col["verdict"] == "no_propellant_left") short++
     if ($col["verdict"] != "converged") next
     converged++
     left = $col["remaining_propellant_kg"]; mass = $col["SC_M_kg"] + 0
@@ -75,8 +77,10 @@ awk -F, '
   }
   function count(n, noun) { return n " " noun (n == 1 ? "" : "s") }
   END {
-    printf "Sweep: %s, %d converged, %s flown\n", count(turn_times, "turn time"), converged,
-           count(missions, "mission")
+    others = (infeasible ? ", " infeasible " infeasible" : "") \
+             (short ? ", " short " with no propellant left" : "")
+    printf "Sweep: %s, %d converged%s, %s flown\n", count(turn_times, "turn time"), converged,
+           others, count(missions, "mission")
     if (!found) { print "Best design: none (no converged turn time with propellant left)"; exit }
     split(row, f, ",")
     printf "Best design: turn time %s s, limit %s deg: SC_M %.0f kg, remaining propellant %.0f kg, %.1f x %.1f km\n",

@@ -44,7 +44,7 @@ class SweepObserver : public StudyObserver {
 // What a sweep gave besides its rows, counted as they arrive.
 struct SweepResult {
   std::size_t turnTimes = 0;  // rows delivered (fewer than the shard's when stopped)
-  std::size_t converged = 0, infeasible = 0, missions = 0;
+  std::size_t converged = 0, infeasible = 0, noPropellantLeft = 0, missions = 0;
   bool found = false;  // some row is a design
   SweepRow best;       // the heaviest design (betterDesign), when found
   void add(const SweepRow& row);

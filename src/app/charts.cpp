@@ -9,12 +9,16 @@
 namespace ascent {
 
 void SweepChart::add(const SweepRow& row) {
-  if (row.verdict != Verdict::Converged) return;
+  // A flight on target that burns propellant it does not carry is drawn
+  // apart: on the orbit, but no design.
+  if (row.verdict != Verdict::Converged && row.verdict != Verdict::NoPropellantLeft) return;
   const std::string turnAndMass =
       exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M_kg);
   points += turnAndMass + ' ' + exactText(row.mission.limit_deg) + '\n';
   // The study's rule for a design (betterDesign): propellant left, none overdrawn.
-  (row.mission.remainingPropellant_kg >= 0 ? feasible : overdrawn) += turnAndMass + '\n';
+  const bool design =
+      row.verdict == Verdict::Converged && row.mission.remainingPropellant_kg >= 0;
+  (design ? feasible : overdrawn) += turnAndMass + '\n';
   if (++converged == 1) lowest_s = row.turnTime_s;
   highest_s = row.turnTime_s;
 }

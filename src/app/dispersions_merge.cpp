@@ -9,6 +9,7 @@
 #include "ascent/campaign_store.h"
 #include "ascent/writers.h"
 #include "report/campaign_text.h"
+#include "report/printf_text.h"
 
 namespace ascent {
 
@@ -29,7 +30,7 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   const MergedCampaign merged = mergeCampaign(
       command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
   std::ostream& words = command.json ? err : out;
-  words << "Merged " << merged.shards << " shards into " << command.mergeFile << '\n';
+  words << "Merged " << count(merged.shards, "shard") << " into " << command.mergeFile << '\n';
   // The manifest names no vehicle to aim the chart's target mark by.
   const double targetAltitude_m = Vehicle::defaults().guidance.target_altitude_m;
   const CampaignSummary summary = builder.finish();

@@ -131,7 +131,7 @@ int runSensitivityMerge(const SensitivityCommand& command, std::ostream& out, st
   IndexOutputs outputs = createIndexOutputs(command);
   const SensitivityResult result = mergeSensitivity(command.files, command.mergeFile,
                                                     command.settings, [](const CampaignRow&) {});
-  (command.json ? err : out) << "Merged " << command.files.size() << " shards into "
+  (command.json ? err : out) << "Merged " << count(command.files.size(), "shard") << " into "
                              << command.mergeFile << '\n';
   return finishSensitivity(result, command, outputs, out);
 }

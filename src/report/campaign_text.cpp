@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "report/printf_text.h"
 #include "study/campaign/statistics.h"
 
 namespace ascent {
@@ -95,9 +96,9 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
                       s.byClass[c]);
   }
   text += formatted(
-      "\nSuccess: %.4f (95 %% interval %.4f to %.4f): %zu orbits with at least %s kg of "
+      "\nSuccess: %.4f (95 %% interval %.4f to %.4f): %s with at least %s kg of "
       "propellant left, %zu short of it or of booster propellant",
-      s.successShare, s.wilsonLow, s.wilsonHigh, s.successes,
+      s.successShare, s.wilsonLow, s.wilsonHigh, count(s.successes, "orbit").c_str(),
       exactText(s.minRemainingPropellant_kg).c_str(), s.shortfalls);
   text += m.guidance != GuidanceMode::Fixed ? formatted(", %zu off target\n", s.offTarget)
                                             : std::string("\n");
@@ -135,7 +136,9 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
     text += formatted("Flight performance reserve: too few runs for %s (%zu needed)\n",
                       level.c_str(), runsNeeded(f.probability, f.confidence));
   } else {
-    text += "Flight performance reserve: none, too many runs reach no orbit for " + level + "\n";
+    text += "Flight performance reserve: none, too many runs have no propellant margin (no orbit, "
+            "off target or a booster overdrawn) for " +
+            level + "\n";
   }
   if (s.requirements.empty()) return text;
   text += "Requirements, each in " + level + ":\n";
@@ -157,8 +160,8 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
     if (r.notSuccessOrbits > 0) {
       text += formatted(
           "%-32s (%zu of the runs not a success reached orbit; the orbit bound is "
-          "over %zu orbits)\n",
-          "", r.notSuccessOrbits, r.orbits);
+          "over %s)\n",
+          "", r.notSuccessOrbits, count(r.orbits, "orbit").c_str());
     }
   }
   return text;

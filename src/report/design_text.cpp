@@ -20,8 +20,11 @@ std::string designLine(const SweepRow& row) {
 }
 
 std::string sweepText(const SweepResult& tally) {
-  const std::string infeasible =
+  std::string infeasible =
       tally.infeasible > 0 ? format(", %zu infeasible", tally.infeasible) : std::string();
+  if (tally.noPropellantLeft > 0) {
+    infeasible += format(", %zu with no propellant left", tally.noPropellantLeft);
+  }
   std::string text =
       format("Sweep: %s, %zu converged%s, %s flown\n", count(tally.turnTimes, "turn time").c_str(),
              tally.converged, infeasible.c_str(), count(tally.missions, "mission").c_str());

@@ -51,6 +51,7 @@ void SweepResult::add(const SweepRow& row) {
   missions += row.missions;
   if (row.verdict == Verdict::Converged) ++converged;
   if (row.verdict == Verdict::Infeasible) ++infeasible;
+  if (row.verdict == Verdict::NoPropellantLeft) ++noPropellantLeft;
   if (betterDesign(row, found ? &best : nullptr)) {
     found = true;
     best = row;
