@@ -57,7 +57,7 @@ std::string sweepChart(const SweepChart& chart, const SweepRow* best, double alt
       gnuplotString(chartName(0)) +
       "\n"
       "set title " +
-      gnuplotString(format("Converged designs at %g km average altitude", altitude_m / 1000)) +
+      gnuplotString(format("Turn times on target at %g km average altitude", altitude_m / 1000)) +
       "\n"
       "set xlabel 'turn time (s)'\n"
       "set ylabel 'spacecraft mass SC\\_M (kg)'\n"
