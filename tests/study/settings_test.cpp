@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ascent/performance.h"
+#include "ascent/sensitivity.h"
 #include "ascent/sweep.h"
 #include "ascent/target.h"
 #include "ascent/trade.h"
@@ -36,9 +37,25 @@ TEST(DesignSettings, AValueOutsideItsDomainIsRefusedInOneWording) {
     change(s);
     return settingsProblem(s).problem;
   };
+  auto sensitivityWith = [](auto change) {
+    SensitivitySettings s;
+    s.rows = 64;
+    s.campaign.turnTime_s = 18;
+    s.campaign.endRun = 1;
+    change(s);
+    return settingsProblem(s).problem;
+  };
   const struct {
     std::string problem, expected;
   } cases[] = {
+      {sensitivityWith([](SensitivitySettings&) {}), ""},
+      {sensitivityWith([](SensitivitySettings& s) { s.rows = 1; }),
+       "the design's rows 1 are outside 2 to 2147483648"},
+      {sensitivityWith([](SensitivitySettings& s) { s.shard = 3, s.shards = 2; }),
+       "shard 3 of 2 is not one of 1 to its count (at most 1048576)"},
+      {sensitivityWith([](SensitivitySettings& s) { s.campaign.known = knowsVehicle; }),
+       "the fixed guidance knows no draw: what it knows is chosen only for before_launch and "
+       "in_flight"},
       {sweepWith([](SweepSettings&) {}), ""},
       {sweepWith([](SweepSettings& s) { s.turnTimes.push_back(0.5); }),
        "the turn time 0.5 s is outside 1 to 10000 s"},

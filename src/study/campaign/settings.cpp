@@ -81,6 +81,15 @@ SettingProblem settingsProblem(const CampaignSettings& settings) {
   if ((settings.known & ~(knowsVehicle | knowsLaunchDay)) != 0) {
     return {"known", "a guidance knows only vehicle and launch_day values"};
   }
+  // What a fixed guidance knows is nothing, an omniscient one everything: a
+  // narrower knowledge asked of them would be ignored without a word.
+  const bool chooses = settings.guidance == GuidanceMode::BeforeLaunch ||
+                       settings.guidance == GuidanceMode::InFlight;
+  if (!chooses && settings.known != (knowsVehicle | knowsLaunchDay)) {
+    return {"known", "the " + std::string(guidanceName(settings.guidance)) + " guidance knows " +
+                         (settings.guidance == GuidanceMode::Fixed ? "no draw" : "every draw") +
+                         ": what it knows is chosen only for before_launch and in_flight"};
+  }
   if (SettingProblem problem = settingsProblem(settings.search); !problem.empty()) return problem;
   return judgingProblem(settings);
 }
