@@ -27,22 +27,24 @@ constexpr ExitStatusRow commandRows[] = {
      "at least)"},
     {noDesign, false,
      "`fly`: the mission was abandoned, failed, suborbital or an escape; `target`: unreachable, "
-     "not converged, outside the design, suborbital, escape or infeasible; `optimize`: no turn "
+     "not converged, outside the design, suborbital, escape, infeasible or no propellant left; "
+     "`optimize`: no turn "
      "time of the range gives a design; `performance`: none at any altitude; `trade`: the "
-     "vehicle as given has no design; `dispersions`: the nominal vehicle reaches no design orbit "
-     "and no `--limit` was given, or a `--require`d output is not met or has too few runs to be "
-     "verified (the summary is written in full)"},
+     "vehicle as given has no design; `dispersions`, `sensitivity`: the nominal vehicle reaches "
+     "no design orbit and no `--limit` was given; `dispersions`: a `--require`d output is not "
+     "met or has too few runs to be verified (the summary is written in full)"},
     {usage, false,
      "an unknown command or option, a value outside its domain, a vehicle, dispersion or study "
      "file with problems, or an output that is an input, another output or standard output: one "
-     "line on standard error per problem (then the usage for option errors)"},
+     "line on standard error per problem (for an option, then a line pointing to the command's "
+     "`--help`)"},
     {failure, false,
      "a file could not be read, created or written (standard output too), an input is too large, "
      "the thrust file cannot be flown, gnuplot is missing, failed, ran out of time or wrote no "
      "chart, out of memory"},
     {interrupted, false,
      "interrupted by SIGHUP, SIGINT, SIGTERM (no output changed, no temporary file left; "
-     "`dispersions` finishes the runs started and writes only complete rows)"},
+     "`dispersions` and `sensitivity` finish the runs started and write only complete rows)"},
 };
 
 constexpr int finished[] = {0};
