@@ -46,35 +46,74 @@ void percentileInterval(std::vector<double>& values, IntervalEstimate& estimate)
   estimate.high = *high;
 }
 
-// Each resample's indices, recomputed on its n* used rows centred on their own
-// mean m*: with e = m* - m, its sums are P* = P - e sum(d) and
-// Q* = Q - e sum(a + b), those of the terms centred on m corrected.
-void bootstrap(const std::vector<Terms>& rows, const BootstrapResamples& resamples,
-               IntervalEstimate& first, IntervalEstimate& total) {
-  std::vector<double> firsts(resamples.count()), totals(resamples.count());
-  for (std::size_t b = 0; b < resamples.count(); ++b) {
-    const std::span<const std::uint32_t> drawn = resamples.resample(b);
-    // Two interleaved sums (even and odd k) halve the chain of dependent adds.
-    Terms sum{}, odd{};
-    std::size_t k = 0;
-    for (; k + 1 < drawn.size(); k += 2) {
-      add(rows[drawn[k]], sum);
-      add(rows[drawn[k + 1]], odd);
-    }
-    if (k < drawn.size()) add(rows[drawn[k]], sum);
-    add(odd, sum);
-    firsts[b] = totals[b] = NAN;
-    const double used = sum.v[2][1];
-    if (used < 2) continue;
-    const double shift = sum.v[1][1] / (2 * used);
-    const double q = sum.v[1][0] - shift * sum.v[1][1];
-    const double p = sum.v[0][0] - shift * sum.v[2][0];
-    if (!(q > 0)) continue;
-    firsts[b] = 2 * p / q;
-    totals[b] = sum.v[0][1] / q;
+// One resample's indices, recomputed on its n* used rows centred on their
+// own mean m*: with e = m* - m, its sums are P* = P - e sum(d) and
+// Q* = Q - e sum(a + b), those of the terms centred on m corrected. NaN for
+// a resample without them.
+void resampledIndices(const std::vector<Terms>& rows, std::span<const std::uint32_t> drawn,
+                      double& first, double& total) {
+  // Two interleaved sums (even and odd k) halve the chain of dependent adds.
+  Terms sum{}, odd{};
+  std::size_t k = 0;
+  for (; k + 1 < drawn.size(); k += 2) {
+    add(rows[drawn[k]], sum);
+    add(rows[drawn[k + 1]], odd);
   }
-  percentileInterval(firsts, first);
-  percentileInterval(totals, total);
+  if (k < drawn.size()) add(rows[drawn[k]], sum);
+  add(odd, sum);
+  first = total = NAN;
+  const double used = sum.v[2][1];
+  if (used < 2) return;
+  const double shift = sum.v[1][1] / (2 * used);
+  const double q = sum.v[1][0] - shift * sum.v[1][1];
+  const double p = sum.v[0][0] - shift * sum.v[2][0];
+  if (!(q > 0)) return;
+  first = 2 * p / q;
+  total = sum.v[0][1] / q;
+}
+
+bool used(const SaltelliColumns& c, std::size_t j) {
+  return std::isfinite(c.a[j]) && std::isfinite(c.b[j]) && std::isfinite(c.abi[j]);
+}
+
+// The point indices of one factor for one output, and the mean its terms
+// are centred on.
+SobolIndices pointIndices(const SaltelliColumns& c, double& mean) {
+  SobolIndices result;
+  ExactSum sum;
+  for (std::size_t j = 0; j < c.a.size(); ++j) {
+    if (!used(c, j)) continue;
+    sum.add(c.a[j]);
+    sum.add(c.b[j]);
+    ++result.tuples;
+  }
+  result.leftOut = c.a.size() - result.tuples;
+  if (result.tuples < 2) return result;
+  mean = sum.value() / static_cast<double>(2 * result.tuples);
+  ExactSum q, p, t;
+  for (std::size_t j = 0; j < c.a.size(); ++j) {
+    if (!used(c, j)) continue;
+    const double a = c.a[j] - mean, b = c.b[j] - mean, d = c.abi[j] - c.a[j];
+    q.add(a * a);
+    q.add(b * b);
+    p.add(b * d);
+    t.add(d * d);
+  }
+  const double variance = q.value(), first = p.value(), total = t.value();
+  if (!(variance > 0 && std::isfinite(variance + first + total))) return result;
+  result.first = IntervalEstimate{2 * first / variance, 0, 0};
+  result.total = IntervalEstimate{total / variance, 0, 0};
+  return result;
+}
+
+// A row's terms of the bootstrap's sums; all zero for a row not used.
+void termsOf(const SaltelliColumns& c, double mean, std::vector<Terms>& rows) {
+  rows.assign(c.a.size(), Terms{});
+  for (std::size_t j = 0; j < c.a.size(); ++j) {
+    if (!used(c, j)) continue;
+    const double a = c.a[j] - mean, b = c.b[j] - mean, d = c.abi[j] - c.a[j];
+    rows[j] = Terms{{Pair{b * d, d * d}, Pair{a * a + b * b, a + b}, Pair{d, 1}}};
+  }
 }
 
 // The average ranks, 1 to n, of `values`.
@@ -126,56 +165,59 @@ bool takesFromB(const SaltelliRun& run, std::size_t factor) {
 }
 
 BootstrapResamples::BootstrapResamples(std::uint64_t seed, std::size_t rows, std::size_t count)
-    : rows_(rows), count_(count) {
+    : seed_(seed), rows_(rows), count_(count) {
   if (rows == 0 || count == 0) throw InputError({"a bootstrap needs rows and resamples"});
   if (rows > (std::uint64_t{1} << 32)) throw InputError({"too many rows to resample"});
-  drawn_.resize(rows * count);
-  for (std::size_t b = 0; b < count; ++b) {
-    for (std::size_t k = 0; k < rows; ++k) {
+}
+
+void BootstrapResamples::draw(std::size_t first, std::size_t n,
+                              std::vector<std::uint32_t>& drawn) const {
+  drawn.resize(n * rows_);
+  for (std::size_t b = 0; b < n; ++b) {
+    for (std::size_t k = 0; k < rows_; ++k) {
       // u has 53 bits below the point: u 2^32 is exact, its floor below 2^32.
-      const auto fraction = static_cast<std::uint64_t>(uniformDraw(seed, b, k) * 0x1p32);
-      drawn_[b * rows + k] = static_cast<std::uint32_t>((fraction * rows) >> 32);
+      const auto fraction = static_cast<std::uint64_t>(uniformDraw(seed_, first + b, k) * 0x1p32);
+      drawn[b * rows_ + k] = static_cast<std::uint32_t>((fraction * rows_) >> 32);
     }
   }
 }
 
-SobolIndices sobolIndices(std::span<const double> fA, std::span<const double> fB,
-                          std::span<const double> fABi, const BootstrapResamples& resamples) {
-  if (fA.size() != resamples.rows() || fB.size() != fA.size() || fABi.size() != fA.size()) {
-    throw InputError({"the columns of a Sobol index differ from the design's rows"});
+std::vector<SobolIndices> sobolIndices(std::span<const SaltelliColumns> columns,
+                                       const BootstrapResamples& resamples) {
+  const std::size_t n = resamples.rows(), count = resamples.count();
+  std::vector<SobolIndices> results;
+  std::vector<double> means(columns.size());
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const SaltelliColumns& s = columns[c];
+    if (s.a.size() != n || s.b.size() != n || s.abi.size() != n) {
+      throw InputError({"the columns of a Sobol index differ from the design's rows"});
+    }
+    results.push_back(pointIndices(s, means[c]));
   }
-  const auto used = [&](std::size_t j) {
-    return std::isfinite(fA[j]) && std::isfinite(fB[j]) && std::isfinite(fABi[j]);
-  };
-  SobolIndices result;
-  ExactSum mean;
-  for (std::size_t j = 0; j < fA.size(); ++j) {
-    if (!used(j)) continue;
-    mean.add(fA[j]);
-    mean.add(fB[j]);
-    ++result.tuples;
+  // Each block of resamples serves every column before the next is drawn.
+  std::vector<std::vector<double>> firsts(columns.size()), totals(columns.size());
+  std::vector<std::uint32_t> drawn;
+  std::vector<Terms> rows;
+  for (std::size_t first = 0; first < count; first += BootstrapResamples::block) {
+    const std::size_t blockSize = std::min(BootstrapResamples::block, count - first);
+    resamples.draw(first, blockSize, drawn);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      if (!results[c].first) continue;
+      termsOf(columns[c], means[c], rows);
+      firsts[c].resize(first + blockSize);
+      totals[c].resize(first + blockSize);
+      for (std::size_t b = 0; b < blockSize; ++b) {
+        resampledIndices(rows, std::span<const std::uint32_t>(drawn).subspan(b * n, n),
+                         firsts[c][first + b], totals[c][first + b]);
+      }
+    }
   }
-  result.leftOut = fA.size() - result.tuples;
-  if (result.tuples < 2) return result;
-
-  const double m = mean.value() / static_cast<double>(2 * result.tuples);
-  ExactSum q, p, t;
-  std::vector<Terms> rows(fA.size(), Terms{});
-  for (std::size_t j = 0; j < fA.size(); ++j) {
-    if (!used(j)) continue;
-    const double a = fA[j] - m, b = fB[j] - m, d = fABi[j] - fA[j];
-    q.add(a * a);
-    q.add(b * b);
-    p.add(b * d);
-    t.add(d * d);
-    rows[j] = Terms{{Pair{b * d, d * d}, Pair{a * a + b * b, a + b}, Pair{d, 1}}};
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (!results[c].first) continue;
+    percentileInterval(firsts[c], *results[c].first);
+    percentileInterval(totals[c], *results[c].total);
   }
-  const double variance = q.value(), first = p.value(), total = t.value();
-  if (!(variance > 0 && std::isfinite(variance + first + total))) return result;
-  result.first = IntervalEstimate{2 * first / variance, 0, 0};
-  result.total = IntervalEstimate{total / variance, 0, 0};
-  bootstrap(rows, resamples, *result.first, *result.total);
-  return result;
+  return results;
 }
 
 RankCorrelation spearman(std::span<const double> x, std::span<const double> y) {

@@ -48,31 +48,32 @@ struct IntervalEstimate {
   double high = 0;
 };
 
-// The resamples of the percentile bootstrap, drawn once for a study and
-// shared by all its factors and outputs, so that the bootstrap costs only
-// the sums. Resample b draws N rows with replacement, the k-th being
-// floor(floor(u 2^32) N / 2^32) with u = uniformDraw(seed, b, k). A thousand
-// resamples (each bound the 26th value from its end) put the Monte Carlo
-// error of a bound near 4 % of the interval's half-width, while N = 4096,
-// 11 factors and 7 outputs take about a quarter of a second on one core;
-// they hold 4 bytes per row each, 16 MB for N = 4096.
+// The resamples of the percentile bootstrap of a study, shared by all its
+// factors and outputs. Resample b draws N rows with replacement, the k-th
+// being floor(floor(u 2^32) N / 2^32) with u = uniformDraw(seed, b, k). A
+// thousand resamples (each bound the 26th value from its end) put the Monte
+// Carlo error of a bound near 4 % of the interval's half-width. They are
+// drawn a block at a time and the block serves every factor and output
+// before the next is drawn: 4 bytes per row and resample of a block, rather
+// than 4 kB per row for all of them (16 MB for N = 4096), so the memory the
+// bootstrap takes is less than the outputs' own columns.
 class BootstrapResamples {
  public:
   static constexpr std::size_t defaultCount = 1000;
+  static constexpr std::size_t block = 16;
 
   // Throws InputError for no rows, no resamples or rows > 2^32.
   BootstrapResamples(std::uint64_t seed, std::size_t rows, std::size_t count = defaultCount);
 
   std::size_t rows() const { return rows_; }
   std::size_t count() const { return count_; }
-  std::span<const std::uint32_t> resample(std::size_t b) const {
-    return std::span<const std::uint32_t>(drawn_).subspan(b * rows_, rows_);
-  }
+  // Resamples first <= b < first + n, one after another, into `drawn`.
+  void draw(std::size_t first, std::size_t n, std::vector<std::uint32_t>& drawn) const;
 
  private:
+  std::uint64_t seed_;
   std::size_t rows_;
   std::size_t count_;
-  std::vector<std::uint32_t> drawn_;
 };
 
 // The first-order and total Sobol indices of one factor for one output.
@@ -105,11 +106,13 @@ struct SobolIndices {
   std::optional<IntervalEstimate> total;
 };
 
-// Throws InputError unless each span has resamples.rows() values.
-SobolIndices sobolIndices(std::span<const double> fA, std::span<const double> fB,
-                          std::span<const double> fABi, const BootstrapResamples& resamples);
+// The indices of each of `columns` (one output's, one factor each), all
+// bootstrapped on the same resamples. Throws InputError unless each span has
+// resamples.rows() values.
+std::vector<SobolIndices> sobolIndices(std::span<const SaltelliColumns> columns,
+                                       const BootstrapResamples& resamples);
 inline SobolIndices sobolIndices(const SaltelliColumns& c, const BootstrapResamples& resamples) {
-  return sobolIndices(c.a, c.b, c.abi, resamples);
+  return sobolIndices(std::span<const SaltelliColumns>(&c, 1), resamples).front();
 }
 
 // Spearman's rank correlation: Pearson's coefficient of the ranks, ties

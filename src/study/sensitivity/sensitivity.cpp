@@ -155,19 +155,24 @@ void estimateIndices(SensitivityResult& result, const SensitivityColumns& column
   result.indices.clear();
   // The bootstrap's own stream, apart from the runs' draws.
   const BootstrapResamples resamples(seed ^ fnv1a("bootstrap"), result.rows, result.resamples);
+  // Every output's and factor's columns, bootstrapped on the same resamples.
+  std::vector<SaltelliColumns> all;
   for (std::size_t o = 0; o < sensitivityOutputCount; ++o) {
     for (std::size_t i = 0; i < factors; ++i) {
-      const SobolIndices s =
-          sobolIndices(saltelliColumns(columns.values[o], factors, i), resamples);
-      SobolEstimate e;
-      e.output = outputWords[o];
-      e.factor = i;
-      e.tuples = s.tuples;
-      e.leftOut = s.leftOut;
-      if (s.first) e.first = s.first->value, e.firstLow = s.first->low, e.firstHigh = s.first->high;
-      if (s.total) e.total = s.total->value, e.totalLow = s.total->low, e.totalHigh = s.total->high;
-      result.indices.push_back(std::move(e));
+      all.push_back(saltelliColumns(columns.values[o], factors, i));
     }
+  }
+  const std::vector<SobolIndices> estimated = sobolIndices(all, resamples);
+  for (std::size_t c = 0; c < estimated.size(); ++c) {
+    const SobolIndices& s = estimated[c];
+    SobolEstimate e;
+    e.output = outputWords[c / factors];
+    e.factor = c % factors;
+    e.tuples = s.tuples;
+    e.leftOut = s.leftOut;
+    if (s.first) e.first = s.first->value, e.firstLow = s.first->low, e.firstHigh = s.first->high;
+    if (s.total) e.total = s.total->value, e.totalLow = s.total->low, e.totalHigh = s.total->high;
+    result.indices.push_back(std::move(e));
   }
   result.complete = true;
 }
