@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -118,9 +119,11 @@ void estimateIndices(SensitivityResult& result, const SensitivityColumns& column
 
 // Flies the design's runs of the settings on `jobs` threads, rows delivered
 // to `observer` in run order, then estimates the indices when the runs are
-// the whole design. Throws as runCampaign does.
+// the whole design. Throws as runCampaign does, whose `spill` keeps the
+// campaign's own summary columns (none: in memory).
 SensitivityResult runSensitivity(const CampaignInputs& inputs, const SensitivitySettings& settings,
-                                 unsigned jobs, CampaignObserver& observer);
+                                 unsigned jobs, CampaignObserver& observer,
+                                 std::unique_ptr<ValueSpill> spill = nullptr);
 
 // run, matrix, row, the campaign's columns from the keys on: the rows of a
 // sensitivity study's CSV.

@@ -16,8 +16,7 @@ void SweepChart::add(const SweepRow& row) {
       exactText(row.turnTime_s) + ' ' + exactText(row.mission.sizing.SC_M_kg);
   points += turnAndMass + ' ' + exactText(row.mission.limit_deg) + '\n';
   // The study's rule for a design (betterDesign): propellant left, none overdrawn.
-  const bool design =
-      row.verdict == Verdict::Converged && row.mission.remainingPropellant_kg >= 0;
+  const bool design = row.verdict == Verdict::Converged && row.mission.remainingPropellant_kg >= 0;
   (design ? feasible : overdrawn) += turnAndMass + '\n';
   if (++converged == 1) lowest_s = row.turnTime_s;
   highest_s = row.turnTime_s;

@@ -27,8 +27,10 @@ std::string chartScript(const SensitivityResult& result, std::string_view output
   return "set terminal pngcairo size 1000," + std::to_string(200 + 40 * n) +
          " font 'sans,10' noenhanced\nset output " + gnuplotString(chartName(index)) +
          "\nset title " +
-         gnuplotString(format("%s: Sobol indices of %zu factors, %llu rows, 95 %% intervals",
-                              std::string(output).c_str(), n,
+         gnuplotString(format("%s under the %s guidance: Sobol indices of %zu factors, %llu rows, "
+                              "95 %% intervals",
+                              std::string(output).c_str(),
+                              std::string(guidanceName(result.manifest.guidance)).c_str(), n,
                               static_cast<unsigned long long>(result.rows))) +
          "\nset xlabel 'share of the variance of " + std::string(output) +
          "'\n"

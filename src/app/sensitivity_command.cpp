@@ -99,7 +99,8 @@ int runSensitivityCommand(const SensitivityCommand& command, std::ostream& out, 
   CampaignRows observer({command.csvFile, command.resume, false}, out, words, err,
                         csv ? &*csv : nullptr, schema);
   const CampaignInputs inputs{{history, chosen.vehicle, chosen.path}, dispersions};
-  const SensitivityResult result = runSensitivity(inputs, command.settings, command.jobs, observer);
+  const SensitivityResult result =
+      runSensitivity(inputs, command.settings, command.jobs, observer, temporaryFileSpill());
   observer.clear();
   if (result.limit.verdict != Verdict::Converged) {
     err << "ascent: "

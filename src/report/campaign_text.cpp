@@ -136,9 +136,10 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
     text += formatted("Flight performance reserve: too few runs for %s (%zu needed)\n",
                       level.c_str(), runsNeeded(f.probability, f.confidence));
   } else {
-    text += "Flight performance reserve: none, too many runs have no propellant margin (no orbit, "
-            "off target or a booster overdrawn) for " +
-            level + "\n";
+    text +=
+        "Flight performance reserve: none, too many runs have no propellant margin (no orbit, "
+        "off target or a booster overdrawn) for " +
+        level + "\n";
   }
   if (s.requirements.empty()) return text;
   text += "Requirements, each in " + level + ":\n";

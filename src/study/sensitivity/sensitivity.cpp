@@ -210,7 +210,8 @@ class Collecting final : public CampaignObserver {
 }  // namespace
 
 SensitivityResult runSensitivity(const CampaignInputs& inputs, const SensitivitySettings& settings,
-                                 unsigned jobs, CampaignObserver& observer) {
+                                 unsigned jobs, CampaignObserver& observer,
+                                 std::unique_ptr<ValueSpill> spill) {
   refuseSetting(settingsProblem(settings));
   SensitivityResult result;
   result.factors =
@@ -232,7 +233,7 @@ SensitivityResult runSensitivity(const CampaignInputs& inputs, const Sensitivity
   };
   Collecting collecting(observer, campaign.minRemainingPropellant_kg);
   const CampaignResult flown =
-      flyCampaign(inputs, campaign, jobs, collecting, nullptr, design, settings.rows);
+      flyCampaign(inputs, campaign, jobs, collecting, std::move(spill), design, settings.rows);
   result.limit = flown.limit;
   result.manifest = flown.manifest;
   result.takenUp = flown.takenUp;
