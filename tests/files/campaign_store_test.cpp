@@ -45,13 +45,15 @@ struct CampaignStore : ::testing::Test {
   const SamplerOf samplerOf = [this](const CampaignManifest&, const std::string&) {
     return sampler;
   };
+  GuidanceMode guidance = GuidanceMode::Fixed;  // of the manifests written
   std::string path(const std::string& name) const { return (dir / name).string(); }
   CampaignManifest manifestOf(std::uint64_t seed, std::uint64_t first, std::uint64_t end) const {
     CampaignManifest m;
     m.program = "ascent test";
     m.seed = seed;
     m.turnTime_s = 18;
-    m.limit_deg = 24.06;
+    m.guidance = guidance;
+    if (guidance == GuidanceMode::Fixed) m.limit_deg = 24.06;
     const std::string header = csvHeader(schema.fields());
     m.columns = header.substr(0, header.size() - 1);
     m.firstRun = first;
@@ -118,6 +120,7 @@ TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
     bool manifest;
     std::string message;
     std::uint64_t rowSeed = 0, edited = UINT64_MAX;
+    GuidanceMode resumedAs = GuidanceMode::Fixed;
   } cases[] = {
       {2, 0, 10, "", true, "c.csv: belongs to another campaign (its manifest"},
       {1, 0, 12, "", true, "differs in the runs)"},
@@ -132,6 +135,7 @@ TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
        "c.csv:3: '1e999' is out of the range of numbers"},
       {1, 0, 10, "", true, "c.csv:2: run 0: core.thrust_N = ", 2},
       {1, 0, 10, "", true, "c.csv:4: run 2: upper.mass_kg = ", 0, 2},
+      {1, 0, 10, "", true, "differs in the guidance)", 0, UINT64_MAX, GuidanceMode::Omniscient},
   };
   for (const auto& c : cases) {
     writeShard("c.csv", 1, 0, 10, 4, c.rowSeed, c.edited);
@@ -139,7 +143,9 @@ TEST_F(CampaignStore, AResumeRefusesRowsItCannotTakeUpAndLeavesThemAsTheyWere) {
     if (!c.manifest) std::filesystem::remove(dir / "c.manifest.toml");
     const std::string before = readFile(dir / "c.csv");
     try {
+      guidance = c.resumedAs;
       const CampaignManifest m = manifestOf(c.seed, c.first, c.end);
+      guidance = GuidanceMode::Fixed;
       CampaignWriter writer(path("c.csv"), m.columns + '\n');
       resumeCampaign(path("c.csv"), m, sampler, writer, [](const CampaignRow&) {});
       ADD_FAILURE() << c.message;
@@ -167,6 +173,9 @@ TEST_F(CampaignStore, ShardsMergeInRunOrderOnlyAsOneCampaignWithEveryRunOnce) {
   writeShard("seed.csv", 2, 4, 9, 9);
   writeShard("cut.csv", 1, 4, 9, 7);
   writeShard("drawn.csv", 1, 4, 9, 9, 2);
+  guidance = GuidanceMode::Omniscient;
+  writeShard("omniscient.csv", 1, 4, 9, 9);
+  guidance = GuidanceMode::Fixed;
   const struct {
     std::vector<std::string> shards;
     std::string message;
@@ -178,6 +187,9 @@ TEST_F(CampaignStore, ShardsMergeInRunOrderOnlyAsOneCampaignWithEveryRunOnce) {
            " (their manifests differ in the seed)"},
       {{"a.csv", "cut.csv"}, path("cut.csv") + ": holds runs 4:7 of 4:9 (an interrupted shard"},
       {{"a.csv", "drawn.csv"}, path("drawn.csv") + ":2: run 4: core.thrust_N = "},
+      {{"a.csv", "omniscient.csv"},
+       path("omniscient.csv") + ": belongs to another campaign than " + path("a.csv") +
+           " (their manifests differ in the guidance)"},
   };
   for (const auto& r : refused) {
     std::vector<std::string> shards;
