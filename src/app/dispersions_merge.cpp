@@ -28,7 +28,8 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   const std::unique_ptr<OutputFolder> charts = createCampaignCharts(command.plotDirectory);
   SummaryBuilder builder(command.settings, temporaryFileSpill());
   const MergedCampaign merged = mergeCampaign(
-      command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
+      command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); },
+      campaignSampler, judgingOf(command.settings));
   std::ostream& words = command.json ? err : out;
   words << "Merged " << count(merged.shards, "shard") << " into " << command.mergeFile << '\n';
   // The manifest names no vehicle to aim the chart's target mark by.
