@@ -46,7 +46,7 @@ std::string campaignPage(const Value& summary, const CampaignManifest& manifest,
 // The page's sections 7 and 8: the charts, and where the runs came from.
 std::string campaignChartsHtml(const CampaignPageCharts& charts, const JsonNumbers& n);
 std::string provenanceHtml(const JsonNumbers& n, const CampaignManifest& manifest,
-                           const CampaignSource& source);
+                           const CampaignSource& source, int section = 8);
 
 // The command line that flies the runs of `manifest` again into `csvFile`
 // (shell words quoted), judged as the manifest records; with --limit when

@@ -71,8 +71,8 @@ std::string reproduceCommand(const CampaignManifest& m, bool limitGiven,
 }
 
 std::string provenanceHtml(const JsonNumbers& n, const CampaignManifest& m,
-                           const CampaignSource& source) {
-  std::string html = "<h2>8 Provenance</h2>\n<table>\n";
+                           const CampaignSource& source, int section) {
+  std::string html = "<h2>" + std::to_string(section) + " Provenance</h2>\n<table>\n";
   html += row("flown by", textOf(n.at("campaign/program")));
   html +=
       row("page made by", htmlEscape(source.pageProgram), "from " + htmlEscape(source.madeFrom));
