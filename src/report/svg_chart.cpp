@@ -61,12 +61,10 @@ SvgChart::SvgChart(int width_px, int height_px, ChartAxis x, ChartAxis y, std::s
 
 void SvgChart::categories(std::vector<std::string> names) {
   categories_ = std::move(names);
-  left_ =
-      16 +
-      7 * static_cast<int>(std::min<std::size_t>(
-              40, std::max_element(categories_.begin(), categories_.end(),
-                                   [](const auto& a, const auto& b) { return a.size() < b.size(); })
-                      ->size()));
+  // Room on the left for the longest name, up to 40 characters.
+  std::size_t longest = 0;
+  for (const std::string& name : categories_) longest = std::max(longest, name.size());
+  left_ = 16 + 7 * static_cast<int>(std::min<std::size_t>(40, longest));
 }
 
 double SvgChart::px(double x) const {

@@ -41,7 +41,13 @@ def browser():
     try:
         from selenium import webdriver
     except ImportError:
-        return None
+        # Debian's python3-selenium, when another Python runs the test.
+        sys.path.append("/usr/lib/python3/dist-packages")
+        try:
+            from selenium import webdriver
+        except ImportError:
+            return None
+    from selenium.webdriver.chrome.service import Service
     chromium = shutil.which("chromium") or shutil.which("chromium-browser")
     driver_path = shutil.which("chromedriver")
     if not chromium or not driver_path:
@@ -51,7 +57,7 @@ def browser():
     for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage"):
         options.add_argument(argument)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL", "performance": "ALL"})
-    service = webdriver.ChromeService(executable_path=driver_path)
+    service = Service(executable_path=driver_path)
     return webdriver.Chrome(options=options, service=service)
 
 
