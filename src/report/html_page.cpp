@@ -116,6 +116,7 @@ table.stats{font-size:12px}table.stats td,table.stats th{padding:2px 6px}
 .too_few_runs{background:#fbecc8;color:#78350f}
 .banner{padding:10px 14px;border-radius:6px;margin:8px 0;font-size:16px;font-weight:600}
 .big{font-size:22px;font-weight:700}.note{color:#556;font-size:12.5px}
+pre{white-space:pre-wrap}
 code,.mono{font-family:ui-monospace,"DejaVu Sans Mono",Menlo,monospace;font-size:12.5px;
 word-break:break-all}
 .charts{display:flex;flex-wrap:wrap;gap:14px}figure{margin:0;break-inside:avoid;page-break-inside:avoid}
