@@ -14,7 +14,9 @@ Installs the Debian packages that one set-up needs and that are missing:
          pybind11-dev python3-numpy python3-pytest python3-pandas
          python3-matplotlib python3-mypy (the Python module, its tests, the
          check of its stubs and its examples),
-         help2man (the manual page, which a test checks)
+         help2man (the manual page, which a test checks),
+         chromium chromium-driver python3-selenium (the review page loaded
+         in a real browser)
   ci     .ci/run: those of test, plus clang libclang-rt-dev clang-format (clang++ builds,
          sanitizers, libFuzzer, the format check)
 As root it runs `apt-get update` and `apt-get install -y` with the missing
@@ -48,7 +50,8 @@ done
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev libtomlplusplus-dev gnuplot-nox)
 case $set_name in
   test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3 python3-dev pybind11-dev
-                 python3-numpy python3-pytest python3-pandas python3-matplotlib python3-mypy help2man) ;;&
+                 python3-numpy python3-pytest python3-pandas python3-matplotlib python3-mypy help2man
+                 chromium chromium-driver python3-selenium) ;;&
   ci) packages+=(clang libclang-rt-dev clang-format) ;;
 esac
 

@@ -154,6 +154,19 @@ struct CampaignLimit {
 // (unreachable)": why a campaign without a limit cannot be flown.
 std::string nominalLimitProblem(double turnTime_s, Verdict verdict);
 
+// How a campaign's summary judged its runs: the propellant a success keeps,
+// the probability and confidence, the requirements. The rows do not depend
+// on it, so it tells no campaign from another; the manifest records it so
+// that a page made from the CSV restates the question the summary answered.
+struct CampaignJudging {
+  double minRemainingPropellant_kg = 0;
+  double probability = defaultRequirementProbability;
+  double confidence = defaultRequirementConfidence;
+  std::vector<Requirement> requirements;
+};
+CampaignJudging judgingOf(const CampaignSettings& settings);
+void judgeBy(CampaignSettings& settings, const CampaignJudging& judging);
+
 // What identifies a campaign: the inputs and settings its rows depend on,
 // written beside its CSV (the manifest) and at the head of its summary.
 struct CampaignManifest {
@@ -172,6 +185,8 @@ struct CampaignManifest {
   std::uint64_t designRows = 0;  // a sensitivity study's N; 0 for a campaign
   std::uint64_t firstRun = 0;    // the runs: firstRun <= i < endRun
   std::uint64_t endRun = 0;
+  // None in a manifest written before the judging was recorded.
+  std::optional<CampaignJudging> judging;
 };
 // "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
 std::string searchSettingsText(const SearchSettings& search);

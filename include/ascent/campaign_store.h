@@ -107,9 +107,11 @@ struct MergedCampaign {
 // campaigns, runs in two shards or in none; and, with nothing written, for
 // a shard whose rows are not its runs (an interrupted shard) or hold values
 // that the campaign's sampler (`samplerOf` the first shard) does not draw.
+// The merged manifest records `judging`, the merge's, when given.
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
                              const CampaignRowSink& onRow,
-                             const SamplerOf& samplerOf = campaignSampler);
+                             const SamplerOf& samplerOf = campaignSampler,
+                             const std::optional<CampaignJudging>& judging = std::nullopt);
 
 // The rows of a campaign's CSV (a sensitivity study's too), its manifest
 // beside it, each row's values drawn again by `samplerOf` and compared, in
@@ -131,6 +133,12 @@ SensitivityResult mergeSensitivity(const std::vector<std::string>& shardPaths,
                                    const std::string& outPath, const SensitivitySettings& settings,
                                    const CampaignRowSink& onRow,
                                    const SamplerOf& samplerOf = campaignSampler);
+
+// A sensitivity study's CSV read as readCampaign reads it (each row also to
+// `onRow`), then its indices estimated as mergeSensitivity estimates them.
+SensitivityResult readSensitivity(const std::string& csvPath, const SensitivitySettings& settings,
+                                  const CampaignRowSink& onRow,
+                                  const SamplerOf& samplerOf = campaignSampler);
 
 // The summary's columns in unnamed temporary files, created now (Error when
 // they cannot be): only one column at a time is held in memory, however

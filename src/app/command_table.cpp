@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/design_commands.h"
 #include "app/dispersions_command.h"
+#include "app/report_command.h"
 #include "app/sensitivity_command.h"
 
 namespace ascent {
@@ -94,6 +95,7 @@ std::vector<std::unique_ptr<CommandCli>> addCommands(CLI::App& app) {
   commands.push_back(std::make_unique<PerformanceCli>(app));
   commands.push_back(std::make_unique<DispersionsCli>(app));
   commands.push_back(std::make_unique<SensitivityCli>(app));
+  commands.push_back(std::make_unique<ReportCli>(app));
   return commands;
 }
 

@@ -11,6 +11,7 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
+#include "app/report_command.h"
 #include "app/signal_scope.h"
 #include "ascent/campaign_store.h"
 #include "ascent/files.h"
@@ -97,6 +98,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
     files.output(manifestPathFor(command.csvFile), "the manifest", Placement::replacingName);
   }
   addCampaignCharts(files, command.plotDirectory);
+  if (!command.reportFile.empty()) files.output(command.reportFile, "the page");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
@@ -109,6 +111,8 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   std::optional<CampaignWriter> csv;
   if (!command.csvFile.empty()) csv.emplace(command.csvFile, schema.header() + '\n');
   const std::unique_ptr<OutputFolder> charts = createCampaignCharts(command.plotDirectory);
+  std::optional<OutputFile> page;
+  if (!command.reportFile.empty()) page.emplace(command.reportFile);
   // Without rows or JSON on standard output the words go there.
   const bool rowsOnStandardOutput = command.csvFile.empty() && !command.json;
   std::ostream& words = rowsOnStandardOutput || command.json ? err : out;
@@ -134,8 +138,15 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
                   csv ? "--resume flies the rest" : "the rows written are complete");
     return exitStatus::interruptedBy(signal);
   }
-  return finishCampaign(result.summary, *result.builder, result.manifest, command,
-                        chosen.vehicle.guidance.target_altitude_m, charts.get(), out, words);
+  const int status =
+      finishCampaign(result.summary, *result.builder, result.manifest, command,
+                     chosen.vehicle.guidance.target_altitude_m, charts.get(), out, words);
+  if (page) {
+    writeCampaignPage(*page, result.summary, *result.builder, result.manifest,
+                      command.settings.limit_deg.has_value(), "the campaign as flown",
+                      command.csvFile.empty() ? "run.csv" : command.csvFile);
+  }
+  return status;
 }
 
 DispersionsCli::DispersionsCli(CLI::App& app) {
@@ -195,6 +206,9 @@ void DispersionsCli::addCampaignOptions() {
   app_->add_flag("--resume", c.resume, "fly only the runs missing from the --csv file");
   namesFile(app_->add_option("--plot", c.plotDirectory, "draw the charts into DIR"))
       ->type_name("DIR");
+  namesFile(app_->add_option("--report", c.reportFile,
+                             "write the review board's page of the summary to FILE (HTML)"))
+      ->type_name("FILE.html");
   namesFile(app_->add_option("--merge", c.mergeFile,
                              "merge the shards' CSV files (FILE...) into OUT.csv"))
       ->type_name("OUT.csv");
@@ -235,10 +249,11 @@ void DispersionsCli::readOptions() {
     if (!c.runs.empty() || seed_->count() > 0 || turnTime_->count() > 0 || limit_->count() > 0 ||
         !c.guidance.empty() || !c.know.empty() || c.resume || !c.csvFile.empty() ||
         !c.vehicleFile.empty()) {
-      throw CLI::ValidationError("--merge",
-                                 "takes only the shards, --json, --plot, --reserve, --require, "
-                                 "--probability and --confidence: the campaign is in their "
-                                 "manifests");
+      throw CLI::ValidationError(
+          "--merge",
+          "takes only the shards, --json, --plot, --report, --reserve, --require, "
+          "--probability and --confidence: the campaign is in their "
+          "manifests");
     }
     return;
   }

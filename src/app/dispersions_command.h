@@ -26,6 +26,7 @@ struct DispersionsCommand {
   bool resume = false;
   std::string plotDirectory;
   std::string mergeFile;                  // --merge OUT.csv
+  std::string reportFile;                 // --report FILE.html: the review page
   std::vector<std::string> requirements;  // as given, read into the settings
   std::string guidance, know;             // as given, read into the settings
 };

@@ -6,6 +6,7 @@
 #include "app/command_safety.h"
 #include "app/dispersions_command.h"
 #include "app/gnuplot.h"
+#include "app/report_command.h"
 #include "ascent/campaign_store.h"
 #include "ascent/writers.h"
 #include "report/campaign_text.h"
@@ -22,20 +23,34 @@ int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, st
   files.output(command.mergeFile, "the merged CSV file");
   files.output(manifestPathFor(command.mergeFile), "the merged manifest", Placement::replacingName);
   addCampaignCharts(files, command.plotDirectory);
+  if (!command.reportFile.empty()) files.output(command.reportFile, "the page");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
   const std::unique_ptr<OutputFolder> charts = createCampaignCharts(command.plotDirectory);
+  std::unique_ptr<OutputFile> page;
+  if (!command.reportFile.empty()) page = std::make_unique<OutputFile>(command.reportFile);
+  LimitSeen seen;
   SummaryBuilder builder(command.settings, temporaryFileSpill());
   const MergedCampaign merged = mergeCampaign(
-      command.files, command.mergeFile, [&builder](const CampaignRow& row) { builder.add(row); });
+      command.files, command.mergeFile,
+      [&](const CampaignRow& row) {
+        builder.add(row);
+        seen.add(row);
+      },
+      campaignSampler, judgingOf(command.settings));
   std::ostream& words = command.json ? err : out;
   words << "Merged " << count(merged.shards, "shard") << " into " << command.mergeFile << '\n';
   // The manifest names no vehicle to aim the chart's target mark by.
   const double targetAltitude_m = Vehicle::defaults().guidance.target_altitude_m;
   const CampaignSummary summary = builder.finish();
-  return finishCampaign(summary, builder, merged.manifest, command, targetAltitude_m, charts.get(),
-                        out, words);
+  const int status = finishCampaign(summary, builder, merged.manifest, command, targetAltitude_m,
+                                    charts.get(), out, words);
+  if (page) {
+    writeCampaignPage(*page, summary, builder, merged.manifest, !seen.targeted, command.mergeFile,
+                      command.mergeFile);
+  }
+  return status;
 }
 
 int finishCampaign(const CampaignSummary& summary, SummaryBuilder& builder,

@@ -99,6 +99,9 @@ void SensitivityCli::addOutputOptions() {
   namesFile(app_->add_option("--plot", c.plotDirectory,
                              "draw a bar chart of S1 and ST per factor for each output into DIR"))
       ->type_name("DIR");
+  namesFile(app_->add_option("--report", c.reportFile,
+                             "write the review board's page of the indices to FILE (HTML)"))
+      ->type_name("FILE.html");
   app_->add_option("--output", c.output,
                    "only this output: perigee_m, apogee_m, average_altitude_m, "
                    "remaining_propellant_kg, SC_M_kg, max_dynamic_pressure_Pa or success")
@@ -139,9 +142,11 @@ void SensitivityCli::readOptions() {
   if (!c.shard.empty()) {
     readOption("--shard", [&] { parseShard(c.shard, c.settings.shard, c.settings.shards); });
   }
-  if (c.settings.shards > 1 && (!c.indicesFile.empty() || !c.plotDirectory.empty())) {
+  if (c.settings.shards > 1 &&
+      (!c.indicesFile.empty() || !c.plotDirectory.empty() || !c.reportFile.empty())) {
     throw CLI::ValidationError("--shard",
-                               "a shard has no indices: give --indices and --plot to --merge");
+                               "a shard has no indices: give --indices, --plot and --report to "
+                               "--merge");
   }
 }
 
@@ -153,7 +158,8 @@ void SensitivityCli::readMergeOrGiven() {
     throw CLI::ValidationError("--merge", "and --given are two ways: give one");
   }
   if (merge && c.files.empty()) throw CLI::ValidationError("--merge", "name the shards' CSV files");
-  if (!merge && (!c.files.empty() || !c.plotDirectory.empty() || resamples_->count() > 0)) {
+  if (!merge && (!c.files.empty() || !c.plotDirectory.empty() || !c.reportFile.empty() ||
+                 resamples_->count() > 0)) {
     throw CLI::ValidationError("--given",
                                "takes only --output, --json, --indices and --reserve: it reads "
                                "the campaign's CSV and flies nothing");

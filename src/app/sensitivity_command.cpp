@@ -10,6 +10,7 @@
 #include "app/command_safety.h"
 #include "app/commands.h"
 #include "app/gnuplot.h"
+#include "app/report_command.h"
 #include "app/sensitivity_charts.h"
 #include "app/signal_scope.h"
 #include "ascent/files.h"
@@ -26,11 +27,13 @@ namespace {
 struct IndexOutputs {
   std::unique_ptr<OutputFile> indices;
   std::unique_ptr<OutputFolder> charts;
+  std::unique_ptr<OutputFile> page;
 };
 
 void addIndexOutputs(OutputSet& files, const SensitivityCommand& command) {
   if (!command.indicesFile.empty()) files.output(command.indicesFile, "the indices' CSV file");
   addSensitivityCharts(files, command.plotDirectory, command.output);
+  if (!command.reportFile.empty()) files.output(command.reportFile, "the page");
   files.standardOutput();
   refuseClashes(files);
   if (!command.plotDirectory.empty()) requireGnuplot();
@@ -42,6 +45,7 @@ IndexOutputs createIndexOutputs(const SensitivityCommand& command) {
     outputs.indices = std::make_unique<OutputFile>(command.indicesFile);
   }
   outputs.charts = createSensitivityCharts(command.plotDirectory, command.output);
+  if (!command.reportFile.empty()) outputs.page = std::make_unique<OutputFile>(command.reportFile);
   return outputs;
 }
 
@@ -65,6 +69,11 @@ int finishSensitivity(const SensitivityResult& result, const SensitivityCommand&
     outputs.indices->commit();
   }
   if (outputs.charts && result.complete) plotSensitivity(result, command.output, *outputs.charts);
+  if (outputs.page) {
+    const std::string& csv = command.mergeFile.empty() ? command.csvFile : command.mergeFile;
+    writeSensitivityPage(*outputs.page, result, csv.empty() ? "the study as flown" : csv,
+                         csv.empty() ? "design.csv" : csv);
+  }
   return exitStatus::ok;
 }
 

@@ -27,9 +27,10 @@ struct SensitivityCommand {
   bool json = false;
   bool resume = false;
   std::string plotDirectory;
-  std::string mergeFile;  // --merge OUT.csv
-  std::string givenFile;  // --given CAMPAIGN.csv
-  std::string output;     // --output: one output's table and chart; empty: all
+  std::string mergeFile;   // --merge OUT.csv
+  std::string givenFile;   // --given CAMPAIGN.csv
+  std::string reportFile;  // --report FILE.html: the review page
+  std::string output;      // --output: one output's table and chart; empty: all
   std::string guidance, know;
 };
 

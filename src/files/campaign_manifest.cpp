@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "ascent/campaign_store.h"
+#include "ascent/grammar.h"
 #include "ascent/writers.h"
 #include "files/output_set.h"
 #include "files/toml_problem.h"
@@ -58,6 +59,37 @@ bool readKnown(const std::string& text, unsigned& known) {
   return true;
 }
 
+// The judging of a manifest that records it; none in one written before.
+std::optional<CampaignJudging> readJudging(const toml::table& root, const std::string& path,
+                                           std::vector<std::string>& problems) {
+  if (root.get("probability") == nullptr) return std::nullopt;
+  CampaignJudging judging;
+  const std::pair<const char*, double*> numbers[] = {
+      {"min_remaining_propellant_kg", &judging.minRemainingPropellant_kg},
+      {"probability", &judging.probability},
+      {"confidence", &judging.confidence}};
+  for (const auto& [key, value] : numbers) {
+    const std::string digits = root[key].value_or(std::string());
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), *value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+      problems.push_back(path + ":1: " + key + " = \"" + digits + "\" is not a number");
+    }
+  }
+  const toml::array* requirements = root["requirements"].as_array();
+  if (requirements == nullptr) {
+    problems.push_back(path + ":1: the manifest has no requirements");
+    return judging;
+  }
+  for (const toml::node& node : *requirements) {
+    try {
+      judging.requirements.push_back(parseRequirement(node.value_or(std::string())));
+    } catch (const InputError& error) {
+      problems.push_back(path + ":1: requirements: " + error.what());
+    }
+  }
+  return judging;
+}
+
 }  // namespace
 
 std::string manifestToml(const CampaignManifest& m) {
@@ -88,7 +120,17 @@ std::string manifestToml(const CampaignManifest& m) {
   if (m.designRows > 0) text += "design_rows = " + quoted(std::to_string(m.designRows)) + '\n';
   text += "first_run = " + quoted(std::to_string(m.firstRun)) + '\n';
   text += "end_run = " + quoted(std::to_string(m.endRun)) + '\n';
-  return text;
+  if (!m.judging) return text;
+  // How the summary judged the runs: not part of the campaign's identity.
+  const CampaignJudging& j = *m.judging;
+  text += "min_remaining_propellant_kg = " + quoted(exactText(j.minRemainingPropellant_kg)) + '\n';
+  text += "probability = " + quoted(exactText(j.probability)) + '\n';
+  text += "confidence = " + quoted(exactText(j.confidence)) + '\n';
+  text += "requirements = [";
+  for (std::size_t i = 0; i < j.requirements.size(); ++i) {
+    text += (i > 0 ? ", " : "") + quoted(j.requirements[i].text);
+  }
+  return text + "]\n";
 }
 
 CampaignManifest readManifest(const std::string& path) {
@@ -157,6 +199,7 @@ CampaignManifest readManifest(const std::string& path) {
   if (root.get("design_rows") != nullptr) number("design_rows", m.designRows, "a whole number");
   number("first_run", m.firstRun, "a whole number");
   number("end_run", m.endRun, "a whole number");
+  m.judging = readJudging(root, path, problems);
   if (!problems.empty()) throw InputError(problems);
   return m;
 }

@@ -63,7 +63,8 @@ std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest&
 }
 
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
-                             const CampaignRowSink& onRow, const SamplerOf& samplerOf) {
+                             const CampaignRowSink& onRow, const SamplerOf& samplerOf,
+                             const std::optional<CampaignJudging>& judging) {
   struct Shard {
     std::string path;
     CampaignManifest manifest;
@@ -95,6 +96,7 @@ MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const s
   }
   MergedCampaign merged{shards.front().manifest, shards.size()};
   merged.manifest.endRun = shards.back().manifest.endRun;
+  if (judging) merged.manifest.judging = judging;
 
   const Sampler sampler = samplerOf(shards.front().manifest, shards.front().path);
   CampaignWriter writer(outPath, merged.manifest.columns + '\n');

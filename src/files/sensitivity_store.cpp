@@ -26,19 +26,43 @@ CampaignRead readCampaign(const std::string& csvPath, const CampaignRowSink& onR
   return read;
 }
 
+namespace {
+
+// The settings a sensitivity study's rows are judged by: the design and its
+// campaign are the manifest's, the judging the caller's.
+void refuseJudging(const CampaignManifest& manifest, const std::string& path,
+                   const SensitivitySettings& settings) {
+  if (manifest.designRows == 0) {
+    throw InputError({path + ": holds a campaign's runs, not a sensitivity study's "
+                             "(merge it with ascent dispersions --merge)"});
+  }
+  SensitivitySettings judged = settings;
+  judged.rows = manifest.designRows;
+  judged.campaign.turnTime_s = manifest.turnTime_s;
+  refuseSetting(settingsProblem(judged));
+}
+
+// The indices of the runs of `manifest`, estimated when they are the whole design.
+SensitivityResult indicesOf(const CampaignManifest& manifest, const Sampler& sampler,
+                            const SensitivityColumns& columns, std::size_t resamples) {
+  SensitivityResult result;
+  result.factors = sensitivityFactors(sampler.dispersions(), sampler.correlations());
+  result.manifest = manifest;
+  result.rows = manifest.designRows;
+  result.resamples = resamples;
+  result.flown = manifest.endRun - manifest.firstRun;
+  if (manifest.firstRun == 0 && manifest.endRun == result.rows * (result.factors.size() + 2)) {
+    estimateIndices(result, columns, manifest.seed);
+  }
+  return result;
+}
+
+}  // namespace
+
 SensitivityResult mergeSensitivity(const std::vector<std::string>& shardPaths,
                                    const std::string& outPath, const SensitivitySettings& settings,
                                    const CampaignRowSink& onRow, const SamplerOf& samplerOf) {
-  const CampaignManifest first = readManifest(manifestPathFor(shardPaths.front()));
-  if (first.designRows == 0) {
-    throw InputError({shardPaths.front() + ": holds a campaign's runs, not a sensitivity study's "
-                                           "(merge it with ascent dispersions --merge)"});
-  }
-  SensitivitySettings judged = settings;
-  // The design and its campaign are the manifest's; the judging is the caller's.
-  judged.rows = first.designRows;
-  judged.campaign.turnTime_s = first.turnTime_s;
-  refuseSetting(settingsProblem(judged));
+  refuseJudging(readManifest(manifestPathFor(shardPaths.front())), shardPaths.front(), settings);
   SensitivityColumns columns;
   const double reserve_kg = settings.campaign.minRemainingPropellant_kg;
   const MergedCampaign merged = mergeCampaign(
@@ -47,19 +71,24 @@ SensitivityResult mergeSensitivity(const std::vector<std::string>& shardPaths,
         columns.add(row, reserve_kg);
         onRow(row);
       },
+      samplerOf, judgingOf(settings.campaign));
+  return indicesOf(merged.manifest, samplerOf(merged.manifest, shardPaths.front()), columns,
+                   settings.resamples);
+}
+
+SensitivityResult readSensitivity(const std::string& csvPath, const SensitivitySettings& settings,
+                                  const CampaignRowSink& onRow, const SamplerOf& samplerOf) {
+  refuseJudging(readManifest(manifestPathFor(csvPath)), csvPath, settings);
+  SensitivityColumns columns;
+  const double reserve_kg = settings.campaign.minRemainingPropellant_kg;
+  const CampaignRead read = readCampaign(
+      csvPath,
+      [&](const CampaignRow& row) {
+        columns.add(row, reserve_kg);
+        onRow(row);
+      },
       samplerOf);
-  const Sampler sampler = samplerOf(merged.manifest, shardPaths.front());
-  SensitivityResult result;
-  result.factors = sensitivityFactors(sampler.dispersions(), sampler.correlations());
-  result.manifest = merged.manifest;
-  result.rows = merged.manifest.designRows;
-  result.resamples = settings.resamples;
-  result.flown = merged.manifest.endRun - merged.manifest.firstRun;
-  if (merged.manifest.firstRun == 0 &&
-      merged.manifest.endRun == result.rows * (result.factors.size() + 2)) {
-    estimateIndices(result, columns, merged.manifest.seed);
-  }
-  return result;
+  return indicesOf(read.manifest, samplerOf(read.manifest, csvPath), columns, settings.resamples);
 }
 
 }  // namespace ascent

@@ -219,6 +219,7 @@ CampaignManifest describeCampaign(const CampaignInputs& inputs, const CampaignSe
   m.columns = CampaignRowSchema(inputs.dispersions.dispersions).header();
   m.firstRun = settings.firstRun;
   m.endRun = settings.endRun;
+  m.judging = judgingOf(settings);
   return m;
 }
 

@@ -66,6 +66,18 @@ SettingProblem judgingProblem(const CampaignSettings& settings) {
   return {};
 }
 
+CampaignJudging judgingOf(const CampaignSettings& settings) {
+  return {settings.minRemainingPropellant_kg, settings.probability, settings.confidence,
+          settings.requirements};
+}
+
+void judgeBy(CampaignSettings& settings, const CampaignJudging& judging) {
+  settings.minRemainingPropellant_kg = judging.minRemainingPropellant_kg;
+  settings.probability = judging.probability;
+  settings.confidence = judging.confidence;
+  settings.requirements = judging.requirements;
+}
+
 SettingProblem settingsProblem(const CampaignSettings& settings) {
   if (std::string problem = runsProblem(settings.firstRun, settings.endRun); !problem.empty()) {
     return {"runs", problem};
