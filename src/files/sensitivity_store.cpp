@@ -8,7 +8,7 @@ namespace ascent {
 
 CampaignRead readCampaign(const std::string& csvPath, const CampaignRowSink& onRow,
                           const SamplerOf& samplerOf) {
-  CampaignRead read{readManifest(manifestPathFor(csvPath)), {}};
+  CampaignRead read{manifestOfCsv(csvPath), {}};
   const Sampler sampler = samplerOf(read.manifest, csvPath);
   for (const Dispersion& d : sampler.dispersions()) read.keys.push_back(d.key);
   std::uint64_t next = read.manifest.firstRun;
@@ -29,7 +29,8 @@ CampaignRead readCampaign(const std::string& csvPath, const CampaignRowSink& onR
 SensitivityResult mergeSensitivity(const std::vector<std::string>& shardPaths,
                                    const std::string& outPath, const SensitivitySettings& settings,
                                    const CampaignRowSink& onRow, const SamplerOf& samplerOf) {
-  const CampaignManifest first = readManifest(manifestPathFor(shardPaths.front()));
+  refuseNoShards(shardPaths);
+  const CampaignManifest first = manifestOfCsv(shardPaths.front());
   if (first.designRows == 0) {
     throw InputError({shardPaths.front() + ": holds a campaign's runs, not a sensitivity study's "
                                            "(merge it with ascent dispersions --merge)"});
