@@ -121,9 +121,10 @@ struct MergedCampaign {
 // Writes the rows of the shards' CSV files (each with its manifest beside
 // it) in run order into `outPath` and its manifest, passing each to `onRow`.
 // Throws InputError, before any file is created, for no shard, shards of
-// different campaigns, runs in two shards or in none; and, with nothing written, for
-// a shard whose rows are not its runs (an interrupted shard) or hold values
-// that the campaign's sampler (`samplerOf` the first shard) does not draw.
+// different campaigns, runs in two shards or in none; and, with nothing
+// written, for a shard whose rows are not its runs (an interrupted shard) or
+// hold values that the campaign's sampler (`samplerOf` the first shard) does
+// not draw.
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
                              const CampaignRowSink& onRow,
                              const SamplerOf& samplerOf = campaignSampler);
