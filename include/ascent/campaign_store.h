@@ -68,6 +68,23 @@ class CampaignWriter {
   std::string pending_;
 };
 
+// A file a command or the module reads, as a refusal names it:
+// {"d.toml", "the dispersion file"}.
+struct NamedFile {
+  std::string name, role;
+};
+
+// A campaign's CSV `csvPath` and its manifest opened for writing, once
+// neither is one of `inputs` nor the other: InputError naming the first
+// clash ("the CSV file d.toml is the dispersion file d.toml") with nothing
+// created. The rule the command line follows for the same two files.
+std::unique_ptr<CampaignWriter> openCampaignCsv(const std::string& csvPath, std::string_view header,
+                                                const std::vector<NamedFile>& inputs);
+// The same check alone, for a store that creates its own writer (a merge).
+void refuseCampaignCsvClashes(const std::string& csvPath, const std::vector<NamedFile>& inputs);
+// The shards of a merge and their manifests, as inputs.
+std::vector<NamedFile> shardFiles(const std::vector<std::string>& shardPaths);
+
 using CampaignRowSink = std::function<void(const CampaignRow& row)>;
 
 // Why `row` is not a row that `sampler` draws from `seed`: "run 5:
@@ -103,11 +120,11 @@ struct MergedCampaign {
 };
 // Writes the rows of the shards' CSV files (each with its manifest beside
 // it) in run order into `outPath` and its manifest, passing each to `onRow`.
-// Throws InputError, before any file is created, for shards of different
-// campaigns, runs in two shards or in none; and, with nothing written, for
-// a shard whose rows are not its runs (an interrupted shard) or hold values
-// that the campaign's sampler (`samplerOf` the first shard) does not draw.
-// The merged manifest records `judging`, the merge's, when given.
+// Throws InputError, before any file is created, for no shard, shards of
+// different campaigns, runs in two shards or in none; and, with nothing
+// written, for a shard whose rows are not its runs (an interrupted shard) or
+// hold values that the campaign's sampler (`samplerOf` the first shard) does
+// not draw. The merged manifest records `judging`, the merge's, when given.
 MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const std::string& outPath,
                              const CampaignRowSink& onRow,
                              const SamplerOf& samplerOf = campaignSampler,
@@ -116,7 +133,8 @@ MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const s
 // The rows of a campaign's CSV (a sensitivity study's too), its manifest
 // beside it, each row's values drawn again by `samplerOf` and compared, in
 // run order to `onRow`. Returns the manifest and, in the CSV's order, the
-// keys. Throws as a merge does.
+// keys. Throws as a merge does: a CSV that is not there is named, not its
+// manifest.
 struct CampaignRead {
   CampaignManifest manifest;
   std::vector<std::string> keys;

@@ -9,6 +9,7 @@
     ascent.target(18.0, vehicle=v).limit_deg
     ascent.sweep([16, 17, 18, 19, 20], jobs=2).to_pandas()
     ascent.dispersions("data/dispersions.toml", 100, seed=1, turn_time_s=18).rows
+    ascent.sensitivity("data/dispersions.toml", 16, seed=1, turn_time_s=18).indices
     ascent.optimize(10, 30).turn_time_s
 
 Missions are deterministic (the same inputs give the same bits as the command
@@ -36,7 +37,9 @@ from ._ascent import (
     Optimum,
     Peaks,
     Performance,
+    RankCorrelations,
     Result,
+    Sensitivity,
     Sizing,
     Table,
     Target,
@@ -46,8 +49,11 @@ from ._ascent import (
     __version__,
     dispersions,
     fly,
+    merge_sensitivity,
     optimize,
     performance,
+    rank_correlations,
+    sensitivity,
     sweep,
     target,
     trade,
@@ -56,7 +62,8 @@ from ._ascent import (
 # Shown as ascent.X in help and tracebacks, wherever they are defined.
 for _public in (DispersionFileError, Error, FlightFailed, InputError, NoDesignError, ThrustFileError,
                 UnknownKeyError, VehicleError, Campaign, Flight, Optimum, Peaks, Performance,
-                Result, Sizing, Table, Target, ThrustHistory, Trade, Vehicle):
+                RankCorrelations, Result, Sensitivity, Sizing, Table, Target, ThrustHistory, Trade,
+                Vehicle):
     _public.__module__ = __name__
 
 # The booster thrust history shipped with the package (the program's s1.dat).
@@ -80,8 +87,10 @@ __all__ = [
     "Optimum",
     "Peaks",
     "Performance",
+    "RankCorrelations",
     "Result",
     "SHIPPED_THRUST_FILE",
+    "Sensitivity",
     "Sizing",
     "Table",
     "Target",
@@ -94,8 +103,11 @@ __all__ = [
     "__version__",
     "dispersions",
     "fly",
+    "merge_sensitivity",
     "optimize",
     "performance",
+    "rank_correlations",
+    "sensitivity",
     "shipped_thrust",
     "sweep",
     "target",

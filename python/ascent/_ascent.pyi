@@ -5,6 +5,12 @@ from typing import Any, Dict, Iterator, List, Mapping, Optional, Sequence, Union
 import numpy as np
 import numpy.typing as npt
 
+from ._sensitivity import RankCorrelations as RankCorrelations
+from ._sensitivity import Sensitivity as Sensitivity
+from ._sensitivity import merge_sensitivity as merge_sensitivity
+from ._sensitivity import rank_correlations as rank_correlations
+from ._sensitivity import sensitivity as sensitivity
+
 __version__: str
 
 class Vehicle:

@@ -25,6 +25,7 @@ void bindDispersions(py::module_& m);
 void bindOptimize(py::module_& m);
 void bindTrade(py::module_& m);
 void bindPerformance(py::module_& m);
+void bindSensitivity(py::module_& m);
 
 // A flown mission as the module's Flight (flight.cpp): its attributes and
 // to_dict() are missionValue's, with "vehicle" when `vehicle` is not null

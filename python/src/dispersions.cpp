@@ -2,7 +2,6 @@
 // command line's --json has it and its rows as the columns of its CSV.
 #include <pybind11/stl.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "ascent/grammar.h"
 #include "bindings.h"
 #include "calls.h"
+#include "campaigns.h"
 
 namespace ascent::python {
 
@@ -21,18 +21,6 @@ namespace {
 struct Campaign : Result {
   Table rows;
 };
-
-// The decimal digits of a Python int of any size (anything operator.index
-// takes, a flag aside), for the grammar to read as the command line reads
-// its options: never wrapped.
-std::string digitsOf(const py::handle& number, const char* keyword) {
-  PyObject* whole = py::isinstance<py::bool_>(number) ? nullptr : PyNumber_Index(number.ptr());
-  if (whole == nullptr) {
-    PyErr_Clear();
-    throw py::type_error(std::string(keyword) + " must be an int");
-  }
-  return py::str(py::reinterpret_steal<py::object>(whole)).cast<std::string>();
-}
 
 // The runs of an int N (0 to N-1) or a range(A, B), as --runs N or A:B.
 void runsOf(const py::object& runs, CampaignSettings& settings) {
@@ -50,45 +38,6 @@ void runsOf(const py::object& runs, CampaignSettings& settings) {
   readArgument("runs", [&] { parseRuns(text, settings.firstRun, settings.endRun); });
 }
 
-DispersionFile readDispersions(const std::string& path, const Vehicle& nominal) {
-  try {
-    return readDispersionFile(path, nominal);
-  } catch (const InputError& error) {
-    raise("DispersionFileError", error.what(),
-          py::dict(py::arg("problems") = error.problems(), py::arg("path") = path));
-  } catch (const Error& error) {
-    raise("DispersionFileError", error.what(),
-          py::dict(py::arg("code") = error.code(), py::arg("path") = path));
-  }
-}
-
-// Every row flown, in run order; Ctrl-C ends the campaign between runs.
-class Rows final : public Interruptible<CampaignObserver> {
- public:
-  explicit Rows(const CampaignSettings& settings) {
-    rows.reserve(std::min<std::uint64_t>(settings.endRun - settings.firstRun, 1 << 20));
-  }
-  void row(const CampaignRow& row) override { rows.push_back(row); }
-  std::vector<CampaignRow> rows;
-};
-
-// The guidance as --guidance and --retarget take it, and the classes it
-// knows as --know: ("vehicle", "launch_day") for "vehicle,launch_day".
-void guidanceOf(const std::optional<std::string>& guidance, bool retarget,
-                const std::optional<std::vector<std::string>>& know, CampaignSettings& settings) {
-  if (retarget && guidance && *guidance != "omniscient") {
-    throw InputError({"retarget=True is guidance=\"omniscient\": give one"}, "guidance");
-  }
-  if (retarget) settings.guidance = GuidanceMode::Omniscient;
-  if (guidance) {
-    settings.guidance = readArgument("guidance", [&] { return parseGuidance(*guidance); });
-  }
-  if (!know) return;
-  std::string text = know->empty() ? "none" : "";
-  for (const std::string& k : *know) text += (text.empty() ? "" : ",") + k;
-  settings.known = readArgument("know", [&] { return parseKnown(text); });
-}
-
 Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
                      double turnTime_s, std::optional<double> limit_deg,
                      const std::optional<std::string>& guidance,
@@ -98,8 +47,7 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
                      double probability, double confidence) {
   CampaignSettings settings;
   runsOf(runs, settings);
-  const std::string seedDigits = digitsOf(seed, "seed");
-  settings.seed = readArgument("seed", [&] { return campaignNumber("the seed", seedDigits); });
+  settings.seed = campaignNumberOf(seed, "seed", "the seed");
   settings.turnTime_s = turnTime_s;
   settings.limit_deg = limit_deg;
   guidanceOf(guidance, retarget, know, settings);
@@ -113,16 +61,11 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
   const unsigned threads = jobsOf(jobs);
   const Flying flying(vehicle, std::move(thrust));
   const DispersionFile read = readDispersions(pathOf(file), flying.vehicle());
-  Rows rows(settings);
+  KeptRows rows(settings.endRun - settings.firstRun);
   const CampaignResult result = withoutLock([&] {
     return runCampaign({flying.inputs(), read}, settings, threads, rows, temporaryFileSpill());
   });
-  if (result.limit.verdict != Verdict::Converged) {
-    raise("NoDesignError",
-          nominalLimitProblem(turnTime_s, result.limit.verdict) + ": give limit_deg",
-          py::dict(py::arg("verdict") = std::string(verdictName(result.limit.verdict)),
-                   py::arg("turn_time_s") = turnTime_s));
-  }
+  if (result.limit.verdict != Verdict::Converged) raiseNoDesign(turnTime_s, result.limit.verdict);
   Campaign campaign;
   campaign.value = campaignSummaryValue(result.summary, result.manifest);
   campaign.rows = tableOf(CampaignRowSchema(read.dispersions).fields(), rows.rows);

@@ -57,4 +57,5 @@ PYBIND11_MODULE(_ascent, m) {
   bindOptimize(m);
   bindTrade(m);
   bindPerformance(m);
+  bindSensitivity(m);
 }

@@ -17,6 +17,7 @@
 #include "ascent/files.h"
 #include "ascent/grammar.h"
 #include "ascent/writers.h"
+#include "files/campaign_csv.h"
 #include "report/interrupt_flag.h"
 #include "report/printf_text.h"
 #include "report/summary_text.h"
@@ -93,10 +94,7 @@ int runDispersionsCommand(const DispersionsCommand& command, std::ostream& out, 
   OutputSet files;
   files.input(command.files.front(), "the dispersion file");
   addFlightInputs(files, thrust.file, command.vehicleFile);
-  if (!command.csvFile.empty()) {
-    files.output(command.csvFile, "the CSV file");
-    files.output(manifestPathFor(command.csvFile), "the manifest", Placement::replacingName);
-  }
+  if (!command.csvFile.empty()) addCampaignCsv(files, command.csvFile);
   addCampaignCharts(files, command.plotDirectory);
   if (!command.reportFile.empty()) files.output(command.reportFile, "the page");
   files.standardOutput();

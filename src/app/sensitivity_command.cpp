@@ -15,6 +15,7 @@
 #include "app/signal_scope.h"
 #include "ascent/files.h"
 #include "ascent/writers.h"
+#include "files/campaign_csv.h"
 #include "report/interrupt_flag.h"
 #include "report/printf_text.h"
 #include "report/sensitivity_text.h"
@@ -89,10 +90,7 @@ int runSensitivityCommand(const SensitivityCommand& command, std::ostream& out, 
   OutputSet files;
   files.input(command.files.front(), "the dispersion file");
   addFlightInputs(files, thrust.file, command.vehicleFile);
-  if (!command.csvFile.empty()) {
-    files.output(command.csvFile, "the CSV file");
-    files.output(manifestPathFor(command.csvFile), "the manifest", Placement::replacingName);
-  }
+  if (!command.csvFile.empty()) addCampaignCsv(files, command.csvFile);
   addIndexOutputs(files, command);
   const ChosenVehicle chosen = chooseVehicle(command.vehicleFile, err);
   const DispersionFile dispersions = readDispersionFile(command.files.front(), chosen.vehicle);
@@ -131,10 +129,7 @@ int runSensitivityCommand(const SensitivityCommand& command, std::ostream& out, 
 
 int runSensitivityMerge(const SensitivityCommand& command, std::ostream& out, std::ostream& err) {
   OutputSet files;
-  for (const std::string& path : command.files) {
-    files.input(path, "the shard " + path);
-    files.input(manifestPathFor(path), "the manifest " + manifestPathFor(path));
-  }
+  for (const NamedFile& shard : shardFiles(command.files)) files.input(shard.name, shard.role);
   files.output(command.mergeFile, "the merged CSV file");
   files.output(manifestPathFor(command.mergeFile), "the merged manifest", Placement::replacingName);
   addIndexOutputs(files, command);

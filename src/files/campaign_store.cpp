@@ -2,7 +2,10 @@
 // resume and merge.
 #include "ascent/campaign_store.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "ascent/errors.h"
@@ -27,6 +30,43 @@ void CampaignWriter::commit(const CampaignManifest& manifest) {
   if (manifest_) manifest_->write(manifestToml(manifest));
   csv_.commit();
   if (manifest_) manifest_->commit();
+}
+
+CampaignManifest manifestOfCsv(const std::string& csvPath) {
+  struct stat info {};
+  if (::stat(csvPath.c_str(), &info) != 0) throwSystemError(errno, "cannot open", csvPath);
+  return readManifest(manifestPathFor(csvPath));
+}
+
+void refuseNoShards(const std::vector<std::string>& shardPaths) {
+  if (shardPaths.empty()) throw InputError({"no shard to merge: name the shards' CSV files"});
+}
+
+void addCampaignCsv(OutputSet& files, const std::string& csvPath) {
+  files.output(csvPath, "the CSV file");
+  files.output(manifestPathFor(csvPath), "the manifest", Placement::replacingName);
+}
+
+void refuseCampaignCsvClashes(const std::string& csvPath, const std::vector<NamedFile>& inputs) {
+  OutputSet files;
+  for (const NamedFile& input : inputs) files.input(input.name, input.role);
+  addCampaignCsv(files, csvPath);
+  if (const std::string clash = files.clash(); !clash.empty()) throw InputError({clash});
+}
+
+std::unique_ptr<CampaignWriter> openCampaignCsv(const std::string& csvPath, std::string_view header,
+                                                const std::vector<NamedFile>& inputs) {
+  refuseCampaignCsvClashes(csvPath, inputs);
+  return std::make_unique<CampaignWriter>(csvPath, header);
+}
+
+std::vector<NamedFile> shardFiles(const std::vector<std::string>& shardPaths) {
+  std::vector<NamedFile> files;
+  for (const std::string& path : shardPaths) {
+    files.push_back({path, "the shard " + path});
+    files.push_back({manifestPathFor(path), "the manifest " + manifestPathFor(path)});
+  }
+  return files;
 }
 
 std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest& manifest,
@@ -69,9 +109,10 @@ MergedCampaign mergeCampaign(const std::vector<std::string>& shardPaths, const s
     std::string path;
     CampaignManifest manifest;
   };
+  refuseNoShards(shardPaths);
   std::vector<Shard> shards;
   for (const std::string& path : shardPaths) {
-    shards.push_back({path, readManifest(manifestPathFor(path))});
+    shards.push_back({path, manifestOfCsv(path)});
     const std::string difference =
         manifestDifference(shards.front().manifest, shards.back().manifest);
     if (!difference.empty()) {

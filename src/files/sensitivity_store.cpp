@@ -8,7 +8,7 @@ namespace ascent {
 
 CampaignRead readCampaign(const std::string& csvPath, const CampaignRowSink& onRow,
                           const SamplerOf& samplerOf) {
-  CampaignRead read{readManifest(manifestPathFor(csvPath)), {}};
+  CampaignRead read{manifestOfCsv(csvPath), {}};
   const Sampler sampler = samplerOf(read.manifest, csvPath);
   for (const Dispersion& d : sampler.dispersions()) read.keys.push_back(d.key);
   std::uint64_t next = read.manifest.firstRun;
@@ -62,7 +62,8 @@ SensitivityResult indicesOf(const CampaignManifest& manifest, const Sampler& sam
 SensitivityResult mergeSensitivity(const std::vector<std::string>& shardPaths,
                                    const std::string& outPath, const SensitivitySettings& settings,
                                    const CampaignRowSink& onRow, const SamplerOf& samplerOf) {
-  refuseJudging(readManifest(manifestPathFor(shardPaths.front())), shardPaths.front(), settings);
+  refuseNoShards(shardPaths);
+  refuseJudging(manifestOfCsv(shardPaths.front()), shardPaths.front(), settings);
   SensitivityColumns columns;
   const double reserve_kg = settings.campaign.minRemainingPropellant_kg;
   const MergedCampaign merged = mergeCampaign(

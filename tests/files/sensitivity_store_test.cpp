@@ -1,10 +1,13 @@
 // A sensitivity study's store: the shards of its design merge to the rows
 // and indices of the whole study, and a row that is not the design's run it
 // says it is (its matrix, or a value the seed does not draw there) is
-// refused.
+// refused, as are a merge of no shard and a CSV that is not there (by its
+// own name, not its manifest's).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <functional>
 
 #include "ascent/campaign_store.h"
 #include "ascent/writers.h"
@@ -98,6 +101,31 @@ TEST_F(SensitivityStore, ARowThatIsNotTheDesignsRunIsRefused) {
       EXPECT_NE(std::string(error.what()).find(e.message), std::string::npos) << error.what();
     }
   }
+}
+
+TEST_F(SensitivityStore, WhatIsMissingIsRefusedByItsOwnName) {
+  const CampaignRowSink none = [](const CampaignRow&) {};
+  const std::string missing = "cannot open " + path("none.csv") + ":";
+  const struct {
+    std::function<void()> read;
+    std::string message;
+    bool input;  // an InputError, not the system's error
+  } cases[] = {
+      {[&] { mergeSensitivity({}, path("m.csv"), {}, none, samplerOf); }, "no shard", true},
+      {[&] { readCampaign(path("none.csv"), none, samplerOf); }, missing, false},
+      {[&] { mergeSensitivity({path("none.csv")}, path("m.csv"), {}, none, samplerOf); }, missing,
+       false},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.read();
+      ADD_FAILURE() << c.message;
+    } catch (const Error& error) {
+      EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+      EXPECT_EQ(dynamic_cast<const InputError*>(&error) != nullptr, c.input) << error.what();
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "m.csv"));
 }
 
 }  // namespace
