@@ -83,6 +83,49 @@ std::string guidanceText(const CampaignManifest& m) {
   return "each run targeted knowing every draw (omniscient)";
 }
 
+// The flight performance reserve's line, at `level` ("99.865 % of the runs at 90 % confidence").
+std::string reserveText(const FlightPerformanceReserve& f, const std::string& level) {
+  if (f.margin_kg) {
+    return formatted("Flight performance reserve: %.6g kg for %s (propellant margin %.6g kg)\n",
+                     *f.flightPerformanceReserve_kg, level.c_str(), *f.margin_kg);
+  }
+  if (f.order == 0) {
+    return formatted("Flight performance reserve: too few runs for %s (%zu needed)\n",
+                     level.c_str(), runsNeeded(f.probability, f.confidence));
+  }
+  return "Flight performance reserve: none, too many runs have no propellant margin (no orbit, "
+         "off target or a booster overdrawn) for " +
+         level + "\n";
+}
+
+std::string requirementsText(const std::vector<RequirementResult>& requirements,
+                             const std::string& level) {
+  std::string text = "Requirements, each in " + level + ":\n";
+  // The failures by cause: beyond the value, and not a success (orbits
+  // among them); the output's own bound over the orbits stays readable when
+  // the requirement is not met.
+  text +=
+      formatted("%-32s %-12s %8s %8s %8s %8s %14s %14s %11s\n", "requirement", "verdict",
+                "failures", "beyond", "no succ", "allowed", "bound", "orbit bound", "runs needed");
+  for (const RequirementResult& r : requirements) {
+    const std::string allowed = r.order > 0 ? std::to_string(r.order - 1) : "-";
+    const std::string bound = r.bound ? formatted("%.6g", *r.bound) : "-";
+    const std::string orbitBound = r.orbitBound ? formatted("%.6g", *r.orbitBound) : "-";
+    const std::string notSuccess = formatted("%zu", r.failuresNotSuccess);
+    text += formatted("%-32s %-12s %8zu %8zu %8s %8s %14s %14s %11zu\n", r.requirement.c_str(),
+                      std::string(requirementVerdictName(r.verdict)).c_str(), r.failures,
+                      r.failuresBeyondValue, notSuccess.c_str(), allowed.c_str(), bound.c_str(),
+                      orbitBound.c_str(), r.runsNeeded);
+    if (r.notSuccessOrbits > 0) {
+      text += formatted(
+          "%-32s (%zu of the runs not a success reached orbit; the orbit bound is "
+          "over %s)\n",
+          "", r.notSuccessOrbits, count(r.orbits, "orbit").c_str());
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest& m) {
@@ -129,42 +172,8 @@ std::string campaignSummaryText(const CampaignSummary& s, const CampaignManifest
   const FlightPerformanceReserve& f = s.flightPerformanceReserve;
   const std::string level =
       percentText(f.probability) + " of the runs at " + percentText(f.confidence) + " confidence";
-  if (f.margin_kg) {
-    text += formatted("Flight performance reserve: %.6g kg for %s (propellant margin %.6g kg)\n",
-                      *f.flightPerformanceReserve_kg, level.c_str(), *f.margin_kg);
-  } else if (f.order == 0) {
-    text += formatted("Flight performance reserve: too few runs for %s (%zu needed)\n",
-                      level.c_str(), runsNeeded(f.probability, f.confidence));
-  } else {
-    text +=
-        "Flight performance reserve: none, too many runs have no propellant margin (no orbit, "
-        "off target or a booster overdrawn) for " +
-        level + "\n";
-  }
-  if (s.requirements.empty()) return text;
-  text += "Requirements, each in " + level + ":\n";
-  // The failures by cause: beyond the value, and not a success (orbits
-  // among them); the output's own bound over the orbits stays readable when
-  // the requirement is not met.
-  text +=
-      formatted("%-32s %-12s %8s %8s %8s %8s %14s %14s %11s\n", "requirement", "verdict",
-                "failures", "beyond", "no succ", "allowed", "bound", "orbit bound", "runs needed");
-  for (const RequirementResult& r : s.requirements) {
-    const std::string allowed = r.order > 0 ? std::to_string(r.order - 1) : "-";
-    const std::string bound = r.bound ? formatted("%.6g", *r.bound) : "-";
-    const std::string orbitBound = r.orbitBound ? formatted("%.6g", *r.orbitBound) : "-";
-    const std::string notSuccess = formatted("%zu", r.failuresNotSuccess);
-    text += formatted("%-32s %-12s %8zu %8zu %8s %8s %14s %14s %11zu\n", r.requirement.c_str(),
-                      std::string(requirementVerdictName(r.verdict)).c_str(), r.failures,
-                      r.failuresBeyondValue, notSuccess.c_str(), allowed.c_str(), bound.c_str(),
-                      orbitBound.c_str(), r.runsNeeded);
-    if (r.notSuccessOrbits > 0) {
-      text += formatted(
-          "%-32s (%zu of the runs not a success reached orbit; the orbit bound is "
-          "over %s)\n",
-          "", r.notSuccessOrbits, count(r.orbits, "orbit").c_str());
-    }
-  }
+  text += reserveText(f, level);
+  if (!s.requirements.empty()) text += requirementsText(s.requirements, level);
   return text;
 }
 
