@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "ascent/files.h"
+#include "ascent/grammar.h"
 #include "ascent/writers.h"
 #include "files/vehicle_file.h"
 #include "mission/hash.h"
@@ -255,6 +256,30 @@ TEST_F(CampaignStore, TheSamplerOfAManifestIsThatOfItsOwnFiles) {
       EXPECT_NE(std::string(error.what()).find(r.message), std::string::npos) << error.what();
     }
   }
+}
+
+// The judging a manifest records reads back as written; a manifest written
+// before it was recorded reads without it, and the judging tells no campaign
+// from another.
+TEST_F(CampaignStore, AManifestRecordsItsJudgingAndOneWithoutItStillReads) {
+  CampaignManifest judged = manifestOf(1, 0, 10);
+  judged.judging = CampaignJudging{
+      500, 0.99, 0.95, {parseRequirement("perigee_m>=190km"), parseRequirement("SC_M_kg>=120t")}};
+  const std::string text = manifestToml(judged);
+  writeFile(dir / "judged.manifest.toml", text);
+  const CampaignManifest read = readManifest(path("judged.manifest.toml"));
+  ASSERT_TRUE(read.judging);
+  EXPECT_EQ(read.judging->minRemainingPropellant_kg, 500);
+  EXPECT_EQ(read.judging->probability, 0.99);
+  EXPECT_EQ(read.judging->confidence, 0.95);
+  ASSERT_EQ(read.judging->requirements.size(), 2u);
+  EXPECT_EQ(read.judging->requirements[1].text, "SC_M_kg>=120t");
+  EXPECT_EQ(manifestToml(read), text);
+
+  writeFile(dir / "old.manifest.toml", text.substr(0, text.find("min_remaining_propellant_kg")));
+  const CampaignManifest old = readManifest(path("old.manifest.toml"));
+  EXPECT_FALSE(old.judging);
+  EXPECT_EQ(manifestDifference(old, read), "");
 }
 
 }  // namespace
