@@ -12,8 +12,9 @@ Installs the Debian packages that one set-up needs and that are missing:
   test   tools/test.sh: those of run, plus libgtest-dev libgmock-dev
          libbenchmark-dev valgrind parallel hyperfine python3 python3-dev
          pybind11-dev python3-numpy python3-pytest python3-pandas
-         python3-matplotlib python3-mypy (the Python module, its tests, the
-         check of its stubs and its examples),
+         python3-matplotlib python3-mypy python3-distributed (the Python
+         module, its tests, the check of its stubs and its examples, the
+         Dask campaign among them),
          help2man (the manual page, which a test checks),
          chromium chromium-driver python3-selenium (the review page loaded
          in a real browser)
@@ -50,7 +51,7 @@ done
 packages=(cmake make g++ libcli11-dev nlohmann-json3-dev libtomlplusplus-dev gnuplot-nox)
 case $set_name in
   test | ci) packages+=(libgtest-dev libgmock-dev libbenchmark-dev valgrind parallel hyperfine python3 python3-dev pybind11-dev
-                 python3-numpy python3-pytest python3-pandas python3-matplotlib python3-mypy help2man
+                 python3-numpy python3-pytest python3-pandas python3-matplotlib python3-mypy python3-distributed help2man
                  chromium chromium-driver python3-selenium) ;;&
   ci) packages+=(clang libclang-rt-dev clang-format) ;;
 esac

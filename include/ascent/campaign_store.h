@@ -84,6 +84,10 @@ std::unique_ptr<CampaignWriter> openCampaignCsv(const std::string& csvPath, std:
 void refuseCampaignCsvClashes(const std::string& csvPath, const std::vector<NamedFile>& inputs);
 // The shards of a merge and their manifests, as inputs.
 std::vector<NamedFile> shardFiles(const std::vector<std::string>& shardPaths);
+// InputError, with nothing created, when the merged CSV `outPath` or its
+// manifest would be a shard, a shard's manifest or the other: the check the
+// command line makes of the same files.
+void refuseMergeClashes(const std::vector<std::string>& shardPaths, const std::string& outPath);
 
 using CampaignRowSink = std::function<void(const CampaignRow& row)>;
 

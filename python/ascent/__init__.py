@@ -9,6 +9,7 @@
     ascent.target(18.0, vehicle=v).limit_deg
     ascent.sweep([16, 17, 18, 19, 20], jobs=2).to_pandas()
     ascent.dispersions("data/dispersions.toml", 100, seed=1, turn_time_s=18).rows
+    ascent.merge(["shard-1.csv", "shard-2.csv"], "campaign.csv")["success"]
     ascent.sensitivity("data/dispersions.toml", 16, seed=1, turn_time_s=18).indices
     ascent.optimize(10, 30).turn_time_s
 
@@ -49,6 +50,7 @@ from ._ascent import (
     __version__,
     dispersions,
     fly,
+    merge,
     merge_sensitivity,
     optimize,
     performance,
@@ -103,6 +105,7 @@ __all__ = [
     "__version__",
     "dispersions",
     "fly",
+    "merge",
     "merge_sensitivity",
     "optimize",
     "performance",

@@ -16,6 +16,7 @@ from ._ascent import Vehicle as Vehicle
 from ._ascent import __version__ as __version__
 from ._ascent import dispersions as dispersions
 from ._ascent import fly as fly
+from ._ascent import merge as merge
 from ._ascent import merge_sensitivity as merge_sensitivity
 from ._ascent import optimize as optimize
 from ._ascent import performance as performance

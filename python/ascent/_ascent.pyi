@@ -360,6 +360,12 @@ def dispersions(
     thrust: Optional[ThrustHistory] = ..., jobs: Optional[int] = ...,
     min_remaining_propellant_kg: float = ..., require: Sequence[str] = ...,
     probability: float = ..., confidence: float = ...,
+    csv: Optional[Union[str, os.PathLike[str]]] = ...,
+) -> Campaign: ...
+def merge(
+    shards: Sequence[Union[str, os.PathLike[str]]], output: Union[str, os.PathLike[str]], *,
+    min_remaining_propellant_kg: float = ..., require: Sequence[str] = ...,
+    probability: float = ..., confidence: float = ...,
 ) -> Campaign: ...
 def optimize(
     from_s: float = ..., to_s: float = ..., *, scan_points: int = ...,

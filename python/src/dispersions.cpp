@@ -2,6 +2,8 @@
 // command line's --json has it and its rows as the columns of its CSV.
 #include <pybind11/stl.h>
 
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,19 +40,10 @@ void runsOf(const py::object& runs, CampaignSettings& settings) {
   readArgument("runs", [&] { parseRuns(text, settings.firstRun, settings.endRun); });
 }
 
-Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
-                     double turnTime_s, std::optional<double> limit_deg,
-                     const std::optional<std::string>& guidance,
-                     const std::optional<std::vector<std::string>>& know, bool retarget,
-                     const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs,
-                     double minRemainingPropellant_kg, const std::vector<std::string>& require,
-                     double probability, double confidence) {
-  CampaignSettings settings;
-  runsOf(runs, settings);
-  settings.seed = campaignNumberOf(seed, "seed", "the seed");
-  settings.turnTime_s = turnTime_s;
-  settings.limit_deg = limit_deg;
-  guidanceOf(guidance, retarget, know, settings);
+// The settings a campaign's summary is judged by, as --reserve, --require,
+// --probability and --confidence give them.
+void judgingSettings(double minRemainingPropellant_kg, const std::vector<std::string>& require,
+                     double probability, double confidence, CampaignSettings& settings) {
   settings.minRemainingPropellant_kg = minRemainingPropellant_kg;
   settings.probability = probability;
   settings.confidence = confidence;
@@ -58,18 +51,103 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
     settings.requirements.push_back(
         readArgument("require", [&] { return parseRequirement(text); }));
   }
+}
+
+Campaign campaignOf(const CampaignSummary& summary, const CampaignManifest& manifest,
+                    std::span<const Dispersion> dispersions, const std::vector<CampaignRow>& rows) {
+  Campaign campaign;
+  campaign.value = campaignSummaryValue(summary, manifest);
+  campaign.rows = tableOf(CampaignRowSchema(dispersions).fields(), rows);
+  return campaign;
+}
+
+Campaign dispersions(const py::object& file, const py::object& runs, const py::object& seed,
+                     double turnTime_s, std::optional<double> limit_deg,
+                     const std::optional<std::string>& guidance,
+                     const std::optional<std::vector<std::string>>& know, bool retarget,
+                     const Vehicle* vehicle, py::object thrust, std::optional<long long> jobs,
+                     double minRemainingPropellant_kg, const std::vector<std::string>& require,
+                     double probability, double confidence, const py::object& csv) {
+  CampaignSettings settings;
+  runsOf(runs, settings);
+  settings.seed = campaignNumberOf(seed, "seed", "the seed");
+  settings.turnTime_s = turnTime_s;
+  settings.limit_deg = limit_deg;
+  guidanceOf(guidance, retarget, know, settings);
+  judgingSettings(minRemainingPropellant_kg, require, probability, confidence, settings);
   const unsigned threads = jobsOf(jobs);
   const Flying flying(vehicle, std::move(thrust));
-  const DispersionFile read = readDispersions(pathOf(file), flying.vehicle());
-  KeptRows rows(settings.endRun - settings.firstRun);
+  const std::string path = pathOf(file);
+  const DispersionFile read = readDispersions(path, flying.vehicle());
+  // The CSV and its manifest are created before the first run, as the
+  // command line creates them, and put into place when every run is flown.
+  const CampaignRowSchema schema(read.dispersions);
+  std::unique_ptr<CampaignWriter> writer;
+  if (!csv.is_none()) {
+    writer = openCampaignCsv(
+        pathOf(csv), schema.header() + '\n',
+        {{path, "the dispersion file"}, {flying.inputs().history.name(), "the thrust file"}});
+  }
+  KeptRows rows(settings.endRun - settings.firstRun, writer.get(), &schema);
   const CampaignResult result = withoutLock([&] {
     return runCampaign({flying.inputs(), read}, settings, threads, rows, temporaryFileSpill());
   });
   if (result.limit.verdict != Verdict::Converged) raiseNoDesign(turnTime_s, result.limit.verdict);
-  Campaign campaign;
-  campaign.value = campaignSummaryValue(result.summary, result.manifest);
-  campaign.rows = tableOf(CampaignRowSchema(read.dispersions).fields(), rows.rows);
-  return campaign;
+  if (writer) writer->commit(result.manifest);
+  return campaignOf(result.summary, result.manifest, read.dispersions, rows.rows);
+}
+
+Campaign merge(const std::vector<py::object>& shards, const py::object& output,
+               double minRemainingPropellant_kg, const std::vector<std::string>& require,
+               double probability, double confidence) {
+  CampaignSettings settings;
+  judgingSettings(minRemainingPropellant_kg, require, probability, confidence, settings);
+  std::vector<std::string> paths;
+  for (const py::object& shard : shards) paths.push_back(pathOf(shard));
+  const std::string merged = pathOf(output);
+  refuseMergeClashes(paths, merged);
+  SummaryBuilder builder(settings, temporaryFileSpill());
+  // The campaign's dispersions, read again to check the rows, name the columns.
+  std::vector<Dispersion> keys;
+  std::vector<CampaignRow> rows;
+  const SamplerOf samplerOf = [&keys](const CampaignManifest& manifest, const std::string& csv) {
+    Sampler sampler = campaignSampler(manifest, csv);
+    keys = sampler.dispersions();
+    return sampler;
+  };
+  const MergedCampaign campaign = withoutLock([&] {
+    return mergeCampaign(
+        paths, merged,
+        [&](const CampaignRow& row) {
+          builder.add(row);
+          rows.push_back(row);
+        },
+        samplerOf, judgingOf(settings));
+  });
+  return campaignOf(builder.finish(), campaign.manifest, keys, rows);
+}
+
+void bindMerge(py::module_& m, const CampaignSettings& defaults) {
+  defineFunction(m, "merge", &merge,
+                 R"(Merges the CSV files of a campaign's shards, each written by dispersions()
+with runs=range(A, B) and csv= (or by `ascent dispersions --runs A:B --csv`)
+with its manifest beside it, into the CSV file `output` and its manifest:
+the bytes `ascent dispersions --merge OUTPUT SHARD...` writes, which are those
+of the campaign flown in one process. Every row is drawn again from the
+campaign's dispersion file (found by the name in the manifest, from the
+current directory or the shard's folder) and compared. Raises InputError
+(nothing written) for no shards, shards of different campaigns, runs in two
+shards or in none, an interrupted shard, a row of values the campaign does
+not draw, or an output that would be a shard, a manifest or each other; Error
+(code: errno) for a shard or manifest that cannot be read. The judging
+keywords are dispersions()'s. Returns a Campaign: to_dict() equals json.loads
+of `ascent dispersions --merge ... --json` and `rows` holds the merged
+rows.)",
+                 py::arg("shards"), py::arg("output"), py::kw_only(),
+                 py::arg("min_remaining_propellant_kg") = defaults.minRemainingPropellant_kg,
+                 py::arg("require") = std::vector<std::string>(),
+                 py::arg("probability") = defaults.probability,
+                 py::arg("confidence") = defaults.confidence);
 }
 
 }  // namespace
@@ -83,9 +161,8 @@ a Table with the columns of the campaign's CSV in its order.)")
                     "run, every dispersed key, outcome, reason, perigee_m ... limit_deg (NaN "
                     "where a run reached no closed orbit)");
   const CampaignSettings defaults;
-  defineFunction(
-      m, "dispersions", &dispersions,
-      R"(Flies a dispersion campaign: the vehicle (the defaults for None) with the
+  defineFunction(m, "dispersions", &dispersions,
+                 R"(Flies a dispersion campaign: the vehicle (the defaults for None) with the
 values of the dispersion file `file` drawn for every run of `runs` (an int N:
 runs 0 to N-1; or range(A, B)) from `seed` (an int, 0 to 2**64 - 1), at
 turn_time_s. `guidance` says what the runs' guidance knows: "fixed" (None:
@@ -126,14 +203,27 @@ CSV's columns. Raises DispersionFileError for the file, ThrustFileError
 (code 106) for a thrust history that cannot be flown, VehicleError for a
 nominal vehicle whose values cannot, NoDesignError when no limit is given
 and the nominal vehicle reaches no design orbit. Ctrl-C (KeyboardInterrupt)
-ends the campaign between runs.)",
-      py::arg("file"), py::arg("runs"), py::arg("seed"), py::arg("turn_time_s"), py::kw_only(),
-      py::arg("limit_deg") = py::none(), py::arg("guidance") = py::none(),
-      py::arg("know") = py::none(), py::arg("retarget") = false, py::arg("vehicle") = nullptr,
-      py::arg("thrust") = py::none(), py::arg("jobs") = py::none(),
-      py::arg("min_remaining_propellant_kg") = defaults.minRemainingPropellant_kg,
-      py::arg("require") = std::vector<std::string>(),
-      py::arg("probability") = defaults.probability, py::arg("confidence") = defaults.confidence);
+ends the campaign between runs.
+
+With `csv` (a path) the rows also go to that CSV file and the campaign's
+manifest beside it (FILE.manifest.toml for FILE.csv): the bytes `ascent
+dispersions FILE --runs ... --csv CSV` writes for the same inputs, so the
+shards of a campaign flown anywhere merge() into the campaign flown in one
+process. Both are written to temporary files created before the first run
+and renamed into place when the campaign is complete; a campaign that fails
+or is interrupted leaves the files that were there. A CSV or manifest that
+would be the dispersion file, the thrust file or each other raises
+InputError before anything is flown.)",
+                 py::arg("file"), py::arg("runs"), py::arg("seed"), py::arg("turn_time_s"),
+                 py::kw_only(), py::arg("limit_deg") = py::none(), py::arg("guidance") = py::none(),
+                 py::arg("know") = py::none(), py::arg("retarget") = false,
+                 py::arg("vehicle") = nullptr, py::arg("thrust") = py::none(),
+                 py::arg("jobs") = py::none(),
+                 py::arg("min_remaining_propellant_kg") = defaults.minRemainingPropellant_kg,
+                 py::arg("require") = std::vector<std::string>(),
+                 py::arg("probability") = defaults.probability,
+                 py::arg("confidence") = defaults.confidence, py::arg("csv") = py::none());
+  bindMerge(m, defaults);
 }
 
 }  // namespace ascent::python

@@ -102,7 +102,7 @@ Sensitivity mergeShards(const std::vector<py::object>& shards, const py::object&
   std::vector<std::string> paths;
   for (const py::object& shard : shards) paths.push_back(pathOf(shard));
   const std::string merged = pathOf(output);
-  refuseCampaignCsvClashes(merged, shardFiles(paths));
+  refuseMergeClashes(paths, merged);
   std::vector<Dispersion> keys;
   std::vector<CampaignRow> rows;
   const SamplerOf samplerOf = [&keys](const CampaignManifest& manifest, const std::string& csv) {

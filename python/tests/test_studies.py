@@ -72,14 +72,76 @@ def test_dispersions_equal_the_command_lines_csv_and_json(tmp_path, runs, run_te
         keywords["vehicle"] = ascent.Vehicle.from_toml(HEAVIER)
     campaign = ascent.dispersions(DISPERSIONS, runs, seed=7, turn_time_s=18,
                                   thrust=ascent.ThrustHistory.from_file(S1_DAT),
-                                  **{"jobs": 2, **keywords})
+                                  **{"jobs": 2, "csv": tmp_path / "py.csv", **keywords})
     expected = program_json("dispersions", DISPERSIONS, "--runs", run_text, "--seed", "7",
                             "--turn-time", "18", "--csv", str(tmp_path / "c.csv"), *options)
     with open(tmp_path / "c.csv", newline="") as rows:
         assert_same_columns(campaign.rows, list(csv.DictReader(rows)), texts=("reason",))
+    assert (tmp_path / "py.csv").read_bytes() == (tmp_path / "c.csv").read_bytes()
+    manifests = [(tmp_path / f"{n}.manifest.toml").read_text() for n in ("py", "c")]
     if keywords.get("vehicle"):
         expected["campaign"]["vehicle_file"] = ""  # a Vehicle object was read from no file
+        manifests[1] = manifests[1].replace(f"vehicle_file = '{HEAVIER}'", "vehicle_file = ''")
+    assert manifests[0] == manifests[1]
     assert campaign.to_dict() == expected
+
+
+def fly_shards(tmp_path, shards, seed=7):
+    """The CSV files of the shards `shards` (range(A, B) each) of one campaign."""
+    paths = [tmp_path / f"shard-{i}.csv" for i in range(len(shards))]
+    for runs, path in zip(shards, paths):
+        ascent.dispersions(DISPERSIONS, runs, seed, 18, thrust=ascent.ThrustHistory.from_file(S1_DAT),
+                           jobs=1, csv=path)
+    return [str(path) for path in paths]
+
+
+def test_merge_equals_the_command_lines_merge(tmp_path):
+    shards = fly_shards(tmp_path, [range(20, 45), range(0, 20)])
+    judging = {"min_remaining_propellant_kg": 100, "require": ["perigee_m>=150km"],
+               "probability": 0.9}
+    merged = ascent.merge(shards, tmp_path / "py.csv", **judging)
+    done = subprocess.run([PROGRAM, "dispersions", "--merge", str(tmp_path / "c.csv"), *shards,
+                           "--json", "--reserve", "100", "--require", "perigee_m>=150km",
+                           "--probability", "0.9"], capture_output=True, text=True, timeout=30)
+    assert merged.to_dict() == json.loads(done.stdout)
+    whole = ascent.dispersions(DISPERSIONS, 45, 7, 18, thrust=ascent.ThrustHistory.from_file(S1_DAT),
+                               csv=tmp_path / "whole.csv", **judging)
+    for suffix in (".csv", ".manifest.toml"):
+        assert (tmp_path / f"py{suffix}").read_bytes() == (tmp_path / f"c{suffix}").read_bytes()
+        assert (tmp_path / f"py{suffix}").read_bytes() == (tmp_path / f"whole{suffix}").read_bytes()
+    for name in whole.rows.columns:
+        np.testing.assert_array_equal(merged.rows[name], whole.rows[name], err_msg=name)
+
+
+# Each refusal is the command line's, in its words, with nothing written.
+@pytest.mark.parametrize("shards, output", [
+    ([], "out.csv"),
+    ([range(0, 10), range(5, 15)], "out.csv"),   # runs 5:10 twice
+    ([range(0, 10), range(12, 15)], "out.csv"),  # runs 10:12 in no shard
+    ([range(0, 10), "other seed"], "out.csv"),
+    ([range(0, 10)], "shard-0.csv"),              # the output is a shard
+])
+def test_merge_refuses_what_the_command_line_refuses(tmp_path, shards, output):
+    paths = fly_shards(tmp_path, [s for s in shards if isinstance(s, range)])
+    if "other seed" in shards:
+        (tmp_path / "other").mkdir()
+        paths += fly_shards(tmp_path / "other", [range(10, 20)], seed=8)
+    with pytest.raises(ascent.InputError) as raised:
+        ascent.merge(paths, tmp_path / output)
+    done = subprocess.run([PROGRAM, "dispersions", "--merge", str(tmp_path / output), *paths],
+                          capture_output=True, text=True, timeout=30)
+    assert done.returncode == 2
+    if paths:
+        assert f"ascent: {raised.value}" in done.stderr.splitlines(), done.stderr
+    assert not (tmp_path / "out.csv").exists()
+
+
+def test_a_campaign_refuses_a_csv_that_is_an_input(tmp_path):
+    with pytest.raises(ascent.InputError, match="is the dispersion file"):
+        ascent.dispersions(DISPERSIONS, 5, 1, 18, csv=DISPERSIONS)
+    with pytest.raises(ascent.InputError, match="is the thrust file"):
+        ascent.dispersions(DISPERSIONS, 5, 1, 18, thrust=ascent.ThrustHistory.from_file(S1_DAT),
+                           csv=S1_DAT)
 
 
 @pytest.mark.parametrize("keyword, value, option", [
@@ -234,6 +296,8 @@ def unknown_key_file(tmp_path):
     (lambda tmp: ascent.dispersions(DISPERSIONS, range(0, 9, 2), 1, 18), ascent.InputError, 106),
     (lambda tmp: ascent.dispersions(DISPERSIONS, "5", 1, 18), TypeError, None),
     (lambda tmp: ascent.dispersions(DISPERSIONS, 5, 1, 0.5), ascent.InputError, 106),
+    # A shard that cannot be read, as the command line's status 3 (not its usage).
+    (lambda tmp: ascent.merge([tmp / "none.csv"], tmp / "out.csv"), ascent.Error, 2),
     (lambda tmp: ascent.trade(), ascent.InputError, 106),
     (lambda tmp: ascent.trade(18, optimize=True), ascent.InputError, 106),
 ])

@@ -9,6 +9,7 @@
 #include "app/report_command.h"
 #include "ascent/campaign_store.h"
 #include "ascent/writers.h"
+#include "files/campaign_csv.h"
 #include "report/campaign_text.h"
 #include "report/printf_text.h"
 
@@ -16,12 +17,7 @@ namespace ascent {
 
 int runDispersionsMerge(const DispersionsCommand& command, std::ostream& out, std::ostream& err) {
   OutputSet files;
-  for (const std::string& path : command.files) {
-    files.input(path, "the shard " + path);
-    files.input(manifestPathFor(path), "the manifest " + manifestPathFor(path));
-  }
-  files.output(command.mergeFile, "the merged CSV file");
-  files.output(manifestPathFor(command.mergeFile), "the merged manifest", Placement::replacingName);
+  addMergeFiles(files, command.files, command.mergeFile);
   addCampaignCharts(files, command.plotDirectory);
   if (!command.reportFile.empty()) files.output(command.reportFile, "the page");
   files.standardOutput();

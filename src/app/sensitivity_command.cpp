@@ -129,9 +129,7 @@ int runSensitivityCommand(const SensitivityCommand& command, std::ostream& out, 
 
 int runSensitivityMerge(const SensitivityCommand& command, std::ostream& out, std::ostream& err) {
   OutputSet files;
-  for (const NamedFile& shard : shardFiles(command.files)) files.input(shard.name, shard.role);
-  files.output(command.mergeFile, "the merged CSV file");
-  files.output(manifestPathFor(command.mergeFile), "the merged manifest", Placement::replacingName);
+  addMergeFiles(files, command.files, command.mergeFile);
   addIndexOutputs(files, command);
   IndexOutputs outputs = createIndexOutputs(command);
   const SensitivityResult result = mergeSensitivity(command.files, command.mergeFile,

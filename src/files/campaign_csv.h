@@ -35,5 +35,9 @@ void refuseNoShards(const std::vector<std::string>& shardPaths);
 // every door: the manifest replaces its name (a link planted there leads
 // nowhere), since the program chose it.
 void addCampaignCsv(OutputSet& files, const std::string& csvPath);
+// A merge's shards and their manifests as inputs of `files`, the merged CSV
+// `outPath` and its manifest as outputs, in the words of every door.
+void addMergeFiles(OutputSet& files, const std::vector<std::string>& shardPaths,
+                   const std::string& outPath);
 
 }  // namespace ascent

@@ -63,10 +63,23 @@ std::unique_ptr<CampaignWriter> openCampaignCsv(const std::string& csvPath, std:
 std::vector<NamedFile> shardFiles(const std::vector<std::string>& shardPaths) {
   std::vector<NamedFile> files;
   for (const std::string& path : shardPaths) {
-    files.push_back({path, "the shard " + path});
-    files.push_back({manifestPathFor(path), "the manifest " + manifestPathFor(path)});
+    files.push_back({path, "the shard"});
+    files.push_back({manifestPathFor(path), "the shard's manifest"});
   }
   return files;
+}
+
+void addMergeFiles(OutputSet& files, const std::vector<std::string>& shardPaths,
+                   const std::string& outPath) {
+  for (const NamedFile& shard : shardFiles(shardPaths)) files.input(shard.name, shard.role);
+  files.output(outPath, "the merged CSV file");
+  files.output(manifestPathFor(outPath), "the merged manifest", Placement::replacingName);
+}
+
+void refuseMergeClashes(const std::vector<std::string>& shardPaths, const std::string& outPath) {
+  OutputSet files;
+  addMergeFiles(files, shardPaths, outPath);
+  if (const std::string clash = files.clash(); !clash.empty()) throw InputError({clash});
 }
 
 std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest& manifest,

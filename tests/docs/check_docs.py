@@ -8,7 +8,8 @@
 
 An example is runnable when an HTML comment `<!-- runnable -->` stands on the
 line before its ```console fence (`<!-- runnable: python -->` or `: gnuplot`
-when it needs one; it is skipped without it). In the block, a line starting
+when it needs one, `: dask` the module and dask.distributed; it is skipped
+without it, dask.distributed only when CI is not set). In the block, a line starting
 with `$ ` is a command (continued on the next line after a backslash, and on
 lines starting with `> `), the lines up to the next command are its output
 (standard output and standard error together), and a line `...` stands for
@@ -23,6 +24,7 @@ blank line.
 """
 
 import difflib
+import importlib.util
 import os
 import re
 import shutil
@@ -88,6 +90,13 @@ def available(needs, build):
         return os.path.isdir(os.path.join(build, "python", "ascent"))
     if needs == "gnuplot":
         return shutil.which("gnuplot") is not None
+    if needs == "dask":
+        # The examples run on Debian's python3, this script's interpreter.
+        if importlib.util.find_spec("distributed") is not None:
+            return available("python", build)
+        if os.environ.get("CI"):
+            raise SystemExit("dask.distributed is missing (python3-distributed), and CI needs it")
+        return False
     raise SystemExit(f"unknown need '{needs}' in a runnable mark")
 
 
