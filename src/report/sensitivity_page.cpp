@@ -1,6 +1,7 @@
 #include "report/sensitivity_page.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "report/svg_chart.h"
 
@@ -35,16 +36,30 @@ std::string question(const JsonNumbers& n, const CampaignManifest& manifest) {
   return html;
 }
 
+// The places in the JSON's indices of one output's, most important first
+// (the largest total index), as the text's table has them.
+std::vector<std::size_t> rankedRows(const std::vector<Value>& indices, const std::string& output) {
+  std::vector<std::size_t> rows;
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    if (indices[i]["output"].text() == output) rows.push_back(i);
+  }
+  const auto total = [&](std::size_t i) {
+    const Value& t = indices[i]["total"];
+    return t.isNull() ? -INFINITY : t.real();
+  };
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](std::size_t a, std::size_t b) { return total(a) > total(b); });
+  return rows;
+}
+
 // S1 and ST of every factor as bars with their intervals, the first factor on top.
 std::string barsSvg(const JsonNumbers& n, const std::string& output) {
   std::vector<std::string> names;
-  std::vector<std::size_t> rows;
   double highest = 1;
   const std::vector<Value>& indices = n.at("indices").items();
-  for (std::size_t i = 0; i < indices.size(); ++i) {
-    if (indices[i]["output"].text() != output) continue;
+  const std::vector<std::size_t> rows = rankedRows(indices, output);
+  for (const std::size_t i : rows) {
     names.push_back(indices[i]["factor"].text());
-    rows.push_back(i);
     for (const char* key : {"first_order_high", "total_high"}) {
       if (!indices[i][key].isNull()) highest = std::max(highest, indices[i][key].real());
     }
@@ -82,8 +97,7 @@ std::string indices(const JsonNumbers& n) {
             "</h3><table><tr><th class=\"t\">factor</th>"
             "<th>S1</th><th>S1 95 %</th><th>ST</th><th>ST 95 %</th><th>tuples</th>"
             "<th>left out</th></tr>\n";
-    for (std::size_t i = 0; i < all.size(); ++i) {
-      if (all[i]["output"].text() != output) continue;
+    for (const std::size_t i : rankedRows(all, output)) {
       const std::string at = "indices/" + std::to_string(i) + "/";
       html += "<tr><td class=\"t\">" + htmlEscape(all[i]["factor"].text()) + "</td><td>" +
               n(at + "first_order", 1, 3) + "</td><td>" + n(at + "first_order_low", 1, 3) + " to " +
