@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ascent/campaign.h"
@@ -72,7 +73,8 @@ TEST(CampaignGuidance, BeforeLaunchIsFixedKnowingNothingAndOmniscientKnowingEver
 // known draws at the limit chosen.
 class Prediction final : public MissionObserver {
  public:
-  Prediction(const Vehicle& known, double chosen_deg) : known_(known), chosen_deg_(chosen_deg) {}
+  Prediction(Vehicle known, double chosen_deg)
+      : known_(std::move(known)), chosen_deg_(chosen_deg) {}
   double limitAtSeparation(const SeparationState& state, double given) override {
     predicted = state.flyRest(known_, chosen_deg_);
     return given;
@@ -80,7 +82,7 @@ class Prediction final : public MissionObserver {
   MissionResult predicted;
 
  private:
-  const Vehicle& known_;
+  const Vehicle known_;
   double chosen_deg_;
 };
 
