@@ -154,10 +154,8 @@ struct CampaignLimit {
 // (unreachable)": why a campaign without a limit cannot be flown.
 std::string nominalLimitProblem(double turnTime_s, Verdict verdict);
 
-// How a campaign's summary judged its runs: the propellant a success keeps,
-// the probability and confidence, the requirements. The rows do not depend
-// on it, so it tells no campaign from another; the manifest records it so
-// that a page made from the CSV restates the question the summary answered.
+// How a campaign's summary judged its runs (no part of what identifies it):
+// the manifest records it so that a page of the CSV restates the question.
 struct CampaignJudging {
   double minRemainingPropellant_kg = 0;
   double probability = defaultRequirementProbability;
@@ -188,9 +186,6 @@ struct CampaignManifest {
   // None in a manifest written before the judging was recorded.
   std::optional<CampaignJudging> judging;
 };
-// "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg".
-std::string searchSettingsText(const SearchSettings& search);
-
 // The columns of a campaign's rows, as its CSV and the Python table have
 // them: run, the drawn value of every dispersed key (named by the key, in
 // its unit), outcome (flightClassName), reason (why a run reached no orbit),

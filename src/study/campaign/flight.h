@@ -10,6 +10,10 @@
 
 namespace ascent {
 
+// "altitude 200 km, tolerance 0.1 km, 25 missions, first guess 25 deg": a
+// targeting guidance's search as the manifest records it.
+std::string searchSettingsText(const SearchSettings& search);
+
 // A run's row with its drawn values (and its design point), before it flies.
 using RunDraw = std::function<CampaignRow(std::uint64_t run)>;
 // The draw of a study's runs, given its sampler.

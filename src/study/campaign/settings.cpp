@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "ascent/campaign.h"
+#include "study/campaign/flight.h"
 
 namespace ascent {
 
