@@ -115,6 +115,11 @@ std::uint64_t resumeCampaign(const std::string& csvPath, const CampaignManifest&
 // from the folder of its CSV `csvPath`, and refused (InputError) unless its
 // hash is the manifest's. Throws Error when a file cannot be read.
 Sampler campaignSampler(const CampaignManifest& manifest, const std::string& csvPath);
+// The same with the nominal vehicle `nominal` in place of the manifest's
+// vehicle file: a campaign flown on a vehicle built in a program, which no
+// file holds (refused unless its hash is the manifest's).
+Sampler campaignSamplerOn(const CampaignManifest& manifest, const std::string& csvPath,
+                          const Vehicle& nominal);
 using SamplerOf = std::function<Sampler(const CampaignManifest&, const std::string& csvPath)>;
 
 // The shards of a campaign joined into one CSV.

@@ -364,7 +364,8 @@ def dispersions(
 ) -> Campaign: ...
 def merge(
     shards: Sequence[Union[str, os.PathLike[str]]], output: Union[str, os.PathLike[str]], *,
-    min_remaining_propellant_kg: float = ..., require: Sequence[str] = ...,
+    vehicle: Optional[Vehicle] = ..., min_remaining_propellant_kg: float = ...,
+    require: Sequence[str] = ...,
     probability: float = ..., confidence: float = ...,
 ) -> Campaign: ...
 def optimize(

@@ -98,8 +98,8 @@ Campaign dispersions(const py::object& file, const py::object& runs, const py::o
 }
 
 Campaign merge(const std::vector<py::object>& shards, const py::object& output,
-               double minRemainingPropellant_kg, const std::vector<std::string>& require,
-               double probability, double confidence) {
+               const Vehicle* vehicle, double minRemainingPropellant_kg,
+               const std::vector<std::string>& require, double probability, double confidence) {
   CampaignSettings settings;
   judgingSettings(minRemainingPropellant_kg, require, probability, confidence, settings);
   std::vector<std::string> paths;
@@ -110,8 +110,10 @@ Campaign merge(const std::vector<py::object>& shards, const py::object& output,
   // The campaign's dispersions, read again to check the rows, name the columns.
   std::vector<Dispersion> keys;
   std::vector<CampaignRow> rows;
-  const SamplerOf samplerOf = [&keys](const CampaignManifest& manifest, const std::string& csv) {
-    Sampler sampler = campaignSampler(manifest, csv);
+  const SamplerOf samplerOf = [&keys, vehicle](const CampaignManifest& manifest,
+                                               const std::string& csv) {
+    Sampler sampler = vehicle != nullptr ? campaignSamplerOn(manifest, csv, *vehicle)
+                                         : campaignSampler(manifest, csv);
     keys = sampler.dispersions();
     return sampler;
   };
@@ -128,14 +130,17 @@ Campaign merge(const std::vector<py::object>& shards, const py::object& output,
 }
 
 void bindMerge(py::module_& m, const CampaignSettings& defaults) {
-  defineFunction(m, "merge", &merge,
-                 R"(Merges the CSV files of a campaign's shards, each written by dispersions()
+  defineFunction(
+      m, "merge", &merge,
+      R"(Merges the CSV files of a campaign's shards, each written by dispersions()
 with runs=range(A, B) and csv= (or by `ascent dispersions --runs A:B --csv`)
 with its manifest beside it, into the CSV file `output` and its manifest:
 the bytes `ascent dispersions --merge OUTPUT SHARD...` writes, which are those
 of the campaign flown in one process. Every row is drawn again from the
 campaign's dispersion file (found by the name in the manifest, from the
-current directory or the shard's folder) and compared. Raises InputError
+current directory or the shard's folder) and compared, on the vehicle file
+the manifest names (the default vehicle for none) or on `vehicle`, the
+Vehicle the shards were flown with when no file holds it. Raises InputError
 (nothing written) for no shards, shards of different campaigns, runs in two
 shards or in none, an interrupted shard, a row of values the campaign does
 not draw, or an output that would be a shard, a manifest or each other; Error
@@ -143,11 +148,10 @@ not draw, or an output that would be a shard, a manifest or each other; Error
 keywords are dispersions()'s. Returns a Campaign: to_dict() equals json.loads
 of `ascent dispersions --merge ... --json` and `rows` holds the merged
 rows.)",
-                 py::arg("shards"), py::arg("output"), py::kw_only(),
-                 py::arg("min_remaining_propellant_kg") = defaults.minRemainingPropellant_kg,
-                 py::arg("require") = std::vector<std::string>(),
-                 py::arg("probability") = defaults.probability,
-                 py::arg("confidence") = defaults.confidence);
+      py::arg("shards"), py::arg("output"), py::kw_only(), py::arg("vehicle") = py::none(),
+      py::arg("min_remaining_propellant_kg") = defaults.minRemainingPropellant_kg,
+      py::arg("require") = std::vector<std::string>(),
+      py::arg("probability") = defaults.probability, py::arg("confidence") = defaults.confidence);
 }
 
 }  // namespace

@@ -112,6 +112,18 @@ def test_merge_equals_the_command_lines_merge(tmp_path):
     np.testing.assert_array_equal(merged.rows.SC_M_kg, whole.rows.SC_M_kg)
 
 
+def test_shards_flown_on_a_vehicle_object_merge_on_it_alone(tmp_path):
+    heavier = ascent.Vehicle.from_toml(HEAVIER)
+    fly = dict(thrust=ascent.ThrustHistory.from_file(S1_DAT), limit_deg=24.06, vehicle=heavier)
+    for runs, name in ((range(0, 6), "a"), (range(6, 10), "b"), (range(0, 10), "whole")):
+        ascent.dispersions(DISPERSIONS, runs, 7, 18, csv=tmp_path / f"{name}.csv", **fly)
+    shards = [tmp_path / "a.csv", tmp_path / "b.csv"]
+    with pytest.raises(ascent.InputError, match="not drawn with the default vehicle"):
+        ascent.merge(shards, tmp_path / "m.csv")
+    ascent.merge(shards, tmp_path / "m.csv", vehicle=heavier)
+    assert (tmp_path / "m.csv").read_bytes() == (tmp_path / "whole.csv").read_bytes()
+
+
 # Each refusal is the command line's, in its words, with nothing written.
 @pytest.mark.parametrize("shards, output", [
     ([], "out.csv"),

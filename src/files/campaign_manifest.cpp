@@ -216,13 +216,12 @@ std::string besideCsv(const std::string& name, const std::string& csvPath) {
   return std::filesystem::exists(beside, error) ? beside.string() : name;
 }
 
-}  // namespace
-
-Sampler campaignSampler(const CampaignManifest& manifest, const std::string& csvPath) {
+Sampler samplerOn(const CampaignManifest& manifest, const std::string& csvPath,
+                  const Vehicle* given) {
   try {
-    Vehicle nominal = Vehicle::defaults();
-    std::string vehicleName = "the default vehicle";
-    if (!manifest.vehicleFile.empty()) {
+    Vehicle nominal = given != nullptr ? *given : Vehicle::defaults();
+    std::string vehicleName = given != nullptr ? "the vehicle given" : "the default vehicle";
+    if (given == nullptr && !manifest.vehicleFile.empty()) {
       vehicleName = besideCsv(manifest.vehicleFile, csvPath);
       nominal = readVehicleFile(vehicleName).vehicle;
     }
@@ -242,6 +241,17 @@ Sampler campaignSampler(const CampaignManifest& manifest, const std::string& csv
   } catch (const Error& error) {
     throw Error(error.code(), csvPath + ": cannot draw its runs again: " + error.what());
   }
+}
+
+}  // namespace
+
+Sampler campaignSampler(const CampaignManifest& manifest, const std::string& csvPath) {
+  return samplerOn(manifest, csvPath, nullptr);
+}
+
+Sampler campaignSamplerOn(const CampaignManifest& manifest, const std::string& csvPath,
+                          const Vehicle& nominal) {
+  return samplerOn(manifest, csvPath, &nominal);
 }
 
 std::string manifestDifference(const CampaignManifest& a, const CampaignManifest& b) {
